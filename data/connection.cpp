@@ -1,0 +1,83 @@
+#include "connection.h"
+
+#include "data_error.h"
+
+#include <QByteArray>
+#include <QDir>
+
+#include <libpq-fe.h>
+
+#include <vector>
+
+namespace data {
+
+Connection::~Connection() { close(); }
+
+bool Connection::isOpen() const { return conn_ && PQstatus(conn_) == CONNECTION_OK; }
+
+PGconn* Connection::requireHandle() const {
+    if (!isOpen())
+        throw DataError(QStringLiteral("Нет подключения к базе данных"));
+    return conn_;
+}
+
+void Connection::close() {
+    if (conn_) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+    }
+}
+
+void Connection::open() {
+    close();
+    const ConnectionParams p = mapConnectionText(connectionString_);
+
+    // The login decides who connects: never a password from the environment or a
+    // password file, even when the typed one is empty.
+    qunsetenv("PGPASSWORD");
+    qunsetenv("PGSERVICE");
+
+    std::vector<QByteArray> keys;
+    std::vector<QByteArray> values;
+    auto add = [&](const char* key, const QString& value) {
+        keys.emplace_back(key);
+        values.emplace_back(value.toUtf8());
+    };
+    const bool socketDir = p.host.startsWith(u'/');
+    add("host", p.host.isEmpty() ? QStringLiteral("localhost") : p.host);
+    if (!p.port.isEmpty())
+        add("port", p.port);
+    add("dbname", p.dbname);
+    add("user", p.user);
+    add("password", p.password);
+    add("passfile", QStringLiteral("/dev/null"));
+    // sslmode means nothing on a unix socket; keep it for TCP only
+    if (!socketDir && !p.sslmode.isEmpty())
+        add("sslmode", p.sslmode);
+    add("connect_timeout", QStringLiteral("10"));
+    add("client_encoding", QStringLiteral("UTF8"));
+    add("application_name", QStringLiteral("norv_smena"));
+    add("options", QStringLiteral("-c DateStyle=ISO,DMY"));
+
+    std::vector<const char*> k;
+    std::vector<const char*> v;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k.push_back(keys[i].constData());
+        v.push_back(values[i].constData());
+    }
+    k.push_back(nullptr);
+    v.push_back(nullptr);
+
+    conn_ = PQconnectdbParams(k.data(), v.data(), 0);
+    if (!conn_)
+        throw DataError(QStringLiteral("Не удалось создать подключение к базе данных"));
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        const QString message = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
+        close();
+        throw DataError(message);
+    }
+    // Notices (for example from functions) are not for the user.
+    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+}
+
+} // namespace data

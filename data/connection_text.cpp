@@ -1,0 +1,133 @@
+#include "connection_text.h"
+
+#include "data_error.h"
+
+namespace data {
+
+namespace {
+
+QString readBraced(const QString& text, qsizetype& pos) {
+    // pos at '{'; ends at a '}' that is not doubled
+    QString value;
+    ++pos;
+    while (pos < text.size()) {
+        const QChar c = text[pos];
+        if (c == u'}') {
+            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
+                value += u'}';
+                pos += 2;
+                continue;
+            }
+            ++pos;
+            return value;
+        }
+        value += c;
+        ++pos;
+    }
+    throw DataError(QStringLiteral("Строка подключения: не закрыта скобка '{'"));
+}
+
+QString readQuoted(const QString& text, qsizetype& pos) {
+    const QChar quote = text[pos];
+    QString value;
+    ++pos;
+    while (pos < text.size()) {
+        const QChar c = text[pos];
+        if (c == quote) {
+            if (pos + 1 < text.size() && text[pos + 1] == quote) {
+                value += quote;
+                pos += 2;
+                continue;
+            }
+            ++pos;
+            return value;
+        }
+        value += c;
+        ++pos;
+    }
+    throw DataError(QStringLiteral("Строка подключения: не закрыта кавычка"));
+}
+
+} // namespace
+
+QList<QPair<QString, QString>> parseConnectionText(const QString& text) {
+    QList<QPair<QString, QString>> pairs;
+    qsizetype pos = 0;
+    const qsizetype n = text.size();
+    while (pos < n) {
+        while (pos < n && (text[pos] == u';' || text[pos].isSpace()))
+            ++pos;
+        if (pos >= n)
+            break;
+        const qsizetype eq = text.indexOf(u'=', pos);
+        const qsizetype semi = text.indexOf(u';', pos);
+        if (eq < 0 || (semi >= 0 && semi < eq)) {
+            // a bare word without '=': tolerated like the driver manager does
+            pos = semi < 0 ? n : semi + 1;
+            continue;
+        }
+        const QString key = text.mid(pos, eq - pos).trimmed();
+        pos = eq + 1;
+        while (pos < n && text[pos] == u' ')
+            ++pos;
+        QString value;
+        if (pos < n && text[pos] == u'{') {
+            value = readBraced(text, pos);
+        } else if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
+            value = readQuoted(text, pos);
+        } else {
+            const qsizetype end = text.indexOf(u';', pos);
+            value = text.mid(pos, (end < 0 ? n : end) - pos);
+            pos = end < 0 ? n : end;
+        }
+        // skip to the separator after a braced or quoted value
+        while (pos < n && text[pos] != u';')
+            ++pos;
+        pairs.append({key, value});
+    }
+    return pairs;
+}
+
+QString odbcValue(const QString& value) {
+    const bool plain = !value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
+                       !value.contains(u'=') && value == value.trimmed() &&
+                       !value.startsWith(u'"') && !value.startsWith(u'\'');
+    if (plain)
+        return value;
+    QString escaped = value;
+    escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    return u'{' + escaped + u'}';
+}
+
+namespace {
+
+void applyPairs(const QList<QPair<QString, QString>>& pairs, ConnectionParams& params) {
+    for (const auto& [rawKey, value] : pairs) {
+        const QString key = rawKey.toLower();
+        if (key == u"server" || key == u"host" || key == u"servername")
+            params.host = value;
+        else if (key == u"port")
+            params.port = value;
+        else if (key == u"database" || key == u"dbname")
+            params.dbname = value;
+        else if (key == u"uid" || key == u"user id" || key == u"username")
+            params.user = value;
+        else if (key == u"pwd" || key == u"password")
+            params.password = value;
+        else if (key == u"sslmode")
+            params.sslmode = value.toLower();
+        else if (key == u"extended properties")
+            applyPairs(parseConnectionText(value), params);
+        // every other key tunes the ODBC driver and has no libpq counterpart
+    }
+}
+
+} // namespace
+
+ConnectionParams mapConnectionText(const QString& text) {
+    ConnectionParams params;
+    applyPairs(parseConnectionText(text), params);
+    return params;
+}
+
+} // namespace data

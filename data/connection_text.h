@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace data {
+
+// The ODBC/ADO style connection text of the login: "KEY=VALUE;KEY={VALUE};...".
+// Keys are case-insensitive; a value in {} may hold ';' and '=' ("}}" stands for '}');
+// an ADO value in double quotes ("" for a quote) may hold a nested connection text
+// (Extended Properties). Throws DataError on an unterminated brace or quote.
+QList<QPair<QString, QString>> parseConnectionText(const QString& text);
+
+// Writes a value so that parseConnectionText() gives it back unchanged: braced when it
+// holds anything the plain form cannot carry.
+QString odbcValue(const QString& value);
+
+// The libpq parameters a connection text maps to.
+struct ConnectionParams {
+    QString host;     // a path means a unix-socket directory
+    QString port;
+    QString dbname;
+    QString user;
+    QString password;
+    QString sslmode;
+};
+
+// SERVER, PORT, DATABASE, UID, PWD, SSLmode (also ADO's "User ID" and "Password", and
+// "Extended Properties" with a nested text); the driver's tuning keys are accepted and
+// ignored. Later keys win, nested ones included.
+ConnectionParams mapConnectionText(const QString& text);
+
+} // namespace data

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace data {
+
+// Text to number the way the runtime converts typed or stored values; failures are
+// DataErrors with the runtime's own messages:
+//   "'%s' is not a valid integer value", "'%s' is not a valid floating point value".
+int toInt(const QString& text);
+qint64 toInt64(const QString& text);
+// Decimal text with ',' or '.' as the separator.
+double toDouble(const QString& text);
+
+// Number text for SQL: plain decimal, '.' as the separator, no exponent, no trailing zeros.
+QString sqlNumber(double value, int maxDecimals = 10);
+QString sqlNumber(qint64 value);
+
+} // namespace data

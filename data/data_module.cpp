@@ -1,0 +1,157 @@
+#include "data_module.h"
+
+#include "deployment_settings.h"
+#include "ui/messages.h"
+
+namespace data {
+
+namespace {
+
+const QString kNmn = QStringLiteral(
+    "(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn");
+
+QStringList hTabelSql(int shift) {
+    return {
+        QStringLiteral("select person.s_caption fio, h_tabel.*,(d1+d2+d3+d4+d5+d6+d7+d8+d9+d10+d11"),
+        QStringLiteral("+d12+d13+d14+d15+d16+d17+d18+d19+d20+d21+d22+d23+d24+d25"),
+        QStringLiteral("+d26+d27+d28+d29+d30+d31) as summ from accounts_dep.h_tabel, "
+                       "cmn_contractor.person where "),
+        QStringLiteral("h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and ")
+            .arg(shift),
+        QStringLiteral("year=:yea order by fio"),
+    };
+}
+
+} // namespace
+
+DataModule6::DataModule6(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("DataModule6"));
+    setStatements();
+    ADO_DB.setConnectionString(builtinConnectionString());
+    try {
+        ADO_DB.open();
+    } catch (const DataError& e) {
+        ui::Messages::current().standardError(e.message());
+    }
+}
+
+DataModule6::~DataModule6() = default;
+
+void DataModule6::setStatements() {
+    Smena1.setSql(QStringList{
+        QStringLiteral("select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, "),
+        QStringLiteral("smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
+            QStringLiteral(", oper.naimen, smena.kol_vo, smena.brak, "),
+        QStringLiteral("round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, "
+                       "smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, "
+                       "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use"),
+        QStringLiteral("from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,"
+                       "accounts_dep.smena,accounts_dep.vid_oper "),
+        QStringLiteral("where smena.i_id=izdel.id and smena.o_id=oper.id and "
+                       "w_id=person.s_code::t_integer and "),
+        QStringLiteral("oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by "),
+        QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color"),
+    });
+    const QString from2 = QStringLiteral(
+        "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,"
+        "accounts_dep.smena,accounts_dep.vid_oper ");
+    const QString where = QStringLiteral(
+        "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=s_code::t_integer and ");
+    const QString line3 = QStringLiteral(
+        "round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, smena.prize, "
+        "smena.id, color,time,smena.ok,vvod, smena.id_doc, smena.id_doc_item, "
+        "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use");
+    const QString line1 =
+        QStringLiteral("select smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ");
+    Smena2.setSql(QStringList{
+        line1,
+        QStringLiteral("smena.cena, s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
+            QStringLiteral(", oper.naimen, smena.kol_vo, smena.brak, "),
+        line3 + QStringLiteral("  "),
+        from2,
+        where,
+        QStringLiteral("oper.vid=vid_oper.id and smena.smena=2 and smena.data=:data and ok<>:ok order by fio"),
+    });
+    Smena3.setSql(QStringList{
+        line1,
+        QStringLiteral("smena.cena,s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
+            QStringLiteral(",  oper.naimen, smena.kol_vo, smena.brak, "),
+        line3,
+        from2,
+        where,
+        QStringLiteral("oper.vid=vid_oper.id and smena.smena=3 and smena.data=:data and ok<>:ok order by fio"),
+    });
+    Smena4.setSql(QStringList{
+        line1,
+        QStringLiteral("smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
+            QStringLiteral(",  oper.naimen, smena.kol_vo, smena.brak, "),
+        QStringLiteral("round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, "
+                       "smena.prize, smena.id , color,time,smena.ok,vvod, smena.id_doc, "
+                       "smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use "),
+        QStringLiteral("from cmn_contractor.person person, accounts_dep.izdel, accounts_dep.oper,"
+                       "accounts_dep.smena,accounts_dep.vid_oper "),
+        where,
+        QStringLiteral("oper.vid=vid_oper.id and smena.smena=4 and smena.data=:data and ok<>:ok order by fio"),
+    });
+
+    Workers.setSql(QStringList{
+        QStringLiteral("select person.s_code id, person .s_caption fio, person.id p_id"),
+        QStringLiteral("      ,staffpos.s_caption as s_staffpos_hl"),
+        QStringLiteral("from cmn_contractor.person person"),
+        QStringLiteral("left join hrms_movement.movement pers_move on pers_move.id_employee = person.id"),
+        QStringLiteral("                                          and now()::t_date between pers_move.d_begin"),
+        QStringLiteral("                                                                and coalesce(pers_move.d_end, now()::t_date)"),
+        QStringLiteral("left join hrms_staffpos.staffpos staffpos on staffpos.id = pers_move.id_staffpos"),
+        QStringLiteral("where person.b_employee = true order by fio"),
+    });
+    Izdel.setSql(QStringLiteral(
+        "select marka, id, nom, round(massa::numeric, 5) massa  from accounts_dep.IZDEL order by marka"));
+    Oper.setSql(QStringList{
+        QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, ") + kNmn + u',',
+        QStringLiteral("count(o_id) norma, round(min(price)::numeric,4) cena,"),
+        QStringLiteral("oper.id, oper.i_id, oper.VID as oper_vid from accounts_dep.norm,accounts_dep.OPER,"
+                       "accounts_dep.IZDEL,accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and norm.o_id=oper.id"),
+        QStringLiteral("and oper.vid=vid_oper.id group by izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, "
+                       "oper.i_id, oper.VID order by izdel.marka, vid_oper.vid, oper.naimen"),
+    });
+    Vid_oper.setSql(QStringLiteral("select * from accounts_dep.VID_OPER order by vid"));
+    Vid_oper.setUpdateTable(QStringLiteral("accounts_dep.vid_oper"), QStringLiteral("id"));
+
+    H_Tabel_1.setSql(hTabelSql(1));
+    H_Tabel_2.setSql(hTabelSql(2));
+    H_Tabel_3.setSql(hTabelSql(3));
+
+    Oper_ins.setSql(QStringList{
+        QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new) "),
+        QStringLiteral("values (:oper_vid, :naimen, :i_id, :cena_new)"),
+    });
+    Oper_ed.setSql(QStringLiteral(
+        "update accounts_dep.oper set vid=:oper_vid, naimen=:naimen,  i_id=:i_id where id=:id"));
+    Oper_del.setSql(QStringLiteral("delete from accounts_dep.oper where id=:id"));
+}
+
+Dataset& DataModule6::smena(int shift) {
+    switch (shift) {
+    case 2:
+        return Smena2;
+    case 3:
+        return Smena3;
+    case 4:
+        return Smena4;
+    default:
+        return Smena1;
+    }
+}
+
+bool DataModule6::CheckExists(const QString& statement, const QString& message) {
+    Control.close();
+    Control.setSql(statement);
+    Control.open();
+    const bool exists = !Control.isEmpty() && Control.asInt64(QStringLiteral("cnt")) > 0;
+    if (exists)
+        ui::Messages::current().error(message, ui::kErrorCaption);
+    Control.close();
+    return exists;
+}
+
+} // namespace data

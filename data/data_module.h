@@ -1,0 +1,62 @@
+#pragma once
+
+#include "command.h"
+#include "connection.h"
+#include "dataset.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace data {
+
+// The data module: the one connection ADO_DB and the datasets and commands that
+// several windows share. Created once at start-up, lives until the program ends.
+class DataModule6 : public QObject {
+    Q_OBJECT
+public:
+    // Opens ADO_DB with the built-in connection text at once; a failure is shown in the
+    // standard error box and start-up goes on (the login connects anew).
+    explicit DataModule6(QObject* parent = nullptr);
+    ~DataModule6() override;
+
+    Connection ADO_DB;
+
+    // the journal's four shifts
+    Dataset Smena1{&ADO_DB, QStringLiteral("Smena1")};
+    Dataset Smena2{&ADO_DB, QStringLiteral("Smena2")};
+    Dataset Smena3{&ADO_DB, QStringLiteral("Smena3")};
+    Dataset Smena4{&ADO_DB, QStringLiteral("Smena4")};
+
+    // directories
+    Dataset Workers{&ADO_DB, QStringLiteral("Workers")};
+    Dataset Izdel{&ADO_DB, QStringLiteral("Izdel")};
+    Dataset Oper{&ADO_DB, QStringLiteral("Oper")};
+    Dataset Vid_oper{&ADO_DB, QStringLiteral("Vid_oper")};
+
+    // monthly time-sheet of shifts 1, 2, 3; parameters mnth, yea
+    Dataset H_Tabel_1{&ADO_DB, QStringLiteral("H_Tabel_1")};
+    Dataset H_Tabel_2{&ADO_DB, QStringLiteral("H_Tabel_2")};
+    Dataset H_Tabel_3{&ADO_DB, QStringLiteral("H_Tabel_3")};
+
+    // scratch objects: their text is set right before each use
+    Dataset Control{&ADO_DB, QStringLiteral("Control")};
+    Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};
+    Command H_Tabel_ins{&ADO_DB, QStringLiteral("H_Tabel_ins")};
+
+    Command Oper_ins{&ADO_DB, QStringLiteral("Oper_ins")};
+    Command Oper_ed{&ADO_DB, QStringLiteral("Oper_ed")};
+    Command Oper_del{&ADO_DB, QStringLiteral("Oper_del")};
+
+    // The shift dataset of shift 1..4; any other number counts as 1.
+    Dataset& smena(int shift);
+
+    // The editors' duplicate check: runs a statement returning one row with an integer
+    // column cnt; a positive count shows the message (caption "Ошибка") and gives true.
+    bool CheckExists(const QString& statement, const QString& message);
+
+private:
+    void setStatements();
+};
+
+} // namespace data

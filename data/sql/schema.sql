@@ -1,0 +1,590 @@
+-- Complete database of the shop-floor accounting program for demo and tests:
+-- the enterprise objects the program reads (stand-ins with the columns it uses),
+-- the schema accounts_dep with its tables, views and functions, and the grants
+-- for the group roles of roles.sql.
+--
+-- Run as superuser on an empty database owned by sys, after roles.sql:
+--   psql -v ON_ERROR_STOP=1 -d <db> -f data/sql/schema.sql
+-- Everything below is created as sys, so sys owns every object.
+
+SET ROLE sys;
+SET client_min_messages = warning;
+
+BEGIN;
+
+-- ---------------------------------------------------------------------------
+-- Domains and helpers of the enterprise database. They live in public so that
+-- unqualified casts (s_code::t_integer, now()::t_date) work for every role.
+-- ---------------------------------------------------------------------------
+
+CREATE DOMAIN public.t_id      AS numeric(15,0);
+CREATE DOMAIN public.t_integer AS integer;
+CREATE DOMAIN public.t_float   AS double precision;
+CREATE DOMAIN public.t_code    AS text;
+CREATE DOMAIN public.t_date    AS date;
+
+-- iif(condition, value when true, value when false): a null condition counts
+-- as false, like CASE.
+CREATE FUNCTION public.iif(condition boolean, when_true anyelement, when_false anyelement)
+RETURNS anyelement
+LANGUAGE sql IMMUTABLE
+AS $$ SELECT CASE WHEN condition THEN when_true ELSE when_false END $$;
+
+-- The operations export calls iif(naimen=0,'Готовая продукция','Заготовки'):
+-- two untyped literals cannot resolve anyelement, so they land here.
+CREATE FUNCTION public.iif(condition boolean, when_true text, when_false text)
+RETURNS text
+LANGUAGE sql IMMUTABLE
+AS $$ SELECT CASE WHEN condition THEN when_true ELSE when_false END $$;
+
+-- ---------------------------------------------------------------------------
+-- Enterprise stand-ins (read only for the program). Ids come from sequences
+-- that start in different ranges, so an id used in the wrong place finds nothing
+-- instead of a wrong row.
+-- ---------------------------------------------------------------------------
+
+CREATE SCHEMA cmn_contractor;
+CREATE SCHEMA hrms_staffpos;
+CREATE SCHEMA hrms_movement;
+CREATE SCHEMA mnf_doc;
+CREATE SCHEMA cmn_gds_and_srv;
+
+-- Persons and companies. s_code is the personnel number; the program turns it
+-- into the worker code with s_code::integer, so it must hold integer digits.
+-- There is deliberately no check or index on the cast: a bad code in the
+-- enterprise register has to show up as the program's statement error, as it
+-- would against the real database.
+CREATE SEQUENCE cmn_contractor.person_id_seq START 1000001;
+CREATE TABLE cmn_contractor.person (
+    id         t_id    NOT NULL DEFAULT nextval('cmn_contractor.person_id_seq') PRIMARY KEY,
+    s_code     text    NOT NULL,
+    s_caption  text    NOT NULL,
+    b_employee boolean NOT NULL DEFAULT true
+);
+ALTER SEQUENCE cmn_contractor.person_id_seq OWNED BY cmn_contractor.person.id;
+-- One person per code: two persons with one code would double every position
+-- of that worker in the journal and the reports.
+CREATE UNIQUE INDEX person_s_code_uq ON cmn_contractor.person (s_code);
+
+CREATE SEQUENCE hrms_staffpos.staffpos_id_seq START 2000001;
+CREATE TABLE hrms_staffpos.staffpos (
+    id        t_id NOT NULL DEFAULT nextval('hrms_staffpos.staffpos_id_seq') PRIMARY KEY,
+    s_caption text NOT NULL
+);
+ALTER SEQUENCE hrms_staffpos.staffpos_id_seq OWNED BY hrms_staffpos.staffpos.id;
+
+-- Staff movements: which staff position a person holds from d_begin to d_end
+-- (d_end null while the appointment is open).
+CREATE SEQUENCE hrms_movement.movement_id_seq START 2100001;
+CREATE TABLE hrms_movement.movement (
+    id          t_id NOT NULL DEFAULT nextval('hrms_movement.movement_id_seq') PRIMARY KEY,
+    id_employee t_id NOT NULL REFERENCES cmn_contractor.person (id),
+    d_begin     date NOT NULL,
+    d_end       date,
+    id_staffpos t_id REFERENCES hrms_staffpos.staffpos (id),
+    CHECK (d_end IS NULL OR d_end >= d_begin)
+);
+ALTER SEQUENCE hrms_movement.movement_id_seq OWNED BY hrms_movement.movement.id;
+CREATE INDEX movement_id_employee_idx ON hrms_movement.movement (id_employee);
+
+-- Production requisitions and their lines. A line names the product by its
+-- goods id, which is the product's izdel.id.
+CREATE SEQUENCE mnf_doc.doc_id_seq START 7000001;
+CREATE TABLE mnf_doc.doc (
+    id         t_id NOT NULL DEFAULT nextval('mnf_doc.doc_id_seq') PRIMARY KEY,
+    s_number   text NOT NULL,
+    d_date     date NOT NULL,
+    s_customer text
+);
+ALTER SEQUENCE mnf_doc.doc_id_seq OWNED BY mnf_doc.doc.id;
+
+CREATE SEQUENCE mnf_doc.doc_item_id_seq START 7100001;
+CREATE TABLE mnf_doc.doc_item (
+    id     t_id             NOT NULL DEFAULT nextval('mnf_doc.doc_item_id_seq') PRIMARY KEY,
+    id_doc t_id             NOT NULL REFERENCES mnf_doc.doc (id) ON DELETE CASCADE,
+    n_line integer          NOT NULL DEFAULT 1,
+    id_gds t_id             NOT NULL,
+    f_qty  double precision NOT NULL DEFAULT 0   -- required quantity; 0 sets no limit
+);
+ALTER SEQUENCE mnf_doc.doc_item_id_seq OWNED BY mnf_doc.doc_item.id;
+CREATE INDEX doc_item_id_doc_idx ON mnf_doc.doc_item (id_doc);
+
+-- Materials (goods) and their consignments. f_qty of a consignment is what was
+-- received; what is left is computed by accounts_dep.show_consignment.
+CREATE SEQUENCE cmn_gds_and_srv.gds_id_seq START 3000001;
+CREATE TABLE cmn_gds_and_srv.gds (
+    id             t_id NOT NULL DEFAULT nextval('cmn_gds_and_srv.gds_id_seq') PRIMARY KEY,
+    s_group_tmc    text NOT NULL,
+    s_code         text NOT NULL,
+    s_caption      text NOT NULL,
+    s_full_caption text NOT NULL,
+    s_unit         text NOT NULL DEFAULT 'кг'
+);
+ALTER SEQUENCE cmn_gds_and_srv.gds_id_seq OWNED BY cmn_gds_and_srv.gds.id;
+
+CREATE SEQUENCE cmn_gds_and_srv.consignment_id_seq START 3500001;
+CREATE TABLE cmn_gds_and_srv.consignment (
+    id            t_id             NOT NULL DEFAULT nextval('cmn_gds_and_srv.consignment_id_seq') PRIMARY KEY,
+    id_gds        t_id             NOT NULL REFERENCES cmn_gds_and_srv.gds (id),
+    s_code        text             NOT NULL,   -- heat or batch number
+    s_warehouse   text             NOT NULL,
+    d_date        date             NOT NULL,
+    f_qty         double precision NOT NULL CHECK (f_qty >= 0),
+    s_description varchar(4000)
+);
+ALTER SEQUENCE cmn_gds_and_srv.consignment_id_seq OWNED BY cmn_gds_and_srv.consignment.id;
+CREATE INDEX consignment_id_gds_idx ON cmn_gds_and_srv.consignment (id_gds);
+
+-- Attributes of a product's goods record, keyed by the product's izdel.id:
+-- metal mass, minimum quantity and paint quantity per piece.
+CREATE TABLE cmn_gds_and_srv.gds_attr (
+    id          t_id             NOT NULL PRIMARY KEY,
+    f_mass      double precision NOT NULL DEFAULT 0,
+    f_min_qty   double precision NOT NULL DEFAULT 0,
+    f_color_qty double precision NOT NULL DEFAULT 0
+);
+
+-- ---------------------------------------------------------------------------
+-- The program's own schema.
+-- References between these tables are not declared: the program deletes
+-- operations, types and positions without touching what refers to them.
+-- ---------------------------------------------------------------------------
+
+CREATE SCHEMA accounts_dep;
+
+-- Products. id is the product's goods id in the enterprise database.
+CREATE TABLE accounts_dep.izdel (
+    id    t_id             NOT NULL PRIMARY KEY,
+    marka varchar(512)     NOT NULL,
+    nom   varchar(512),
+    massa double precision NOT NULL DEFAULT 0
+);
+
+-- Operation types.
+CREATE TABLE accounts_dep.vid_oper (
+    id  serial     PRIMARY KEY,
+    vid char(128)  NOT NULL
+);
+-- The editor refuses a second type of the same name regardless of case after
+-- counting; this keeps two workstations from both passing that count.
+CREATE UNIQUE INDEX vid_oper_vid_uq ON accounts_dep.vid_oper (upper(vid::text));
+
+-- Operations: a type of work on a product for a product kind (naimen 0 finished
+-- products, otherwise blanks). Prices live in norm.
+CREATE TABLE accounts_dep.oper (
+    id       serial           PRIMARY KEY,
+    i_id     integer          NOT NULL,
+    vid      integer          NOT NULL,
+    naimen   smallint         NOT NULL DEFAULT 0,
+    cena_new double precision,            -- price typed when the operation is created
+    cena     double precision             -- older price column, only exported
+);
+-- The editor refuses a second operation with the same type, kind and product
+-- after counting; the index makes that hold for two workstations as well and
+-- serves the product filter of the entry dialog (i_id first).
+CREATE UNIQUE INDEX oper_i_id_vid_naimen_uq ON accounts_dep.oper (i_id, vid, naimen);
+
+-- Price table of an operation, any number of rows.
+CREATE TABLE accounts_dep.norm (
+    id     serial           PRIMARY KEY,
+    o_id   integer          NOT NULL,
+    norma  integer          NOT NULL DEFAULT 0,
+    price  double precision NOT NULL DEFAULT 0,
+    prize  integer          NOT NULL DEFAULT 0
+);
+CREATE INDEX norm_o_id_idx ON accounts_dep.norm (o_id);
+
+-- Positions of the shift journal.
+CREATE TABLE accounts_dep.smena (
+    id            serial           PRIMARY KEY,
+    data          date             NOT NULL,
+    smena         smallint         NOT NULL CHECK (smena BETWEEN 1 AND 4),
+    w_id          integer          NOT NULL,
+    i_id          integer          NOT NULL,
+    o_id          integer          NOT NULL,
+    cena          double precision NOT NULL DEFAULT 0,
+    kol_vo        double precision NOT NULL DEFAULT 0 CHECK (kol_vo >= 0),
+    brak          smallint         NOT NULL DEFAULT 0 CHECK (brak >= 0),
+    time          integer          NOT NULL DEFAULT 0 CHECK (time >= 0),
+    color         integer          NOT NULL DEFAULT 0,
+    prize         double precision NOT NULL DEFAULT 0,
+    ok            char(2)          DEFAULT 'no',  -- null and 'ta' exist in old data
+    vvod          timestamp        DEFAULT now(),
+    id_doc        t_id             NOT NULL DEFAULT 0,
+    id_doc_item   t_id             NOT NULL DEFAULT 0,
+    f_gds_qty_use double precision NOT NULL DEFAULT 0,
+    id_gds_use    t_id             NOT NULL DEFAULT 0,
+    id_cons_use   t_id             NOT NULL DEFAULT 0
+);
+-- The journal reads one day and shift; the reports scan a date range (prefix).
+CREATE INDEX smena_data_smena_idx ON accounts_dep.smena (data, smena);
+-- The day cell of the time-sheet sums one worker's positions of a shift and day.
+CREATE INDEX smena_w_id_smena_data_idx ON accounts_dep.smena (w_id, smena, data);
+
+-- Monthly hours time-sheet: one row per worker, shift, month and year.
+-- Rows are inserted with a single day given, so every day defaults to 0.
+CREATE TABLE accounts_dep.h_tabel (
+    id    serial  PRIMARY KEY,
+    w_id  integer NOT NULL,
+    smena integer NOT NULL CHECK (smena BETWEEN 1 AND 4),
+    month integer NOT NULL CHECK (month BETWEEN 1 AND 12),
+    year  integer NOT NULL CHECK (year BETWEEN 1900 AND 9999),
+    d1  integer NOT NULL DEFAULT 0, d2  integer NOT NULL DEFAULT 0,
+    d3  integer NOT NULL DEFAULT 0, d4  integer NOT NULL DEFAULT 0,
+    d5  integer NOT NULL DEFAULT 0, d6  integer NOT NULL DEFAULT 0,
+    d7  integer NOT NULL DEFAULT 0, d8  integer NOT NULL DEFAULT 0,
+    d9  integer NOT NULL DEFAULT 0, d10 integer NOT NULL DEFAULT 0,
+    d11 integer NOT NULL DEFAULT 0, d12 integer NOT NULL DEFAULT 0,
+    d13 integer NOT NULL DEFAULT 0, d14 integer NOT NULL DEFAULT 0,
+    d15 integer NOT NULL DEFAULT 0, d16 integer NOT NULL DEFAULT 0,
+    d17 integer NOT NULL DEFAULT 0, d18 integer NOT NULL DEFAULT 0,
+    d19 integer NOT NULL DEFAULT 0, d20 integer NOT NULL DEFAULT 0,
+    d21 integer NOT NULL DEFAULT 0, d22 integer NOT NULL DEFAULT 0,
+    d23 integer NOT NULL DEFAULT 0, d24 integer NOT NULL DEFAULT 0,
+    d25 integer NOT NULL DEFAULT 0, d26 integer NOT NULL DEFAULT 0,
+    d27 integer NOT NULL DEFAULT 0, d28 integer NOT NULL DEFAULT 0,
+    d29 integer NOT NULL DEFAULT 0, d30 integer NOT NULL DEFAULT 0,
+    d31 integer NOT NULL DEFAULT 0
+);
+-- The program counts before it inserts; when two workstations insert the first
+-- row of the same worker, shift and month at once, the second insert fails here
+-- instead of leaving two rows.
+CREATE UNIQUE INDEX h_tabel_w_id_smena_month_year_uq
+    ON accounts_dep.h_tabel (w_id, smena, month, year);
+-- The time-sheet window reads one shift of one month.
+CREATE INDEX h_tabel_month_year_smena_idx ON accounts_dep.h_tabel (month, year, smena);
+
+-- Materials consumed by a position.
+CREATE TABLE accounts_dep.smena_gds_use (
+    id          serial           PRIMARY KEY,
+    id_smena    integer          NOT NULL,
+    id_gds_use  t_id             NOT NULL,
+    id_cons_use t_id,
+    f_qty_use   double precision NOT NULL DEFAULT 0
+);
+CREATE INDEX smena_gds_use_id_smena_idx ON accounts_dep.smena_gds_use (id_smena);
+-- show_consignment sums the consumption of each consignment.
+CREATE INDEX smena_gds_use_id_cons_use_idx ON accounts_dep.smena_gds_use (id_cons_use);
+
+-- Brigade of a position until it is divided. The program inserts without id.
+CREATE SEQUENCE accounts_dep.person_temp_id_seq;
+CREATE TABLE accounts_dep.person_temp (
+    id        t_id    NOT NULL DEFAULT nextval('accounts_dep.person_temp_id_seq') PRIMARY KEY,
+    id_smena  integer NOT NULL,
+    id_person t_id    NOT NULL
+);
+ALTER SEQUENCE accounts_dep.person_temp_id_seq OWNED BY accounts_dep.person_temp.id;
+CREATE INDEX person_temp_id_smena_idx ON accounts_dep.person_temp (id_smena);
+
+-- ---------------------------------------------------------------------------
+-- Views over the enterprise objects.
+-- ---------------------------------------------------------------------------
+
+-- Requisitions that positions can be booked against, newest first.
+CREATE VIEW accounts_dep.v_mnf_requisition AS
+SELECT doc.id,
+       format('Заявка № %s от %s', doc.s_number, to_char(doc.d_date, 'dd.mm.yyyy'))
+       || coalesce(', ' || doc.s_customer, '') AS s_caption
+FROM mnf_doc.doc doc
+ORDER BY doc.d_date DESC, doc.s_number DESC;
+
+-- Requisition lines. s_gds_mc is the product's izdel.id as text: the entry
+-- dialog filters operations with "i_id=" || s_gds_mc.
+CREATE VIEW accounts_dep.v_mnf_requisition_item AS
+SELECT item.id,
+       item.id_doc,
+       format('%s. %s', item.n_line,
+              coalesce(btrim(izdel.marka) || coalesce(' ' || btrim(izdel.nom), ''),
+                       'изделие ' || item.id_gds))
+       || CASE WHEN item.f_qty > 0
+               THEN ' — ' || trim_scale(item.f_qty::numeric) || ' шт.'
+               ELSE '' END AS s_caption,
+       item.id_gds,
+       item.f_qty,
+       item.id_gds::text AS s_gds_mc
+FROM mnf_doc.doc_item item
+LEFT JOIN accounts_dep.izdel izdel ON izdel.id = item.id_gds
+ORDER BY item.id_doc, item.n_line, item.id;
+
+-- Materials that positions can consume.
+CREATE VIEW accounts_dep.v_cmn_gds_in AS
+SELECT gds.id, gds.s_group_tmc, gds.s_code, gds.s_caption, gds.s_full_caption
+FROM cmn_gds_and_srv.gds gds
+ORDER BY gds.s_group_tmc, gds.s_caption;
+
+-- ---------------------------------------------------------------------------
+-- Functions.
+-- ---------------------------------------------------------------------------
+
+-- show_consignment(goods id): the consignments of one material, oldest first,
+-- with what is left of each: the received quantity minus every material row of
+-- the journal (smena_gds_use) that consumed that consignment. Exhausted
+-- consignments stay in the list (f_cons_qty 0) so that material rows that used
+-- them still find their caption. s_full_caption is what the material list
+-- shows under "Партия - № плавки, склад, остаток". An unknown id (0 while no
+-- material is chosen) gives no rows.
+CREATE FUNCTION accounts_dep.show_consignment(id_gds t_id)
+RETURNS TABLE (id t_id, s_code text, s_caption text, s_full_caption text,
+               s_description text, f_cons_qty double precision)
+LANGUAGE sql STABLE
+AS $$
+    SELECT cons.id,
+           cons.s_code,
+           gds.s_caption,
+           format('%s, %s, ост. %s %s', cons.s_code, cons.s_warehouse,
+                  trim_scale(round(left_qty.qty::numeric, 3)), gds.s_unit),
+           cons.s_description::text,
+           left_qty.qty
+    FROM cmn_gds_and_srv.consignment cons
+    JOIN cmn_gds_and_srv.gds gds ON gds.id = cons.id_gds
+    CROSS JOIN LATERAL (
+        SELECT cons.f_qty - coalesce((SELECT sum(sgu.f_qty_use)
+                                      FROM accounts_dep.smena_gds_use sgu
+                                      WHERE sgu.id_cons_use = cons.id), 0) AS qty
+    ) left_qty
+    WHERE cons.id_gds = show_consignment.id_gds
+    ORDER BY cons.d_date, cons.id
+$$;
+
+-- The same for a goods id handed over as text (a bound text parameter such as
+-- '0'); an empty text means no material.
+CREATE FUNCTION accounts_dep.show_consignment(id_gds text)
+RETURNS TABLE (id t_id, s_code text, s_caption text, s_full_caption text,
+               s_description text, f_cons_qty double precision)
+LANGUAGE sql STABLE
+AS $$
+    SELECT * FROM accounts_dep.show_consignment(nullif(btrim(id_gds), '')::t_id)
+$$;
+
+-- get_doc_item_caption_by_smena(position id): the requisition line of the
+-- position (id and caption), no row when the position has none.
+CREATE FUNCTION accounts_dep.get_doc_item_caption_by_smena(id_smena integer)
+RETURNS TABLE (id t_id, s_caption text)
+LANGUAGE sql STABLE
+AS $$
+    SELECT item.id, item.s_caption
+    FROM accounts_dep.smena smena
+    JOIN accounts_dep.v_mnf_requisition_item item ON item.id = smena.id_doc_item
+    WHERE smena.id = $1
+$$;
+
+-- h_tabel_set_day(worker, shift, date): the day-cell rule in one place. Sets
+-- d<day> of the worker's time-sheet row of that shift and month to the sum of
+-- time of his positions of that shift and date (0 when none), inserting the row
+-- when missing. The upsert on the unique key makes it safe for two sessions.
+CREATE FUNCTION accounts_dep.h_tabel_set_day(p_w_id integer, p_smena integer, p_data date)
+RETURNS integer
+LANGUAGE plpgsql
+SET search_path = accounts_dep, public, pg_temp
+AS $$
+DECLARE
+    v_hours integer;
+    v_cell  text := 'd' || extract(day FROM p_data)::integer;
+BEGIN
+    SELECT coalesce(sum(s.time), 0)::integer INTO v_hours
+    FROM accounts_dep.smena s
+    WHERE s.w_id = p_w_id AND s.smena = p_smena AND s.data = p_data;
+
+    EXECUTE format(
+        'INSERT INTO accounts_dep.h_tabel AS h (w_id, smena, month, year, %1$I)'
+        ' VALUES ($1, $2, $3, $4, $5)'
+        ' ON CONFLICT (w_id, smena, month, year) DO UPDATE SET %1$I = excluded.%1$I',
+        v_cell)
+    USING p_w_id, p_smena, extract(month FROM p_data)::integer,
+          extract(year FROM p_data)::integer, v_hours;
+    RETURN v_hours;
+END
+$$;
+
+-- smena__accept_row(position id): a shift master accepts the position, its ok
+-- becomes 'ok'. Masters may not update positions themselves, so this runs with
+-- the owner's rights. A position that no longer exists (deleted at another
+-- workstation) is an error rather than a silent success.
+CREATE FUNCTION accounts_dep.smena__accept_row(p_id integer)
+RETURNS void
+LANGUAGE plpgsql
+SECURITY DEFINER
+SET search_path = accounts_dep, public, pg_temp
+AS $$
+BEGIN
+    UPDATE accounts_dep.smena SET ok = 'ok' WHERE id = p_id;
+    IF NOT FOUND THEN
+        RAISE EXCEPTION 'Позиция % не найдена: она удалена на другом рабочем месте', p_id
+            USING ERRCODE = 'no_data_found';
+    END IF;
+END
+$$;
+
+-- divide_between_person(s_id): divides a position among its brigade.
+--
+-- The brigade is the persons listed in person_temp for the position, each
+-- counted once however often he was added, plus the position's own worker when
+-- he is not listed. Members are ordered: the position's worker first, then the
+-- others in the order they were added. With n members:
+--   * kol_vo is split into shares of 0.001 piece: every member gets
+--     floor(total / n), the first (total mod n) members one unit more; anything
+--     finer than 0.001 stays with the position's worker, so the shares always
+--     add up to the original quantity;
+--   * brak and time (whole numbers) are split the same way in units of 1;
+--   * the position's own row keeps the first share; every other member gets a
+--     new position with his own w_id (the integer of his s_code) and the same
+--     data, smena, i_id, o_id, cena, color, prize, id_doc and id_doc_item,
+--     ok 'no', vvod now(); the materials stay on the original position;
+--   * the day cell of every member (the same shift and date) is recomputed by
+--     h_tabel_set_day, the row inserted when missing;
+--   * the person_temp rows that were used are deleted.
+-- With no brigade rows it does nothing, so a second call is harmless; a brigade
+-- of the worker alone only clears the list. An accepted position is not divided.
+-- Runs with the owner's rights so that the whole division is one statement that
+-- either happens completely or not at all.
+CREATE FUNCTION accounts_dep.divide_between_person(s_id integer)
+RETURNS void
+LANGUAGE plpgsql
+SECURITY DEFINER
+SET search_path = accounts_dep, public, pg_temp
+AS $$
+DECLARE
+    pos        accounts_dep.smena%ROWTYPE;
+    v_rows     t_id[];
+    v_bad      text;
+    v_workers  integer[];
+    n          integer;
+    qty_units  bigint;
+    qty_rest   numeric;
+    share_qty  numeric;
+    share_brak integer;
+    share_time integer;
+    w          integer;
+BEGIN
+    -- Lock the position first: a concurrent division waits and then finds the
+    -- brigade rows gone.
+    SELECT * INTO pos FROM accounts_dep.smena WHERE id = s_id FOR UPDATE;
+
+    SELECT array_agg(pt.id ORDER BY pt.id) INTO v_rows
+    FROM accounts_dep.person_temp pt WHERE pt.id_smena = s_id;
+    IF v_rows IS NULL THEN
+        RETURN;
+    END IF;
+    IF pos.id IS NULL THEN
+        RAISE EXCEPTION 'Позиция % не найдена', s_id USING ERRCODE = 'no_data_found';
+    END IF;
+    IF btrim(pos.ok) = 'ok' THEN
+        RAISE EXCEPTION 'Позиция % уже принята мастером и не делится', s_id;
+    END IF;
+
+    SELECT string_agg(coalesce(format('%s (табельный номер «%s»)', p.s_caption, p.s_code),
+                               format('лицо с id %s не найдено', pt.id_person)), ', ')
+    INTO v_bad
+    FROM accounts_dep.person_temp pt
+    LEFT JOIN cmn_contractor.person p ON p.id = pt.id_person
+    WHERE pt.id = ANY (v_rows) AND (p.id IS NULL OR p.s_code !~ '^\s*[0-9]{1,9}\s*$');
+    IF v_bad IS NOT NULL THEN
+        RAISE EXCEPTION 'Бригаду позиции % нельзя разделить: %', s_id, v_bad;
+    END IF;
+
+    -- The position's worker first, then the others in the order they were added.
+    SELECT pos.w_id || coalesce(array_agg(m.w_id ORDER BY m.first_row), '{}')
+    INTO v_workers
+    FROM (SELECT p.s_code::integer AS w_id, min(pt.id) AS first_row
+          FROM accounts_dep.person_temp pt
+          JOIN cmn_contractor.person p ON p.id = pt.id_person
+          WHERE pt.id = ANY (v_rows) AND p.s_code::integer <> pos.w_id
+          GROUP BY p.s_code::integer) m;
+    n := cardinality(v_workers);
+
+    IF n > 1 THEN
+        qty_units := round(pos.kol_vo::numeric * 1000);
+        qty_rest  := pos.kol_vo::numeric - qty_units / 1000.0;
+        FOR i IN 1 .. n LOOP
+            share_qty  := (qty_units / n + CASE WHEN i <= qty_units % n THEN 1 ELSE 0 END) / 1000.0;
+            share_brak := pos.brak / n + CASE WHEN i <= pos.brak % n THEN 1 ELSE 0 END;
+            share_time := pos.time / n + CASE WHEN i <= pos.time % n THEN 1 ELSE 0 END;
+            IF i = 1 THEN
+                UPDATE accounts_dep.smena
+                SET kol_vo = share_qty + qty_rest, brak = share_brak, time = share_time
+                WHERE id = pos.id;
+            ELSE
+                INSERT INTO accounts_dep.smena
+                    (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, prize,
+                     ok, vvod, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use)
+                VALUES (pos.data, pos.smena, v_workers[i], pos.i_id, pos.o_id, pos.cena,
+                        share_qty, share_brak, share_time, pos.color, pos.prize,
+                        'no', now(), pos.id_doc, pos.id_doc_item, 0, 0, 0);
+            END IF;
+        END LOOP;
+
+        FOREACH w IN ARRAY v_workers LOOP
+            PERFORM accounts_dep.h_tabel_set_day(w, pos.smena, pos.data);
+        END LOOP;
+    END IF;
+
+    DELETE FROM accounts_dep.person_temp WHERE id = ANY (v_rows);
+END
+$$;
+
+-- A new operation's price becomes its first norm row: the operations list and
+-- the entry dialog read prices only from norm. norma 0 means "no norm in pieces
+-- set yet" and prize 0 no bonus; both are edited later in the norms window.
+-- An operation created without a price gets no norm row.
+CREATE FUNCTION accounts_dep.oper_first_norm()
+RETURNS trigger
+LANGUAGE plpgsql
+SET search_path = accounts_dep, public, pg_temp
+AS $$
+BEGIN
+    INSERT INTO accounts_dep.norm (o_id, norma, price, prize)
+    VALUES (NEW.id, 0, NEW.cena_new, 0);
+    RETURN NULL;
+END
+$$;
+
+CREATE TRIGGER oper_first_norm
+    AFTER INSERT ON accounts_dep.oper
+    FOR EACH ROW
+    WHEN (NEW.cena_new IS NOT NULL)
+    EXECUTE FUNCTION accounts_dep.oper_first_norm();
+
+-- ---------------------------------------------------------------------------
+-- Grants. norv_reader reads everything the program reads; norv_writer also
+-- writes the program's own tables; norv_master writes only through
+-- smena__accept_row. Nobody but sys writes the enterprise stand-ins or izdel.
+-- ---------------------------------------------------------------------------
+
+GRANT USAGE ON SCHEMA accounts_dep, cmn_contractor, hrms_staffpos, hrms_movement,
+                      mnf_doc, cmn_gds_and_srv
+    TO norv_reader;
+
+GRANT SELECT ON ALL TABLES IN SCHEMA accounts_dep, cmn_contractor, hrms_staffpos,
+                                     hrms_movement, mnf_doc, cmn_gds_and_srv
+    TO norv_reader;
+
+GRANT INSERT, UPDATE, DELETE ON
+    accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.smena_gds_use,
+    accounts_dep.person_temp, accounts_dep.oper, accounts_dep.vid_oper, accounts_dep.norm
+    TO norv_writer;
+GRANT USAGE, SELECT ON
+    accounts_dep.smena_id_seq, accounts_dep.h_tabel_id_seq, accounts_dep.smena_gds_use_id_seq,
+    accounts_dep.person_temp_id_seq, accounts_dep.oper_id_seq, accounts_dep.vid_oper_id_seq,
+    accounts_dep.norm_id_seq
+    TO norv_writer;
+
+-- Functions are executable by PUBLIC unless revoked; give each group only its own.
+REVOKE EXECUTE ON ALL FUNCTIONS IN SCHEMA accounts_dep FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION accounts_dep.show_consignment(t_id),
+                          accounts_dep.show_consignment(text),
+                          accounts_dep.get_doc_item_caption_by_smena(integer)
+    TO norv_reader;
+GRANT EXECUTE ON FUNCTION accounts_dep.smena__accept_row(integer) TO norv_master, norv_writer;
+GRANT EXECUTE ON FUNCTION accounts_dep.divide_between_person(integer),
+                          accounts_dep.h_tabel_set_day(integer, integer, date)
+    TO norv_writer;
+
+-- Objects sys adds later follow the same rules.
+ALTER DEFAULT PRIVILEGES FOR ROLE sys IN SCHEMA accounts_dep
+    GRANT SELECT ON TABLES TO norv_reader;
+ALTER DEFAULT PRIVILEGES FOR ROLE sys IN SCHEMA accounts_dep
+    REVOKE EXECUTE ON FUNCTIONS FROM PUBLIC;
+
+COMMIT;
+
+RESET ROLE;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/messages.h"
+
+#include <QList>
+#include <QString>
+
+// Records every message box instead of showing it; questions take scripted answers
+// (Yes when none is left).
+class RecordingMessages : public ui::Messages {
+public:
+    enum class Kind { Error, Question, Information, StandardError };
+    struct Shown {
+        Kind kind;
+        QString text;
+        QString caption;
+    };
+
+    RecordingMessages() { install(this); }
+    ~RecordingMessages() override { install(nullptr); }
+
+    void error(const QString& text, const QString& caption) override;
+    bool question(const QString& text, const QString& caption) override;
+    void information(const QString& text, const QString& caption) override;
+    void standardError(const QString& text) override;
+
+    void answer(bool yes) { answers_.append(yes); }
+    QList<Shown> shown;
+    void clear() { shown.clear(); }
+    QString last() const { return shown.isEmpty() ? QString() : shown.last().text; }
+
+private:
+    QList<bool> answers_;
+};

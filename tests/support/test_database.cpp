@@ -1,0 +1,103 @@
+#include "test_database.h"
+
+#include "data/data_error.h"
+#include "data/deployment_settings.h"
+#include "data/statement.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <libpq-fe.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QString requireEnv(const char* name) {
+    const QString v = qEnvironmentVariable(name);
+    if (v.isEmpty()) {
+        std::fprintf(stderr, "%s is not set: run the tests through scripts/test\n", name);
+        std::exit(2);
+    }
+    return v;
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(const QString& prefix) {
+    host_ = requireEnv("NORV_TEST_PGHOST");
+    const QString tmpl = requireEnv("NORV_TEST_TEMPLATE");
+    name_ = QStringLiteral("t_%1_%2_%3")
+                .arg(prefix.toLower())
+                .arg(QCoreApplication::applicationPid())
+                .arg(QRandomGenerator::global()->bounded(100000));
+    superExec(QStringLiteral("create database %1 template %2 owner sys").arg(name_, tmpl));
+}
+
+TestDatabase::~TestDatabase() {
+    sys_.reset();
+    try {
+        superExec(QStringLiteral("drop database if exists %1 with (force)").arg(name_));
+    } catch (...) {
+    }
+}
+
+void TestDatabase::superExec(const QString& sql) const {
+    const QByteArray conninfo =
+        QStringLiteral("host=%1 port=5432 user=postgres dbname=postgres").arg(host_).toUtf8();
+    PGconn* conn = PQconnectdb(conninfo.constData());
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const QString message = QString::fromUtf8(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw data::DataError(message);
+    }
+    PGresult* r = PQexec(conn, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+    const QString message = ok ? QString() : data::resultErrorMessage(r);
+    PQclear(r);
+    PQfinish(conn);
+    if (!ok)
+        throw data::DataError(message);
+}
+
+QString TestDatabase::passwordOf(const QString& user) {
+    return user == u"sys" ? QStringLiteral("sysdemo") : user + QStringLiteral("-demo");
+}
+
+QString TestDatabase::connectionString(const QString& user) const {
+    return data::buildConnectionString(host_, name_, user, passwordOf(user));
+}
+
+void TestDatabase::useAsBuiltin() const {
+    data::DeploymentSettings s = data::DeploymentSettings::current();
+    s.builtinServer = host_;
+    s.defaultDatabase = name_;
+    s.builtinPassword = passwordOf(QStringLiteral("sys"));
+    data::DeploymentSettings::set(s);
+}
+
+data::Connection& TestDatabase::sys() {
+    if (!sys_) {
+        sys_ = std::make_unique<data::Connection>();
+        sys_->setConnectionString(connectionString());
+        sys_->open();
+    }
+    return *sys_;
+}
+
+void TestDatabase::exec(const QString& sql) {
+    PGresult* r = PQexec(sys().handle(), sql.toUtf8().constData());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+    const QString message = ok ? QString() : data::resultErrorMessage(r);
+    PQclear(r);
+    if (!ok)
+        throw data::DataError(message);
+}
+
+QString TestDatabase::scalar(const QString& sql) {
+    data::ResultPtr r = data::execute(sys(), data::parseNamedParameters(sql), {});
+    if (PQntuples(r.get()) < 1 || PQgetisnull(r.get(), 0, 0))
+        return QString();
+    return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+}

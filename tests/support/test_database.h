@@ -1,0 +1,39 @@
+#pragma once
+
+#include "data/connection.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// A fresh copy of the test template database (schema, roles, no demo data) on the
+// throw-away cluster of scripts/test; dropped again when the object goes.
+class TestDatabase {
+public:
+    explicit TestDatabase(const QString& prefix);
+    ~TestDatabase();
+
+    const QString& name() const { return name_; }
+    const QString& socketDir() const { return host_; }
+
+    // Connection text for a login of the test cluster (demo passwords).
+    QString connectionString(const QString& user = QStringLiteral("sys")) const;
+    static QString passwordOf(const QString& user);
+    // Points the built-in connection settings at this database.
+    void useAsBuiltin() const;
+
+    // A connection as sys for fixtures and checks.
+    data::Connection& sys();
+    // Runs statements as sys; throws DataError.
+    void exec(const QString& sql);
+    // First column of the first row as text ("" when no row).
+    QString scalar(const QString& sql);
+
+private:
+    void superExec(const QString& sql) const;
+
+    QString host_;
+    QString name_;
+    std::unique_ptr<data::Connection> sys_;
+};

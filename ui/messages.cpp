@@ -1,0 +1,42 @@
+#include "messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace ui {
+
+namespace {
+
+Messages* installed = nullptr;
+
+QtMessages& realBoxes() {
+    static QtMessages boxes;
+    return boxes;
+}
+
+} // namespace
+
+Messages& Messages::current() { return installed ? *installed : realBoxes(); }
+
+void Messages::install(Messages* messages) { installed = messages; }
+
+void QtMessages::error(const QString& text, const QString& caption) {
+    QMessageBox::critical(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
+}
+
+bool QtMessages::question(const QString& text, const QString& caption) {
+    return QMessageBox::question(QApplication::activeWindow(), caption, text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtMessages::information(const QString& text, const QString& caption) {
+    QMessageBox::information(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
+}
+
+void QtMessages::standardError(const QString& text) {
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+                          text, QMessageBox::Ok);
+}
+
+} // namespace ui

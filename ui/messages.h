@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace ui {
+
+// Every message box of the program goes through here, so tests can record what was
+// shown and script the answers.
+class Messages {
+public:
+    virtual ~Messages() = default;
+
+    // Error box: the caption, an error icon and OK.
+    virtual void error(const QString& text, const QString& caption) = 0;
+    // Question box: the caption, a question icon, Yes and No; true for Yes.
+    virtual bool question(const QString& text, const QString& caption) = 0;
+    // Information box: the caption, an information icon and OK.
+    virtual void information(const QString& text, const QString& caption) = 0;
+    // The toolkit's standard box for an error no handler caught.
+    virtual void standardError(const QString& text) = 0;
+
+    static Messages& current();
+    // Tests put their own in; nullptr restores the real boxes.
+    static void install(Messages* messages);
+};
+
+inline const QString kErrorCaption = QStringLiteral("Ошибка");
+inline const QString kDeleteCaption = QStringLiteral("Удаление");
+inline const QString kAllFieldsRequired = QStringLiteral("Все поля должны быть заполнены!");
+
+// The real boxes, parented to the active window.
+class QtMessages : public Messages {
+public:
+    void error(const QString& text, const QString& caption) override;
+    bool question(const QString& text, const QString& caption) override;
+    void information(const QString& text, const QString& caption) override;
+    void standardError(const QString& text) override;
+};
+
+} // namespace ui
