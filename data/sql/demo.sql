@@ -8,6 +8,10 @@
 
 SET ROLE sys;
 SET client_min_messages = warning;
+SET work_mem = '64MB';
+-- Temp tables have no statistics, so the planner expects huge joins and JIT
+-- would spend longer compiling than the queries take.
+SET jit = off;
 
 BEGIN;
 
@@ -200,30 +204,38 @@ SELECT setval('accounts_dep.vid_oper_id_seq', (SELECT max(id) FROM accounts_dep.
 -- may exist for both kinds. A few operations were entered without a price and
 -- have no norm (they are missing from the operations list). The insert trigger
 -- turns every cena_new into the first norm row.
+-- (Random draws sit in the select list of a materialized CTE throughout this
+-- script: a volatile WHERE would be pushed down to one side of a join and
+-- decide for whole groups at once.)
 INSERT INTO accounts_dep.oper (i_id, vid, naimen, cena_new, cena)
-SELECT i_id, vid, naimen,
-       CASE WHEN u_price < 0.05 THEN NULL ELSE price END,
-       CASE WHEN u_price < 0.05 OR u_price > 0.7 THEN NULL ELSE price END
-FROM (
-    SELECT izdel.id::int AS i_id, v.k AS vid, kinds.naimen,
+WITH candidate AS MATERIALIZED (
+    SELECT izdel.id::int AS i_id, v.k AS vid, kinds.naimen, v.share,
            round(v.base_price * (0.6 + 0.1 * ((izdel.id::int - 4100001) % 5))
                  * (0.85 + random() * 0.3)::numeric, 2)::double precision AS price,
+           random() AS u_take,
            random() AS u_price
     FROM accounts_dep.izdel izdel
     CROSS JOIN demo_vid v
-    CROSS JOIN LATERAL (SELECT unnest(CASE v.kind WHEN 2 THEN ARRAY[0, 1] ELSE ARRAY[v.kind] END) AS naimen) kinds
-    WHERE random() < v.share
-) o
+    CROSS JOIN LATERAL unnest(CASE v.kind WHEN 2 THEN ARRAY[0, 1] ELSE ARRAY[v.kind] END) AS kinds(naimen)
+)
+SELECT i_id, vid, naimen,
+       CASE WHEN u_price < 0.05 THEN NULL ELSE price END,
+       CASE WHEN u_price < 0.05 OR u_price > 0.7 THEN NULL ELSE price END
+FROM candidate
+WHERE u_take < share
 ORDER BY i_id, vid, naimen;
 
 -- Further norms: a higher norm in pieces at a lower piece rate, with a bonus.
+-- About 45 % of the priced operations get a second norm, 15 % also a third.
 INSERT INTO accounts_dep.norm (o_id, norma, price, prize)
-SELECT o.id, extra.norma, round((o.cena_new * extra.factor)::numeric, 2), extra.prize
-FROM accounts_dep.oper o
-CROSS JOIN (VALUES (2, 50, 0.92, 5), (3, 100, 0.85, 10)) AS extra(k, norma, factor, prize)
-WHERE o.cena_new IS NOT NULL
-  AND random() < CASE extra.k WHEN 2 THEN 0.45 ELSE 0.30 END
-  AND (extra.k = 2 OR EXISTS (SELECT FROM accounts_dep.norm n WHERE n.o_id = o.id AND n.norma = 50));
+WITH priced AS MATERIALIZED (
+    SELECT id, cena_new, random() AS u FROM accounts_dep.oper WHERE cena_new IS NOT NULL
+)
+SELECT p.id, extra.norma, round((p.cena_new * extra.factor)::numeric, 2), extra.prize
+FROM priced p
+JOIN (VALUES (50, 0.92, 5, 0.45), (100, 0.85, 10, 0.15)) AS extra(norma, factor, prize, share)
+  ON p.u < extra.share
+ORDER BY p.id, extra.norma;
 
 -- Priced operations per product, numbered so that a random one can be joined.
 CREATE TEMP TABLE demo_oper AS
@@ -234,7 +246,8 @@ FROM accounts_dep.oper o JOIN accounts_dep.norm n ON n.o_id = o.id
 GROUP BY o.id, o.i_id, o.vid, o.naimen;
 
 CREATE TEMP TABLE demo_product AS
-SELECT DISTINCT i_id, dense_rank() OVER (ORDER BY i_id) AS k FROM demo_oper;
+SELECT i_id, row_number() OVER (ORDER BY i_id) AS k, count(*) AS n_oper
+FROM demo_oper GROUP BY i_id;
 
 -- ---------------------------------------------------------------------------
 -- Requisitions and their lines
@@ -342,18 +355,22 @@ SELECT d::date AS data,
 FROM generate_series((current_date - interval '4 months')::date, current_date, interval '1 day') d;
 
 CREATE TEMP TABLE demo_pos AS
-WITH shift_day AS MATERIALIZED (
-    -- who works which shift on which day
-    SELECT day.data, day.weekend, day.line_lo, day.line_hi, w.w_id, w.team AS smena,
+WITH worker_day AS MATERIALIZED (
+    SELECT day.data, day.weekend, day.line_lo, day.line_hi, w.w_id, w.team,
+           random() AS u_present, random() AS u_overtime,
            1 + floor(random() * 3)::int AS npos
     FROM demo_day day
     JOIN demo_worker w ON w.active_until >= day.data
-    WHERE random() < CASE WHEN day.weekend THEN 0.08 ELSE 0.85 END
+),
+shift_day AS (
+    -- who works which shift on which day
+    SELECT data, weekend, line_lo, line_hi, w_id, team AS smena, npos
+    FROM worker_day
+    WHERE u_present < CASE WHEN weekend THEN 0.08 ELSE 0.85 END
     UNION ALL
-    SELECT day.data, day.weekend, day.line_lo, day.line_hi, w.w_id, 4, 1
-    FROM demo_day day
-    JOIN demo_worker w ON w.active_until >= day.data AND w.team IN (1, 2)
-    WHERE NOT day.weekend AND random() < 0.05
+    SELECT data, weekend, line_lo, line_hi, w_id, 4, 1
+    FROM worker_day
+    WHERE NOT weekend AND team IN (1, 2) AND u_present < 0.85 AND u_overtime < 0.05
 ),
 slot AS MATERIALIZED (
     SELECT sd.*, i,
@@ -364,24 +381,30 @@ slot AS MATERIALIZED (
            random() AS u_qty, random() AS u_brak, random() AS u_ok, random() AS u_misc
     FROM shift_day sd, generate_series(1, sd.npos) i
 ),
-with_product AS (
-    SELECT s.*, line.id_doc, line.id_doc_item,
-           coalesce(line.i_id, prod.i_id) AS i_id
+picked AS (
+    -- the line (or, without a requisition, the product) and which of the
+    -- product's operations
+    SELECT s.*,
+           CASE WHEN NOT s.no_requisition
+                THEN s.line_lo + floor(s.u_line * (s.line_hi - s.line_lo + 1))::int END AS line_k,
+           CASE WHEN s.no_requisition
+                THEN 1 + floor(s.u_prod * (SELECT count(*) FROM demo_product))::int END AS product_k
     FROM slot s
-    LEFT JOIN demo_line line
-           ON NOT s.no_requisition
-          AND line.k = s.line_lo + floor(s.u_line * (s.line_hi - s.line_lo + 1))::int
-    LEFT JOIN demo_product prod
-           ON s.no_requisition
-          AND prod.k = 1 + floor(s.u_prod * (SELECT count(*) FROM demo_product))::int
+),
+with_product AS (
+    SELECT p.*, line.id_doc, line.id_doc_item, prod.i_id,
+           1 + floor(p.u_oper * prod.n_oper)::int AS oper_k
+    FROM picked p
+    LEFT JOIN demo_line line ON line.k = p.line_k
+    LEFT JOIN demo_product without_line ON without_line.k = p.product_k
+    JOIN demo_product prod ON prod.i_id = coalesce(line.i_id, without_line.i_id)
 )
 SELECT p.data, p.weekend, p.smena, p.w_id, p.i_id, p.time,
        coalesce(p.id_doc, 0) AS id_doc, coalesce(p.id_doc_item, 0) AS id_doc_item,
        op.o_id, op.vid, op.naimen, op.price,
        p.u_qty, p.u_brak, p.u_ok, p.u_misc
 FROM with_product p
-JOIN (SELECT i_id, max(cnt) AS cnt FROM demo_oper GROUP BY i_id) n ON n.i_id = p.i_id
-JOIN demo_oper op ON op.i_id = p.i_id AND op.k = 1 + floor(p.u_oper * n.cnt)::int;
+JOIN demo_oper op ON op.i_id = p.i_id AND op.k = p.oper_k;
 
 INSERT INTO accounts_dep.smena
     (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, prize, ok, vvod,
@@ -433,27 +456,31 @@ SELECT c.id, c.id_gds, row_number() OVER (PARTITION BY c.id_gds ORDER BY c.id) A
 FROM cmn_gds_and_srv.consignment c;
 
 INSERT INTO accounts_dep.smena_gds_use (id_smena, id_gds_use, id_cons_use, f_qty_use)
+WITH pos AS MATERIALIZED (
+    SELECT s.id, s.i_id, s.kol_vo, s.color, s.ok, o.vid, o.naimen,
+           random() AS u_take, random() AS u_fastener, random() AS u_cons1, random() AS u_cons2
+    FROM accounts_dep.smena s
+    JOIN accounts_dep.oper o ON o.id = s.o_id
+    WHERE s.kol_vo > 0
+)
 SELECT u.id_smena, u.id_gds, cons.id, u.qty
 FROM (
     SELECT s.id AS id_smena,
-           CASE WHEN o.vid = 3 THEN coalesce((SELECT 3000000 + g.k FROM demo_gds g WHERE g.ral = s.color), 3000002)
-                WHEN o.vid = 6 THEN 3000007
+           CASE WHEN s.vid = 3 THEN coalesce((SELECT 3000000 + g.k FROM demo_gds g WHERE g.ral = s.color), 3000002)
+                WHEN s.vid = 6 THEN 3000007
                 ELSE 3000009 + (s.i_id % 7) END AS id_gds,
-           round((s.kol_vo * CASE WHEN o.vid IN (3, 6) THEN coalesce(nullif(a.f_color_qty, 0), 0.3)
+           round((s.kol_vo * CASE WHEN s.vid IN (3, 6) THEN coalesce(nullif(a.f_color_qty, 0), 0.3)
                                   ELSE coalesce(nullif(a.f_mass, 0), 2.5) END)::numeric, 3) AS qty,
-           random() AS u_cons
-    FROM accounts_dep.smena s
-    JOIN accounts_dep.oper o ON o.id = s.o_id
+           s.u_cons1 AS u_cons
+    FROM pos s
     LEFT JOIN cmn_gds_and_srv.gds_attr a ON a.id = s.i_id
-    WHERE s.kol_vo > 0
-      AND CASE WHEN o.naimen = 0 AND s.ok IN ('ok', 'да') THEN true
-               WHEN o.naimen = 0 THEN random() < 0.5
-               ELSE random() < 0.2 END
+    WHERE CASE WHEN s.naimen = 0 AND s.ok IN ('ok', 'да') THEN true
+               WHEN s.naimen = 0 THEN s.u_take < 0.5
+               ELSE s.u_take < 0.2 END
     UNION ALL
-    SELECT s.id, 3000018 + (s.id % 4), s.kol_vo * (4 + 2 * (s.id % 3)), random()
-    FROM accounts_dep.smena s
-    JOIN accounts_dep.oper o ON o.id = s.o_id
-    WHERE o.vid IN (1, 13) AND s.kol_vo >= 1 AND random() < 0.3
+    SELECT s.id, 3000018 + (s.id % 4), s.kol_vo * (4 + 2 * (s.id % 3)), s.u_cons2
+    FROM pos s
+    WHERE s.vid IN (1, 13) AND s.kol_vo >= 1 AND s.u_fastener < 0.3
 ) u
 JOIN (SELECT id_gds, max(cnt) AS cnt FROM demo_cons GROUP BY id_gds) n ON n.id_gds = u.id_gds
 JOIN demo_cons cons ON cons.id_gds = u.id_gds AND cons.k = 1 + floor(u.u_cons * n.cnt)::int
@@ -534,5 +561,7 @@ $$;
 
 COMMIT;
 
+ANALYZE accounts_dep.smena, accounts_dep.smena_gds_use, accounts_dep.h_tabel,
+        accounts_dep.oper, accounts_dep.norm, cmn_gds_and_srv.consignment;
+
 RESET ROLE;
-ANALYZE;
