@@ -294,8 +294,10 @@ CREATE VIEW accounts_dep.v_mnf_requisition_item AS
 SELECT item.id,
        item.id_doc,
        format('%s. %s', item.n_line,
-              coalesce(btrim(izdel.marka) || coalesce(' ' || btrim(izdel.nom), ''),
-                       'изделие ' || item.id_gds))
+              CASE WHEN izdel.id IS NULL THEN 'изделие ' || item.id_gds
+                   -- names usually carry the mark already ("Шкаф ШР-45-01")
+                   WHEN strpos(coalesce(izdel.nom, ''), btrim(izdel.marka)) > 0 THEN btrim(izdel.nom)
+                   ELSE btrim(izdel.marka) || coalesce(' ' || btrim(izdel.nom), '') END)
        || CASE WHEN item.f_qty > 0
                THEN ' — ' || trim_scale(item.f_qty::numeric) || ' шт.'
                ELSE '' END AS s_caption,
@@ -332,15 +334,16 @@ AS $$
            cons.s_code,
            gds.s_caption,
            format('%s, %s, ост. %s %s', cons.s_code, cons.s_warehouse,
-                  trim_scale(round(left_qty.qty::numeric, 3)), gds.s_unit),
+                  replace(trim_scale(round(left_qty.qty, 3))::text, '.', ','), gds.s_unit),
            cons.s_description::text,
-           left_qty.qty
+           left_qty.qty::double precision
     FROM cmn_gds_and_srv.consignment cons
     JOIN cmn_gds_and_srv.gds gds ON gds.id = cons.id_gds
+    -- summed as numeric so that 100 - 57.5 - 12.4 reads 30.1, not 30.099999999999994
     CROSS JOIN LATERAL (
-        SELECT cons.f_qty - coalesce((SELECT sum(sgu.f_qty_use)
-                                      FROM accounts_dep.smena_gds_use sgu
-                                      WHERE sgu.id_cons_use = cons.id), 0) AS qty
+        SELECT cons.f_qty::numeric - coalesce((SELECT sum(sgu.f_qty_use::numeric)
+                                               FROM accounts_dep.smena_gds_use sgu
+                                               WHERE sgu.id_cons_use = cons.id), 0) AS qty
     ) left_qty
     WHERE cons.id_gds = show_consignment.id_gds
     ORDER BY cons.d_date, cons.id
