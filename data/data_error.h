@@ -10,12 +10,15 @@ namespace data {
 // reported as one of these; the windows' general error handler shows its text.
 class DataError : public std::runtime_error {
 public:
-    explicit DataError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
+    explicit DataError(const QString& message, const QString& sqlState = {})
+        : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState) {}
     const QString& message() const { return message_; }
+    // The server's SQLSTATE ("23505" for a unique violation); empty for client errors.
+    const QString& sqlState() const { return sqlState_; }
 
 private:
     QString message_;
+    QString sqlState_;
 };
 
 } // namespace data

@@ -157,7 +157,8 @@ ResultPtr execute(Connection& connection, const ParsedSql& sql, const Parameters
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const QString message = result ? resultErrorMessage(result.get())
                                        : QString::fromUtf8(PQerrorMessage(conn)).trimmed();
-        throw DataError(message);
+        const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
+        throw DataError(message, state ? QString::fromLatin1(state) : QString());
     }
     return result;
 }

@@ -136,7 +136,7 @@ ORDER BY 1, 2;
 -- Who records positions: everyone in a trade with an appointment, not masters
 -- or storekeepers; leavers only until they left.
 CREATE TEMP TABLE demo_worker AS
-SELECT n, person_id, w_id, team,
+SELECT n, person_id, w_id, team, id_staffpos - 2000000 AS trade,
        CASE WHEN movement = 'left' THEN left_on ELSE current_date END AS active_until
 FROM demo_person
 WHERE movement <> 'none' AND id_staffpos NOT IN (2000001, 2000014);
@@ -245,9 +245,26 @@ SELECT o.id AS o_id, o.i_id, o.vid, o.naimen, min(n.price) AS price,
 FROM accounts_dep.oper o JOIN accounts_dep.norm n ON n.o_id = o.id
 GROUP BY o.id, o.i_id, o.vid, o.naimen;
 
-CREATE TEMP TABLE demo_product AS
-SELECT i_id, row_number() OVER (ORDER BY i_id) AS k, count(*) AS n_oper
-FROM demo_oper GROUP BY i_id;
+-- Which operation types each trade does (staff position number, type number).
+CREATE TEMP TABLE demo_trade (trade int, vid int);
+INSERT INTO demo_trade VALUES
+    (2, 1), (2, 7), (2, 12),   -- fitter-assembler: assembly, cleaning, grinding
+    (3, 2), (3, 7),            -- welder
+    (4, 3), (4, 6),            -- painter: painting, priming
+    (5, 10), (6, 8), (6, 9), (7, 5), (8, 4), (9, 11), (10, 13), (11, 15), (12, 14),
+    (13, 12), (13, 7), (15, 1), (15, 8), (16, 1), (16, 7);
+
+-- A trade's operations per product, numbered so that a random one can be joined.
+CREATE TEMP TABLE demo_trade_oper AS
+SELECT t.trade, o.i_id, o.o_id,
+       row_number() OVER (PARTITION BY t.trade, o.i_id ORDER BY o.o_id) AS k,
+       count(*) OVER (PARTITION BY t.trade, o.i_id) AS cnt
+FROM demo_oper o JOIN demo_trade t ON t.vid = o.vid;
+
+-- Products a trade has work on, for positions without a requisition.
+CREATE TEMP TABLE demo_trade_product AS
+SELECT trade, i_id, row_number() OVER (PARTITION BY trade ORDER BY i_id) AS k
+FROM (SELECT DISTINCT trade, i_id FROM demo_trade_oper) tp;
 
 -- ---------------------------------------------------------------------------
 -- Requisitions and their lines
@@ -277,13 +294,15 @@ FROM (
 ) lines
 ORDER BY id_doc, i_id;
 
--- Lines that positions can be booked on, numbered by requisition date.
+-- Lines a trade can book work on (its product has an operation of the trade),
+-- numbered per trade by requisition date.
 CREATE TEMP TABLE demo_line AS
-SELECT row_number() OVER (ORDER BY doc.d_date, item.id) AS k,
-       item.id AS id_doc_item, item.id_doc, item.id_gds::int AS i_id, doc.d_date
+SELECT tp.trade,
+       row_number() OVER (PARTITION BY tp.trade ORDER BY doc.d_date, item.id) AS k,
+       item.id AS id_doc_item, item.id_doc, tp.i_id, doc.d_date, item.f_qty
 FROM mnf_doc.doc_item item
 JOIN mnf_doc.doc doc ON doc.id = item.id_doc
-WHERE item.id_gds::int IN (SELECT i_id FROM demo_product);
+JOIN demo_trade_product tp ON tp.i_id = item.id_gds::int;
 
 -- ---------------------------------------------------------------------------
 -- Materials and consignments
@@ -348,15 +367,24 @@ ORDER BY g.k, c;
 -- ---------------------------------------------------------------------------
 
 CREATE TEMP TABLE demo_day AS
-SELECT d::date AS data,
-       extract(isodow FROM d) >= 6 AS weekend,
-       (SELECT min(k) FROM demo_line WHERE d_date >= d::date - 60) AS line_lo,
-       (SELECT max(k) FROM demo_line WHERE d_date <= d::date) AS line_hi
+SELECT d::date AS data, extract(isodow FROM d) >= 6 AS weekend
 FROM generate_series((current_date - interval '4 months')::date, current_date, interval '1 day') d;
+
+-- Per day and trade, the range of lines of the requisitions of the last two
+-- months (empty when lo > hi or null).
+CREATE TEMP TABLE demo_day_trade AS
+SELECT day.data, t.trade,
+       min(l.k) FILTER (WHERE l.d_date >= day.data - 60) AS line_lo,
+       max(l.k) FILTER (WHERE l.d_date <= day.data) AS line_hi
+FROM demo_day day
+CROSS JOIN (SELECT DISTINCT trade FROM demo_trade) t
+LEFT JOIN demo_line l ON l.trade = t.trade
+GROUP BY day.data, t.trade;
+ANALYZE demo_day, demo_day_trade, demo_line, demo_trade_oper, demo_trade_product, demo_oper, demo_worker;
 
 CREATE TEMP TABLE demo_pos AS
 WITH worker_day AS MATERIALIZED (
-    SELECT day.data, day.weekend, day.line_lo, day.line_hi, w.w_id, w.team,
+    SELECT day.data, day.weekend, w.w_id, w.team, w.trade,
            random() AS u_present, random() AS u_overtime,
            1 + floor(random() * 3)::int AS npos
     FROM demo_day day
@@ -364,47 +392,57 @@ WITH worker_day AS MATERIALIZED (
 ),
 shift_day AS (
     -- who works which shift on which day
-    SELECT data, weekend, line_lo, line_hi, w_id, team AS smena, npos
+    SELECT data, weekend, w_id, trade, team AS smena, npos
     FROM worker_day
     WHERE u_present < CASE WHEN weekend THEN 0.08 ELSE 0.85 END
     UNION ALL
-    SELECT data, weekend, line_lo, line_hi, w_id, 4, 1
+    SELECT data, weekend, w_id, trade, 4, 1
     FROM worker_day
     WHERE NOT weekend AND team IN (1, 2) AND u_present < 0.85 AND u_overtime < 0.05
 ),
 slot AS MATERIALIZED (
-    SELECT sd.*, i,
+    SELECT sd.*, i, dt.line_lo, dt.line_hi,
            CASE WHEN sd.smena = 4 THEN 2 + floor(random() * 3)::int
                 ELSE 8 / sd.npos + CASE WHEN i <= 8 % sd.npos THEN 1 ELSE 0 END END AS time,
-           random() < 0.10 AS no_requisition,
+           random() AS u_no_requisition,
            random() AS u_line, random() AS u_prod, random() AS u_oper,
            random() AS u_qty, random() AS u_brak, random() AS u_ok, random() AS u_misc
-    FROM shift_day sd, generate_series(1, sd.npos) i
+    FROM shift_day sd
+    JOIN demo_day_trade dt ON dt.data = sd.data AND dt.trade = sd.trade
+    CROSS JOIN generate_series(1, sd.npos) i
 ),
 picked AS (
-    -- the line (or, without a requisition, the product) and which of the
-    -- product's operations
+    -- a line of a recent requisition with work for the trade; one position in
+    -- ten (and any when there is no such line) without a requisition
     SELECT s.*,
-           CASE WHEN NOT s.no_requisition
+           CASE WHEN s.u_no_requisition >= 0.10 AND s.line_lo <= s.line_hi
                 THEN s.line_lo + floor(s.u_line * (s.line_hi - s.line_lo + 1))::int END AS line_k,
-           CASE WHEN s.no_requisition
-                THEN 1 + floor(s.u_prod * (SELECT count(*) FROM demo_product))::int END AS product_k
+           1 + floor(s.u_prod * n.products)::int AS product_k
     FROM slot s
+    JOIN (SELECT trade, count(*) AS products FROM demo_trade_product GROUP BY trade) n
+      ON n.trade = s.trade
 ),
 with_product AS (
-    SELECT p.*, line.id_doc, line.id_doc_item, prod.i_id,
-           1 + floor(p.u_oper * prod.n_oper)::int AS oper_k
+    SELECT p.*, line.id_doc, line.id_doc_item, line.f_qty AS required_qty,
+           coalesce(line.i_id, without_line.i_id) AS i_id
     FROM picked p
-    LEFT JOIN demo_line line ON line.k = p.line_k
-    LEFT JOIN demo_product without_line ON without_line.k = p.product_k
-    JOIN demo_product prod ON prod.i_id = coalesce(line.i_id, without_line.i_id)
+    LEFT JOIN demo_line line ON line.trade = p.trade AND line.k = p.line_k
+    LEFT JOIN demo_trade_product without_line
+           ON p.line_k IS NULL AND without_line.trade = p.trade AND without_line.k = p.product_k
+),
+with_oper AS (
+    -- one of the product's operations of the worker's trade
+    SELECT p.*, top.o_id
+    FROM with_product p
+    JOIN demo_trade_oper top ON top.trade = p.trade AND top.i_id = p.i_id
+    WHERE top.k = 1 + floor(p.u_oper * top.cnt)::int
 )
 SELECT p.data, p.weekend, p.smena, p.w_id, p.i_id, p.time,
        coalesce(p.id_doc, 0) AS id_doc, coalesce(p.id_doc_item, 0) AS id_doc_item,
-       op.o_id, op.vid, op.naimen, op.price,
+       op.o_id, op.vid, op.naimen, op.price, p.required_qty,
        p.u_qty, p.u_brak, p.u_ok, p.u_misc
-FROM with_product p
-JOIN demo_oper op ON op.i_id = p.i_id AND op.k = p.oper_k;
+FROM with_oper p
+JOIN demo_oper op ON op.o_id = p.o_id;
 
 INSERT INTO accounts_dep.smena
     (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, prize, ok, vvod,
@@ -435,9 +473,11 @@ FROM (
                                    ELSE interval '19 hours 40 minutes' END
                       + floor(u_misc * 90) * interval '1 minute') AS vvod
     FROM (
+        -- never more than the line requires: the entry dialog refuses that
         SELECT d.*,
-               CASE WHEN naimen = 0 THEN 1 + floor(u_qty * 20) ELSE 5 + 5 * floor(u_qty * 16) END
-               + CASE WHEN u_qty > 0.97 THEN 0.5 ELSE 0 END AS kol_vo
+               least(CASE WHEN naimen = 0 THEN 1 + floor(u_qty * 20) ELSE 5 + 5 * floor(u_qty * 16) END
+                     + CASE WHEN u_qty > 0.97 THEN 0.5 ELSE 0 END,
+                     coalesce(nullif(required_qty, 0), 'Infinity')) AS kol_vo
         FROM demo_pos d
     ) q
 ) r
@@ -501,11 +541,11 @@ WHERE used.id = c.id;
 
 -- ---------------------------------------------------------------------------
 -- Brigades: a few recent positions were divided among two or three workers of
--- the same team, the way the entry dialog does it.
+-- the same team and trade, the way the entry dialog does it.
 -- ---------------------------------------------------------------------------
 
 CREATE TEMP TABLE demo_brigade AS
-SELECT s.id AS id_smena, s.w_id, w.team
+SELECT s.id AS id_smena, s.w_id, w.team, w.trade
 FROM accounts_dep.smena s
 JOIN demo_worker w ON w.w_id = s.w_id
 WHERE s.data BETWEEN current_date - 21 AND current_date - 1
@@ -518,7 +558,8 @@ FROM demo_brigade b
 CROSS JOIN LATERAL (
     SELECT w.person_id
     FROM demo_worker w
-    WHERE w.team = b.team AND w.w_id <> b.w_id AND w.active_until = current_date
+    WHERE w.team = b.team AND w.trade = b.trade AND w.w_id <> b.w_id
+      AND w.active_until = current_date
     ORDER BY (w.n * 7919 + b.id_smena) % 101
     LIMIT 1 + b.id_smena % 2
 ) mate;

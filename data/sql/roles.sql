@@ -41,8 +41,7 @@ BEGIN
             EXECUTE format('CREATE ROLE %I LOGIN', r.name);
         END IF;
         -- password_encryption above makes these SCRAM verifiers.
-        EXECUTE format('ALTER ROLE %I LOGIN NOSUPERUSER NOCREATEDB NOREPLICATION PASSWORD %L',
-                       r.name, r.password);
+        EXECUTE format('ALTER ROLE %I LOGIN PASSWORD %L', r.name, r.password);
         EXECUTE format('GRANT %I TO %I', r.grp, r.name);
         -- The program names some tables without schema (the operations export);
         -- per-role settings reach every database of the cluster, also the copies

@@ -185,12 +185,14 @@ CREATE TABLE accounts_dep.oper (
 CREATE UNIQUE INDEX oper_i_id_vid_naimen_uq ON accounts_dep.oper (i_id, vid, naimen);
 
 -- Price table of an operation, any number of rows.
+-- A row without a price would make the operation's smallest price unknown and
+-- positions priced from it wrong, so price has no default and may not be null.
 CREATE TABLE accounts_dep.norm (
     id     serial           PRIMARY KEY,
     o_id   integer          NOT NULL,
-    norma  integer          NOT NULL DEFAULT 0,
-    price  double precision NOT NULL DEFAULT 0,
-    prize  integer          NOT NULL DEFAULT 0
+    norma  integer          DEFAULT 0,
+    price  double precision NOT NULL,
+    prize  integer          DEFAULT 0
 );
 CREATE INDEX norm_o_id_idx ON accounts_dep.norm (o_id);
 
@@ -339,7 +341,7 @@ AS $$
            left_qty.qty::double precision
     FROM cmn_gds_and_srv.consignment cons
     JOIN cmn_gds_and_srv.gds gds ON gds.id = cons.id_gds
-    -- summed as numeric so that 100 - 57.5 - 12.4 reads 30.1, not 30.099999999999994
+    -- summed as numeric so that the balance carries no binary noise (364.87, not 364.8699999999998)
     CROSS JOIN LATERAL (
         SELECT cons.f_qty::numeric - coalesce((SELECT sum(sgu.f_qty_use::numeric)
                                                FROM accounts_dep.smena_gds_use sgu
@@ -438,8 +440,10 @@ $$;
 --   * the person_temp rows that were used are deleted.
 -- With no brigade rows it does nothing, so a second call is harmless; a brigade
 -- of the worker alone only clears the list. An accepted position is not divided.
--- Runs with the owner's rights so that the whole division is one statement that
--- either happens completely or not at all.
+-- Shares of whole-number rejects are not tied to the quantity shares, so one
+-- share may carry more rejects than pieces; the sums stay exact.
+-- Runs with the owner's rights (search path pinned) and is executable by clerks
+-- only; being one statement, a division happens completely or not at all.
 CREATE FUNCTION accounts_dep.divide_between_person(s_id integer)
 RETURNS void
 LANGUAGE plpgsql
@@ -486,13 +490,19 @@ BEGIN
     END IF;
 
     -- The position's worker first, then the others in the order they were added.
+    -- Codes are cast only for the members (materialized first), so a bad code of
+    -- some other person in the register does not get in the way.
+    WITH member AS MATERIALIZED (
+        SELECT p.s_code, pt.id
+        FROM accounts_dep.person_temp pt
+        JOIN cmn_contractor.person p ON p.id = pt.id_person
+        WHERE pt.id = ANY (v_rows)
+    )
     SELECT pos.w_id || coalesce(array_agg(m.w_id ORDER BY m.first_row), '{}')
     INTO v_workers
-    FROM (SELECT p.s_code::integer AS w_id, min(pt.id) AS first_row
-          FROM accounts_dep.person_temp pt
-          JOIN cmn_contractor.person p ON p.id = pt.id_person
-          WHERE pt.id = ANY (v_rows) AND p.s_code::integer <> pos.w_id
-          GROUP BY p.s_code::integer) m;
+    FROM (SELECT s_code::integer AS w_id, min(id) AS first_row
+          FROM member GROUP BY s_code::integer) m
+    WHERE m.w_id <> pos.w_id;
     n := cardinality(v_workers);
 
     IF n > 1 THEN
