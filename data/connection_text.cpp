@@ -6,15 +6,16 @@ namespace data {
 
 namespace {
 
-QString readBraced(const QString& text, qsizetype& pos) {
-    // pos at '{'; ends at a '}' that is not doubled
+// A value from an opening '{' or quote at pos up to its closing character; a doubled
+// closing character stands for itself ("}}" in braces, "" in quotes).
+QString readDelimited(const QString& text, qsizetype& pos, QChar closing) {
     QString value;
     ++pos;
     while (pos < text.size()) {
         const QChar c = text[pos];
-        if (c == u'}') {
-            if (pos + 1 < text.size() && text[pos + 1] == u'}') {
-                value += u'}';
+        if (c == closing) {
+            if (pos + 1 < text.size() && text[pos + 1] == closing) {
+                value += closing;
                 pos += 2;
                 continue;
             }
@@ -24,28 +25,8 @@ QString readBraced(const QString& text, qsizetype& pos) {
         value += c;
         ++pos;
     }
-    throw DataError(QStringLiteral("Строка подключения: не закрыта скобка '{'"));
-}
-
-QString readQuoted(const QString& text, qsizetype& pos) {
-    const QChar quote = text[pos];
-    QString value;
-    ++pos;
-    while (pos < text.size()) {
-        const QChar c = text[pos];
-        if (c == quote) {
-            if (pos + 1 < text.size() && text[pos + 1] == quote) {
-                value += quote;
-                pos += 2;
-                continue;
-            }
-            ++pos;
-            return value;
-        }
-        value += c;
-        ++pos;
-    }
-    throw DataError(QStringLiteral("Строка подключения: не закрыта кавычка"));
+    throw DataError(closing == u'}' ? QStringLiteral("Строка подключения: не закрыта скобка '{'")
+                                    : QStringLiteral("Строка подключения: не закрыта кавычка"));
 }
 
 } // namespace
@@ -72,9 +53,9 @@ QList<QPair<QString, QString>> parseConnectionText(const QString& text) {
             ++pos;
         QString value;
         if (pos < n && text[pos] == u'{') {
-            value = readBraced(text, pos);
+            value = readDelimited(text, pos, u'}');
         } else if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
-            value = readQuoted(text, pos);
+            value = readDelimited(text, pos, text[pos]);
         } else {
             const qsizetype end = text.indexOf(u';', pos);
             value = text.mid(pos, (end < 0 ? n : end) - pos);

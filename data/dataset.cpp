@@ -387,39 +387,32 @@ void Dataset::setFilter(const QString& expression) {
         return;
     filterText_ = expression;
     compiledFilter_.reset();
-    if (isOpen() && filtered_) {
-        try {
-            rebuildVisible();
-        } catch (...) {
-            // a bad filter leaves the list unfiltered rather than empty
-            filterText_.clear();
-            rebuildVisible();
-            setCurrent(0);
-            emit reset();
-            throw;
-        }
+    if (isOpen() && filtered_)
+        applyFilter([this] { filterText_.clear(); });
+}
+
+void Dataset::applyFilter(const std::function<void()>& undo) {
+    try {
+        rebuildVisible();
+    } catch (...) {
+        // a bad filter leaves the list unfiltered rather than empty
+        undo();
+        compiledFilter_.reset();
+        rebuildVisible();
         setCurrent(0);
         emit reset();
+        throw;
     }
+    setCurrent(0);
+    emit reset();
 }
 
 void Dataset::setFiltered(bool on) {
     if (on == filtered_)
         return;
     filtered_ = on;
-    if (isOpen()) {
-        try {
-            rebuildVisible();
-        } catch (...) {
-            filtered_ = false;
-            rebuildVisible();
-            setCurrent(0);
-            emit reset();
-            throw;
-        }
-        setCurrent(0);
-        emit reset();
-    }
+    if (isOpen())
+        applyFilter([this] { filtered_ = false; });
 }
 
 // --- updates

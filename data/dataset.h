@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -118,6 +119,8 @@ private:
     int requireField(const QString& field) const;
     int currentHandle() const;
     void rebuildVisible();
+    // Re-filters; a bad filter is undone (the list stays unfiltered) and rethrown.
+    void applyFilter(const std::function<void()>& undo);
     void setCurrent(int row);
     QVariant convert(int column, const char* text, int length) const;
     void requireUpdatable() const;
