@@ -17,7 +17,10 @@ public:
     };
 
     RecordingMessages() { install(this); }
-    ~RecordingMessages() override { install(nullptr); }
+    ~RecordingMessages() override {
+        if (&current() == this)
+            install(nullptr);
+    }
 
     void error(const QString& text, const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;

@@ -1,0 +1,25 @@
+#include "startup.h"
+
+#include "data/data_error.h"
+#include "ui/messages.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    setupRussianLocale(app);
+    std::unique_ptr<Program> program;
+    try {
+        program = std::make_unique<Program>(AppArguments::fromCommandLine(app.arguments()));
+    } catch (const data::DataError& e) {
+        // an error while the windows are created ends the program
+        ui::Messages::current().standardError(e.message());
+        return 1;
+    } catch (const std::exception& e) {
+        ui::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+    return app.exec();
+}

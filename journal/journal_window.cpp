@@ -1,0 +1,336 @@
+#include "journal_window.h"
+#include "ui_journal_window.h"
+
+#include "data/command.h"
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "hours_upkeep.h"
+#include "ui/clock.h"
+#include "ui/dataset_model.h"
+#include "ui/guard.h"
+#include "ui/login_role.h"
+#include "ui/messages.h"
+#include "ui/modal_runner.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QKeyEvent>
+#include <QShowEvent>
+
+#include <array>
+
+namespace {
+
+const QColor kGreen(0, 128, 0);
+const QColor kRed(255, 0, 0);
+
+const QStringList kCountMaterialsSql{
+    QStringLiteral("select count(id) as id_cnt from accounts_dep.smena_gds_use sgu where "
+                   "sgu.id_smena = :id_smena")};
+const QString kAcceptRowSql = QStringLiteral("select accounts_dep.smena__accept_row(:id)\n");
+
+// The hourglass for as long as the re-read runs, restored even when it fails.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::array<data::Dataset*, 4> shiftLists(data::DataModule6& dm) {
+    return {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
+}
+
+bool isWeekend(const QDate& date) {
+    return date.dayOfWeek() == Qt::Saturday || date.dayOfWeek() == Qt::Sunday;
+}
+
+// The status of a position; 'ok' is stored in a fixed-width column.
+QString positionStatus(const data::Dataset& shift) {
+    return shift.asString(QStringLiteral("ok")).trimmed();
+}
+
+ui::CellStyle okCellStyle(const data::Dataset& shift, int row) {
+    const int field = shift.fieldIndex(QStringLiteral("ok"));
+    const QString ok =
+        field < 0 ? QString() : ui::DatasetModel::displayText(shift.valueAt(row, field));
+    const bool accepted = ok == u"ok" || ok == u"да";
+    return {accepted ? kGreen : kRed, true};
+}
+
+QList<ui::DatasetColumn> journalColumns() {
+    const Qt::Alignment centred = Qt::AlignCenter;
+    return {
+        {.field = "fio", .title = "Фамилия И.О.", .width = 160, .stretch = true},
+        {.field = "marka", .title = "Марка изделия", .width = 115},
+        {.field = "vid", .title = "Операция", .width = 120},
+        {.field = "nmn", .title = "Вид", .width = 135},
+        {.field = "color", .title = "Цвет", .alignment = centred, .width = 45},
+        {.field = "time", .title = "Часы", .width = 45},
+        {.field = "kol_vo", .title = "Кол-во", .width = 60},
+        {.field = "brak", .title = "Брак", .width = 45},
+        {.field = "summa", .title = "Итого (р.)", .width = 80},
+        {.field = "prize", .title = "Премия (%)", .hidden = true, .width = 80},
+        {.field = "ok", .title = "OK", .alignment = centred, .width = 36, .style = okCellStyle},
+        {.field = "vvod", .title = "Заведен", .alignment = centred, .width = 135},
+    };
+}
+
+// Chosen: the colour as background and a bold caption; otherwise the standard look.
+void markWidget(QWidget* widget, bool marked, const QColor& colour) {
+    QFont font = widget->font();
+    font.setBold(marked);
+    widget->setFont(font);
+    if (marked) {
+        QPalette palette = widget->palette();
+        palette.setColor(widget->backgroundRole(), colour);
+        widget->setPalette(palette);
+    } else {
+        widget->setPalette(QPalette());
+    }
+    widget->setAutoFillBackground(marked);
+}
+
+} // namespace
+
+Form1::Form1(const std::function<void(Form1&)>& createWindows, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form1) {
+    ui->setupUi(this);
+    ui->mainLayout->setMenuBar(ui->MainMenu1);
+    // The submenus' entries in the menu bar carry the menus' names, so the roles can find
+    // and disable them as actions.
+    ui->N2->menuAction()->setObjectName(QStringLiteral("N2"));
+    ui->N7->menuAction()->setObjectName(QStringLiteral("N7"));
+
+    dataModule_ = std::make_unique<data::DataModule6>();
+    smena_gds_use_cnt =
+        std::make_unique<data::Dataset>(&dataModule_->ADO_DB, QStringLiteral("smena_gds_use_cnt"));
+    smena_gds_use_cnt->setSql(kCountMaterialsSql);
+    smena_accept_row =
+        std::make_unique<data::Command>(&dataModule_->ADO_DB, QStringLiteral("smena_accept_row"));
+    smena_accept_row->setSql(kAcceptRowSql);
+
+    setUpGrid();
+    paintShiftButtons();
+    paintWeekendBox();
+    connectHandlers();
+
+    if (createWindows)
+        createWindows(*this);
+}
+
+Form1::~Form1() {
+    ui->DBGrid2->setModel(nullptr);
+    delete ui;
+}
+
+void Form1::setUpGrid() {
+    gridModel_ = new ui::DatasetModel(&dataModule_->Smena1, journalColumns(), this);
+    gridModel_->setObjectName(QStringLiteral("DataSource"));
+    ui::bindDataGrid(ui->DBGrid2, gridModel_);
+}
+
+void Form1::connectHandlers() {
+    const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
+                                                    ui->RadioButton3, ui->RadioButton4};
+    for (int shift = 1; shift <= 4; ++shift)
+        connect(shiftButtons[size_t(shift - 1)], &QRadioButton::clicked, this,
+                [this, shift](bool checked) {
+                    ui::runGuarded([&] { on_RadioButton_clicked(shift, checked); });
+                });
+
+    // The calendar's choice re-reads; typing a date does not until Enter (eventFilter).
+    QCalendarWidget* calendar = ui->DateT->calendarWidget();
+    for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
+        connect(calendar, signal, this, [this](QDate date) {
+            ui::runGuarded([&] {
+                ui->DateT->setDate(date);
+                on_DateT_dateChosen();
+            });
+        });
+    ui->DateT->installEventFilter(this);
+
+    connect(ui->CBox1, &QCheckBox::toggled, this, ui::guarded([this] { paintWeekendBox(); }));
+    connect(ui->Button8, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button8_clicked(); }));
+    connect(ui->Button5, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button5_clicked(); }));
+    connect(ui->Button3, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button3_clicked(); }));
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button2, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->DBGrid2, &QAbstractItemView::doubleClicked, this,
+            ui::guarded([this] { on_DBGrid2_doubleClicked(); }));
+    // Button6 "Отмена" has no action.
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->N5, &QAction::triggered, this, &QDialog::reject);
+    connect(ui->N6, &QAction::triggered, this, ui::guarded([this] { on_N6_triggered(); }));
+    connect(ui->N4, &QAction::triggered, this, ui::guarded([this] { on_N4_triggered(); }));
+    connect(ui->N11, &QAction::triggered, this, ui::guarded([this] { on_N11_triggered(); }));
+    connect(ui->N10, &QAction::triggered, this, ui::guarded([this] { on_N10_triggered(); }));
+}
+
+data::Dataset& Form1::currentShift() {
+    return dataModule_->smena(CurSmena);
+}
+
+bool Form1::isMasterLogin() const {
+    return ui::loginRole(UserName) == ui::LoginRole::Master;
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A window restored by the window manager is not coming back from a dialog.
+    if (!event->spontaneous())
+        ui::runGuarded([this] { activate(); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->DateT && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ui::runGuarded([this] {
+                ui->DateT->interpretText();
+                on_DateT_dateChosen();
+            });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+int Form1::openModal(QDialog* dialog) {
+    const int result = ui::execModal(dialog);
+    activate();
+    return result;
+}
+
+void Form1::activate() {
+    const QDate today = ui::Clock::today();
+    ui->DateT->setDate(today);
+    if (isWeekend(today))
+        ui->CBox1->setChecked(true);
+    readShifts();
+}
+
+void Form1::readShifts() {
+    for (data::Dataset* shift : shiftLists(*dataModule_))
+        shift->close();
+    for (data::Dataset* shift : shiftLists(*dataModule_)) {
+        shift->setParam(QStringLiteral("data"), ui->DateT->date());
+        shift->open();
+    }
+}
+
+void Form1::on_RadioButton_clicked(int shift, bool checked) {
+    if (checked)
+        showShift(shift);
+}
+
+void Form1::showShift(int shift) {
+    gridModel_->setDataset(&dataModule_->smena(shift));
+    CurSmena = shift;
+    paintShiftButtons();
+}
+
+void Form1::paintShiftButtons() {
+    const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
+                                                    ui->RadioButton3, ui->RadioButton4};
+    for (int shift = 1; shift <= 4; ++shift)
+        markWidget(shiftButtons[size_t(shift - 1)], shift == CurSmena, kGreen);
+}
+
+void Form1::paintWeekendBox() {
+    markWidget(ui->CBox1, ui->CBox1->isChecked(), kRed);
+}
+
+void Form1::on_DateT_dateChosen() {
+    {
+        WaitCursor wait;
+        readShifts();
+        ui->CBox1->setChecked(isWeekend(ui->DateT->date()));
+    }
+    ui->DBGrid2->setFocus();
+}
+
+void Form1::on_Button8_clicked() {
+    WaitCursor wait;
+    for (data::Dataset* shift : shiftLists(*dataModule_))
+        shift->close();
+    for (data::Dataset* shift : shiftLists(*dataModule_)) // with their parameters as they are
+        shift->open();
+}
+
+void Form1::on_Button5_clicked() {
+    acceptCurrentPosition();
+}
+
+// Only finished products with at least one material row can be accepted.
+void Form1::acceptCurrentPosition() {
+    data::Dataset& shift = currentShift();
+    if (shift.isEmpty())
+        return;
+    if (positionStatus(shift) == u"ok" || shift.asInt(QStringLiteral("naimen")) != 0)
+        return;
+    const int positionId = shift.asInt(QStringLiteral("id"));
+
+    smena_gds_use_cnt->close();
+    smena_gds_use_cnt->setParam(QStringLiteral("id_smena"), positionId);
+    smena_gds_use_cnt->open();
+    if (!(smena_gds_use_cnt->asInt64(QStringLiteral("id_cnt")) > 0)) {
+        ui::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"), ui::kErrorCaption);
+        return;
+    }
+
+    smena_accept_row->setParam(QStringLiteral("id"), positionId);
+    smena_accept_row->execute();
+
+    const int recNo = shift.recNo();
+    shift.requery();
+    shift.setRecNo(recNo);
+}
+
+void Form1::on_Button3_clicked() {
+    data::Dataset& shift = currentShift();
+    if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
+        return;
+    if (!ui::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
+                                          ui::kDeleteCaption)) {
+        shift.requery();
+        return;
+    }
+    // The cell of the position's own day and shift: the date picker may have been moved by
+    // the keyboard to another day than the one listed.
+    const journal::DayCell cell{shift.asInt(QStringLiteral("w_id")),
+                                shift.asInt(QStringLiteral("smena")),
+                                shift.asDate(QStringLiteral("data"))};
+    data::Command deletion(&dataModule_->ADO_DB);
+    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
+                    QString::number(shift.asInt(QStringLiteral("id"))));
+    deletion.execute();
+    shift.requery();
+    journal::HoursUpkeep(*dataModule_).afterDeletion(cell);
+}
+
+void Form1::on_DBGrid2_doubleClicked() {
+    if (isMasterLogin())
+        acceptCurrentPosition();
+    // Other logins will see the position in the entry dialog's view mode.
+}
+
+// The windows below open through openModal() once they exist.
+
+void Form1::on_Button1_clicked() {} // entry dialog, new position
+
+void Form1::on_Button2_clicked() {} // entry dialog, the selected position
+
+void Form1::on_N6_triggered() {} // operation types, directory mode
+
+void Form1::on_N4_triggered() {} // operations and prices, directory mode
+
+void Form1::on_N11_triggered() {} // hours time-sheet
+
+void Form1::on_N10_triggered() {} // report selection

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+namespace data {
+class Command;
+class DataModule6;
+class Dataset;
+} // namespace data
+
+namespace ui {
+class DatasetModel;
+}
+
+namespace Ui {
+class Form1;
+}
+
+// The shift journal: the positions of one date and shift, acceptance and deletion,
+// and the menu to every other window. Shown modally by the login; closing it ends
+// the program.
+class Form1 : public QDialog {
+    Q_OBJECT
+public:
+    // Creates the data module first (which opens the built-in connection), then calls
+    // createWindows, through which start-up creates the login window and the others.
+    explicit Form1(const std::function<void(Form1&)>& createWindows = {},
+                   QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Login values, held for the whole run.
+    QString UserName;
+    QString UserPassword;
+    int CurSmena = 1;
+    int BuildMajor = 0;
+    int BuildMinor = 0;
+
+    data::DataModule6& dataModule() { return *dataModule_; }
+    // The dataset of CurSmena (any other value counts as 1).
+    data::Dataset& currentShift();
+
+    // Back to today, weekend box, re-read of the four shifts: whenever the journal
+    // becomes active (shown by the login, or a dialog opened from it has closed).
+    void activate();
+
+    // True when UserName is one of the three shift masters.
+    bool isMasterLogin() const;
+
+    Ui::Form1* ui;
+
+    // The grid's model: the columns of the journal over the dataset of CurSmena.
+    ui::DatasetModel& gridModel() { return *gridModel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpGrid();
+    void connectHandlers();
+
+    // Shows a window opened from the journal modally; afterwards the journal is back on today.
+    int openModal(QDialog* dialog);
+
+    void readShifts(); // the four shift lists for the date of DateT
+    void showShift(int shift);
+    void paintShiftButtons();
+    void paintWeekendBox();
+    void acceptCurrentPosition();
+
+    void on_RadioButton_clicked(int shift, bool checked);
+    void on_DateT_dateChosen(); // calendar click or Enter
+    void on_Button8_clicked();
+    void on_Button5_clicked();
+    void on_Button3_clicked();
+    void on_Button1_clicked();
+    void on_Button2_clicked();
+    void on_DBGrid2_doubleClicked();
+    void on_N6_triggered();
+    void on_N4_triggered();
+    void on_N11_triggered();
+    void on_N10_triggered();
+
+    std::unique_ptr<data::DataModule6> dataModule_;
+    // the window's own query and command
+    std::unique_ptr<data::Dataset> smena_gds_use_cnt;
+    std::unique_ptr<data::Command> smena_accept_row;
+    ui::DatasetModel* gridModel_ = nullptr;
+};

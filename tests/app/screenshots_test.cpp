@@ -1,0 +1,80 @@
+// Saves what a person sees: the login window and the journal for a master, "sys" and
+// "econom", as PNGs in TEST_OUTPUT_DIR, to be looked at after a change.
+#include "app/login_window.h"
+#include "app/startup.h"
+#include "journal/journal_window.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "ui/clock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class ScreenshotsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void loginAndJournal_data();
+    void loginAndJournal();
+
+private:
+    QString outputDir_;
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> runner_;
+};
+
+void ScreenshotsTest::initTestCase() {
+    QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    setupRussianLocale(*app);
+    outputDir_ = qEnvironmentVariable("TEST_OUTPUT_DIR", QDir::tempPath());
+    QDir().mkpath(outputDir_);
+    db_ = std::make_unique<TestDatabase>("shots");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    runner_ = std::make_unique<ScriptedModalRunner>();
+    ui::Clock::setFixedToday(QDate(2026, 3, 7)); // a Saturday
+    db_->exec(R"(
+        insert into cmn_contractor.person(id, s_code, s_caption, b_employee) values
+            (1, '101', 'Иванов Иван Петрович', true), (2, '102', 'Смирнова Ольга Викторовна', true),
+            (3, '103', 'Кузнецов А.А.', true);
+        insert into accounts_dep.izdel(id, marka, nom, massa) values
+            (500, 'КМ-120-01', 'Каркас', 1.5), (501, 'ШР-45', 'Шкаф', 2);
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка'), (2, 'Покраска'), (3, 'Сварка');
+        insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 500, 1, 0), (2, 501, 2, 0), (3, 500, 3, 1);
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, color, ok, vvod) values
+            ('2026-03-07', 1, 101, 500, 1, 12.5, 40, 2, 8, 0, 'ok', '2026-03-07 09:15:00'),
+            ('2026-03-07', 1, 102, 501, 2, 30.25, 12, 0, 6, 5015, 'no', '2026-03-07 10:02:00'),
+            ('2026-03-07', 1, 103, 500, 3, 7, 100, 5, 8, 0, 'да', '2026-03-07 11:40:00'),
+            ('2026-03-07', 2, 101, 500, 1, 12.5, 10, 0, 4, 1, 'no', '2026-03-07 18:00:00');
+    )");
+}
+
+void ScreenshotsTest::loginAndJournal_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("master") << "zemplar";
+    QTest::newRow("sys") << "sys";
+    QTest::newRow("econom") << "econom";
+}
+
+void ScreenshotsTest::loginAndJournal() {
+    QFETCH(QString, name);
+    Program program(AppArguments{});
+    Form23& login = program.login();
+    login.findChild<QLineEdit*>("Edit1")->setText(name);
+    login.findChild<QLineEdit*>("Edit2")->setText("password");
+    QVERIFY(login.grab().save(outputDir_ + "/login.png"));
+    runner_->then([&](QDialog* d) {
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(outputDir_ + "/journal_" + name + ".png"));
+    });
+    login.findChild<QPushButton*>("Button1")->click();
+    QCOMPARE(runner_->pending(), 0);
+}
+
+QTEST_MAIN(ScreenshotsTest)
+#include "screenshots_test.moc"
