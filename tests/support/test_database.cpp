@@ -101,3 +101,17 @@ QString TestDatabase::scalar(const QString& sql) {
         return QString();
     return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
 }
+
+QString TestDatabase::timesheetText(int worker) {
+    return scalar(QStringLiteral(R"(
+        select coalesce(string_agg(format('s%s %s.%s:%s', smena, month, year, days), ' | '
+                                   order by smena, year, month), '')
+        from (select h.smena, h.month, h.year,
+                     (select coalesce(string_agg(format(' d%s=%s', d.n, d.v), '' order by d.n), '')
+                      from unnest(array[d1, d2, d3, d4, d5, d6, d7, d8, d9, d10, d11, d12, d13, d14,
+                                        d15, d16, d17, d18, d19, d20, d21, d22, d23, d24, d25, d26,
+                                        d27, d28, d29, d30, d31]) with ordinality d(v, n)
+                      where d.v <> 0) as days
+              from accounts_dep.h_tabel h where h.w_id = %1) cells)")
+                      .arg(worker));
+}

@@ -29,6 +29,9 @@ public:
     void exec(const QString& sql);
     // First column of the first row as text ("" when no row).
     QString scalar(const QString& sql);
+    // A worker's time-sheet rows in one line, non-zero days only:
+    // "s1 3.2026: d2=8 d5=4 | s4 3.2026: d5=2".
+    QString timesheetText(int worker);
 
 private:
     void superExec(const QString& sql) const;
