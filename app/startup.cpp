@@ -2,6 +2,10 @@
 
 #include "login_window.h"
 
+#include "directories/operation_type_editor.h"
+#include "directories/operation_types_window.h"
+#include "directories/products_window.h"
+#include "directories/workers_window.h"
 #include "journal/journal_window.h"
 
 #include <QApplication>
@@ -23,11 +27,27 @@ Program::Program(const AppArguments& arguments) : arguments_(arguments) {
     journal_ = std::make_unique<Form1>([this](Form1& journal) {
         login_ = std::make_unique<Form23>(journal, arguments_);
         login_->show();
-        // the other windows come here, created once each, none shown
+        createWindows(journal);
     });
 }
 
 Program::~Program() {
+    form8_.reset();
+    form9_.reset();
+    form5_.reset();
+    form3_.reset();
     login_.reset();
     journal_.reset();
+}
+
+// The other windows, created once each, none shown.
+void Program::createWindows(Form1& journal) {
+    data::DataModule6& dataModule = journal.dataModule();
+    form3_ = std::make_unique<Form3>(dataModule);
+    form5_ = std::make_unique<Form5>(dataModule);
+    form8_ = std::make_unique<Form8>(dataModule);
+    form9_ = std::make_unique<Form9>(dataModule);
+    form8_->useEditor(*form9_);
+
+    journal.openOperationTypes = [this] { form8_->openDirectory(); };
 }

@@ -6,6 +6,10 @@
 
 class Form1;
 class Form23;
+class Form3;
+class Form5;
+class Form8;
+class Form9;
 class QApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -21,9 +25,20 @@ public:
 
     Form1& journal() { return *journal_; }
     Form23& login() { return *login_; }
+    Form3& products() { return *form3_; }
+    Form5& workers() { return *form5_; }
+    Form8& operationTypes() { return *form8_; }
+    Form9& operationTypeEditor() { return *form9_; }
 
 private:
+    void createWindows(Form1& journal);
+
     AppArguments arguments_;
     std::unique_ptr<Form23> login_;
     std::unique_ptr<Form1> journal_;
+    // the windows over the journal's data module; they go before it
+    std::unique_ptr<Form3> form3_;
+    std::unique_ptr<Form5> form5_;
+    std::unique_ptr<Form8> form8_;
+    std::unique_ptr<Form9> form9_;
 };

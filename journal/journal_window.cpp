@@ -327,7 +327,12 @@ void Form1::on_Button1_clicked() {} // entry dialog, new position
 
 void Form1::on_Button2_clicked() {} // entry dialog, the selected position
 
-void Form1::on_N6_triggered() {} // operation types, directory mode
+void Form1::on_N6_triggered() {
+    if (!openOperationTypes)
+        return;
+    openOperationTypes();
+    activate();
+}
 
 void Form1::on_N4_triggered() {} // operations and prices, directory mode
 

@@ -54,6 +54,10 @@ public:
     // The grid's model: the columns of the journal over the dataset of CurSmena.
     ui::DatasetModel& gridModel() { return *gridModel_; }
 
+    // Openers of other subsystems' windows, set by start-up once the windows exist; each
+    // shows its window modally and returns when it has closed.
+    std::function<void()> openOperationTypes; // menu "Операции": the directory of types
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+namespace data {
+class DataModule6;
+class Dataset;
+} // namespace data
+
+namespace Ui {
+class Form9;
+}
+
+// The operation type editor: enters a new type (Tag 1) or renames the current row of the
+// shared list Vid_oper (Tag 2). The opener sets the caption, Tag and the name in Edit1.
+class Form9 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form9(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~Form9() override;
+
+    int Tag = 1; // 1 a new type, 2 a change of the current one
+
+    Ui::Form9* ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void on_Button1_clicked();
+    // Writes the pending row; false when the database already holds the name.
+    bool postRefusingDuplicate(data::Dataset& types);
+
+    data::DataModule6& dataModule_;
+};

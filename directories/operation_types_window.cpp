@@ -1,0 +1,122 @@
+#include "operation_types_window.h"
+#include "ui_operation_types_window.h"
+
+#include "directories/grid_double_click.h"
+#include "directories/operation_type_editor.h"
+#include "ui_operation_type_editor.h"
+
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "ui/dataset_model.h"
+#include "ui/guard.h"
+#include "ui/incremental_search.h"
+#include "ui/messages.h"
+#include "ui/modal_runner.h"
+
+#include <QScopeGuard>
+#include <QShowEvent>
+
+Form8::Form8(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form8), dataModule_(dataModule) {
+    ui->setupUi(this);
+    setFixedSize(size());
+
+    model_ = new ui::DatasetModel(
+        &dataModule_.Vid_oper,
+        {{.field = "vid", .title = "Операции", .alignment = Qt::AlignCenter, .stretch = true}},
+        this);
+    ui::bindDataGrid(ui->DBGrid1, model_);
+    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Vid_oper,
+                                        ui::IncrementalSearch::prefixRule(QStringLiteral("vid")),
+                                        ui::IncrementalSearch::Keys::TypingOnly);
+
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button2, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->Button3, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button3_clicked(); }));
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
+}
+
+Form8::~Form8() {
+    ui->DBGrid1->setModel(nullptr);
+    delete ui;
+}
+
+void Form8::openDirectory() {
+    Tag = 0;
+    dataModule_.Vid_oper.open();
+    // a search left over from the last pick must not hide types from the directory
+    ui->Edit1->clear();
+    ui->Button2->setText(QStringLiteral("Изменить"));
+    ui->Button1->show();
+    ui->Button3->show();
+    ui->Button1->setDefault(true);
+    ui::execModal(this);
+    dataModule_.Vid_oper.close();
+}
+
+void Form8::openForSelection(OperationTypeReceiver& receiver) {
+    Tag = 1;
+    dataModule_.Vid_oper.open();
+    ui->Button2->setText(QStringLiteral("Выбрать"));
+    ui->Button1->hide();
+    ui->Button3->hide();
+    ui->Button2->setDefault(true);
+    ui->Edit1->show();
+    ui->Edit1->clear();
+    receiver_ = &receiver;
+    const auto afterwards = qScopeGuard([this] {
+        receiver_ = nullptr;
+        ui->Button2->setDefault(false);
+        ui->Button1->setDefault(true);
+        ui->Edit1->hide();
+        dataModule_.Vid_oper.close();
+    });
+    ui::execModal(this);
+}
+
+void Form8::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!ui->Edit1->isHidden())
+        ui->Edit1->setFocus();
+}
+
+void Form8::on_Button1_clicked() {
+    if (!form9_)
+        return;
+    form9_->ui->Edit1->clear();
+    form9_->setWindowTitle(QStringLiteral("Заведение нового вида операций"));
+    form9_->Tag = 1;
+    ui::execModal(form9_);
+}
+
+void Form8::on_Button2_clicked() {
+    data::Dataset& types = dataModule_.Vid_oper;
+    if (Tag != 0) {
+        if (receiver_)
+            receiver_->setOperationType(types.asString(QStringLiteral("vid")).trimmed(),
+                                        types.asInt(QStringLiteral("id")));
+        accept();
+        return;
+    }
+    if (!form9_ || types.isEmpty()) // nothing to change
+        return;
+    form9_->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
+    form9_->Tag = 2;
+    form9_->ui->Edit1->setText(types.asString(QStringLiteral("vid")).trimmed());
+    ui::execModal(form9_);
+}
+
+void Form8::on_Button3_clicked() {
+    data::Dataset& types = dataModule_.Vid_oper;
+    if (types.isEmpty())
+        return;
+    if (!ui::Messages::current().question(QStringLiteral("Удалить вид операции?"),
+                                          ui::kDeleteCaption))
+        return;
+    types.remove();
+    types.requery();
+}

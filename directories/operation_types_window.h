@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace data {
+class DataModule6;
+}
+
+namespace ui {
+class DatasetModel;
+class IncrementalSearch;
+} // namespace ui
+
+namespace Ui {
+class Form8;
+}
+
+class Form9;
+
+// Takes the operation type chosen in the list's selection mode (the price editor).
+struct OperationTypeReceiver {
+    virtual ~OperationTypeReceiver() = default;
+    // The trimmed name and the id; an empty name and 0 when the list had no row.
+    virtual void setOperationType(const QString& name, int id) = 0;
+};
+
+// The list of operation types over the shared list Vid_oper: a directory (add, change,
+// delete through the editor Form9) or, in selection mode, a picker with a search box.
+class Form8 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form8(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~Form8() override;
+
+    // The editor that add and change open; start-up creates it after this window.
+    void useEditor(Form9& editor) { form9_ = &editor; }
+
+    // The main menu's "Операции": shows the whole list modally to add, change and delete.
+    void openDirectory();
+    // The price editor's pick: shows the list with its search box modally; a choice goes
+    // to receiver.
+    void openForSelection(OperationTypeReceiver& receiver);
+
+    int Tag = 0; // 0 directory mode, 1 selection mode
+
+    Ui::Form8* ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void on_Button1_clicked();
+    void on_Button2_clicked();
+    void on_Button3_clicked();
+
+    data::DataModule6& dataModule_;
+    Form9* form9_ = nullptr;
+    OperationTypeReceiver* receiver_ = nullptr; // while a selection is open
+    ui::DatasetModel* model_ = nullptr;
+    ui::IncrementalSearch* search_ = nullptr;
+};

@@ -1,0 +1,64 @@
+#include "products_window.h"
+#include "ui_products_window.h"
+
+#include "directories/grid_double_click.h"
+
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "ui/dataset_model.h"
+#include "ui/incremental_search.h"
+#include "ui/modal_runner.h"
+
+#include <QScopeGuard>
+#include <QShowEvent>
+
+Form3::Form3(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form3), dataModule_(dataModule) {
+    ui->setupUi(this);
+    setFixedSize(size());
+
+    model_ = new ui::DatasetModel(
+        &dataModule_.Izdel,
+        {{.field = "marka", .title = "Марка изделия", .stretch = true},
+         {.field = "massa", .title = "Коробки", .alignment = Qt::AlignLeft, .width = 100}},
+        this);
+    ui::bindDataGrid(ui->DBGrid1, model_);
+    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Izdel,
+                                        ui::IncrementalSearch::prefixRule(QStringLiteral("marka")),
+                                        ui::IncrementalSearch::Keys::TakeUpDownOnly);
+
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
+}
+
+Form3::~Form3() {
+    ui->DBGrid1->setModel(nullptr);
+    delete ui;
+}
+
+void Form3::openPicker(ProductReceiver& receiver) {
+    Tag = 1;
+    dataModule_.Izdel.open();
+    ui->Edit1->show();
+    ui->Edit1->clear();
+    receiver_ = &receiver;
+    const auto afterwards = qScopeGuard([this] {
+        receiver_ = nullptr;
+        ui->Edit1->hide();
+        dataModule_.Izdel.close();
+    });
+    ui::execModal(this);
+}
+
+void Form3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ui->Edit1->setFocus();
+}
+
+void Form3::on_DBGrid1_doubleClicked() {
+    const data::Dataset& products = dataModule_.Izdel;
+    if (receiver_)
+        receiver_->setProduct(products.asString(QStringLiteral("marka")).trimmed(),
+                              products.asInt(QStringLiteral("id")));
+    accept();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+namespace data {
+class DataModule6;
+}
+
+namespace ui {
+class DatasetModel;
+class IncrementalSearch;
+} // namespace ui
+
+namespace Ui {
+class Form3;
+}
+
+// Takes the product chosen in the picker (the price editor).
+struct ProductReceiver {
+    virtual ~ProductReceiver() = default;
+    // The trimmed mark and the product's id; an empty mark and 0 when the list had no row.
+    virtual void setProduct(const QString& mark, int id) = 0;
+};
+
+// The products picker over the shared list Izdel: narrowed by the beginning of the mark,
+// chosen by a double-click; Escape or "Выход" closes it without a choice.
+class Form3 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form3(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~Form3() override;
+
+    // Shows the products modally with an empty search box; a choice goes to receiver.
+    void openPicker(ProductReceiver& receiver);
+
+    int Tag = 0; // 1 while it serves as the picker
+
+    Ui::Form3* ui;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void on_DBGrid1_doubleClicked();
+
+    data::DataModule6& dataModule_;
+    ProductReceiver* receiver_ = nullptr; // while the picker is open
+    ui::DatasetModel* model_ = nullptr;
+    ui::IncrementalSearch* search_ = nullptr;
+};

@@ -1,0 +1,73 @@
+#include "workers_window.h"
+#include "ui_workers_window.h"
+
+#include "directories/grid_double_click.h"
+
+#include "data/conversions.h"
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "ui/dataset_model.h"
+#include "ui/guard.h"
+#include "ui/incremental_search.h"
+#include "ui/modal_runner.h"
+
+#include <QScopeGuard>
+#include <QShowEvent>
+
+Form5::Form5(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form5), dataModule_(dataModule) {
+    ui->setupUi(this);
+    setFixedSize(size());
+
+    model_ =
+        new ui::DatasetModel(&dataModule_.Workers,
+                             {{.field = "fio", .title = "ФИО", .width = 280},
+                              {.field = "s_staffpos_hl", .title = "Должность", .stretch = true}},
+                             this);
+    ui::bindDataGrid(ui->DBGrid1, model_);
+    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Workers,
+                                        ui::IncrementalSearch::prefixRule(QStringLiteral("fio")),
+                                        ui::IncrementalSearch::Keys::TypingOnly);
+
+    connect(ui->Button2, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
+}
+
+Form5::~Form5() {
+    ui->DBGrid1->setModel(nullptr);
+    delete ui;
+}
+
+int Form5::openForChoice(WorkerReceiver& receiver) {
+    Tag = 1;
+    dataModule_.Workers.open();
+    ui->Button2->setText(QStringLiteral("Выбрать"));
+    ui->Button2->setDefault(true);
+    ui->Button2->show();
+    ui->Edit1->show();
+    ui->Edit1->clear();
+    receiver_ = &receiver;
+    const auto afterwards = qScopeGuard([this] { receiver_ = nullptr; });
+    ui::execModal(this);
+    return chosen;
+}
+
+void Form5::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    chosen = 0;
+    ui->Edit1->setFocus();
+}
+
+// An empty list chooses nothing but still counts as a choice.
+void Form5::on_Button2_clicked() {
+    const data::Dataset& workers = dataModule_.Workers;
+    if (!workers.isEmpty() && receiver_) {
+        receiver_->setWorkerName(workers.asString(QStringLiteral("fio")).trimmed());
+        receiver_->setWorkerCode(data::toInt(workers.asString(QStringLiteral("id"))));
+        receiver_->setPersonId(workers.asInt64(QStringLiteral("p_id")));
+    }
+    chosen = 1;
+    accept();
+}

@@ -1,0 +1,403 @@
+// Operation types: the editor's save (empty, duplicates in any case, renames, trimming,
+// quotes in names, a duplicate another workstation wrote meanwhile), deletion, the
+// selection mode handing name and id over, and the journal's menu opening the directory.
+#include "app/startup.h"
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "directories/operation_type_editor.h"
+#include "directories/operation_types_window.h"
+#include "journal/journal_window.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "ui/messages.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+const QString kDuplicate = QStringLiteral("Такая операция уже заведена!");
+
+struct TypeChoice : OperationTypeReceiver {
+    QStringList calls;
+    void setOperationType(const QString& name, int id) override {
+        calls << name + "|" + QString::number(id);
+    }
+};
+
+void typeInto(QLineEdit* box, const QString& text) {
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+} // namespace
+
+class OperationTypesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void save_data();
+    void save();
+    void aDuplicateWrittenMeanwhileIsRefused();
+    void remove_data();
+    void remove();
+    void selection_data();
+    void selection();
+    void journalMenuOpensTheWholeDirectory();
+    void screenshots();
+
+private:
+    QString storedTypes(); // names in id order, "|" between them
+    QPushButton* button(QWidget* w, const char* name) {
+        return w->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QLineEdit* edit1(QWidget* w) { return w->findChild<QLineEdit*>("Edit1"); }
+    QTableView* grid() { return form8_->findChild<QTableView*>("DBGrid1"); }
+    void selectType(const QString& name); // the row in the grid, by a click
+    void doubleClickGrid();
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> runner_;
+    std::unique_ptr<data::DataModule6> dataModule_;
+    std::unique_ptr<Form8> form8_;
+    std::unique_ptr<Form9> form9_;
+};
+
+void OperationTypesTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("optypes");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    runner_ = std::make_unique<ScriptedModalRunner>();
+    QCOMPARE(db_->scalar("select upper('сборка ёлка')"), QString("СБОРКА ЁЛКА"));
+    dataModule_ = std::make_unique<data::DataModule6>();
+    form8_ = std::make_unique<Form8>(*dataModule_);
+    form9_ = std::make_unique<Form9>(*dataModule_);
+    form8_->useEditor(*form9_);
+}
+
+void OperationTypesTest::cleanupTestCase() {
+    form8_.reset();
+    form9_.reset();
+    dataModule_.reset();
+}
+
+void OperationTypesTest::init() {
+    db_->exec("delete from accounts_dep.vid_oper; insert into accounts_dep.vid_oper(id, vid) "
+              "values (1, 'Сборка'), (2, 'Покраска'), (3, 'O''Brien');"
+              "select setval('accounts_dep.vid_oper_id_seq', 3);");
+    messages_->clear();
+    runner_->opened.clear();
+}
+
+QString OperationTypesTest::storedTypes() {
+    return db_->scalar("select string_agg(vid::text, '|' order by id) from accounts_dep.vid_oper");
+}
+
+void OperationTypesTest::selectType(const QString& name) {
+    QVERIFY(dataModule_->Vid_oper.locate("vid", name.leftJustified(128, ' ')));
+    const int row = dataModule_->Vid_oper.currentRow();
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                      grid()->visualRect(grid()->model()->index(row, 0)).center());
+    QCOMPARE(grid()->currentIndex().row(), row);
+}
+
+void OperationTypesTest::doubleClickGrid() {
+    const QModelIndex current = grid()->currentIndex();
+    const QPoint at = current.isValid() ? grid()->visualRect(current).center() : QPoint(20, 20);
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+}
+
+void OperationTypesTest::save_data() {
+    QTest::addColumn<QString>("row"); // empty: "Добавить", else "Изменить" on that row
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    const QString before = "Сборка|Покраска|O'Brien";
+    QTest::newRow("empty") << ""
+                           << "" << ui::kAllFieldsRequired << before;
+    QTest::newRow("blanks only") << ""
+                                 << "   " << ui::kAllFieldsRequired << before;
+    QTest::newRow("duplicate, small letters") << ""
+                                              << "сборка" << kDuplicate << before;
+    QTest::newRow("duplicate, capitals") << ""
+                                         << "ПОКРАСКА" << kDuplicate << before;
+    QTest::newRow("duplicate with blanks") << ""
+                                           << "  Сборка " << kDuplicate << before;
+    QTest::newRow("duplicate with an apostrophe") << ""
+                                                  << "o'BRIEN" << kDuplicate << before;
+    QTest::newRow("new, trimmed") << ""
+                                  << "  Сварка  "
+                                  << "" << before + "|Сварка";
+    QTest::newRow("new with an apostrophe") << ""
+                                            << "д'Артаньян"
+                                            << "" << before + "|д'Артаньян";
+    QTest::newRow("new with a backslash") << ""
+                                          << "Резка \\' 2"
+                                          << "" << before + "|Резка \\' 2";
+    QTest::newRow("new with a parameter mark") << ""
+                                               << "Резка :id"
+                                               << "" << before + "|Резка :id";
+    QTest::newRow("nothing injected")
+        << ""
+        << "x'); delete from accounts_dep.vid_oper; --"
+        << "" << before + "|x'); delete from accounts_dep.vid_oper; --";
+    QTest::newRow("rename to itself in small letters") << "Сборка"
+                                                       << "сборка"
+                                                       << ""
+                                                       << "сборка|Покраска|O'Brien";
+    QTest::newRow("rename to itself in capitals, trimmed") << "Сборка"
+                                                           << " СБОРКА "
+                                                           << ""
+                                                           << "СБОРКА|Покраска|O'Brien";
+    QTest::newRow("rename to another's name") << "Сборка"
+                                              << "покраска" << kDuplicate << before;
+    QTest::newRow("rename with an apostrophe") << "O'Brien"
+                                               << "O'Brien's"
+                                               << ""
+                                               << "Сборка|Покраска|O'Brien's";
+    QTest::newRow("rename emptied") << "Покраска"
+                                    << " " << ui::kAllFieldsRequired << before;
+    QTest::newRow("rename") << "Покраска"
+                            << "Шлифовка"
+                            << ""
+                            << "Сборка|Шлифовка|O'Brien";
+}
+
+void OperationTypesTest::save() {
+    QFETCH(QString, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    const bool adding = row.isEmpty();
+    const bool saves = message.isEmpty();
+    bool editorOpenAfter = true;
+    runner_->then([&](QDialog*) {
+        if (!adding)
+            selectType(row);
+        button(form8_.get(), adding ? "Button1" : "Button2")->click();
+        // after the editor: the list re-read from the database, on its first row
+        if (saves) {
+            QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
+            QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
+            QCOMPARE(grid()->currentIndex().row(), 0);
+        }
+    });
+    runner_->then([&](QDialog* editor) {
+        QCOMPARE(editor->windowTitle(), adding ? QString("Заведение нового вида операций")
+                                               : QString("Изменение данных вида операции"));
+        QCOMPARE(edit1(editor)->text(), adding ? QString() : row);
+        edit1(editor)->setText(typed);
+        button(editor, "Button1")->click();
+        editorOpenAfter = editor->isVisible();
+    });
+    form8_->openDirectory();
+    QCOMPARE(runner_->opened, (QList<QString>{"Form8", "Form9"}));
+    QCOMPARE(editorOpenAfter, !saves);
+    QCOMPARE(storedTypes(), stored);
+    if (saves) {
+        QCOMPARE(messages_->shown.size(), 0);
+    } else {
+        QCOMPARE(messages_->shown.size(), 1);
+        QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
+        QCOMPARE(messages_->shown[0].text, message);
+        QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
+    }
+    QVERIFY(!dataModule_->Vid_oper.isOpen());
+}
+
+// Both workstations counted no such name; the other one wrote it first. Here the trigger
+// plays the other workstation, writing the name within our insert.
+void OperationTypesTest::aDuplicateWrittenMeanwhileIsRefused() {
+    db_->exec(R"(
+        create function public.other_station_writes_first() returns trigger
+        language plpgsql as $$
+        begin
+            if pg_trigger_depth() = 1 then
+                insert into accounts_dep.vid_oper(vid) values (upper(new.vid));
+            end if;
+            return new;
+        end $$;
+        create trigger other_station before insert on accounts_dep.vid_oper
+            for each row execute function public.other_station_writes_first();
+    )");
+    bool openAfterRefusal = false;
+    runner_->then([&](QDialog*) { button(form8_.get(), "Button1")->click(); });
+    runner_->then([&](QDialog* editor) {
+        edit1(editor)->setText("Сварка");
+        button(editor, "Button1")->click();
+        openAfterRefusal = editor->isVisible();
+        QCOMPARE(dataModule_->Vid_oper.state(), data::Dataset::State::Browse);
+        // the other workstation's row aside, a second try writes the row once
+        db_->exec("drop trigger other_station on accounts_dep.vid_oper");
+        button(editor, "Button1")->click();
+        QVERIFY(!editor->isVisible());
+    });
+    form8_->openDirectory();
+    QVERIFY(openAfterRefusal);
+    QCOMPARE(messages_->shown.size(), 1);
+    QCOMPARE(messages_->shown[0].text, kDuplicate);
+    QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
+    QCOMPARE(storedTypes(), QString("Сборка|Покраска|O'Brien|Сварка"));
+    db_->exec("drop function public.other_station_writes_first()");
+}
+
+void OperationTypesTest::remove_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Yes") << true << "Сборка|O'Brien";
+    QTest::newRow("No") << false << "Сборка|Покраска|O'Brien";
+}
+
+void OperationTypesTest::remove() {
+    QFETCH(bool, yes);
+    QFETCH(QString, stored);
+    db_->exec("insert into accounts_dep.oper(i_id, vid, naimen) values (500, 2, 0)");
+    runner_->then([&](QDialog*) {
+        selectType("Покраска");
+        messages_->answer(yes);
+        button(form8_.get(), "Button3")->click();
+        QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
+        if (yes)
+            QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
+    });
+    form8_->openDirectory();
+    QCOMPARE(messages_->shown.size(), 1);
+    QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Question);
+    QCOMPARE(messages_->shown[0].text, QString("Удалить вид операции?"));
+    QCOMPARE(messages_->shown[0].caption, QString("Удаление"));
+    QCOMPARE(storedTypes(), stored);
+    // operations of the type are left as they are
+    QCOMPARE(db_->scalar("select count(*) from accounts_dep.oper where vid=2"), QString("1"));
+    db_->exec("delete from accounts_dep.oper");
+}
+
+void OperationTypesTest::selection_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("row"); // the row clicked first; empty: none
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("handed");
+    QTest::newRow("Выбрать") << ""
+                             << "Покраска"
+                             << "Button2" << QStringList{"Покраска|2"};
+    QTest::newRow("double-click") << ""
+                                  << "Сборка"
+                                  << "double-click" << QStringList{"Сборка|1"};
+    QTest::newRow("Enter in the search box") << "сб"
+                                             << ""
+                                             << "Enter" << QStringList{"Сборка|1"};
+    QTest::newRow("searched with an apostrophe") << "o'b"
+                                                 << ""
+                                                 << "double-click" << QStringList{"O'Brien|3"};
+    QTest::newRow("double-click on an empty list") << "Я"
+                                                   << ""
+                                                   << "double-click" << QStringList{"|0"};
+    QTest::newRow("Выбрать on an empty list") << "Я"
+                                              << ""
+                                              << "Button2" << QStringList{"|0"};
+    QTest::newRow("Выход") << ""
+                           << "Сборка"
+                           << "Button4" << QStringList{};
+    QTest::newRow("Escape in the search box") << "с"
+                                              << ""
+                                              << "Escape" << QStringList{};
+}
+
+void OperationTypesTest::selection() {
+    QFETCH(QString, typed);
+    QFETCH(QString, row);
+    QFETCH(QString, how);
+    QFETCH(QStringList, handed);
+    TypeChoice choice;
+    edit1(form8_.get())->setText("Пок"); // left from an earlier pick
+    runner_->then([&](QDialog* d) {
+        QCOMPARE(d->windowTitle(), QString("Виды операций"));
+        QVERIFY(edit1(d)->isVisible());
+        QCOMPARE(edit1(d)->text(), QString());
+        QCOMPARE(dataModule_->Vid_oper.recordCount(), 3);
+        QVERIFY(!button(d, "Button1")->isVisible());
+        QVERIFY(!button(d, "Button3")->isVisible());
+        QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
+        QVERIFY(button(d, "Button2")->isDefault());
+        typeInto(edit1(d), typed);
+        if (!row.isEmpty())
+            selectType(row);
+        if (how == "double-click")
+            doubleClickGrid();
+        else if (how == "Enter")
+            QTest::keyClick(edit1(d), Qt::Key_Return);
+        else if (how == "Escape")
+            QTest::keyClick(edit1(d), Qt::Key_Escape);
+        else
+            button(d, qPrintable(how))->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->result(), int(handed.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+    });
+    form8_->openForSelection(choice);
+    QCOMPARE(runner_->pending(), 0);
+    QCOMPARE(choice.calls, handed);
+    QCOMPARE(messages_->shown.size(), 0);
+    QVERIFY(edit1(form8_.get())->isHidden());
+    QVERIFY(!button(form8_.get(), "Button2")->isDefault());
+    QVERIFY(!dataModule_->Vid_oper.isOpen());
+}
+
+// The menu opens the directory on every type, whatever search the last pick left.
+void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
+    Program program(AppArguments{});
+    TypeChoice choice;
+    runner_->then([&](QDialog* d) { typeInto(edit1(d), "Сб"); });
+    program.operationTypes().openForSelection(choice);
+    bool seen = false;
+    runner_->then([&](QDialog* d) {
+        seen = true;
+        QCOMPARE(d, static_cast<QDialog*>(&program.operationTypes()));
+        QCOMPARE(program.operationTypes().Tag, 0);
+        QVERIFY(edit1(d)->isHidden());
+        QVERIFY(button(d, "Button1")->isVisible());
+        QVERIFY(button(d, "Button3")->isVisible());
+        QVERIFY(button(d, "Button1")->isDefault());
+        QCOMPARE(button(d, "Button2")->text(), QString("Изменить"));
+        QCOMPARE(program.journal().dataModule().Vid_oper.recordCount(), 3);
+    });
+    program.journal().findChild<QAction*>("N6")->trigger();
+    QVERIFY(seen);
+    QCOMPARE(runner_->opened.last(), QString("Form8"));
+    QVERIFY(!program.journal().dataModule().Vid_oper.isOpen());
+    QCOMPARE(messages_->shown.size(), 0);
+}
+
+void OperationTypesTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    db_->exec("insert into accounts_dep.vid_oper(vid) values ('Сварка'), ('Шлифовка'), "
+              "('Резка'), ('Гибка'), ('Упаковка готовой продукции')");
+    runner_->then([&](QDialog* d) {
+        selectType("Покраска");
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form8_directory.png"));
+        button(d, "Button2")->click();
+    });
+    runner_->then([&](QDialog* editor) {
+        QCoreApplication::processEvents();
+        QVERIFY(editor->grab().save(dir + "/form9_change.png"));
+    });
+    form8_->openDirectory();
+    TypeChoice choice;
+    runner_->then([&](QDialog* d) {
+        typeInto(edit1(d), "С");
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form8_selection.png"));
+    });
+    form8_->openForSelection(choice);
+}
+
+QTEST_MAIN(OperationTypesTest)
+#include "operation_types_test.moc"

@@ -1,0 +1,308 @@
+// The products and workers pickers: what a choice hands over (trimmed names, ids, the
+// worker code), what an empty list hands over, leaving without a choice, the chosen flag,
+// a worker code that is no whole number, and the search box cleared at each opening.
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "directories/products_window.h"
+#include "directories/workers_window.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+// Every value handed over, in order.
+struct Choice : ProductReceiver, WorkerReceiver {
+    QStringList calls;
+    void setProduct(const QString& mark, int id) override {
+        calls << "product " + mark + "|" + QString::number(id);
+    }
+    void setWorkerName(const QString& name) override { calls << "name " + name; }
+    void setWorkerCode(int code) override { calls << "code " + QString::number(code); }
+    void setPersonId(qint64 personId) override { calls << "person " + QString::number(personId); }
+};
+
+void typeInto(QLineEdit* box, const QString& text) {
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// How a row is picked or the window left: "double-click", "Enter", "Escape" (in the search
+// box) or the name of a button.
+void act(QDialog* d, const QString& how) {
+    auto* grid = d->findChild<QTableView*>("DBGrid1");
+    auto* box = d->findChild<QLineEdit*>("Edit1");
+    if (how == "double-click") {
+        const QModelIndex current = grid->currentIndex();
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                           current.isValid() ? grid->visualRect(current).center() : QPoint(20, 20));
+    } else if (how == "Enter") {
+        QTest::keyClick(box, Qt::Key_Return);
+    } else if (how == "Escape") {
+        QTest::keyClick(box, Qt::Key_Escape);
+    } else {
+        d->findChild<QPushButton*>(how)->click();
+    }
+}
+
+void clickRow(QDialog* d, const QString& firstColumn) {
+    auto* grid = d->findChild<QTableView*>("DBGrid1");
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        const QModelIndex index = grid->model()->index(row, 0);
+        if (index.data().toString() == firstColumn) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(index).center());
+            QCOMPARE(grid->currentIndex().row(), row);
+            return;
+        }
+    }
+    QFAIL(qPrintable("no row " + firstColumn));
+}
+
+} // namespace
+
+class PickersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void products_data();
+    void products();
+    void workers_data();
+    void workers();
+    void aWorkerCodeThatIsNoWholeNumber();
+    void screenshots();
+
+private:
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> runner_;
+    std::unique_ptr<data::DataModule6> dataModule_;
+    std::unique_ptr<Form3> form3_;
+    std::unique_ptr<Form5> form5_;
+};
+
+void PickersTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("pickers");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    runner_ = std::make_unique<ScriptedModalRunner>();
+    // person ids beyond 32 bits, a name with trailing blanks, one worker without a post today
+    db_->exec(R"(
+        insert into cmn_contractor.person(id, s_code, s_caption) values
+            (700000000001, '101', 'Иванов Иван Петрович'),
+            (700000000002, '102', 'Смирнова Ольга Викторовна'),
+            (700000000003, '103', 'Кузнецов А.А.   '),
+            (700000000004, '104', 'Ивлева Мария Сергеевна');
+        insert into cmn_contractor.person(s_code, s_caption, b_employee) values ('105', 'Уволенный', false);
+        insert into hrms_staffpos.staffpos(id, s_caption) values (1, 'Слесарь-сборщик'), (2, 'Маляр');
+        insert into hrms_movement.movement(id_employee, d_begin, d_end, id_staffpos) values
+            (700000000001, '2020-01-01', null, 1),
+            (700000000002, '2020-01-01', null, 2),
+            (700000000004, '2020-01-01', '2021-01-01', 2);
+        insert into accounts_dep.izdel(id, marka, nom, massa) values
+            (500, 'КМ-120-01', 'Каркас', 1.5), (501, 'ШР-45   ', 'Шкаф', 2.25),
+            (502, 'АБ-7', null, 0.333333333);
+    )");
+    dataModule_ = std::make_unique<data::DataModule6>();
+    form3_ = std::make_unique<Form3>(*dataModule_);
+    form5_ = std::make_unique<Form5>(*dataModule_);
+}
+
+void PickersTest::cleanupTestCase() {
+    form5_.reset();
+    form3_.reset();
+    dataModule_.reset();
+}
+
+void PickersTest::init() {
+    messages_->clear();
+    runner_->opened.clear();
+}
+
+void PickersTest::products_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("row"); // clicked first; empty: none
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("handed");
+    QTest::newRow("double-click, mark trimmed")
+        << ""
+        << "ШР-45"
+        << "double-click" << QStringList{"product ШР-45|501"};
+    QTest::newRow("searched in small letters")
+        << "км"
+        << ""
+        << "double-click" << QStringList{"product КМ-120-01|500"};
+    QTest::newRow("double-click on an empty list") << "Я"
+                                                   << ""
+                                                   << "double-click" << QStringList{"product |0"};
+    QTest::newRow("Escape") << ""
+                            << "АБ-7"
+                            << "Escape" << QStringList{};
+    QTest::newRow("Выход") << ""
+                           << "АБ-7"
+                           << "Button4" << QStringList{};
+    QTest::newRow("Enter chooses nothing") << "АБ"
+                                           << ""
+                                           << "Enter" << QStringList{};
+}
+
+void PickersTest::products() {
+    QFETCH(QString, typed);
+    QFETCH(QString, row);
+    QFETCH(QString, how);
+    QFETCH(QStringList, handed);
+    Choice choice;
+    form3_->findChild<QLineEdit*>("Edit1")->setText("ШР"); // left from the last pick
+    bool stillOpen = false;
+    runner_->then([&](QDialog* d) {
+        auto* box = d->findChild<QLineEdit*>("Edit1");
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(dataModule_->Izdel.recordCount(), 3);
+        typeInto(box, typed);
+        if (!row.isEmpty())
+            clickRow(d, row);
+        act(d, how);
+        stillOpen = d->isVisible();
+    });
+    form3_->openPicker(choice);
+    QCOMPARE(runner_->opened, QList<QString>{"Form3"});
+    QCOMPARE(choice.calls, handed);
+    QCOMPARE(stillOpen, how == "Enter"); // no default button: Enter does nothing
+    QVERIFY(form3_->findChild<QLineEdit*>("Edit1")->isHidden());
+    QVERIFY(!dataModule_->Izdel.isOpen());
+    QCOMPARE(messages_->shown.size(), 0);
+}
+
+void PickersTest::workers_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("handed");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("Выбрать") << ""
+                             << "Смирнова Ольга Викторовна"
+                             << "Button2"
+                             << QStringList{"name Смирнова Ольга Викторовна", "code 102",
+                                            "person 700000000002"}
+                             << 1;
+    QTest::newRow("double-click, name trimmed")
+        << ""
+        << "Кузнецов А.А."
+        << "double-click" << QStringList{"name Кузнецов А.А.", "code 103", "person 700000000003"}
+        << 1;
+    QTest::newRow("Enter in the search box")
+        << "ивл"
+        << ""
+        << "Enter" << QStringList{"name Ивлева Мария Сергеевна", "code 104", "person 700000000004"}
+        << 1;
+    QTest::newRow("Выбрать on an empty list") << "Я"
+                                              << ""
+                                              << "Button2" << QStringList{} << 1;
+    QTest::newRow("double-click on an empty list") << "Я"
+                                                   << ""
+                                                   << "double-click" << QStringList{} << 1;
+    QTest::newRow("Выход") << ""
+                           << "Кузнецов А.А."
+                           << "Button4" << QStringList{} << 0;
+    QTest::newRow("Escape") << "Ив"
+                            << ""
+                            << "Escape" << QStringList{} << 0;
+}
+
+void PickersTest::workers() {
+    QFETCH(QString, typed);
+    QFETCH(QString, row);
+    QFETCH(QString, how);
+    QFETCH(QStringList, handed);
+    QFETCH(int, chosen);
+    Choice choice;
+    form5_->findChild<QLineEdit*>("Edit1")->setText("См"); // left from the last pick
+    form5_->chosen = 1;                                    // and its choice
+    runner_->then([&](QDialog* d) {
+        auto* box = d->findChild<QLineEdit*>("Edit1");
+        QCOMPARE(form5_->chosen, 0);
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(dataModule_->Workers.recordCount(), 4); // employees only
+        auto* choose = d->findChild<QPushButton*>("Button2");
+        QCOMPARE(choose->text(), QString("Выбрать"));
+        QVERIFY(choose->isDefault());
+        typeInto(box, typed);
+        if (!row.isEmpty())
+            clickRow(d, row);
+        act(d, how);
+        QVERIFY(!d->isVisible());
+    });
+    QCOMPARE(form5_->openForChoice(choice), chosen);
+    QCOMPARE(form5_->chosen, chosen);
+    QCOMPARE(form5_->Tag, 1);
+    QCOMPARE(choice.calls, handed);
+    QCOMPARE(messages_->shown.size(), 0);
+    dataModule_->Workers.close(); // the opener's part
+}
+
+// The register's code is text; one that is no whole number stops the choice after the name.
+void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
+    db_->exec(
+        "insert into cmn_contractor.person(s_code, s_caption) values ('A12', 'Ааронов Б.Б.')");
+    Choice choice;
+    runner_->then([&](QDialog* d) {
+        clickRow(d, "Ааронов Б.Б.");
+        act(d, "Button2");
+        QVERIFY(d->isVisible());
+        QCOMPARE(form5_->chosen, 0);
+        act(d, "Button4");
+    });
+    QCOMPARE(form5_->openForChoice(choice), 0);
+    QCOMPARE(choice.calls, QStringList{"name Ааронов Б.Б."});
+    QCOMPARE(messages_->shown.size(), 1);
+    QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::StandardError);
+    QCOMPARE(messages_->shown[0].text, QString("'A12' is not a valid integer value"));
+    dataModule_->Workers.close();
+    db_->exec("delete from cmn_contractor.person where s_code='A12'");
+}
+
+void PickersTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    Choice choice;
+    runner_->then([&](QDialog* d) {
+        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        const QAbstractItemModel* model = grid->model();
+        QCOMPARE(d->windowTitle(), QString("Изделия"));
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("Марка изделия"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Коробки"));
+        QCOMPARE(model->index(1, 1).data().toString(), QString("1,5"));
+        QCOMPARE(model->index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
+                 int(Qt::AlignLeft));
+        clickRow(d, "КМ-120-01");
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form3_picker.png"));
+    });
+    form3_->openPicker(choice);
+    runner_->then([&](QDialog* d) {
+        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        const QAbstractItemModel* model = grid->model();
+        QCOMPARE(d->windowTitle(), QString("Список рабочих"));
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("ФИО"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Должность"));
+        clickRow(d, "Смирнова Ольга Викторовна");
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form5_workers.png"));
+    });
+    form5_->openForChoice(choice);
+    dataModule_->Workers.close();
+}
+
+QTEST_MAIN(PickersTest)
+#include "pickers_test.moc"
