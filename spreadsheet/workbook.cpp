@@ -1,0 +1,184 @@
+#include "workbook.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace spreadsheet {
+
+namespace {
+
+// The file stores characters XML cannot carry as "_xHHHH_"; a text that holds such a
+// sequence itself gets its "_" stored as "_x005F_", or it would come back as another text.
+QString protectEscapeLookalikes(const QString& text) {
+    static const QRegularExpression lookalike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString protectedText = text;
+    return protectedText.replace(lookalike, QStringLiteral("_x005F_"));
+}
+
+} // namespace
+
+void Workbook::startNew(const QString& fileName) {
+    discard();
+    open_ = true;
+    fileName_ = fileName;
+}
+
+void Workbook::discard() {
+    open_ = false;
+    fileName_.clear();
+    cells_.clear();
+    index_.clear();
+    autoFitColumns_.clear();
+}
+
+bool Workbook::isInsideSheet(int column, int row) {
+    return column >= 1 && column <= kMaxColumn && row >= 1 && row <= kMaxRow;
+}
+
+int Workbook::characterCount(const QString& text) {
+    int count = 0;
+    for (QChar ch : text)
+        if (!ch.isLowSurrogate())
+            ++count;
+    return count;
+}
+
+Workbook::Cell& Workbook::cell(int column, int row) {
+    const auto [it, isNew] = index_.try_emplace(key(column, row), int(cells_.size()));
+    if (isNew)
+        cells_.push_back({column, row, {}});
+    return cells_[size_t(it->second)].cell;
+}
+
+const Workbook::Cell* Workbook::findCell(int column, int row) const {
+    const auto it = index_.find(key(column, row));
+    return it == index_.end() ? nullptr : &cells_[size_t(it->second)].cell;
+}
+
+double Workbook::widthForText(const QString& text) {
+    // The widest line decides, as it does for a cell that wraps.
+    int characters = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        characters = std::max(characters, characterCount(line));
+    if (characters == 0)
+        return 0;
+    return std::min(kMaxColumnWidth, std::round((characters * 1.1 + 1) * 100) / 100);
+}
+
+double Workbook::columnWidth(int column) const {
+    if (!autoFitColumns_.contains(column))
+        return 0;
+    double width = 0;
+    for (const PlacedCell& placed : cells_)
+        if (placed.column == column)
+            width = std::max(width, widthForText(placed.cell.text));
+    return width;
+}
+
+namespace {
+
+// A whole or decimal number as the workstation writes it ("-12", "12,5", "0,25"), with at
+// most 15 significant digits so that the stored number shows the same text.
+bool looksLikeNumber(const QString& text, double* value) {
+    static const QRegularExpression form(QStringLiteral("^-?[0-9]+(,[0-9]+)?$"));
+    if (!form.match(text).hasMatch())
+        return false;
+    int digits = 0;
+    bool leading = true;
+    for (const QChar c : text) {
+        if (!c.isDigit())
+            continue;
+        if (leading && c == u'0')
+            continue;
+        leading = false;
+        ++digits;
+    }
+    if (digits > 15)
+        return false;
+    bool ok = false;
+    *value = QString(text).replace(u',', u'.').toDouble(&ok);
+    return ok;
+}
+
+} // namespace
+
+bool Workbook::save(const QString& path, QString* error) const {
+    const QByteArray name = QFile::encodeName(path);
+    lxw_workbook* book = workbook_new(name.constData());
+    if (!book) {
+        *error = QStringLiteral("недостаточно памяти");
+        return false;
+    }
+    // The name a new workbook's first sheet has in a Russian spreadsheet application.
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Лист1");
+
+    // One format per combination of "@" and bold, made only when used.
+    lxw_format* formats[4] = {};
+    auto formatFor = [&](const Cell& cell) -> lxw_format* {
+        const int which = (cell.asText ? 1 : 0) | (cell.bold ? 2 : 0);
+        if (which == 0)
+            return nullptr;
+        if (!formats[which]) {
+            formats[which] = workbook_add_format(book);
+            if (cell.asText)
+                format_set_num_format(formats[which], "@");
+            if (cell.bold)
+                format_set_bold(formats[which]);
+        }
+        return formats[which];
+    };
+
+    lxw_error firstError = LXW_NO_ERROR;
+    auto remember = [&](lxw_error result) {
+        if (firstError == LXW_NO_ERROR)
+            firstError = result;
+    };
+
+    QHash<int, double> widths;
+    for (const PlacedCell& placed : cells_) {
+        const lxw_row_t row = lxw_row_t(placed.row - 1);
+        const lxw_col_t column = lxw_col_t(placed.column - 1);
+        lxw_format* format = formatFor(placed.cell);
+        if (placed.cell.text.isEmpty()) {
+            // A cell formatted before its value failed keeps the format, as it would on screen.
+            if (format)
+                remember(worksheet_write_blank(sheet, row, column, format));
+            continue;
+        }
+        double number = 0;
+        if (!placed.cell.asText && looksLikeNumber(placed.cell.text, &number)) {
+            // The spreadsheet application turns such a value into a number unless the cell is
+            // formatted as text ("@"); sums and sorting then work on it.
+            remember(worksheet_write_number(sheet, row, column, number, format));
+        } else {
+            const QByteArray utf8 = protectEscapeLookalikes(placed.cell.text).toUtf8();
+            remember(worksheet_write_string(sheet, row, column, utf8.constData(), format));
+        }
+        if (autoFitColumns_.contains(placed.column)) {
+            double& width = widths[placed.column];
+            width = std::max(width, widthForText(placed.cell.text));
+        }
+    }
+    for (auto it = widths.cbegin(); it != widths.cend(); ++it)
+        remember(worksheet_set_column(sheet, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1),
+                                      it.value(), nullptr));
+
+    // Closing writes the file and frees the workbook, also after an error.
+    remember(workbook_close(book));
+    if (firstError != LXW_NO_ERROR) {
+        *error = QString::fromUtf8(lxw_strerror(firstError));
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace spreadsheet
