@@ -2,8 +2,11 @@
 
 #include "login_window.h"
 
+#include "directories/norms_window.h"
 #include "directories/operation_type_editor.h"
 #include "directories/operation_types_window.h"
+#include "directories/operations_window.h"
+#include "directories/price_editor.h"
 #include "directories/products_window.h"
 #include "directories/workers_window.h"
 #include "journal/journal_window.h"
@@ -32,6 +35,9 @@ Program::Program(const AppArguments& arguments) : arguments_(arguments) {
 }
 
 Program::~Program() {
+    form22_.reset();
+    form10_.reset();
+    form4_.reset();
     form8_.reset();
     form9_.reset();
     form5_.reset();
@@ -44,10 +50,16 @@ Program::~Program() {
 void Program::createWindows(Form1& journal) {
     data::DataModule6& dataModule = journal.dataModule();
     form3_ = std::make_unique<Form3>(dataModule);
+    form4_ = std::make_unique<Form4>(dataModule);
     form5_ = std::make_unique<Form5>(dataModule);
     form8_ = std::make_unique<Form8>(dataModule);
     form9_ = std::make_unique<Form9>(dataModule);
+    form10_ = std::make_unique<Form10>(dataModule);
+    form22_ = std::make_unique<Form22>(dataModule);
     form8_->useEditor(*form9_);
+    form10_->usePickers(*form3_, *form8_);
+    form4_->useEditors(*form10_, *form22_);
 
     journal.openOperationTypes = [this] { form8_->openDirectory(); };
+    journal.openPrices = [this] { form4_->openDirectory(); };
 }

@@ -7,9 +7,12 @@
 class Form1;
 class Form23;
 class Form3;
+class Form4;
 class Form5;
 class Form8;
 class Form9;
+class Form10;
+class Form22;
 class QApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -26,9 +29,12 @@ public:
     Form1& journal() { return *journal_; }
     Form23& login() { return *login_; }
     Form3& products() { return *form3_; }
+    Form4& operations() { return *form4_; }
     Form5& workers() { return *form5_; }
     Form8& operationTypes() { return *form8_; }
     Form9& operationTypeEditor() { return *form9_; }
+    Form10& priceEditor() { return *form10_; }
+    Form22& norms() { return *form22_; }
 
 private:
     void createWindows(Form1& journal);
@@ -38,7 +44,10 @@ private:
     std::unique_ptr<Form1> journal_;
     // the windows over the journal's data module; they go before it
     std::unique_ptr<Form3> form3_;
+    std::unique_ptr<Form4> form4_;
     std::unique_ptr<Form5> form5_;
     std::unique_ptr<Form8> form8_;
     std::unique_ptr<Form9> form9_;
+    std::unique_ptr<Form10> form10_;
+    std::unique_ptr<Form22> form22_;
 };

@@ -334,7 +334,12 @@ void Form1::on_N6_triggered() {
     activate();
 }
 
-void Form1::on_N4_triggered() {} // operations and prices, directory mode
+void Form1::on_N4_triggered() {
+    if (!openPrices)
+        return;
+    openPrices();
+    activate();
+}
 
 void Form1::on_N11_triggered() {} // hours time-sheet
 

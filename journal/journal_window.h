@@ -57,6 +57,7 @@ public:
     // Openers of other subsystems' windows, set by start-up once the windows exist; each
     // shows its window modally and returns when it has closed.
     std::function<void()> openOperationTypes; // menu "Операции": the directory of types
+    std::function<void()> openPrices;         // menu "Цены": the operations with their prices
 
 protected:
     void showEvent(QShowEvent* event) override;

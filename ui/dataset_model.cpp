@@ -1,13 +1,19 @@
 #include "dataset_model.h"
 
+#include "data/conversions.h"
 #include "data/dataset.h"
+#include "decimal_edit.h"
+#include "guard.h"
+#include "number_format.h"
 
 #include <QBrush>
 #include <QDate>
 #include <QDateTime>
 #include <QFont>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QTableView>
 
 namespace ui {
@@ -63,6 +69,7 @@ void DatasetModel::attach() {
 void DatasetModel::datasetReset() {
     beginResetModel();
     takeLayout();
+    gridRow_ = -1;
     endResetModel();
 }
 
@@ -86,24 +93,50 @@ int DatasetModel::columnOf(const QString& field) const {
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    if (parent.isValid())
+        return 0;
+    // the extra row for a new one exists while the list is open
+    const bool appendRow = editing_ && dataset_ && dataset_->isOpen();
+    return rows_ + (appendRow ? 1 : 0);
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(columns_.size());
 }
 
+QVariant DatasetModel::cellValue(int row, int column) const {
+    const int field = fieldIndexes_[size_t(column)];
+    if (field < 0)
+        return {};
+    if (editing_) {
+        if (row == pendingRow())
+            return dataset_->value(columns_[column].field);
+        if (isAppendRow(row))
+            return {};
+    }
+    return dataset_->valueAt(row, field);
+}
+
 QVariant DatasetModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || !dataset_ || !dataset_->isOpen() || index.row() >= rows_ ||
-        index.row() >= dataset_->recordCount())
+    if (!index.isValid() || !dataset_ || !dataset_->isOpen() || index.row() >= rowCount())
+        return {};
+    const bool storedRow = index.row() < rows_ && index.row() < dataset_->recordCount();
+    if (!storedRow && !isAppendRow(index.row()))
         return {};
     const DatasetColumn& column = columns_[index.column()];
     const int field = fieldIndexes_[size_t(index.column())];
     switch (role) {
-    case Qt::DisplayRole:
-        return field < 0 ? QString() : displayText(dataset_->valueAt(index.row(), field));
+    case Qt::DisplayRole: {
+        const QVariant value = cellValue(index.row(), index.column());
+        if (column.text && value.isValid() && !value.isNull())
+            return column.text(value);
+        return displayText(value);
+    }
+    case Qt::EditRole:
+        // the full value, not the column's shortened text
+        return displayText(cellValue(index.row(), index.column()));
     case ValueRole:
-        return field < 0 ? QVariant() : dataset_->valueAt(index.row(), field);
+        return cellValue(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         Qt::Alignment alignment = column.alignment.value_or(
             dataset_->isNumericField(field) ? Qt::AlignRight : Qt::AlignLeft);
@@ -113,7 +146,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ForegroundRole:
     case Qt::FontRole: {
-        if (!column.style)
+        if (!column.style || !storedRow)
             return {};
         const CellStyle style = column.style(*dataset_, index.row());
         if (role == Qt::ForegroundRole)
@@ -126,6 +159,20 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && editing_) {
+        // the row indicator: the row being changed, the current row, the row for a new one
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignCenter);
+        if (role != Qt::DisplayRole)
+            return {};
+        if (section == pendingRow())
+            return QStringLiteral("✎");
+        if (section == gridRow_)
+            return QStringLiteral("▶");
+        if (isAppendRow(section))
+            return QStringLiteral("*");
+        return QString();
+    }
     if (orientation != Qt::Horizontal || section < 0 || section >= columns_.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (role) {
@@ -143,7 +190,120 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (editing_ && columns_[index.column()].editable && fieldIndexes_[size_t(index.column())] >= 0)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+// --- editing
+
+void DatasetModel::setEditing(Editing editing) {
+    beginResetModel();
+    editing_ = std::move(editing);
+    takeLayout();
+    endResetModel();
+}
+
+bool DatasetModel::isAppendRow(int row) const {
+    return editing_ && dataset_ && dataset_->isOpen() && row >= 0 && row == rows_;
+}
+
+int DatasetModel::pendingRow() const {
+    if (!editing_ || !dataset_)
+        return -1;
+    switch (dataset_->state()) {
+    case data::Dataset::State::Edit:
+        return dataset_->currentRow();
+    case data::Dataset::State::Insert:
+        return rows_;
+    default:
+        return -1;
+    }
+}
+
+void DatasetModel::writePendingRow() {
+    if (!editing_ || !dataset_ || !dataset_->modified())
+        return;
+    if (editing_->beforeWrite)
+        editing_->beforeWrite(*dataset_);
+    const int row = pendingRow();
+    dataset_->post();
+    if (row >= 0 && row < rowCount())
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    if (editing_->afterWrite)
+        editing_->afterWrite(*dataset_);
+    rowIndicatorsChanged();
+}
+
+void DatasetModel::setGridRow(int row) {
+    if (row == gridRow_)
+        return;
+    gridRow_ = row;
+    rowIndicatorsChanged();
+}
+
+void DatasetModel::rowIndicatorsChanged() {
+    if (editing_ && rowCount() > 0)
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+QVariant DatasetModel::typedValue(int column, const QVariant& typed) const {
+    const QString text = typed.toString();
+    switch (columns_[column].input) {
+    case CellInput::Decimal:
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(data::toDouble(text));
+    case CellInput::WholeNumber:
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(data::toInt64(text));
+    case CellInput::Text:
+        break;
+    }
+    return text;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable) ||
+        !dataset_ || !dataset_->isOpen())
+        return false;
+    const int row = index.row();
+    const int column = index.column();
+    bool changed = false;
+    runGuarded([&] {
+        const QVariant typed = typedValue(column, value);
+        const QVariant before = cellValue(row, column);
+        const bool same =
+            typed.isValid() == before.isValid() && displayText(typed) == displayText(before);
+        if (same)
+            return; // an edit box left unchanged does not make the row pending
+        const int pending = pendingRow();
+        if (pending >= 0 && pending != row)
+            return; // another row waits to be written first; the grid writes it on leaving
+        if (isAppendRow(row)) {
+            if (dataset_->state() != data::Dataset::State::Insert)
+                dataset_->append();
+        } else if (dataset_->state() != data::Dataset::State::Edit) {
+            if (dataset_->currentRow() != row)
+                dataset_->setRecNo(row + 1);
+            dataset_->edit();
+        }
+        dataset_->setValue(columns_[column].field, typed);
+        changed = true;
+    });
+    if (!changed)
+        return false;
+    emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
+    rowIndicatorsChanged();
+    return true;
+}
+
+void DatasetModel::cancelPendingRow() {
+    const int row = pendingRow();
+    if (row < 0)
+        return;
+    dataset_->cancel();
+    if (row < rowCount())
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    rowIndicatorsChanged();
 }
 
 QString DatasetModel::displayText(const QVariant& value) {
@@ -153,7 +313,7 @@ QString DatasetModel::displayText(const QVariant& value) {
     case QMetaType::Double:
     case QMetaType::Float:
         // 15 significant digits: 0.1 + 0.2 reads 0,3, not 0,30000000000000004
-        return gridLocale().toString(value.toDouble(), 'g', 15);
+        return generalNumberText(value.toDouble());
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::Short:
@@ -198,23 +358,21 @@ void showCurrentRow(QTableView* view, DatasetModel* model, int row) {
     int column = 0;
     while (column < model->columnCount() - 1 && view->isColumnHidden(column))
         ++column;
+    // an editable grid stays in the column it was in
+    if (model->isEditing() && view->currentIndex().isValid())
+        column = view->currentIndex().column();
     const QModelIndex index = model->index(row, column);
-    if (view->currentIndex().row() != row || !view->selectionModel()->isRowSelected(row))
+    if (view->currentIndex().row() != row || !view->selectionModel()->isRowSelected(row) ||
+        model->isEditing())
         view->setCurrentIndex(index);
     view->scrollTo(index);
 }
 
-} // namespace
-
-void bindDataGrid(QTableView* view, DatasetModel* model) {
+void setUpLook(QTableView* view, DatasetModel* model) {
     view->setModel(model);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setItemDelegate(new ColouredCellDelegate(view));
     view->setWordWrap(false);
     view->horizontalHeader()->setHighlightSections(false);
-    view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
 
     // The selection stays as visible when the grid has no focus.
@@ -231,16 +389,140 @@ void bindDataGrid(QTableView* view, DatasetModel* model) {
         if (columns[c].stretch)
             view->horizontalHeader()->setSectionResizeMode(int(c), QHeaderView::Stretch);
     }
+}
 
+// The dataset's current record shown as the grid's current row.
+void followDataset(QTableView* view, DatasetModel* model) {
     QObject::connect(model, &DatasetModel::currentRowChanged, view,
                      [view, model](int row) { showCurrentRow(view, model, row); });
     QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model] {
         showCurrentRow(view, model, model->dataset() ? model->dataset()->currentRow() : -1);
     });
+}
+
+// The edit boxes of an editable grid take their column's key rule.
+class CellEditDelegate : public ColouredCellDelegate {
+public:
+    using ColouredCellDelegate::ColouredCellDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = ColouredCellDelegate::createEditor(parent, option, index);
+        const auto* model = qobject_cast<const DatasetModel*>(index.model());
+        auto* box = qobject_cast<QLineEdit*>(editor);
+        if (!model || !box)
+            return editor;
+        switch (model->columns()[index.column()].input) {
+        case CellInput::Decimal:
+            useDecimalKeys(box);
+            break;
+        case CellInput::WholeNumber:
+            useWholeNumberKeys(box);
+            break;
+        case CellInput::Text:
+            break;
+        }
+        return editor;
+    }
+};
+
+// The grid has left the pending row: write it, then stand on the row the grid went to (found
+// again by its key when the write re-read the list). A refused row stays pending and the
+// grid goes back to it.
+void leavePendingRow(QTableView* view, DatasetModel* model) {
+    data::Dataset* dataset = model->dataset();
+    const int pending = model->pendingRow();
+    const QModelIndex target = view->currentIndex();
+    if (!dataset || pending < 0 || !target.isValid() || target.row() == pending)
+        return;
+    const int column = target.column();
+    const bool toAppendRow = model->isAppendRow(target.row());
+    const QString keyField = model->editing()->keyField;
+    QVariant key;
+    if (!toAppendRow && !keyField.isEmpty() && dataset->hasField(keyField))
+        key = dataset->valueAt(target.row(), dataset->fieldIndex(keyField));
+    const int targetRow = target.row();
+
+    bool written = false;
+    runGuarded([&] {
+        model->writePendingRow();
+        written = true;
+    });
+    int row = -1;
+    if (!written)
+        row = model->pendingRow();
+    else if (toAppendRow)
+        row = model->rowCount() - 1;
+    else if (key.isValid() && dataset->locate(keyField, key))
+        row = dataset->currentRow();
+    else if (targetRow < dataset->recordCount())
+        row = targetRow;
+    if (row < 0 || row >= model->rowCount())
+        return;
+    if (!model->isAppendRow(row) && dataset->currentRow() != row)
+        dataset->setRecNo(row + 1);
+    view->setCurrentIndex(model->index(row, column));
+    view->scrollTo(model->index(row, column));
+}
+
+} // namespace
+
+void bindDataGrid(QTableView* view, DatasetModel* model) {
+    setUpLook(view, model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setItemDelegate(new ColouredCellDelegate(view));
+    view->verticalHeader()->hide();
+
+    followDataset(view, model);
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
                      [model](const QModelIndex& current) {
                          data::Dataset* dataset = model->dataset();
                          if (current.isValid() && dataset && dataset->isOpen() &&
+                             dataset->currentRow() != current.row())
+                             dataset->setRecNo(current.row() + 1);
+                     });
+    showCurrentRow(view, model, model->dataset() ? model->dataset()->currentRow() : -1);
+}
+
+void bindEditableGrid(QTableView* view, DatasetModel* model) {
+    setUpLook(view, model);
+    view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setItemDelegate(new CellEditDelegate(view));
+    view->horizontalHeader()->setSectionsMovable(false);
+    QHeaderView* indicator = view->verticalHeader();
+    indicator->show();
+    indicator->setSectionResizeMode(QHeaderView::Fixed);
+    indicator->setFixedWidth(view->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 8);
+    for (int c = 0; c < model->columnCount(); ++c)
+        if (!model->columns()[c].stretch)
+            view->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
+
+    followDataset(view, model);
+    QPointer<QTableView> guardedView(view);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+                     [guardedView, model](const QModelIndex& current) {
+                         model->setGridRow(current.isValid() ? current.row() : -1);
+                         data::Dataset* dataset = model->dataset();
+                         if (!current.isValid() || !dataset || !dataset->isOpen())
+                             return;
+                         const int pending = model->pendingRow();
+                         if (pending >= 0) {
+                             // The dataset stays on the changed row until it is written; that
+                             // happens once the view has finished moving.
+                             if (current.row() != pending)
+                                 QMetaObject::invokeMethod(
+                                     model,
+                                     [guardedView, model] {
+                                         if (guardedView)
+                                             leavePendingRow(guardedView, model);
+                                     },
+                                     Qt::QueuedConnection);
+                             return;
+                         }
+                         if (!model->isAppendRow(current.row()) &&
                              dataset->currentRow() != current.row())
                              dataset->setRecNo(current.row() + 1);
                      });

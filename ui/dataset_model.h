@@ -23,6 +23,13 @@ struct CellStyle {
     bool bold = false;
 };
 
+// The key rule of a grid cell's edit box (see decimal_edit.h) and how its text is read back.
+enum class CellInput {
+    Text,        // as typed
+    Decimal,     // decimal comma; empty text is no value
+    WholeNumber, // digits only; empty text is no value
+};
+
 // One grid column over a dataset field.
 struct DatasetColumn {
     QString field{};
@@ -34,11 +41,17 @@ struct DatasetColumn {
     // Called per cell with the dataset and the visible row (0-based).
     std::function<CellStyle(const data::Dataset&, int row)> style{};
     bool stretch = false; // takes the width the other columns leave
+    // The text a cell shows for a value, when not the standard one (a fixed number of
+    // decimals, for example); not called for empty cells.
+    std::function<QString(const QVariant&)> text{};
+    // In an editing model (DatasetModel::setEditing): the cell takes typed values.
+    bool editable = false;
+    CellInput input = CellInput::Text;
 };
 
-// A read-only table over a dataset's visible rows, with titles bold and centred and values
-// in the program's Russian formats. It follows the dataset's resets and row changes and can
-// be switched to another dataset with the same columns.
+// A table over a dataset's visible rows, with titles bold and centred and values in the
+// program's Russian formats. It follows the dataset's resets and row changes and can be
+// switched to another dataset with the same columns. Read-only unless setEditing() is called.
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -62,6 +75,34 @@ public:
     // The text a grid cell shows for a dataset value.
     static QString displayText(const QVariant& value);
 
+    // Editing through the grid, for an updatable dataset. A typed value goes into the
+    // dataset's row (edit) or, on the extra empty row below the last one, into a new row
+    // (append); the changed row is written when the grid leaves it or writePendingRow() is
+    // called. A row the database refuses stays pending.
+    struct Editing {
+        // Finds the row the grid moved to again after afterWrite has re-read the list.
+        QString keyField{};
+        // Right before a pending row is written (a new row's owner, for example).
+        std::function<void(data::Dataset&)> beforeWrite{};
+        // Right after (re-reading the list in its order, for example).
+        std::function<void(data::Dataset&)> afterWrite{};
+    };
+    void setEditing(Editing editing);
+    bool isEditing() const { return editing_.has_value(); }
+    const Editing* editing() const { return editing_ ? &*editing_ : nullptr; }
+    bool isAppendRow(int row) const; // the extra empty row for a new one
+    // The grid row that holds changes not yet written; -1 when there is none.
+    int pendingRow() const;
+    // Writes the pending row: beforeWrite, post, afterWrite. Throws DataError.
+    void writePendingRow();
+    // Drops the pending changes.
+    void cancelPendingRow();
+    // The grid's current row, shown by the row indicator (vertical header).
+    void setGridRow(int row);
+    int gridRow() const { return gridRow_; }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
 signals:
     // The dataset's current row (0-based, -1 when empty) moved, or the dataset was switched.
     void currentRowChanged(int row);
@@ -70,12 +111,19 @@ private:
     void attach();
     void datasetReset();
     void takeLayout();
+    // The value a cell holds: the pending changes on the row being edited.
+    QVariant cellValue(int row, int column) const;
+    // The typed text as the column's value; throws DataError for a malformed number.
+    QVariant typedValue(int column, const QVariant& typed) const;
+    void rowIndicatorsChanged();
 
     QPointer<data::Dataset> dataset_;
     QList<DatasetColumn> columns_;
     std::vector<int> fieldIndexes_; // per column; -1 when the field is missing
     int rows_ = 0;
     QList<QMetaObject::Connection> connections_;
+    std::optional<Editing> editing_;
+    int gridRow_ = -1;
 };
 
 // Draws a cell's own text colour in the selected row too: the selection keeps its highlight
@@ -91,5 +139,12 @@ public:
 // read-only, selection shown even without focus, the columns' widths and hidden flags, and
 // the view's current row kept equal to the dataset's current record in both directions.
 void bindDataGrid(QTableView* view, DatasetModel* model);
+
+// Sets a table view up as an editable grid over a model with setEditing(): cell selection,
+// editing by typing, double-click or F2 in boxes with the columns' key rules, a row
+// indicator, resizable columns, and the current row kept equal to the dataset's. Leaving a
+// changed row writes it (a refusal goes to the standard error box and the grid goes back to
+// the row, still pending).
+void bindEditableGrid(QTableView* view, DatasetModel* model);
 
 } // namespace ui

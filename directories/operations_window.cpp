@@ -1,0 +1,277 @@
+#include "operations_window.h"
+#include "ui_operations_window.h"
+
+#include "directories/grid_double_click.h"
+#include "directories/norms_window.h"
+#include "directories/price_editor.h"
+#include "ui_price_editor.h"
+
+#include "data/data_module.h"
+#include "spreadsheet/spreadsheet.h"
+#include "ui/dataset_model.h"
+#include "ui/guard.h"
+#include "ui/incremental_search.h"
+#include "ui/messages.h"
+#include "ui/modal_runner.h"
+#include "ui/number_format.h"
+
+#include <QApplication>
+#include <QScopeGuard>
+#include <QShowEvent>
+
+namespace {
+
+const QString kFinishedProducts = QStringLiteral("Готовая продукция");
+const QString kBlanks = QStringLiteral("Заготовки");
+
+QString kindText(int kind) {
+    return kind == 0 ? kFinishedProducts : kBlanks;
+}
+
+// Every operation, with or without norms, with the operation's own price column.
+const QStringList kExportSql{
+    QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, "
+                   "iif(naimen=0,'Готовая продукция','Заготовки') as nmn, oper.CENA, oper.id, "
+                   "oper.i_id,"),
+    QStringLiteral(" oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,"
+                   "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id "),
+    QStringLiteral("and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen"),
+};
+
+// char(n) columns arrive padded with blanks.
+QString withoutPadding(QString text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+// The requisition line's product for the filter. The code is text from the requisition; one
+// that is no whole number has no operations here, and its text never enters the filter.
+QString productFilterValue(const QString& code) {
+    bool ok = false;
+    const qint64 id = code.trimmed().toLongLong(&ok);
+    return QString::number(ok ? id : 0);
+}
+
+} // namespace
+
+Form4::Form4(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")), ui(new Ui::Form4),
+      dataModule_(dataModule) {
+    ui->setupUi(this);
+    XLS_Rep.setSql(kExportSql);
+
+    model_ = new ui::DatasetModel(&dataModule_.Oper,
+                                  {{.field = "marka", .title = "Марка", .width = 200},
+                                   {.field = "vid", .title = "Опреция", .stretch = true},
+                                   {.field = "cena", .title = "Цена (min)", .width = 90},
+                                   {.field = "nmn", .title = "Вид", .width = 140},
+                                   {.field = "norma", .title = "Нормы (шт.)", .width = 90},
+                                   {.field = "id", .hidden = true},
+                                   {.field = "i_id", .hidden = true},
+                                   {.field = "oper_vid", .hidden = true}},
+                                  this);
+    ui::bindDataGrid(ui->DBGrid1, model_);
+    search_ = new ui::IncrementalSearch(
+        ui->Edit1, &dataModule_.Oper, [this](const QString& typed) { return searchFilter(typed); },
+        ui::IncrementalSearch::Keys::TypingOnly);
+
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button2, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->Button3, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button3_clicked(); }));
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->Button5, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button5_clicked(); }));
+    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
+}
+
+Form4::~Form4() {
+    ui->DBGrid1->setModel(nullptr);
+    delete ui;
+}
+
+void Form4::useEditors(Form10& priceEditor, Form22& norms) {
+    form10_ = &priceEditor;
+    form22_ = &norms;
+}
+
+void Form4::openDirectory() {
+    Tag = 0;
+    data::Dataset& operations = dataModule_.Oper;
+    // the list's own search decides what is shown (see activated)
+    operations.setFiltered(false);
+    operations.requery();
+    ui->Button2->setText(QStringLiteral("Изменить"));
+    ui->Button1->show();
+    ui->Button3->show();
+    ui->Button1->setDefault(true);
+    const auto afterwards = qScopeGuard([&operations] { operations.close(); });
+    ui::execModal(this);
+}
+
+void Form4::openForSelection(const RequisitionLineSource& line, OperationReceiver& receiver) {
+    Tag = 1;
+    ui->Button2->setText(QStringLiteral("Выбрать"));
+    ui->Button1->hide();
+    ui->Button3->hide();
+    ui->Button2->setDefault(true);
+    line_ = &line;
+    receiver_ = &receiver;
+    const auto afterwards = qScopeGuard([this] {
+        line_ = nullptr;
+        receiver_ = nullptr;
+        ui->Button2->setDefault(false);
+        ui->Button1->setDefault(true);
+        dataModule_.Oper.setFiltered(false);
+    });
+    ui::execModal(this);
+}
+
+void Form4::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    activated();
+}
+
+void Form4::activated() {
+    if (!ui->Edit1->isHidden())
+        ui->Edit1->setFocus();
+    if (!ui->Edit1->text().trimmed().isEmpty())
+        ui::runGuarded([this] { search_->apply(); });
+}
+
+void Form4::openModal(QDialog* dialog) {
+    ui::execModal(dialog);
+    activated();
+}
+
+// Blanks alone search for nothing. While the entry dialog shows a requisition, only the
+// operations on its line's product are offered.
+QString Form4::searchFilter(const QString& typed) const {
+    const QString byMark =
+        typed.trimmed().isEmpty()
+            ? QString()
+            : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
+    if (!line_ || !line_->showsRequisition())
+        return byMark;
+    const QString byProduct =
+        QStringLiteral("i_id=") + productFilterValue(line_->lineProductCode());
+    return byMark.isEmpty() ? byProduct : byProduct + QStringLiteral(" and ") + byMark;
+}
+
+void Form4::on_Button1_clicked() {
+    if (!form10_)
+        return;
+    form10_->ui->Edit1->clear();
+    form10_->ui->Edit2->clear();
+    form10_->ui->Edit3->clear();
+    form10_->ui->ComboBox1->setCurrentIndex(0);
+    form10_->ui->Edit3->setEnabled(true);
+    form10_->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
+    form10_->Tag = 1;
+    openModal(form10_);
+}
+
+void Form4::on_Button2_clicked() {
+    if (Tag == 0)
+        changeOperation();
+    else
+        chooseOperation();
+}
+
+void Form4::changeOperation() {
+    const data::Dataset& operations = dataModule_.Oper;
+    if (!form10_ || operations.isEmpty()) // nothing to change
+        return;
+    form10_->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
+    form10_->Tag = 2;
+    form10_->ui->Edit1->setText(operations.asString(QStringLiteral("marka")).trimmed());
+    form10_->ui->Edit2->setText(operations.asString(QStringLiteral("vid")).trimmed());
+    // any kind but finished products counts as blanks
+    form10_->ui->ComboBox1->setCurrentIndex(operations.asInt(QStringLiteral("naimen")) == 0 ? 0
+                                                                                            : 1);
+    form10_->ui->Edit3->setEnabled(false);
+    form10_->izdel_id = operations.asInt(QStringLiteral("i_id"));
+    form10_->vid_id = operations.asInt(QStringLiteral("oper_vid"));
+    openModal(form10_);
+}
+
+void Form4::chooseOperation() {
+    const data::Dataset& operations = dataModule_.Oper;
+    if (operations.isEmpty()) {
+        reject(); // nothing to hand over
+        return;
+    }
+    const int productId = operations.asInt(QStringLiteral("i_id"));
+    const int kind = operations.asInt(QStringLiteral("naimen"));
+    if (receiver_)
+        receiver_->setOperation(productId, operations.asInt(QStringLiteral("id")), kind,
+                                float(operations.asDouble(QStringLiteral("cena"))));
+    data::Dataset& control = dataModule_.Control;
+    control.close();
+    control.setSql(QStringLiteral("select marka from accounts_dep.izdel where id=") +
+                   QString::number(productId));
+    control.open();
+    const QString mark = control.asString(QStringLiteral("marka")).trimmed();
+    control.close();
+    if (receiver_)
+        receiver_->setOperationText(mark + QStringLiteral("; ") +
+                                    operations.asString(QStringLiteral("vid")).trimmed() +
+                                    QStringLiteral("; ") + kindText(kind));
+    accept();
+}
+
+void Form4::on_Button3_clicked() {
+    if (!ui::Messages::current().question(QStringLiteral("Удалить операцию?"), ui::kDeleteCaption))
+        return;
+    data::Dataset& operations = dataModule_.Oper;
+    data::Command& remove = dataModule_.Oper_del;
+    remove.setParam(QStringLiteral("id"), operations.asInt(QStringLiteral("id"))); // none: 0
+    remove.execute();
+    operations.requery();
+}
+
+// Every operation, whatever the search shows, into a new workbook.
+void Form4::on_Button5_clicked() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    // read anew, also when an earlier export stopped with the query open
+    XLS_Rep.requery();
+    spreadsheet::Workbook& book = spreadsheet::reportsHandle();
+    if (spreadsheet::XlsOpen(book, QString()) == -1)
+        return;
+    // a failing cell shows its message and the export goes on
+    spreadsheet::XlsWriteCell(book, 1, 1, 1, QStringLiteral("Марка"));
+    spreadsheet::XlsWriteCell(book, 1, 2, 1, QStringLiteral("Операция"));
+    spreadsheet::XlsWriteCell(book, 1, 3, 1, QStringLiteral("Цена"));
+    spreadsheet::XlsWriteCell(book, 1, 4, 1, QStringLiteral("Вид"));
+    int row = 2;
+    for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
+        spreadsheet::XlsWriteCell(book, 1, 1, row,
+                                  withoutPadding(XLS_Rep.asString(QStringLiteral("marka"))));
+        spreadsheet::XlsWriteCell(book, 1, 2, row,
+                                  withoutPadding(XLS_Rep.asString(QStringLiteral("vid"))));
+        spreadsheet::XlsWriteCell(book, 1, 3, row,
+                                  ui::generalNumberText(XLS_Rep.asDouble(QStringLiteral("cena"))));
+        spreadsheet::XlsWriteCell(book, 1, 4, row,
+                                  kindText(XLS_Rep.asInt(QStringLiteral("naimen"))));
+    }
+    spreadsheet::XlsSetVisible(book, true);
+    XLS_Rep.close();
+}
+
+void Form4::on_DBGrid1_doubleClicked() {
+    if (!ui->CheckBox1->isChecked() || Tag != 0) {
+        on_Button2_clicked();
+        return;
+    }
+    const data::Dataset& operations = dataModule_.Oper;
+    if (!form22_ || operations.isEmpty()) // no operation, no norms
+        return;
+    form22_->openNorms(operations.asInt(QStringLiteral("id")));
+    activated();
+}

@@ -1,0 +1,125 @@
+#include "price_editor.h"
+#include "ui_price_editor.h"
+
+#include "data/conversions.h"
+#include "data/data_error.h"
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "ui/decimal_edit.h"
+#include "ui/guard.h"
+#include "ui/messages.h"
+
+#include <QShowEvent>
+
+namespace {
+
+const QString kDuplicateOperation = QStringLiteral("Операция с такими параметрами уже заведена!");
+const QString kUniqueViolation = QStringLiteral("23505");
+
+} // namespace
+
+Form10::Form10(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form10), dataModule_(dataModule) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    ui::useDecimalKeys(ui->Edit3);
+
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->Button3, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button3_clicked(); }));
+    connect(ui->Button4, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button4_clicked(); }));
+}
+
+Form10::~Form10() {
+    delete ui;
+}
+
+void Form10::usePickers(Form3& products, Form8& operationTypes) {
+    products_ = &products;
+    operationTypes_ = &operationTypes;
+}
+
+void Form10::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ui->Button3->setFocus();
+}
+
+void Form10::setProduct(const QString& mark, int id) {
+    ui->Edit1->setText(mark);
+    izdel_id = id;
+}
+
+void Form10::setOperationType(const QString& name, int id) {
+    ui->Edit2->setText(name);
+    vid_id = id;
+}
+
+void Form10::on_Button3_clicked() {
+    if (products_)
+        products_->openPicker(*this);
+}
+
+void Form10::on_Button4_clicked() {
+    if (operationTypes_)
+        operationTypes_->openForSelection(*this);
+}
+
+void Form10::on_Button1_clicked() {
+    if (ui->Edit1->text().trimmed().isEmpty() || ui->Edit2->text().trimmed().isEmpty()) {
+        ui::Messages::current().error(ui::kAllFieldsRequired, ui::kErrorCaption);
+        return;
+    }
+    const int kind = ui->ComboBox1->currentIndex();
+    const QString sameOperation = QStringLiteral(" as cnt from accounts_dep.OPER where vid=") +
+                                  QString::number(vid_id) + QStringLiteral(" and naimen=") +
+                                  QString::number(kind) + QStringLiteral(" and i_id=") +
+                                  QString::number(izdel_id);
+    data::Dataset& operations = dataModule_.Oper;
+    if (Tag == 1) {
+        if (dataModule_.CheckExists(QStringLiteral("select count(ID)") + sameOperation,
+                                    kDuplicateOperation))
+            return;
+        // a malformed price stops here, before anything is written
+        const double price = data::toDouble(ui->Edit3->text().trimmed());
+        data::Command& insert = dataModule_.Oper_ins;
+        insert.setParam(QStringLiteral("oper_vid"), vid_id);
+        insert.setParam(QStringLiteral("naimen"), kind);
+        insert.setParam(QStringLiteral("cena_new"), price);
+        insert.setParam(QStringLiteral("i_id"), izdel_id);
+        if (!writeRefusingDuplicate([&] { insert.execute(); }))
+            return;
+    } else {
+        const int id = operations.asInt(QStringLiteral("id"));
+        // its own values are no duplicate
+        if (dataModule_.CheckExists(QStringLiteral("select count(*)") + sameOperation +
+                                        QStringLiteral(" and id<>") + QString::number(id),
+                                    kDuplicateOperation))
+            return;
+        data::Command& update = dataModule_.Oper_ed;
+        update.setParam(QStringLiteral("oper_vid"), vid_id);
+        update.setParam(QStringLiteral("naimen"), kind);
+        update.setParam(QStringLiteral("i_id"), izdel_id);
+        update.setParam(QStringLiteral("id"), id);
+        if (!writeRefusingDuplicate([&] { update.execute(); }))
+            return;
+    }
+    operations.requery();
+    accept();
+}
+
+// Another workstation may have written the same operation since the count; the unique index
+// then refuses ours, which is the same duplicate to the person here.
+bool Form10::writeRefusingDuplicate(const std::function<void()>& write) {
+    try {
+        write();
+        return true;
+    } catch (const data::DataError& e) {
+        if (e.sqlState() != kUniqueViolation)
+            throw;
+        ui::Messages::current().error(kDuplicateOperation, ui::kErrorCaption);
+        return false;
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "directories/operation_types_window.h"
+#include "directories/products_window.h"
+
+#include <QDialog>
+
+#include <functional>
+
+namespace data {
+class DataModule6;
+}
+
+namespace Ui {
+class Form10;
+}
+
+// The price editor: adds an operation (a type of work on a product for a product kind) with
+// its first price (Tag 1), or changes the product, type and kind of the current row of the
+// shared list Oper (Tag 2). The opener sets the caption, Tag and the boxes; the product and
+// the type come from their pickers.
+class Form10 : public QDialog, public ProductReceiver, public OperationTypeReceiver {
+    Q_OBJECT
+public:
+    explicit Form10(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~Form10() override;
+
+    // The two pickers the "..." buttons open; start-up creates them before this window.
+    void usePickers(Form3& products, Form8& operationTypes);
+
+    int Tag = 1;      // 1 a new operation, 2 a change of the current one
+    int izdel_id = 0; // the chosen product
+    int vid_id = 0;   // the chosen operation type
+
+    Ui::Form10* ui;
+
+    // What the pickers hand over.
+    void setProduct(const QString& mark, int id) override;
+    void setOperationType(const QString& name, int id) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void on_Button1_clicked();
+    void on_Button3_clicked();
+    void on_Button4_clicked();
+    // Runs an insert or update of an operation; false when the database refused it as a
+    // duplicate (written meanwhile by another workstation), after saying so.
+    bool writeRefusingDuplicate(const std::function<void()>& write);
+
+    data::DataModule6& dataModule_;
+    Form3* products_ = nullptr;
+    Form8* operationTypes_ = nullptr;
+};

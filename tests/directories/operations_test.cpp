@@ -1,0 +1,645 @@
+// Operations and prices: the price editor's save (missing fields, duplicates for add and
+// change, its own values, a malformed price, a duplicate another workstation wrote meanwhile,
+// a new operation listed once its first norm exists), the search with and without the entry
+// dialog's requisition line, what selection mode hands over, delete, the export read back
+// from the saved workbook, and the journal's menu opening the list.
+#include "app/startup.h"
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "directories/norms_window.h"
+#include "directories/operation_types_window.h"
+#include "directories/operations_window.h"
+#include "directories/price_editor.h"
+#include "directories/products_window.h"
+#include "journal/journal_window.h"
+#include "spreadsheet/launcher.h"
+#include "spreadsheet/spreadsheet.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "tests/support/xlsx_reader.h"
+#include "ui/messages.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+const QString kDuplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
+
+// Operations 1 to 3 have norms; 4 has none, so only the export shows it.
+const QString kStoredBefore = QStringLiteral("1:500/1/0 2:500/2/1 3:501/1/0 4:502/3/0");
+
+struct Line : RequisitionLineSource {
+    bool shows = false;
+    QString code;
+    bool showsRequisition() const override { return shows; }
+    QString lineProductCode() const override { return code; }
+};
+
+struct Chosen : OperationReceiver {
+    QStringList calls;
+    void setOperation(int productId, int operationId, int kind, float price) override {
+        calls << QStringLiteral("%1|%2|%3|%4").arg(productId).arg(operationId).arg(kind).arg(price);
+    }
+    void setOperationText(const QString& text) override { calls << text; }
+};
+
+class RecordingLauncher : public spreadsheet::Launcher {
+public:
+    RecordingLauncher() { install(this); }
+    ~RecordingLauncher() override { install(nullptr); }
+    void open(const QString& path) override { opened << path; }
+    QStringList opened;
+};
+
+// Steps: "<Down>" and "<Up>" press that key, anything else is typed one character at a time
+// (key clicks abort on Cyrillic).
+void press(QLineEdit* box, const QString& steps) {
+    static const QRegularExpression token(QStringLiteral("<Down>|<Up>|."));
+    auto it = token.globalMatch(steps);
+    while (it.hasNext()) {
+        const QString step = it.next().captured();
+        if (step == "<Down>")
+            QTest::keyClick(box, Qt::Key_Down);
+        else if (step == "<Up>")
+            QTest::keyClick(box, Qt::Key_Up);
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, step, Qt::NoModifier);
+    }
+}
+
+QPushButton* button(QWidget* w, const char* name) {
+    return w->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+QLineEdit* edit(QWidget* w, const char* name) {
+    return w->findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+void doubleClickGrid(QWidget* w) {
+    auto* grid = w->findChild<QTableView*>("DBGrid1");
+    const QModelIndex current = grid->currentIndex();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       current.isValid() ? grid->visualRect(current).center() : QPoint(20, 20));
+}
+
+} // namespace
+
+class OperationsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void save_data();
+    void save();
+    void aDuplicateWrittenMeanwhileIsRefused_data();
+    void aDuplicateWrittenMeanwhileIsRefused();
+    void selection_data();
+    void selection();
+    void remove_data();
+    void remove();
+    void exportWritesEveryOperation();
+    void exportStopsWhenNoWorkbookOpens();
+    void journalMenuOpensTheListWithItsSearch();
+    void screenshots();
+
+private:
+    QString stored() {
+        return db_->scalar("select string_agg(id||':'||i_id||'/'||vid||'/'||naimen, ' ' "
+                           "order by id) from accounts_dep.oper");
+    }
+    // The rows the list shows: "mark|type|kind|price|norms", in order.
+    QStringList listed();
+    QStringList shownMessages();
+    void selectOperation(int id) {
+        QVERIFY(dataModule_->Oper.locate("id", id));
+        QCOMPARE(grid()->currentIndex().row(), dataModule_->Oper.currentRow());
+    }
+    QTableView* grid() { return form4_->findChild<QTableView*>("DBGrid1"); }
+    QCheckBox* pricesBox() { return form4_->findChild<QCheckBox*>("CheckBox1"); }
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> runner_;
+    std::unique_ptr<data::DataModule6> dataModule_;
+    std::unique_ptr<Form3> form3_;
+    std::unique_ptr<Form4> form4_;
+    std::unique_ptr<Form8> form8_;
+    std::unique_ptr<Form10> form10_;
+    std::unique_ptr<Form22> form22_;
+    RecordingLauncher launcher_;
+    QTemporaryDir workbooks_;
+};
+
+void OperationsTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("opers");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    runner_ = std::make_unique<ScriptedModalRunner>();
+    QVERIFY(workbooks_.isValid());
+    spreadsheet::setOutputFolder(workbooks_.path());
+    dataModule_ = std::make_unique<data::DataModule6>();
+    form3_ = std::make_unique<Form3>(*dataModule_);
+    form4_ = std::make_unique<Form4>(*dataModule_);
+    form8_ = std::make_unique<Form8>(*dataModule_);
+    form10_ = std::make_unique<Form10>(*dataModule_);
+    form22_ = std::make_unique<Form22>(*dataModule_);
+    form10_->usePickers(*form3_, *form8_);
+    form4_->useEditors(*form10_, *form22_);
+}
+
+void OperationsTest::cleanupTestCase() {
+    form22_.reset();
+    form10_.reset();
+    form8_.reset();
+    form4_.reset();
+    form3_.reset();
+    dataModule_.reset();
+    spreadsheet::setOutputFolder(QString());
+}
+
+void OperationsTest::init() {
+    db_->exec(R"(
+        delete from accounts_dep.norm; delete from accounts_dep.oper;
+        delete from accounts_dep.vid_oper; delete from accounts_dep.izdel;
+        insert into accounts_dep.izdel(id, marka, nom, massa) values
+            (500, 'КМ-120-01', 'Каркас', 1), (501, 'ШР-45', 'Шкаф', 2), (502, 'АБ-7', null, 0);
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка'), (2, 'Покраска'), (3, 'Сварка');
+        insert into accounts_dep.oper(id, i_id, vid, naimen, cena) values
+            (1, 500, 1, 0, 11.5), (2, 500, 2, 1, null), (3, 501, 1, 0, 30.125), (4, 502, 3, 0, 5);
+        select setval('accounts_dep.oper_id_seq', 4);
+        insert into accounts_dep.norm(o_id, norma, price, prize) values
+            (1, 10, 12.5, 0), (1, 20, 10.25, 5), (2, 0, 7, 0), (3, 0, 30.125, 0);
+    )");
+    messages_->clear();
+    runner_->opened.clear();
+    launcher_.opened.clear();
+    edit(form4_.get(), "Edit1")->clear();
+    pricesBox()->setChecked(false);
+}
+
+QStringList OperationsTest::listed() {
+    QStringList rows;
+    const QAbstractItemModel* model = grid()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < 5; ++column)
+            cells << model->index(row, column).data().toString();
+        rows << cells.join('|');
+    }
+    return rows;
+}
+
+QStringList OperationsTest::shownMessages() {
+    QStringList texts;
+    for (const auto& m : messages_->shown) {
+        switch (m.kind) {
+        case RecordingMessages::Kind::Error:
+            texts << "error " + m.caption + ": " + m.text;
+            break;
+        case RecordingMessages::Kind::Question:
+            texts << "question " + m.caption + ": " + m.text;
+            break;
+        case RecordingMessages::Kind::StandardError:
+            texts << "standard: " + m.text;
+            break;
+        case RecordingMessages::Kind::Information:
+            texts << "information " + m.caption + ": " + m.text;
+            break;
+        }
+    }
+    return texts;
+}
+
+void OperationsTest::save_data() {
+    QTest::addColumn<int>("row"); // 0: "Добавить", else "Изменить" on that operation
+    QTest::addColumn<QString>("product"); // typed in the products picker; empty: not opened
+    QTest::addColumn<QString>("type");    // typed in the types picker; empty: not opened
+    QTest::addColumn<int>("kind");        // -1: as the editor shows it
+    QTest::addColumn<QString>("price");   // typed into "min Цена"
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("newRow"); // a row the list shows afterwards
+
+    const QStringList none;
+    const QStringList duplicate{"error Ошибка: " + kDuplicate};
+    const QStringList missing{"error Ошибка: " + ui::kAllFieldsRequired};
+    QTest::newRow("add without a product") << 0 << ""
+                                           << "Сб" << 0 << "1" << missing << kStoredBefore << "";
+    QTest::newRow("add without a type") << 0 << "ШР"
+                                        << "" << 0 << "1" << missing << kStoredBefore << "";
+    QTest::newRow("add a duplicate") << 0 << "КМ"
+                                     << "Сб" << 0 << "1" << duplicate << kStoredBefore << "";
+    QTest::newRow("add a duplicate of an operation without norms")
+        << 0 << "АБ"
+        << "Св" << 0 << "1" << duplicate << kStoredBefore << "";
+    QTest::newRow("add the same product and type as blanks")
+        << 0 << "КМ"
+        << "Сб" << 1 << "3.5" << none << kStoredBefore + " 5:500/1/1"
+        << "КМ-120-01|Сборка|3,5|Заготовки|1";
+    QTest::newRow("add with letters typed into the price")
+        << 0 << "АБ"
+        << "Пок" << 0 << "1a2.5x" << none << kStoredBefore + " 5:502/2/0"
+        << "АБ-7|Покраска|12,5|Готовая продукция|1";
+    QTest::newRow("add with a malformed price")
+        << 0 << "АБ"
+        << "Пок" << 0 << "12.5.1"
+        << QStringList{"standard: '12,5,1' is not a valid floating point value"} << kStoredBefore
+        << "";
+    QTest::newRow("add without a price")
+        << 0 << "АБ"
+        << "Пок" << 0 << "" << QStringList{"standard: '' is not a valid floating point value"}
+        << kStoredBefore << "";
+    QTest::newRow("change to its own values")
+        << 1 << ""
+        << "" << -1 << "" << none << kStoredBefore << "КМ-120-01|Сборка|10,25|Готовая продукция|2";
+    QTest::newRow("change the kind")
+        << 3 << ""
+        << "" << 1 << "" << none << "1:500/1/0 2:500/2/1 3:501/1/1 4:502/3/0"
+        << "ШР-45|Сборка|30,125|Заготовки|1";
+    QTest::newRow("change the product")
+        << 3 << "АБ"
+        << "" << -1 << "" << none << "1:500/1/0 2:500/2/1 3:502/1/0 4:502/3/0"
+        << "АБ-7|Сборка|30,125|Готовая продукция|1";
+    QTest::newRow("change to another operation's values")
+        << 1 << ""
+        << "Пок" << 1 << "" << duplicate << kStoredBefore << "";
+}
+
+void OperationsTest::save() {
+    QFETCH(int, row);
+    QFETCH(QString, product);
+    QFETCH(QString, type);
+    QFETCH(int, kind);
+    QFETCH(QString, price);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, stored);
+    QFETCH(QString, newRow);
+
+    bool editorStayedOpen = false;
+    QStringList listAfter;
+    int recNoAfter = -1;
+    runner_->then([&](QDialog* d) {
+        if (row != 0) {
+            selectOperation(row);
+            button(d, "Button2")->click();
+        } else {
+            button(d, "Button1")->click();
+        }
+        listAfter = listed();
+        recNoAfter = dataModule_->Oper.recNo();
+    });
+    runner_->then([&](QDialog* editor) {
+        QCOMPARE(editor, static_cast<QDialog*>(form10_.get()));
+        QCOMPARE(editor->focusWidget(), button(editor, "Button3"));
+        auto* kindBox = editor->findChild<QComboBox*>("ComboBox1");
+        if (row == 0) {
+            QCOMPARE(editor->windowTitle(), QString("Заведение новой цены за операцию"));
+            QCOMPARE(form10_->Tag, 1);
+            QCOMPARE(edit(editor, "Edit1")->text(), QString());
+            QCOMPARE(edit(editor, "Edit2")->text(), QString());
+            QCOMPARE(kindBox->currentIndex(), 0);
+            QVERIFY(edit(editor, "Edit3")->isEnabled());
+        } else {
+            QCOMPARE(editor->windowTitle(), QString("Изменение данных о цене за операцию"));
+            QCOMPARE(form10_->Tag, 2);
+            QVERIFY(!edit(editor, "Edit3")->isEnabled());
+        }
+        if (!product.isEmpty())
+            button(editor, "Button3")->click();
+        if (!type.isEmpty())
+            button(editor, "Button4")->click();
+        if (kind >= 0)
+            kindBox->setCurrentIndex(kind);
+        edit(editor, "Edit3")->clear();
+        press(edit(editor, "Edit3"), price);
+        button(editor, "Button1")->click();
+        editorStayedOpen = editor->isVisible();
+    });
+    if (!product.isEmpty())
+        runner_->then([&](QDialog* picker) {
+            press(edit(picker, "Edit1"), product);
+            doubleClickGrid(picker);
+        });
+    if (!type.isEmpty())
+        runner_->then([&](QDialog* picker) {
+            press(edit(picker, "Edit1"), type);
+            button(picker, "Button2")->click();
+        });
+    form4_->openDirectory();
+
+    QCOMPARE(runner_->pending(), 0);
+    QCOMPARE(shownMessages(), messages);
+    QCOMPARE(this->stored(), stored);
+    QCOMPARE(editorStayedOpen, !messages.isEmpty());
+    if (!newRow.isEmpty()) {
+        QVERIFY2(listAfter.contains(newRow), qPrintable(listAfter.join("\n")));
+        QCOMPARE(recNoAfter, 1); // the list is read anew
+    }
+    QVERIFY(!dataModule_->Oper.isOpen());
+}
+
+// Another workstation writes the same operation after our count: the unique index refuses
+// ours, and the person sees the duplicate message, not the database's error.
+void OperationsTest::aDuplicateWrittenMeanwhileIsRefused_data() {
+    QTest::addColumn<int>("row");
+    QTest::newRow("add") << 0;
+    QTest::newRow("change") << 3;
+}
+
+void OperationsTest::aDuplicateWrittenMeanwhileIsRefused() {
+    QFETCH(int, row);
+    db_->exec(R"(
+        create function public.other_workstation() returns trigger language plpgsql as $$
+        begin
+            if pg_trigger_depth() = 1 then
+                insert into accounts_dep.oper(i_id, vid, naimen) values (new.i_id, new.vid, new.naimen);
+            end if;
+            return new;
+        end $$;
+        create trigger other_workstation before insert or update on accounts_dep.oper
+            for each row execute function public.other_workstation();
+    )");
+    const auto dropTrigger = qScopeGuard([this] {
+        db_->exec("drop trigger other_workstation on accounts_dep.oper;"
+                  "drop function public.other_workstation();");
+    });
+    bool editorStayedOpen = false;
+    runner_->then([&](QDialog* d) {
+        if (row != 0)
+            selectOperation(row);
+        button(d, row == 0 ? "Button1" : "Button2")->click();
+    });
+    runner_->then([&](QDialog* editor) {
+        if (row == 0) {
+            form10_->setProduct("АБ-7", 502);
+            form10_->setOperationType("Покраска", 2);
+            edit(editor, "Edit3")->setText("4");
+        } else {
+            editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
+        }
+        button(editor, "Button1")->click();
+        editorStayedOpen = editor->isVisible();
+    });
+    form4_->openDirectory();
+    QCOMPARE(shownMessages(), QStringList{"error Ошибка: " + kDuplicate});
+    QVERIFY(editorStayedOpen);
+    // nothing of ours is written (the stand-in's row goes with the refused statement)
+    QCOMPARE(stored(), kStoredBefore);
+}
+
+void OperationsTest::selection_data() {
+    QTest::addColumn<bool>("requisition"); // the entry dialog shows one
+    QTest::addColumn<QString>("code");     // its line's product code
+    QTest::addColumn<bool>("prices");      // "Цены" ticked
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("visible"); // mark|type of the rows listed
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("handed");
+
+    const QStringList all{"КМ-120-01|Покраска", "КМ-120-01|Сборка", "ШР-45|Сборка"};
+    const QStringList km{"КМ-120-01|Покраска", "КМ-120-01|Сборка"};
+    const QStringList firstKm{"500|2|1|7", "КМ-120-01; Покраска; Заготовки"};
+    const QStringList secondKm{"500|1|0|10.25", "КМ-120-01; Сборка; Готовая продукция"};
+    const QStringList sr{"501|3|0|30.125", "ШР-45; Сборка; Готовая продукция"};
+    // Without a requisition the entry dialog opens the list filtered to "i_id=0".
+    QTest::newRow("no requisition, nothing typed: the opener's filter stays")
+        << false << "" << false << "" << QStringList{} << "Button2" << QStringList{};
+    QTest::newRow("no requisition, a mark typed in small letters")
+        << false << "" << false << "км" << km << "Button2" << firstKm;
+    QTest::newRow("no requisition, blanks only: every operation")
+        << false << "" << false << "  " << all << "double-click" << firstKm;
+    QTest::newRow("no requisition, an apostrophe")
+        << false << "" << false << "O'" << QStringList{} << "Button2" << QStringList{};
+    QTest::newRow("a requisition line, nothing typed")
+        << true << "500" << false << "" << km << "Enter" << firstKm;
+    QTest::newRow("a requisition line, blanks only: its product alone")
+        << true << "500" << false << " <Down>" << km << "Button2" << secondKm;
+    QTest::newRow("a requisition line, another product's mark")
+        << true << "500" << false << "ш" << QStringList{} << "double-click" << QStringList{};
+    QTest::newRow("a requisition line, its product's mark")
+        << true << " 501 " << false << "ш" << QStringList{"ШР-45|Сборка"} << "Button2" << sr;
+    QTest::newRow("a requisition line whose code is no number")
+        << true << "501 or i_id>0" << false << "ш" << QStringList{} << "Button2" << QStringList{};
+    QTest::newRow("Escape chooses nothing")
+        << false << "" << false << "км" << km << "Escape" << QStringList{};
+    QTest::newRow("with Цены ticked a double-click still chooses")
+        << false << "" << true << "ш" << QStringList{"ШР-45|Сборка"} << "double-click" << sr;
+}
+
+void OperationsTest::selection() {
+    QFETCH(bool, requisition);
+    QFETCH(QString, code);
+    QFETCH(bool, prices);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, visible);
+    QFETCH(QString, how);
+    QFETCH(QStringList, handed);
+
+    Line line;
+    line.shows = requisition;
+    line.code = code;
+    Chosen chosen;
+    pricesBox()->setChecked(prices);
+    // the entry dialog's part: its filter, the list opened and positioned
+    data::Dataset& operations = dataModule_->Oper;
+    bool codeIsNumber = false;
+    code.trimmed().toInt(&codeIsNumber);
+    operations.setFilter("i_id=" + (requisition && codeIsNumber ? code.trimmed() : "0"));
+    operations.setFiltered(true);
+    operations.open();
+
+    bool closed = false;
+    runner_->then([&](QDialog* d) {
+        QCOMPARE(form4_->Tag, 1);
+        QVERIFY(button(d, "Button1")->isHidden());
+        QVERIFY(button(d, "Button3")->isHidden());
+        QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
+        QVERIFY(button(d, "Button2")->isDefault());
+        QCOMPARE(d->focusWidget(), edit(d, "Edit1"));
+        press(edit(d, "Edit1"), typed);
+        QStringList rows;
+        for (const QString& row : listed())
+            rows << row.section('|', 0, 1);
+        QCOMPARE(rows, visible);
+        if (how == "double-click")
+            doubleClickGrid(d);
+        else if (how == "Enter")
+            QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return);
+        else if (how == "Escape")
+            QTest::keyClick(edit(d, "Edit1"), Qt::Key_Escape);
+        else
+            button(d, qPrintable(how))->click();
+        closed = !d->isVisible();
+    });
+    form4_->openForSelection(line, chosen);
+
+    QVERIFY(closed);
+    QCOMPARE(chosen.calls, handed);
+    QCOMPARE(runner_->opened, QList<QString>{"Form4"}); // the norms never open here
+    QCOMPARE(shownMessages(), QStringList{});
+    QVERIFY(operations.isOpen());
+    QVERIFY(!operations.filtered());
+    QVERIFY(!button(form4_.get(), "Button2")->isDefault());
+    operations.close();
+}
+
+void OperationsTest::remove_data() {
+    QTest::addColumn<QString>("typed"); // the search
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Yes") << "" << true << "2:500/2/1 3:501/1/0 4:502/3/0";
+    QTest::newRow("No") << "" << false << kStoredBefore;
+    QTest::newRow("Yes on an empty list") << "Я" << true << kStoredBefore;
+}
+
+void OperationsTest::remove() {
+    QFETCH(QString, typed);
+    QFETCH(bool, yes);
+    QFETCH(QString, stored);
+    messages_->answer(yes);
+    int recNoAfter = -1;
+    runner_->then([&](QDialog* d) {
+        press(edit(d, "Edit1"), typed);
+        if (typed.isEmpty())
+            selectOperation(1);
+        button(d, "Button3")->click();
+        recNoAfter = dataModule_->Oper.recNo();
+    });
+    form4_->openDirectory();
+    QCOMPARE(shownMessages(), QStringList{"question Удаление: Удалить операцию?"});
+    QCOMPARE(this->stored(), stored);
+    // the program leaves an operation's norms alone
+    QCOMPARE(db_->scalar("select count(*) from accounts_dep.norm"), QString("4"));
+    if (yes && typed.isEmpty())
+        QCOMPARE(recNoAfter, 1);
+}
+
+// Every operation, also those without norms and those the search hides, with its own price.
+void OperationsTest::exportWritesEveryOperation() {
+    runner_->then([&](QDialog* d) {
+        press(edit(d, "Edit1"), "ш");
+        QCOMPARE(dataModule_->Oper.recordCount(), 1);
+        button(d, "Button5")->click();
+        QCOMPARE(dataModule_->Oper.recordCount(), 1); // the list keeps its search
+    });
+    form4_->openDirectory();
+    QCOMPARE(shownMessages(), QStringList{});
+    QCOMPARE(launcher_.opened.size(), 1);
+    XlsxReader sheet;
+    QVERIFY2(sheet.load(launcher_.opened.first()), qPrintable(sheet.error()));
+    const QString csv = sheet.toCsv();
+    QCOMPARE(csv.trimmed().split('\n'), QStringList({
+                                            "Марка,Операция,Цена,Вид",
+                                            "АБ-7,Сварка,5,Готовая продукция",
+                                            "КМ-120-01,Покраска,0,Заготовки",
+                                            "КМ-120-01,Сборка,\"11,5\",Готовая продукция",
+                                            "ШР-45,Сборка,\"30,125\",Готовая продукция",
+                                        }));
+    QVERIFY(!form4_->XLS_Rep.isOpen());
+    QVERIFY(!QApplication::overrideCursor());
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (!dir.isEmpty()) {
+        QDir().mkpath(dir);
+        QFile out(dir + "/operations_export.csv");
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(csv.toUtf8());
+    }
+}
+
+void OperationsTest::exportStopsWhenNoWorkbookOpens() {
+    spreadsheet::setOutputFolder(workbooks_.path() + "/missing/folder");
+    const auto restore = qScopeGuard([this] { spreadsheet::setOutputFolder(workbooks_.path()); });
+    runner_->then([&](QDialog* d) { button(d, "Button5")->click(); });
+    form4_->openDirectory();
+    QCOMPARE(shownMessages(), QStringList{"error Ошибка: Ошибка открытия файла Microsoft Excel."});
+    QVERIFY(launcher_.opened.isEmpty());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+// The menu opens the directory; the search the last opening left is applied again.
+void OperationsTest::journalMenuOpensTheListWithItsSearch() {
+    Program program(AppArguments{});
+    Form4& list = program.operations();
+    edit(&list, "Edit1")->setText("ш");
+    bool seen = false;
+    runner_->then([&](QDialog* d) {
+        seen = true;
+        QCOMPARE(d, static_cast<QDialog*>(&list));
+        QCOMPARE(list.Tag, 0);
+        QVERIFY(button(d, "Button1")->isVisible());
+        QVERIFY(button(d, "Button3")->isVisible());
+        QVERIFY(button(d, "Button1")->isDefault());
+        QCOMPARE(button(d, "Button2")->text(), QString("Изменить"));
+        QCOMPARE(edit(d, "Edit1")->text(), QString("ш"));
+        data::Dataset& operations = program.journal().dataModule().Oper;
+        QCOMPARE(operations.recordCount(), 1);
+        QCOMPARE(operations.asString("marka"), QString("ШР-45"));
+    });
+    program.journal().findChild<QAction*>("N4")->trigger();
+    QVERIFY(seen);
+    QCOMPARE(runner_->opened.last(), QString("Form4"));
+    QVERIFY(!program.journal().dataModule().Oper.isOpen());
+    QCOMPARE(shownMessages(), QStringList{});
+}
+
+void OperationsTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    db_->exec(R"(
+        insert into accounts_dep.izdel(id, marka, nom, massa) values (503, 'ПК-2000-12М', 'Панель', 3);
+        insert into accounts_dep.vid_oper(id, vid) values (4, 'Упаковка готовой продукции');
+        insert into accounts_dep.oper(i_id, vid, naimen, cena_new) values (503, 4, 0, 1.75), (503, 3, 1, 22);
+    )");
+    runner_->then([&](QDialog* d) {
+        QCOMPARE(d->windowTitle(), QString("Операции"));
+        const QStringList titles{"Марка", "Опреция", "Цена (min)", "Вид", "Нормы (шт.)"};
+        for (int c = 0; c < titles.size(); ++c)
+            QCOMPARE(grid()->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
+        for (int c = 5; c < 8; ++c)
+            QVERIFY(grid()->isColumnHidden(c));
+        pricesBox()->setChecked(true);
+        selectOperation(1);
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form4_directory.png"));
+        button(d, "Button2")->click();
+    });
+    runner_->then([&](QDialog* editor) {
+        QCoreApplication::processEvents();
+        QVERIFY(editor->grab().save(dir + "/form10_change.png"));
+    });
+    form4_->openDirectory();
+    runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
+    runner_->then([&](QDialog* editor) {
+        form10_->setProduct("ПК-2000-12М", 503);
+        form10_->setOperationType("Сборка", 1);
+        editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
+        press(edit(editor, "Edit3"), "14.375");
+        QCoreApplication::processEvents();
+        QVERIFY(editor->grab().save(dir + "/form10_new.png"));
+    });
+    form4_->openDirectory();
+
+    Line line;
+    line.shows = true;
+    line.code = "500";
+    Chosen chosen;
+    dataModule_->Oper.setFilter("i_id=500");
+    dataModule_->Oper.setFiltered(true);
+    dataModule_->Oper.open();
+    runner_->then([&](QDialog* d) {
+        press(edit(d, "Edit1"), "К");
+        QCoreApplication::processEvents();
+        QVERIFY(d->grab().save(dir + "/form4_selection.png"));
+    });
+    form4_->openForSelection(line, chosen);
+    dataModule_->Oper.close();
+}
+
+QTEST_MAIN(OperationsTest)
+#include "operations_test.moc"
