@@ -88,20 +88,26 @@ namespace {
 // A whole or decimal number as the workstation writes it ("-12", "12,5", "0,25"), with at
 // most 15 significant digits so that the stored number shows the same text.
 bool looksLikeNumber(const QString& text, double* value) {
-    static const QRegularExpression form(QStringLiteral("^-?[0-9]+(,[0-9]+)?$"));
-    if (!form.match(text).hasMatch())
-        return false;
-    int digits = 0;
-    bool leading = true;
-    for (const QChar c : text) {
-        if (!c.isDigit())
-            continue;
-        if (leading && c == u'0')
-            continue;
-        leading = false;
-        ++digits;
+    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    int digits = 0;          // significant ones
+    int beforeComma = 0;
+    int afterComma = -1;     // -1: no comma yet
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c >= u'0' && c <= u'9') {
+            if (c != u'0' || digits > 0)
+                ++digits;
+            if (afterComma < 0)
+                ++beforeComma;
+            else
+                ++afterComma;
+        } else if (c == u',' && afterComma < 0) {
+            afterComma = 0;
+        } else {
+            return false;
+        }
     }
-    if (digits > 15)
+    if (beforeComma == 0 || afterComma == 0 || digits > 15)
         return false;
     bool ok = false;
     *value = QString(text).replace(u',', u'.').toDouble(&ok);
