@@ -9,6 +9,7 @@
 #include "directories/operations_window.h"
 #include "directories/price_editor.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "ui/number_format.h"
@@ -20,9 +21,6 @@
 
 namespace {
 
-QPushButton* button(QWidget* w, const char* name) {
-    return w->findChild<QPushButton*>(QString::fromLatin1(name));
-}
 
 QTableView* gridOf(QWidget* w) {
     return w->findChild<QTableView*>("DBGrid1");

@@ -8,6 +8,7 @@
 #include "directories/operation_types_window.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "ui/messages.h"
@@ -25,11 +26,6 @@ struct TypeChoice : OperationTypeReceiver {
         calls << name + "|" + QString::number(id);
     }
 };
-
-void typeInto(QLineEdit* box, const QString& text) {
-    for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
 
 } // namespace
 
@@ -52,9 +48,6 @@ private slots:
 
 private:
     QString storedTypes(); // names in id order, "|" between them
-    QPushButton* button(QWidget* w, const char* name) {
-        return w->findChild<QPushButton*>(QString::fromLatin1(name));
-    }
     QLineEdit* edit1(QWidget* w) { return w->findChild<QLineEdit*>("Edit1"); }
     QTableView* grid() { return form8_->findChild<QTableView*>("DBGrid1"); }
     void selectType(const QString& name); // the row in the grid, by a click

@@ -15,6 +15,7 @@
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "tests/support/xlsx_reader.h"
@@ -69,9 +70,6 @@ void press(QLineEdit* box, const QString& steps) {
     }
 }
 
-QPushButton* button(QWidget* w, const char* name) {
-    return w->findChild<QPushButton*>(QString::fromLatin1(name));
-}
 QLineEdit* edit(QWidget* w, const char* name) {
     return w->findChild<QLineEdit*>(QString::fromLatin1(name));
 }

@@ -6,6 +6,7 @@
 #include "directories/products_window.h"
 #include "directories/workers_window.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 
@@ -24,11 +25,6 @@ struct Choice : ProductReceiver, WorkerReceiver {
     void setWorkerCode(int code) override { calls << "code " + QString::number(code); }
     void setPersonId(qint64 personId) override { calls << "person " + QString::number(personId); }
 };
-
-void typeInto(QLineEdit* box, const QString& text) {
-    for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
 
 // How a row is picked or the window left: "double-click", "Enter", "Escape" (in the search
 // box) or the name of a button.
