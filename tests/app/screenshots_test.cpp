@@ -4,6 +4,7 @@
 #include "app/startup.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "ui/clock.h"
@@ -69,8 +70,7 @@ void ScreenshotsTest::loginAndJournal() {
     login.findChild<QLineEdit*>("Edit2")->setText("password");
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
     runner_->then([&](QDialog* d) {
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(outputDir_ + "/journal_" + name + ".png"));
+        QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png"));
     });
     login.findChild<QPushButton*>("Button1")->click();
     QCOMPARE(runner_->pending(), 0);

@@ -374,20 +374,17 @@ void OperationTypesTest::screenshots() {
               "('Резка'), ('Гибка'), ('Упаковка готовой продукции')");
     runner_->then([&](QDialog* d) {
         selectType("Покраска");
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form8_directory.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form8_directory.png"));
         button(d, "Button2")->click();
     });
     runner_->then([&](QDialog* editor) {
-        QCoreApplication::processEvents();
-        QVERIFY(editor->grab().save(dir + "/form9_change.png"));
+        QVERIFY(saveScreenshot(editor, dir + "/form9_change.png"));
     });
     form8_->openDirectory();
     TypeChoice choice;
     runner_->then([&](QDialog* d) {
         typeInto(edit1(d), "С");
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form8_selection.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form8_selection.png"));
     });
     form8_->openForSelection(choice);
 }

@@ -603,13 +603,11 @@ void OperationsTest::screenshots() {
             QVERIFY(grid()->isColumnHidden(c));
         pricesBox()->setChecked(true);
         selectOperation(1);
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form4_directory.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form4_directory.png"));
         button(d, "Button2")->click();
     });
     runner_->then([&](QDialog* editor) {
-        QCoreApplication::processEvents();
-        QVERIFY(editor->grab().save(dir + "/form10_change.png"));
+        QVERIFY(saveScreenshot(editor, dir + "/form10_change.png"));
     });
     form4_->openDirectory();
     runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
@@ -618,8 +616,7 @@ void OperationsTest::screenshots() {
         form10_->setOperationType("Сборка", 1);
         editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
         press(edit(editor, "Edit3"), "14.375");
-        QCoreApplication::processEvents();
-        QVERIFY(editor->grab().save(dir + "/form10_new.png"));
+        QVERIFY(saveScreenshot(editor, dir + "/form10_new.png"));
     });
     form4_->openDirectory();
 
@@ -632,8 +629,7 @@ void OperationsTest::screenshots() {
     dataModule_->Oper.open();
     runner_->then([&](QDialog* d) {
         press(edit(d, "Edit1"), "К");
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form4_selection.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form4_selection.png"));
     });
     form4_->openForSelection(line, chosen);
     dataModule_->Oper.close();

@@ -282,8 +282,7 @@ void PickersTest::screenshots() {
         QCOMPARE(model->index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
                  int(Qt::AlignLeft));
         clickRow(d, "КМ-120-01");
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form3_picker.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form3_picker.png"));
     });
     form3_->openPicker(choice);
     runner_->then([&](QDialog* d) {
@@ -293,8 +292,7 @@ void PickersTest::screenshots() {
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("ФИО"));
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Должность"));
         clickRow(d, "Смирнова Ольга Викторовна");
-        QCoreApplication::processEvents();
-        QVERIFY(d->grab().save(dir + "/form5_workers.png"));
+        QVERIFY(saveScreenshot(d, dir + "/form5_workers.png"));
     });
     form5_->openForChoice(choice);
     dataModule_->Workers.close();

@@ -4,6 +4,7 @@
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "ui/clock.h"
@@ -625,8 +626,7 @@ void JournalWindowTest::screenshots() {
     QCoreApplication::processEvents(); // the layout takes the bold captions' new widths
     QVERIFY(form_->grab().save(dir + "/journal_shift1.png"));
     child<QRadioButton>("RadioButton4")->click();
-    QCoreApplication::processEvents();
-    QVERIFY(form_->grab().save(dir + "/journal_overtime.png"));
+    QVERIFY(saveScreenshot(form_.get(), dir + "/journal_overtime.png"));
 }
 
 QTEST_MAIN(JournalWindowTest)

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QCoreApplication>
 #include <QtTest>
 
 // Types text into a box one key event per character (QTest::keyClicks aborts on Cyrillic).
@@ -14,4 +15,10 @@ inline void typeInto(QLineEdit* box, const QString& text) {
 // A window's button by its objectName.
 inline QPushButton* button(QWidget* window, const char* name) {
     return window->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// Lets pending layout and paint events run, then saves what the window shows as a PNG.
+inline bool saveScreenshot(QWidget* window, const QString& path) {
+    QCoreApplication::processEvents();
+    return window->grab().save(path);
 }
