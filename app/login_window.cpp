@@ -1,15 +1,17 @@
 #include "login_window.h"
 
-#include "roles.h"
 #include "ui_login_window.h"
 
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/deployment_settings.h"
 #include "journal/journal_window.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 #include "ui/guard.h"
-#include "ui/messages.h"
-#include "ui/modal_runner.h"
+#include "ui/login_role.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 
 #include <QEvent>
 
@@ -44,8 +46,8 @@ void Form23::fillCaption() {
     ui->Label3->setText(QStringLiteral("Сервер: ") + arguments_.server + QStringLiteral(", БД: ") +
                         arguments_.database);
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)")
-                       .arg(journal_.BuildMajor)
-                       .arg(journal_.BuildMinor));
+                       .arg(journal_.loginValues().BuildMajor)
+                       .arg(journal_.loginValues().BuildMinor));
 }
 
 QString Form23::connectionFailureText() const {
@@ -54,13 +56,14 @@ QString Form23::connectionFailureText() const {
 }
 
 void Form23::on_Button1_clicked() {
-    journal_.CurSmena = 1;
-    journal_.UserName = trimLoginText(ui->Edit1->text());
-    journal_.UserPassword = trimLoginText(ui->Edit2->text());
+    ui::LoginValues& login = journal_.loginValues();
+    login.CurSmena = 1;
+    login.UserName = trimLoginText(ui->Edit1->text());
+    login.UserPassword = trimLoginText(ui->Edit2->text());
     const data::DeploymentSettings& settings = data::DeploymentSettings::current();
-    if (journal_.UserPassword == settings.serviceCode) {
-        journal_.UserName = QStringLiteral("sys");
-        journal_.UserPassword = settings.builtinPassword;
+    if (login.UserPassword == settings.serviceCode) {
+        login.UserName = QStringLiteral("sys");
+        login.UserPassword = settings.builtinPassword;
     }
 
     data::DataModule6& dm = journal_.dataModule();
@@ -69,17 +72,17 @@ void Form23::on_Button1_clicked() {
         // the typed values are braced into the text, so they can neither cut it nor add keys
         dm.ADO_DB.setConnectionString(
             arguments_.both() ? data::buildConnectionString(arguments_.server, arguments_.database,
-                                                            journal_.UserName, journal_.UserPassword)
+                                                            login.UserName, login.UserPassword)
                               : data::builtinConnectionString());
         dm.ADO_DB.open();
     } catch (const data::DataError&) {
-        ui::Messages::current().error(connectionFailureText(), ui::kErrorCaption);
+        seams::Messages::current().error(connectionFailureText(), seams::kErrorCaption);
         close();
         return;
     }
 
-    const ui::LoginRole role = ui::loginRole(journal_.UserName);
-    applyRole(journal_, role);
+    const ui::LoginRole role = ui::loginRole(login.UserName);
+    journal_.applyRights(ui::journalRights(role));
     for (int shift = 1; shift <= 4; ++shift)
         dm.smena(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
 
@@ -89,6 +92,6 @@ void Form23::on_Button1_clicked() {
     else
         journal_.setWindowTitle(QStringLiteral("Табель (Сервер: ") + arguments_.server +
                                 QStringLiteral(", БД: ") + arguments_.database + u')');
-    ui::execModal(&journal_);
+    seams::execModal(&journal_);
     close();
 }

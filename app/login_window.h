@@ -17,8 +17,6 @@ public:
     Form23(Form1& journal, const AppArguments& arguments, QWidget* parent = nullptr);
     ~Form23() override;
 
-    Ui::Form23* ui;
-
     // The connection failure text: "Подключение к БД отсутсвует (сервер: …, БД: …)".
     QString connectionFailureText() const;
 
@@ -29,6 +27,7 @@ private:
     void on_Button1_clicked();
     void fillCaption();
 
+    Ui::Form23* ui;
     Form1& journal_;
     AppArguments arguments_;
 };

@@ -1,7 +1,7 @@
 #include "startup.h"
 
 #include "data/data_error.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QApplication>
 
@@ -15,10 +15,10 @@ int main(int argc, char** argv) {
         program = std::make_unique<Program>(AppArguments::fromCommandLine(app.arguments()));
     } catch (const data::DataError& e) {
         // an error while the windows are created ends the program
-        ui::Messages::current().standardError(e.message());
+        seams::Messages::current().standardError(e.message());
         return 1;
     } catch (const std::exception& e) {
-        ui::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
+        seams::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
         return 1;
     }
     return app.exec();

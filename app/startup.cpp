@@ -60,6 +60,6 @@ void Program::createWindows(Form1& journal) {
     form10_->usePickers(*form3_, *form8_);
     form4_->useEditors(*form10_, *form22_);
 
-    journal.openOperationTypes = [this] { form8_->openDirectory(); };
-    journal.openPrices = [this] { form4_->openDirectory(); };
+    journal.useOpeners({.operationTypes = [this] { form8_->openDirectory(); },
+                        .prices = [this] { form4_->openDirectory(); }});
 }

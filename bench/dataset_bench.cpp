@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
           from generate_series(0, 700799) g;
         analyze;
     )");
-    ui::Messages::install(&messages);
+    seams::Messages::install(&messages);
     db.useAsBuiltin();
     data::DataModule6 dm;
     data::Dataset& smena1 = dm.Smena1;

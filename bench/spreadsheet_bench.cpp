@@ -4,7 +4,7 @@
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +26,7 @@ constexpr int kColumns = 4;
 constexpr int kRuns = 5;
 
 // Any box would mean the figures measure something else: say so and go on.
-class PrintedMessages : public ui::Messages {
+class PrintedMessages : public seams::Messages {
 public:
     void error(const QString& text, const QString& caption) override { print(text, caption); }
     bool question(const QString& text, const QString& caption) override {
@@ -80,7 +80,7 @@ template <typename F> double medianMs(F&& f) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     PrintedMessages messages;
-    ui::Messages::install(&messages);
+    seams::Messages::install(&messages);
     SilentLauncher launcher;
     spreadsheet::Launcher::install(&launcher);
     QTemporaryDir folder;

@@ -1,7 +1,7 @@
 #include "data_module.h"
 
 #include "deployment_settings.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 namespace data {
 
@@ -31,7 +31,7 @@ DataModule6::DataModule6(QObject* parent) : QObject(parent) {
     try {
         ADO_DB.open();
     } catch (const DataError& e) {
-        ui::Messages::current().standardError(e.message());
+        seams::Messages::current().standardError(e.message());
     }
 }
 
@@ -149,7 +149,7 @@ bool DataModule6::CheckExists(const QString& statement, const QString& message) 
     Control.open();
     const bool exists = !Control.isEmpty() && Control.asInt64(QStringLiteral("cnt")) > 0;
     if (exists)
-        ui::Messages::current().error(message, ui::kErrorCaption);
+        seams::Messages::current().error(message, seams::kErrorCaption);
     Control.close();
     return exists;
 }

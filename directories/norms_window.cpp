@@ -4,7 +4,7 @@
 #include "data/data_module.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
-#include "ui/modal_runner.h"
+#include "seams/modal_runner.h"
 #include "ui/number_format.h"
 
 #include <QKeyEvent>
@@ -75,7 +75,7 @@ void Form22::openNorms(int operationId) {
     norm.setFiltered(true);
     norm.open();
     ui->DBGrid1->setFocus();
-    ui::execModal(this);
+    seams::execModal(this);
 }
 
 // Escape presses "Сохранить", as Enter does: it writes, it does not discard.

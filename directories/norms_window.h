@@ -32,8 +32,6 @@ public:
     // accounts_dep.norm in norma order, narrowed to one operation by a client-side filter.
     data::Dataset norm;
 
-    Ui::Form22* ui;
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -47,6 +45,7 @@ private:
     // Writes a pending row (a new one as the operation's) and re-reads the norms.
     void refreshNorms();
 
+    Ui::Form22* ui;
     data::DataModule6& dataModule_;
     ui::DatasetModel* model_ = nullptr;
     int operationId_ = 0; // every row written here belongs to it

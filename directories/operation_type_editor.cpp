@@ -4,7 +4,8 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "ui/guard.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 
 #include <QShowEvent>
 
@@ -47,6 +48,20 @@ Form9::~Form9() {
     delete ui;
 }
 
+void Form9::openNew() {
+    ui->Edit1->clear();
+    setWindowTitle(QStringLiteral("Заведение нового вида операций"));
+    Tag = 1;
+    seams::execModal(this);
+}
+
+void Form9::openChange(const QString& name) {
+    setWindowTitle(QStringLiteral("Изменение данных вида операции"));
+    Tag = 2;
+    ui->Edit1->setText(name);
+    seams::execModal(this);
+}
+
 void Form9::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->Edit1->setFocus();
@@ -55,7 +70,7 @@ void Form9::showEvent(QShowEvent* event) {
 void Form9::on_Button1_clicked() {
     const QString name = ui->Edit1->text().trimmed();
     if (name.isEmpty()) {
-        ui::Messages::current().error(ui::kAllFieldsRequired, ui::kErrorCaption);
+        seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);
         return;
     }
     data::Dataset& types = dataModule_.Vid_oper;
@@ -89,7 +104,7 @@ bool Form9::postRefusingDuplicate(data::Dataset& types) {
         types.cancel(); // a refused row must not be written by some later post
         if (e.sqlState() != kUniqueViolation)
             throw;
-        ui::Messages::current().error(kDuplicateType, ui::kErrorCaption);
+        seams::Messages::current().error(kDuplicateType, seams::kErrorCaption);
         return false;
     }
 }

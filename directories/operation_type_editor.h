@@ -12,16 +12,19 @@ class Form9;
 }
 
 // The operation type editor: enters a new type (Tag 1) or renames the current row of the
-// shared list Vid_oper (Tag 2). The opener sets the caption, Tag and the name in Edit1.
+// shared list Vid_oper (Tag 2).
 class Form9 : public QDialog {
     Q_OBJECT
 public:
     explicit Form9(data::DataModule6& dataModule, QWidget* parent = nullptr);
     ~Form9() override;
 
-    int Tag = 1; // 1 a new type, 2 a change of the current one
+    // Shows the editor modally with an empty name for a new type.
+    void openNew();
+    // Shows the editor modally with the current type's name to rename it.
+    void openChange(const QString& name);
 
-    Ui::Form9* ui;
+    int tag() const { return Tag; } // 1 a new type, 2 a change of the current one
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -31,5 +34,7 @@ private:
     // Writes the pending row; false when the database already holds the name.
     bool postRefusingDuplicate(data::Dataset& types);
 
+    Ui::Form9* ui;
     data::DataModule6& dataModule_;
+    int Tag = 1;
 };

@@ -3,15 +3,14 @@
 
 #include "directories/grid_double_click.h"
 #include "directories/operation_type_editor.h"
-#include "ui_operation_type_editor.h"
 
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
-#include "ui/messages.h"
-#include "ui/modal_runner.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -54,7 +53,7 @@ void Form8::openDirectory() {
     ui->Button1->show();
     ui->Button3->show();
     ui->Button1->setDefault(true);
-    ui::execModal(this);
+    seams::execModal(this);
     dataModule_.Vid_oper.close();
 }
 
@@ -75,7 +74,7 @@ void Form8::openForSelection(OperationTypeReceiver& receiver) {
         ui->Edit1->hide();
         dataModule_.Vid_oper.close();
     });
-    ui::execModal(this);
+    seams::execModal(this);
 }
 
 void Form8::showEvent(QShowEvent* event) {
@@ -87,10 +86,7 @@ void Form8::showEvent(QShowEvent* event) {
 void Form8::on_Button1_clicked() {
     if (!form9_)
         return;
-    form9_->ui->Edit1->clear();
-    form9_->setWindowTitle(QStringLiteral("Заведение нового вида операций"));
-    form9_->Tag = 1;
-    ui::execModal(form9_);
+    form9_->openNew();
 }
 
 void Form8::on_Button2_clicked() {
@@ -104,18 +100,15 @@ void Form8::on_Button2_clicked() {
     }
     if (!form9_ || types.isEmpty()) // nothing to change
         return;
-    form9_->setWindowTitle(QStringLiteral("Изменение данных вида операции"));
-    form9_->Tag = 2;
-    form9_->ui->Edit1->setText(types.asString(QStringLiteral("vid")).trimmed());
-    ui::execModal(form9_);
+    form9_->openChange(types.asString(QStringLiteral("vid")).trimmed());
 }
 
 void Form8::on_Button3_clicked() {
     data::Dataset& types = dataModule_.Vid_oper;
     if (types.isEmpty())
         return;
-    if (!ui::Messages::current().question(QStringLiteral("Удалить вид операции?"),
-                                          ui::kDeleteCaption))
+    if (!seams::Messages::current().question(QStringLiteral("Удалить вид операции?"),
+                                          seams::kDeleteCaption))
         return;
     types.remove();
     types.requery();

@@ -42,9 +42,7 @@ public:
     // to receiver.
     void openForSelection(OperationTypeReceiver& receiver);
 
-    int Tag = 0; // 0 directory mode, 1 selection mode
-
-    Ui::Form8* ui;
+    int tag() const { return Tag; } // 0 directory mode, 1 selection mode
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,7 +52,9 @@ private:
     void on_Button2_clicked();
     void on_Button3_clicked();
 
+    Ui::Form8* ui;
     data::DataModule6& dataModule_;
+    int Tag = 0;
     Form9* form9_ = nullptr;
     OperationTypeReceiver* receiver_ = nullptr; // while a selection is open
     ui::DatasetModel* model_ = nullptr;

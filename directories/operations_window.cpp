@@ -4,15 +4,14 @@
 #include "directories/grid_double_click.h"
 #include "directories/norms_window.h"
 #include "directories/price_editor.h"
-#include "ui_price_editor.h"
 
 #include "data/data_module.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
-#include "ui/messages.h"
-#include "ui/modal_runner.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 #include "ui/number_format.h"
 
 #include <QApplication>
@@ -111,7 +110,7 @@ void Form4::openDirectory() {
     ui->Button3->show();
     ui->Button1->setDefault(true);
     const auto afterwards = qScopeGuard([&operations] { operations.close(); });
-    ui::execModal(this);
+    seams::execModal(this);
 }
 
 void Form4::openForSelection(const RequisitionLineSource& line, OperationReceiver& receiver) {
@@ -129,7 +128,7 @@ void Form4::openForSelection(const RequisitionLineSource& line, OperationReceive
         ui->Button1->setDefault(true);
         dataModule_.Oper.setFiltered(false);
     });
-    ui::execModal(this);
+    seams::execModal(this);
 }
 
 void Form4::showEvent(QShowEvent* event) {
@@ -142,11 +141,6 @@ void Form4::activated() {
         ui->Edit1->setFocus();
     if (!ui->Edit1->text().trimmed().isEmpty())
         ui::runGuarded([this] { search_->apply(); });
-}
-
-void Form4::openModal(QDialog* dialog) {
-    ui::execModal(dialog);
-    activated();
 }
 
 // Blanks alone search for nothing. While the entry dialog shows a requisition, only the
@@ -166,14 +160,8 @@ QString Form4::searchFilter(const QString& typed) const {
 void Form4::on_Button1_clicked() {
     if (!form10_)
         return;
-    form10_->ui->Edit1->clear();
-    form10_->ui->Edit2->clear();
-    form10_->ui->Edit3->clear();
-    form10_->ui->ComboBox1->setCurrentIndex(0);
-    form10_->ui->Edit3->setEnabled(true);
-    form10_->setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
-    form10_->Tag = 1;
-    openModal(form10_);
+    form10_->openNew();
+    activated();
 }
 
 void Form4::on_Button2_clicked() {
@@ -187,17 +175,12 @@ void Form4::changeOperation() {
     const data::Dataset& operations = dataModule_.Oper;
     if (!form10_ || operations.isEmpty()) // nothing to change
         return;
-    form10_->setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
-    form10_->Tag = 2;
-    form10_->ui->Edit1->setText(operations.asString(QStringLiteral("marka")).trimmed());
-    form10_->ui->Edit2->setText(operations.asString(QStringLiteral("vid")).trimmed());
-    // any kind but finished products counts as blanks
-    form10_->ui->ComboBox1->setCurrentIndex(operations.asInt(QStringLiteral("naimen")) == 0 ? 0
-                                                                                            : 1);
-    form10_->ui->Edit3->setEnabled(false);
-    form10_->izdel_id = operations.asInt(QStringLiteral("i_id"));
-    form10_->vid_id = operations.asInt(QStringLiteral("oper_vid"));
-    openModal(form10_);
+    form10_->openChange(operations.asString(QStringLiteral("marka")).trimmed(),
+                        operations.asString(QStringLiteral("vid")).trimmed(),
+                        operations.asInt(QStringLiteral("naimen")),
+                        operations.asInt(QStringLiteral("i_id")),
+                        operations.asInt(QStringLiteral("oper_vid")));
+    activated();
 }
 
 void Form4::chooseOperation() {
@@ -226,7 +209,7 @@ void Form4::chooseOperation() {
 }
 
 void Form4::on_Button3_clicked() {
-    if (!ui::Messages::current().question(QStringLiteral("Удалить операцию?"), ui::kDeleteCaption))
+    if (!seams::Messages::current().question(QStringLiteral("Удалить операцию?"), seams::kDeleteCaption))
         return;
     data::Dataset& operations = dataModule_.Oper;
     data::Command& remove = dataModule_.Oper_del;

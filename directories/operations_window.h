@@ -61,12 +61,10 @@ public:
     // line while it shows one. Afterwards Oper stays open with its filter switched off.
     void openForSelection(const RequisitionLineSource& line, OperationReceiver& receiver);
 
-    int Tag = 0; // 0 directory mode, 1 selection mode
+    int tag() const { return Tag; } // 0 directory mode, 1 selection mode
 
     // The export's own query: every operation, with or without norms, and its own price.
     data::Dataset XLS_Rep;
-
-    Ui::Form4* ui;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,8 +73,6 @@ private:
     // Whenever the window becomes active: shown, or back from the price editor or the norms.
     void activated();
     QString searchFilter(const QString& typed) const;
-    // Shows a window opened from here modally; this one is active again afterwards.
-    void openModal(QDialog* dialog);
 
     void on_Button1_clicked();
     void on_Button2_clicked();
@@ -86,7 +82,9 @@ private:
     void changeOperation();
     void chooseOperation();
 
+    Ui::Form4* ui;
     data::DataModule6& dataModule_;
+    int Tag = 0;
     Form10* form10_ = nullptr;
     Form22* form22_ = nullptr;
     ui::DatasetModel* model_ = nullptr;

@@ -7,7 +7,8 @@
 #include "data/dataset.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 
 #include <QShowEvent>
 
@@ -42,6 +43,31 @@ void Form10::usePickers(Form3& products, Form8& operationTypes) {
     operationTypes_ = &operationTypes;
 }
 
+void Form10::openNew() {
+    ui->Edit1->clear();
+    ui->Edit2->clear();
+    ui->Edit3->clear();
+    ui->ComboBox1->setCurrentIndex(0);
+    ui->Edit3->setEnabled(true);
+    setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
+    Tag = 1;
+    seams::execModal(this);
+}
+
+void Form10::openChange(const QString& mark, const QString& typeName, int kind, int productId,
+                        int typeId) {
+    setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
+    Tag = 2;
+    ui->Edit1->setText(mark);
+    ui->Edit2->setText(typeName);
+    // any kind but finished products counts as blanks
+    ui->ComboBox1->setCurrentIndex(kind == 0 ? 0 : 1);
+    ui->Edit3->setEnabled(false); // neither filled nor used
+    izdel_id = productId;
+    vid_id = typeId;
+    seams::execModal(this);
+}
+
 void Form10::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->Button3->setFocus();
@@ -69,7 +95,7 @@ void Form10::on_Button4_clicked() {
 
 void Form10::on_Button1_clicked() {
     if (ui->Edit1->text().trimmed().isEmpty() || ui->Edit2->text().trimmed().isEmpty()) {
-        ui::Messages::current().error(ui::kAllFieldsRequired, ui::kErrorCaption);
+        seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);
         return;
     }
     const int kind = ui->ComboBox1->currentIndex();
@@ -119,7 +145,7 @@ bool Form10::writeRefusingDuplicate(const std::function<void()>& write) {
     } catch (const data::DataError& e) {
         if (e.sqlState() != kUniqueViolation)
             throw;
-        ui::Messages::current().error(kDuplicateOperation, ui::kErrorCaption);
+        seams::Messages::current().error(kDuplicateOperation, seams::kErrorCaption);
         return false;
     }
 }

@@ -17,8 +17,7 @@ class Form10;
 
 // The price editor: adds an operation (a type of work on a product for a product kind) with
 // its first price (Tag 1), or changes the product, type and kind of the current row of the
-// shared list Oper (Tag 2). The opener sets the caption, Tag and the boxes; the product and
-// the type come from their pickers.
+// shared list Oper (Tag 2). The product and the type come from their pickers.
 class Form10 : public QDialog, public ProductReceiver, public OperationTypeReceiver {
     Q_OBJECT
 public:
@@ -28,11 +27,16 @@ public:
     // The two pickers the "..." buttons open; start-up creates them before this window.
     void usePickers(Form3& products, Form8& operationTypes);
 
-    int Tag = 1;      // 1 a new operation, 2 a change of the current one
-    int izdel_id = 0; // the chosen product
-    int vid_id = 0;   // the chosen operation type
+    // Shows the editor modally with empty boxes for a new operation and its price.
+    void openNew();
+    // Shows the editor modally for the current operation of Oper: its mark, type and kind
+    // (0 finished products, otherwise blanks); the price is not changed here.
+    void openChange(const QString& mark, const QString& typeName, int kind, int productId,
+                    int typeId);
 
-    Ui::Form10* ui;
+    int tag() const { return Tag; }     // 1 a new operation, 2 a change of the current one
+    int productId() const { return izdel_id; }
+    int operationTypeId() const { return vid_id; }
 
     // What the pickers hand over.
     void setProduct(const QString& mark, int id) override;
@@ -49,7 +53,11 @@ private:
     // duplicate (written meanwhile by another workstation), after saying so.
     bool writeRefusingDuplicate(const std::function<void()>& write);
 
+    Ui::Form10* ui;
     data::DataModule6& dataModule_;
+    int Tag = 1;
+    int izdel_id = 0; // the chosen product; the pickers and the change opener set it
+    int vid_id = 0;   // the chosen operation type
     Form3* products_ = nullptr;
     Form8* operationTypes_ = nullptr;
 };

@@ -7,7 +7,7 @@
 #include "data/dataset.h"
 #include "ui/dataset_model.h"
 #include "ui/incremental_search.h"
-#include "ui/modal_runner.h"
+#include "seams/modal_runner.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -47,7 +47,7 @@ void Form3::openPicker(ProductReceiver& receiver) {
         ui->Edit1->hide();
         dataModule_.Izdel.close();
     });
-    ui::execModal(this);
+    seams::execModal(this);
 }
 
 void Form3::showEvent(QShowEvent* event) {

@@ -34,9 +34,7 @@ public:
     // Shows the products modally with an empty search box; a choice goes to receiver.
     void openPicker(ProductReceiver& receiver);
 
-    int Tag = 0; // 1 while it serves as the picker
-
-    Ui::Form3* ui;
+    int tag() const { return Tag; } // 1 while it serves as the picker
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,7 +42,9 @@ protected:
 private:
     void on_DBGrid1_doubleClicked();
 
+    Ui::Form3* ui;
     data::DataModule6& dataModule_;
+    int Tag = 0;
     ProductReceiver* receiver_ = nullptr; // while the picker is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;

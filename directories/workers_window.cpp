@@ -9,7 +9,7 @@
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
-#include "ui/modal_runner.h"
+#include "seams/modal_runner.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -50,13 +50,13 @@ int Form5::openForChoice(WorkerReceiver& receiver) {
     ui->Edit1->clear();
     receiver_ = &receiver;
     const auto afterwards = qScopeGuard([this] { receiver_ = nullptr; });
-    ui::execModal(this);
-    return chosen;
+    seams::execModal(this);
+    return chosen_;
 }
 
 void Form5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    chosen = 0;
+    chosen_ = 0;
     ui->Edit1->setFocus();
 }
 
@@ -68,6 +68,6 @@ void Form5::on_Button2_clicked() {
         receiver_->setWorkerCode(data::toInt(workers.asString(QStringLiteral("id"))));
         receiver_->setPersonId(workers.asInt64(QStringLiteral("p_id")));
     }
-    chosen = 1;
+    chosen_ = 1;
     accept();
 }

@@ -37,10 +37,9 @@ public:
     // receiver. Returns chosen. Workers stays open: each opener closes it when it is done.
     int openForChoice(WorkerReceiver& receiver);
 
-    int Tag = 0;
-    int chosen = 0; // 1 once "Выбрать" or a double-click closed the window
-
-    Ui::Form5* ui;
+    int tag() const { return Tag; }
+    // 1 once "Выбрать" or a double-click closed the window; 0 again at every activation.
+    int chosen() const { return chosen_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,7 +47,10 @@ protected:
 private:
     void on_Button2_clicked();
 
+    Ui::Form5* ui;
     data::DataModule6& dataModule_;
+    int Tag = 0;
+    int chosen_ = 0;
     WorkerReceiver* receiver_ = nullptr; // while the list is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;

@@ -5,12 +5,14 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "hours_upkeep.h"
-#include "ui/clock.h"
+#include "seams/clock.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
-#include "ui/login_role.h"
-#include "ui/messages.h"
-#include "ui/modal_runner.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
+#include "ui/wait_cursor.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -28,15 +30,6 @@ const QStringList kCountMaterialsSql{
     QStringLiteral("select count(id) as id_cnt from accounts_dep.smena_gds_use sgu where "
                    "sgu.id_smena = :id_smena")};
 const QString kAcceptRowSql = QStringLiteral("select accounts_dep.smena__accept_row(:id)\n");
-
-// The hourglass for as long as the re-read runs, restored even when it fails.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 std::array<data::Dataset*, 4> shiftLists(data::DataModule6& dm) {
     return {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
@@ -98,8 +91,8 @@ Form1::Form1(const std::function<void(Form1&)>& createWindows, QWidget* parent)
     : QDialog(parent), ui(new Ui::Form1) {
     ui->setupUi(this);
     ui->mainLayout->setMenuBar(ui->MainMenu1);
-    // The submenus' entries in the menu bar carry the menus' names, so the roles can find
-    // and disable them as actions.
+    // The submenus' entries in the menu bar carry the menus' names: "Справочники" and
+    // "Отчеты" are those entries, and people and tests find them by these names.
     ui->N2->menuAction()->setObjectName(QStringLiteral("N2"));
     ui->N7->menuAction()->setObjectName(QStringLiteral("N7"));
 
@@ -174,11 +167,20 @@ void Form1::connectHandlers() {
 }
 
 data::Dataset& Form1::currentShift() {
-    return dataModule_->smena(CurSmena);
+    return dataModule_->smena(login_.CurSmena);
 }
 
-bool Form1::isMasterLogin() const {
-    return ui::loginRole(UserName) == ui::LoginRole::Master;
+void Form1::applyRights(const ui::JournalRights& rights) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->Button1, ui->Button2, ui->Button3})
+        w->setEnabled(rights.recordPositions);
+    ui->Button5->setEnabled(rights.acceptPositions);
+    ui->N2->menuAction()->setEnabled(rights.directories);
+    ui->N11->setEnabled(rights.directories);
+    ui->N7->menuAction()->setEnabled(rights.reports);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->RadioButton1, ui->RadioButton2, ui->RadioButton3, ui->RadioButton4, ui->CBox1,
+             ui->Button8, ui->DBGrid2, ui->DateT})
+        w->setEnabled(rights.browseDays);
 }
 
 void Form1::showEvent(QShowEvent* event) {
@@ -203,13 +205,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int Form1::openModal(QDialog* dialog) {
-    const int result = ui::execModal(dialog);
+    const int result = seams::execModal(dialog);
     activate();
     return result;
 }
 
 void Form1::activate() {
-    const QDate today = ui::Clock::today();
+    const QDate today = seams::Clock::today();
     ui->DateT->setDate(today);
     if (isWeekend(today))
         ui->CBox1->setChecked(true);
@@ -232,7 +234,7 @@ void Form1::on_RadioButton_clicked(int shift, bool checked) {
 
 void Form1::showShift(int shift) {
     gridModel_->setDataset(&dataModule_->smena(shift));
-    CurSmena = shift;
+    login_.CurSmena = shift;
     paintShiftButtons();
 }
 
@@ -240,7 +242,7 @@ void Form1::paintShiftButtons() {
     const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
                                                     ui->RadioButton3, ui->RadioButton4};
     for (int shift = 1; shift <= 4; ++shift)
-        markWidget(shiftButtons[size_t(shift - 1)], shift == CurSmena, kGreen);
+        markWidget(shiftButtons[size_t(shift - 1)], shift == login_.CurSmena, kGreen);
 }
 
 void Form1::paintWeekendBox() {
@@ -249,7 +251,7 @@ void Form1::paintWeekendBox() {
 
 void Form1::on_DateT_dateChosen() {
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         readShifts();
         ui->CBox1->setChecked(isWeekend(ui->DateT->date()));
     }
@@ -257,7 +259,7 @@ void Form1::on_DateT_dateChosen() {
 }
 
 void Form1::on_Button8_clicked() {
-    WaitCursor wait;
+    ui::WaitCursor wait;
     for (data::Dataset* shift : shiftLists(*dataModule_))
         shift->close();
     for (data::Dataset* shift : shiftLists(*dataModule_)) // with their parameters as they are
@@ -281,7 +283,7 @@ void Form1::acceptCurrentPosition() {
     smena_gds_use_cnt->setParam(QStringLiteral("id_smena"), positionId);
     smena_gds_use_cnt->open();
     if (!(smena_gds_use_cnt->asInt64(QStringLiteral("id_cnt")) > 0)) {
-        ui::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"), ui::kErrorCaption);
+        seams::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"), seams::kErrorCaption);
         return;
     }
 
@@ -297,8 +299,8 @@ void Form1::on_Button3_clicked() {
     data::Dataset& shift = currentShift();
     if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
         return;
-    if (!ui::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
-                                          ui::kDeleteCaption)) {
+    if (!seams::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
+                                          seams::kDeleteCaption)) {
         shift.requery();
         return;
     }
@@ -316,7 +318,7 @@ void Form1::on_Button3_clicked() {
 }
 
 void Form1::on_DBGrid2_doubleClicked() {
-    if (isMasterLogin())
+    if (login_.isMaster())
         acceptCurrentPosition();
     // Other logins will see the position in the entry dialog's view mode.
 }
@@ -328,16 +330,16 @@ void Form1::on_Button1_clicked() {} // entry dialog, new position
 void Form1::on_Button2_clicked() {} // entry dialog, the selected position
 
 void Form1::on_N6_triggered() {
-    if (!openOperationTypes)
+    if (!openers_.operationTypes)
         return;
-    openOperationTypes();
+    openers_.operationTypes();
     activate();
 }
 
 void Form1::on_N4_triggered() {
-    if (!openPrices)
+    if (!openers_.prices)
         return;
-    openPrices();
+    openers_.prices();
     activate();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/login_role.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -31,12 +33,13 @@ public:
                    QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Login values, held for the whole run.
-    QString UserName;
-    QString UserPassword;
-    int CurSmena = 1;
-    int BuildMajor = 0;
-    int BuildMinor = 0;
+    // The login values, held for the whole run: the login step sets them, the shift buttons
+    // move CurSmena.
+    ui::LoginValues& loginValues() { return login_; }
+    const ui::LoginValues& loginValues() const { return login_; }
+
+    // Enables and disables the controls a role may or may not use (once, by the login step).
+    void applyRights(const ui::JournalRights& rights);
 
     data::DataModule6& dataModule() { return *dataModule_; }
     // The dataset of CurSmena (any other value counts as 1).
@@ -46,18 +49,16 @@ public:
     // becomes active (shown by the login, or a dialog opened from it has closed).
     void activate();
 
-    // True when UserName is one of the three shift masters.
-    bool isMasterLogin() const;
-
-    Ui::Form1* ui;
-
     // The grid's model: the columns of the journal over the dataset of CurSmena.
     ui::DatasetModel& gridModel() { return *gridModel_; }
 
-    // Openers of other subsystems' windows, set by start-up once the windows exist; each
-    // shows its window modally and returns when it has closed.
-    std::function<void()> openOperationTypes; // menu "Операции": the directory of types
-    std::function<void()> openPrices;         // menu "Цены": the operations with their prices
+    // The windows of other subsystems the menu opens; start-up gives them once they exist.
+    // Each shows its window modally and returns when it has closed.
+    struct Openers {
+        std::function<void()> operationTypes; // "Операции": the directory of types
+        std::function<void()> prices;         // "Цены": the operations with their prices
+    };
+    void useOpeners(Openers openers) { openers_ = std::move(openers); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -89,6 +90,9 @@ private:
     void on_N11_triggered();
     void on_N10_triggered();
 
+    Ui::Form1* ui;
+    ui::LoginValues login_;
+    Openers openers_;
     std::unique_ptr<data::DataModule6> dataModule_;
     // the window's own query and command
     std::unique_ptr<data::Dataset> smena_gds_use_cnt;

@@ -1,6 +1,6 @@
 #include "launcher.h"
 
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QDir>
 #include <QProcess>
@@ -57,7 +57,7 @@ QString DesktopLauncher::defaultApplication() const {
 
 void DesktopLauncher::open(const QString& path) {
     if (defaultApplication().isEmpty() || !QProcess::startDetached(openerProgram_, {path}))
-        ui::Messages::current().information(savedWithoutApplicationMessage(path),
+        seams::Messages::current().information(savedWithoutApplicationMessage(path),
                                             kSavedWorkbookCaption);
 }
 

@@ -1,8 +1,8 @@
 #include "spreadsheet.h"
 
 #include "launcher.h"
-#include "ui/clock.h"
-#include "ui/messages.h"
+#include "seams/clock.h"
+#include "seams/messages.h"
 #include "workbook.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ bool isWritableFolder(const QString& folder) {
 QString preferredPath(const Workbook& book) {
     if (!book.fileName().isEmpty())
         return QDir(outputFolder()).absoluteFilePath(book.fileName());
-    const QString stamp = ui::Clock::now().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    const QString stamp = seams::Clock::now().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
     return QDir(outputFolder()).filePath(QStringLiteral("Выгрузка %1.xlsx").arg(stamp));
 }
 
@@ -70,11 +70,11 @@ QString reserveFreePath(const QString& preferred, QString* error) {
 // The cell a write goes to, or nullptr after the message of a bad sheet or position.
 Workbook::Cell* cellToWrite(Workbook& handle, int sheet, int column, int row) {
     if (!handle.hasSheet(sheet)) {
-        ui::Messages::current().error(writeError(sheet, column, row), kBadSheetCaption);
+        seams::Messages::current().error(writeError(sheet, column, row), kBadSheetCaption);
         return nullptr;
     }
     if (!Workbook::isInsideSheet(column, row)) {
-        ui::Messages::current().error(writeError(sheet, column, row), kExcelErrorCaption);
+        seams::Messages::current().error(writeError(sheet, column, row), kExcelErrorCaption);
         return nullptr;
     }
     return &handle.cell(column, row);
@@ -83,7 +83,7 @@ Workbook::Cell* cellToWrite(Workbook& handle, int sheet, int column, int row) {
 // A text longer than a cell holds is refused rather than cut.
 bool setValue(Workbook::Cell& cell, int sheet, int column, int row, const QString& text) {
     if (Workbook::characterCount(text) > Workbook::kMaxTextLength) {
-        ui::Messages::current().error(writeError(sheet, column, row), kExcelErrorCaption);
+        seams::Messages::current().error(writeError(sheet, column, row), kExcelErrorCaption);
         return false;
     }
     cell.text = text;
@@ -121,7 +121,7 @@ int XlsOpen(Workbook& handle, const QString& fileName) {
                                ? outputFolder()
                                : QFileInfo(QDir(outputFolder()).absoluteFilePath(fileName)).path();
     if (!isWritableFolder(folder)) {
-        ui::Messages::current().error(kOpenFailed, ui::kErrorCaption);
+        seams::Messages::current().error(kOpenFailed, seams::kErrorCaption);
         return -1;
     }
     handle.startNew(fileName);
@@ -136,7 +136,7 @@ int XlsSetVisible(Workbook& handle, bool visible) {
     QString error;
     const QString path = reserveFreePath(preferredPath(handle), &error);
     if (path.isEmpty() || !handle.save(path, &error)) {
-        ui::Messages::current().error(
+        seams::Messages::current().error(
             QStringLiteral("Книга не сохранена: %1\n%2")
                 .arg(QDir::toNativeSeparators(path.isEmpty() ? preferredPath(handle) : path),
                      error),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
-#include "messages.h"
+#include "seams/messages.h"
 
 #include <exception>
 #include <utility>
@@ -15,9 +15,9 @@ void runGuarded(F&& handler) {
     try {
         std::forward<F>(handler)();
     } catch (const data::DataError& e) {
-        Messages::current().standardError(e.message());
+        seams::Messages::current().standardError(e.message());
     } catch (const std::exception& e) {
-        Messages::current().standardError(QString::fromLocal8Bit(e.what()));
+        seams::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
     }
 }
 

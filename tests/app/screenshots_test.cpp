@@ -7,7 +7,7 @@
 #include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "ui/clock.h"
+#include "seams/clock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,7 +38,7 @@ void ScreenshotsTest::initTestCase() {
     db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
-    ui::Clock::setFixedToday(QDate(2026, 3, 7)); // a Saturday
+    seams::Clock::setFixedToday(QDate(2026, 3, 7)); // a Saturday
     db_->exec(R"(
         insert into cmn_contractor.person(id, s_code, s_caption, b_employee) values
             (1, '101', 'Иванов Иван Петрович', true), (2, '102', 'Смирнова Ольга Викторовна', true),

@@ -11,7 +11,7 @@
 #include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -113,9 +113,9 @@ void OperationTypesTest::save_data() {
     QTest::addColumn<QString>("stored");
     const QString before = "Сборка|Покраска|O'Brien";
     QTest::newRow("empty") << ""
-                           << "" << ui::kAllFieldsRequired << before;
+                           << "" << seams::kAllFieldsRequired << before;
     QTest::newRow("blanks only") << ""
-                                 << "   " << ui::kAllFieldsRequired << before;
+                                 << "   " << seams::kAllFieldsRequired << before;
     QTest::newRow("duplicate, small letters") << ""
                                               << "сборка" << kDuplicate << before;
     QTest::newRow("duplicate, capitals") << ""
@@ -155,7 +155,7 @@ void OperationTypesTest::save_data() {
                                                << ""
                                                << "Сборка|Покраска|O'Brien's";
     QTest::newRow("rename emptied") << "Покраска"
-                                    << " " << ui::kAllFieldsRequired << before;
+                                    << " " << seams::kAllFieldsRequired << before;
     QTest::newRow("rename") << "Покраска"
                             << "Шлифовка"
                             << ""
@@ -350,7 +350,7 @@ void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
     runner_->then([&](QDialog* d) {
         seen = true;
         QCOMPARE(d, static_cast<QDialog*>(&program.operationTypes()));
-        QCOMPARE(program.operationTypes().Tag, 0);
+        QCOMPARE(program.operationTypes().tag(), 0);
         QVERIFY(edit1(d)->isHidden());
         QVERIFY(button(d, "Button1")->isVisible());
         QVERIFY(button(d, "Button3")->isVisible());

@@ -19,7 +19,7 @@
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "tests/support/xlsx_reader.h"
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -224,7 +224,7 @@ void OperationsTest::save_data() {
 
     const QStringList none;
     const QStringList duplicate{"error Ошибка: " + kDuplicate};
-    const QStringList missing{"error Ошибка: " + ui::kAllFieldsRequired};
+    const QStringList missing{"error Ошибка: " + seams::kAllFieldsRequired};
     QTest::newRow("add without a product") << 0 << ""
                                            << "Сб" << 0 << "1" << missing << kStoredBefore << "";
     QTest::newRow("add without a type") << 0 << "ШР"
@@ -296,14 +296,14 @@ void OperationsTest::save() {
         auto* kindBox = editor->findChild<QComboBox*>("ComboBox1");
         if (row == 0) {
             QCOMPARE(editor->windowTitle(), QString("Заведение новой цены за операцию"));
-            QCOMPARE(form10_->Tag, 1);
+            QCOMPARE(form10_->tag(), 1);
             QCOMPARE(edit(editor, "Edit1")->text(), QString());
             QCOMPARE(edit(editor, "Edit2")->text(), QString());
             QCOMPARE(kindBox->currentIndex(), 0);
             QVERIFY(edit(editor, "Edit3")->isEnabled());
         } else {
             QCOMPARE(editor->windowTitle(), QString("Изменение данных о цене за операцию"));
-            QCOMPARE(form10_->Tag, 2);
+            QCOMPARE(form10_->tag(), 2);
             QVERIFY(!edit(editor, "Edit3")->isEnabled());
         }
         if (!product.isEmpty())
@@ -452,7 +452,7 @@ void OperationsTest::selection() {
 
     bool closed = false;
     runner_->then([&](QDialog* d) {
-        QCOMPARE(form4_->Tag, 1);
+        QCOMPARE(form4_->tag(), 1);
         QVERIFY(button(d, "Button1")->isHidden());
         QVERIFY(button(d, "Button3")->isHidden());
         QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
@@ -567,7 +567,7 @@ void OperationsTest::journalMenuOpensTheListWithItsSearch() {
     runner_->then([&](QDialog* d) {
         seen = true;
         QCOMPARE(d, static_cast<QDialog*>(&list));
-        QCOMPARE(list.Tag, 0);
+        QCOMPARE(list.tag(), 0);
         QVERIFY(button(d, "Button1")->isVisible());
         QVERIFY(button(d, "Button3")->isVisible());
         QVERIFY(button(d, "Button1")->isDefault());

@@ -7,7 +7,7 @@
 #include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "ui/clock.h"
+#include "seams/clock.h"
 #include "ui/dataset_model.h"
 
 #include <QtTest>
@@ -112,20 +112,20 @@ void JournalWindowTest::init() {
     db_->exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; "
               "delete from accounts_dep.smena_gds_use;");
     messages_->clear();
-    ui::Clock::setFixedToday(kMonday);
+    seams::Clock::setFixedToday(kMonday);
 }
 
 void JournalWindowTest::cleanup() {
     form_.reset();
-    ui::Clock::setFixedToday(QDate());
+    seams::Clock::setFixedToday(QDate());
     QVERIFY2(modal_->opened.isEmpty(), "no window opens from the journal yet");
 }
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
 void JournalWindowTest::openJournal(const QString& user) {
     form_ = std::make_unique<Form1>();
-    form_->UserName = user;
-    form_->CurSmena = 1;
+    form_->loginValues().UserName = user;
+    form_->loginValues().CurSmena = 1;
     for (int shift = 1; shift <= 4; ++shift)
         form_->dataModule().smena(shift).setParam("ok", "ta");
     form_->show();
@@ -216,7 +216,7 @@ void JournalWindowTest::activationGoesToTodayAndMarksWeekends() {
     QTest::keyClick(dateT(), Qt::Key_Return);
     QCOMPARE(listedIds(), QStringList{QString::number(other)});
     weekendBox()->setChecked(boxBefore);
-    ui::Clock::setFixedToday(today);
+    seams::Clock::setFixedToday(today);
     form_->activate();
     QCOMPARE(dateT()->date(), today);
     QCOMPARE(weekendBox()->isChecked(), boxAfter);
@@ -282,7 +282,7 @@ void JournalWindowTest::switchingShiftsRereadsNothing() {
         child<QRadioButton>("RadioButton1"), child<QRadioButton>("RadioButton2"),
         child<QRadioButton>("RadioButton3"), child<QRadioButton>("RadioButton4")};
     buttons[1]->click();
-    QCOMPARE(form_->CurSmena, 2);
+    QCOMPARE(form_->loginValues().CurSmena, 2);
     QCOMPARE(&form_->currentShift(), &form_->dataModule().Smena2);
     QCOMPARE(form_->gridModel().dataset(), &form_->dataModule().Smena2);
     QCOMPARE(form_->gridModel().rowCount(), 1);
@@ -297,7 +297,7 @@ void JournalWindowTest::switchingShiftsRereadsNothing() {
     QCOMPARE(dateT()->date(), kMonday);
 
     buttons[3]->click();
-    QCOMPARE(form_->CurSmena, 4);
+    QCOMPARE(form_->loginValues().CurSmena, 4);
     QCOMPARE(form_->gridModel().rowCount(), 0);
     QVERIFY(buttons[3]->font().bold() && !buttons[1]->font().bold());
 }
@@ -593,7 +593,7 @@ void JournalWindowTest::screenshots() {
     if (dir.isEmpty())
         QSKIP("TEST_OUTPUT_DIR is not set");
     QDir().mkpath(dir);
-    ui::Clock::setFixedToday(kSaturday);
+    seams::Clock::setFixedToday(kSaturday);
     const QList<Position> day{
         {.date = kSaturday,
          .worker = 101,

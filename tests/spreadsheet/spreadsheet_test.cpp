@@ -6,7 +6,7 @@
 #include "spreadsheet/workbook.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/xlsx_reader.h"
-#include "ui/clock.h"
+#include "seams/clock.h"
 
 #include <QtTest>
 
@@ -127,12 +127,12 @@ private slots:
         folder_ = root_.filePath(QString::number(++folderCount_));
         QVERIFY(QDir().mkpath(folder_));
         setOutputFolder(folder_);
-        ui::Clock::setFixedToday(QDate());
+        seams::Clock::setFixedToday(QDate());
     }
 
     void cleanupTestCase() {
         setOutputFolder(QString());
-        ui::Clock::setFixedToday(QDate());
+        seams::Clock::setFixedToday(QDate());
     }
 
     void writesReadBack_data() {
@@ -451,7 +451,7 @@ private slots:
     // Every show is a new file with a clear name; nothing earlier is overwritten, and what
     // was written after a show is in the next one.
     void showsSaveNewFiles() {
-        ui::Clock::setFixedToday(QDate(2026, 12, 9));
+        seams::Clock::setFixedToday(QDate(2026, 12, 9));
         Workbook book;
         QCOMPARE(XlsOpen(book, QString()), 1);
         QCOMPARE(XlsWriteCell(book, 1, 1, 1, "первая"), 1);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/messages.h"
+#include "seams/messages.h"
 
 #include <QList>
 #include <QString>
 
 // Records every message box instead of showing it; questions take scripted answers
 // (Yes when none is left).
-class RecordingMessages : public ui::Messages {
+class RecordingMessages : public seams::Messages {
 public:
     enum class Kind { Error, Question, Information, StandardError };
     struct Shown {

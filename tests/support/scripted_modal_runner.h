@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/modal_runner.h"
+#include "seams/modal_runner.h"
 
 #include <QDialog>
 #include <QList>
@@ -10,7 +10,7 @@
 // Instead of a modal loop: shows the window, runs the next script on it (what the
 // person would do inside), hides it and returns its result. Without a script the
 // window is only shown and hidden again (as if closed at once).
-class ScriptedModalRunner : public ui::ModalRunner {
+class ScriptedModalRunner : public seams::ModalRunner {
 public:
     using Script = std::function<void(QDialog*)>;
 

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 
-namespace ui {
+namespace seams {
 
 // Today's date for everything that depends on it (weekends, entry dates, default
 // periods); tests fix it.
@@ -14,4 +14,4 @@ public:
     static void setFixedToday(const QDate& date); // an invalid date returns to the real one
 };
 
-} // namespace ui
+} // namespace seams

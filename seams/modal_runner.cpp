@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-namespace ui {
+namespace seams {
 
 namespace {
 
@@ -22,4 +22,4 @@ ModalRunner& ModalRunner::current() {
 
 void ModalRunner::install(ModalRunner* runner) { installed = runner; }
 
-} // namespace ui
+} // namespace seams

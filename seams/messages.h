@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace ui {
+namespace seams {
 
 // Every message box of the program goes through here, so tests can record what was
 // shown and script the answers.
@@ -37,4 +37,4 @@ public:
     void standardError(const QString& text) override;
 };
 
-} // namespace ui
+} // namespace seams

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace ui {
+namespace seams {
 
 namespace {
 
@@ -39,4 +39,4 @@ void QtMessages::standardError(const QString& text) {
                           text, QMessageBox::Ok);
 }
 
-} // namespace ui
+} // namespace seams

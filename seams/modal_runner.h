@@ -2,7 +2,7 @@
 
 class QDialog;
 
-namespace ui {
+namespace seams {
 
 // Every modal show of a window goes through here, so tests can act inside a modal
 // window and get control back.
@@ -18,4 +18,4 @@ public:
 
 inline int execModal(QDialog* dialog) { return ModalRunner::current().exec(dialog); }
 
-} // namespace ui
+} // namespace seams

@@ -1,6 +1,6 @@
 #include "clock.h"
 
-namespace ui {
+namespace seams {
 
 namespace {
 QDate fixedToday;
@@ -15,4 +15,4 @@ QDateTime Clock::now() {
 
 void Clock::setFixedToday(const QDate& date) { fixedToday = date; }
 
-} // namespace ui
+} // namespace seams
