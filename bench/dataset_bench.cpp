@@ -5,6 +5,7 @@
 #include "data/statement.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,19 +18,6 @@
 #include <vector>
 
 namespace {
-
-template <typename F>
-double medianMs(int runs, F&& f) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 const char* kWide =
     "select g as id, g*2 as a2, g*3 as a3, g::numeric(15,0) as a4, g*0.5::float8 as a5, "

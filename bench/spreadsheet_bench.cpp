@@ -5,6 +5,8 @@
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
 #include "seams/messages.h"
+#include "tests/support/recording_launcher.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -42,12 +44,6 @@ private:
     }
 };
 
-class SilentLauncher : public spreadsheet::Launcher {
-public:
-    void open(const QString& path) override { saved = path; }
-    QString saved;
-};
-
 // The rows of an operations-list export: mark, operation, price, kind.
 std::vector<QString> exportCells() {
     std::vector<QString> cells;
@@ -63,26 +59,13 @@ std::vector<QString> exportCells() {
     return cells;
 }
 
-template <typename F> double medianMs(F&& f) {
-    std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     PrintedMessages messages;
     seams::Messages::install(&messages);
-    SilentLauncher launcher;
-    spreadsheet::Launcher::install(&launcher);
+    RecordingLauncher launcher; // saved workbooks stay in the folder
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
@@ -99,7 +82,7 @@ int main(int argc, char** argv) {
 
     // libxlsxwriter alone: the same strings, already UTF-8, into one sheet of a file.
     const QByteArray baselinePath = QFile::encodeName(folder.filePath("baseline.xlsx"));
-    const double baselineMs = medianMs([&] {
+    const double baselineMs = medianMs(kRuns, [&] {
         lxw_workbook* book = workbook_new(baselinePath.constData());
         lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
         for (int r = 0; r < kRows; ++r)
@@ -111,7 +94,7 @@ int main(int argc, char** argv) {
 
     // The export as the windows run it: open, every cell, show.
     spreadsheet::Workbook& book = spreadsheet::reportsHandle();
-    const double wrapperMs = medianMs([&] {
+    const double wrapperMs = medianMs(kRuns, [&] {
         spreadsheet::XlsOpen(book, QString());
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kColumns; ++c)
@@ -120,7 +103,7 @@ int main(int argc, char** argv) {
         spreadsheet::XlsSetVisible(book, true);
     });
 
-    const qint64 savedSize = QFileInfo(launcher.saved).size();
+    const qint64 savedSize = QFileInfo(launcher.opened.last()).size();
     const qint64 baselineSize = QFileInfo(QString::fromLocal8Bit(baselinePath)).size();
     const double ratio = wrapperMs / baselineMs;
     std::printf("export of %d rows x %d columns (%.0f cells), median of %d runs\n", kRows, kColumns,

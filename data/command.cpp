@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include "connection.h"
+#include "conversions.h"
 #include "data_error.h"
 
 #include <libpq-fe.h>
@@ -27,12 +28,7 @@ qint64 Command::executeReturningInt() {
     if (PQresultStatus(r.get()) != PGRES_TUPLES_OK || PQntuples(r.get()) < 1 ||
         PQnfields(r.get()) < 1 || PQgetisnull(r.get(), 0, 0))
         throw DataError(QStringLiteral("%1: команда не вернула значение").arg(name_));
-    bool ok = false;
-    const qint64 v = QByteArray(PQgetvalue(r.get(), 0, 0)).toLongLong(&ok);
-    if (!ok)
-        throw DataError(QStringLiteral("'%1' is not a valid integer value")
-                            .arg(QString::fromUtf8(PQgetvalue(r.get(), 0, 0))));
-    return v;
+    return toInt64(QString::fromUtf8(PQgetvalue(r.get(), 0, 0)));
 }
 
 } // namespace data

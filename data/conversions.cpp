@@ -3,6 +3,7 @@
 #include "data_error.h"
 
 #include <cmath>
+#include <limits>
 
 namespace data {
 
@@ -28,6 +29,12 @@ int toInt(const QString& text) {
     if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
         notInteger(text);
     return int(v);
+}
+
+int toInt(qint64 value) {
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        notInteger(QString::number(value));
+    return int(value);
 }
 
 double toDouble(const QString& text) {
@@ -57,5 +64,13 @@ QString sqlNumber(double value, int maxDecimals) {
 }
 
 QString sqlNumber(qint64 value) { return QString::number(value); }
+
+QString withoutPadding(QString text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    text.truncate(end);
+    return text;
+}
 
 } // namespace data

@@ -9,11 +9,17 @@ namespace data {
 //   "'%s' is not a valid integer value", "'%s' is not a valid floating point value".
 int toInt(const QString& text);
 qint64 toInt64(const QString& text);
+// A whole number that must fit an int, with the same message when it does not.
+int toInt(qint64 value);
 // Decimal text with ',' or '.' as the separator.
 double toDouble(const QString& text);
 
 // Number text for SQL: plain decimal, '.' as the separator, no exponent, no trailing zeros.
 QString sqlNumber(double value, int maxDecimals = 10);
 QString sqlNumber(qint64 value);
+
+// Fixed-width (char(n)) columns arrive padded with blanks at the end; this is the text
+// without them (leading blanks stay).
+QString withoutPadding(QString text);
 
 } // namespace data

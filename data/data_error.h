@@ -15,6 +15,8 @@ public:
     const QString& message() const { return message_; }
     // The server's SQLSTATE ("23505" for a unique violation); empty for client errors.
     const QString& sqlState() const { return sqlState_; }
+    // A unique index refused the row: the same key was written meanwhile.
+    bool isUniqueViolation() const { return sqlState_ == u"23505"; }
 
 private:
     QString message_;

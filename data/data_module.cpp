@@ -1,14 +1,69 @@
 #include "data_module.h"
 
 #include "deployment_settings.h"
+#include "product_kind.h"
+#include "seams/messages.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
 #include "seams/messages.h"
 
 namespace data {
 
 namespace {
 
-const QString kNmn = QStringLiteral(
-    "(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn");
+const QString kNmn = QStringLiteral("(SELECT ") + kProductKindSql + QStringLiteral(") as nmn");
+
+// The journal's positions of one shift on one date. Shift 1 also reads the id first and sorts
+// by mark, operation and colour within a worker; the others sort by the worker alone. The
+// spacing differs a little from shift to shift, as the four statements have always been
+// written; other workstations' statements and the logs read the same texts.
+QStringList shiftSql(int shift) {
+    struct Spacing {
+        const char* nameAndPrice;  // line 2 up to the worker's name
+        const char* beforeKind;    // between "nmn," and "oper.naimen"
+        const char* statusColumns; // line 3 between the bonus and the requisition
+        const char* line3End;
+        const char* tables;
+    };
+    static const Spacing spacing[] = {
+        {"smena.cena,person.s_caption fio,", " ", "color,time, smena.ok, vvod,", "",
+         "accounts_dep.izdel,accounts_dep.oper,"},
+        {"smena.cena, s_caption fio,", " ", "smena.id, color,time,smena.ok,vvod,", "  ",
+         "accounts_dep.izdel,accounts_dep.oper,"},
+        {"smena.cena,s_caption fio,", "  ", "smena.id, color,time,smena.ok,vvod,", "",
+         "accounts_dep.izdel,accounts_dep.oper,"},
+        {"smena.cena,person.s_caption fio,", "  ", "smena.id , color,time,smena.ok,vvod,", " ",
+         " accounts_dep.izdel, accounts_dep.oper,"},
+    };
+    const bool first = shift == 1;
+    const Spacing& s = spacing[first ? 0 : std::clamp(shift, 2, 4) - 1];
+    QStringList lines{
+        QStringLiteral("select ") + (first ? QStringLiteral("smena.id, ") : QString()) +
+            QStringLiteral("smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, "),
+        QLatin1String(s.nameAndPrice) + QStringLiteral(" izdel.marka, vid_oper.vid, ") + kNmn +
+            u',' + QLatin1String(s.beforeKind) +
+            QStringLiteral("oper.naimen, smena.kol_vo, smena.brak, "),
+        QStringLiteral("round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, "
+                       "smena.prize, ") +
+            QLatin1String(s.statusColumns) +
+            QStringLiteral(" smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, "
+                           "smena.id_gds_use, smena.id_cons_use") +
+            QLatin1String(s.line3End),
+        QStringLiteral("from cmn_contractor.person person,") + QLatin1String(s.tables) +
+            QStringLiteral("accounts_dep.smena,accounts_dep.vid_oper "),
+        QStringLiteral("where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=") +
+            (first ? QStringLiteral("person.s_code") : QStringLiteral("s_code")) +
+            QStringLiteral("::t_integer and "),
+        QStringLiteral("oper.vid=vid_oper.id and smena.smena=") + QString::number(shift) +
+            QStringLiteral(" and smena.data=:data and ") +
+            (first ? QStringLiteral("ok!=:ok order by ") : QStringLiteral("ok<>:ok order by fio")),
+    };
+    if (first)
+        lines << QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color");
+    return lines;
+}
 
 QStringList hTabelSql(int shift) {
     return {
@@ -38,61 +93,8 @@ DataModule6::DataModule6(QObject* parent) : QObject(parent) {
 DataModule6::~DataModule6() = default;
 
 void DataModule6::setStatements() {
-    Smena1.setSql(QStringList{
-        QStringLiteral("select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, "),
-        QStringLiteral("smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
-            QStringLiteral(", oper.naimen, smena.kol_vo, smena.brak, "),
-        QStringLiteral("round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, "
-                       "smena.prize, color,time, smena.ok, vvod, smena.id_doc, smena.id_doc_item, "
-                       "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use"),
-        QStringLiteral("from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,"
-                       "accounts_dep.smena,accounts_dep.vid_oper "),
-        QStringLiteral("where smena.i_id=izdel.id and smena.o_id=oper.id and "
-                       "w_id=person.s_code::t_integer and "),
-        QStringLiteral("oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by "),
-        QStringLiteral("fio, izdel.marka, vid_oper.vid, oper.naimen, color"),
-    });
-    const QString from2 = QStringLiteral(
-        "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,"
-        "accounts_dep.smena,accounts_dep.vid_oper ");
-    const QString where = QStringLiteral(
-        "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=s_code::t_integer and ");
-    const QString line3 = QStringLiteral(
-        "round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, smena.prize, "
-        "smena.id, color,time,smena.ok,vvod, smena.id_doc, smena.id_doc_item, "
-        "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use");
-    const QString line1 =
-        QStringLiteral("select smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ");
-    Smena2.setSql(QStringList{
-        line1,
-        QStringLiteral("smena.cena, s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
-            QStringLiteral(", oper.naimen, smena.kol_vo, smena.brak, "),
-        line3 + QStringLiteral("  "),
-        from2,
-        where,
-        QStringLiteral("oper.vid=vid_oper.id and smena.smena=2 and smena.data=:data and ok<>:ok order by fio"),
-    });
-    Smena3.setSql(QStringList{
-        line1,
-        QStringLiteral("smena.cena,s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
-            QStringLiteral(",  oper.naimen, smena.kol_vo, smena.brak, "),
-        line3,
-        from2,
-        where,
-        QStringLiteral("oper.vid=vid_oper.id and smena.smena=3 and smena.data=:data and ok<>:ok order by fio"),
-    });
-    Smena4.setSql(QStringList{
-        line1,
-        QStringLiteral("smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, ") + kNmn +
-            QStringLiteral(",  oper.naimen, smena.kol_vo, smena.brak, "),
-        QStringLiteral("round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, "
-                       "smena.prize, smena.id , color,time,smena.ok,vvod, smena.id_doc, "
-                       "smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use "),
-        QStringLiteral("from cmn_contractor.person person, accounts_dep.izdel, accounts_dep.oper,"
-                       "accounts_dep.smena,accounts_dep.vid_oper "),
-        where,
-        QStringLiteral("oper.vid=vid_oper.id and smena.smena=4 and smena.data=:data and ok<>:ok order by fio"),
-    });
+    for (int shift = 1; shift <= 4; ++shift)
+        smena(shift).setSql(shiftSql(shift));
 
     Workers.setSql(QStringList{
         QStringLiteral("select person.s_code id, person .s_caption fio, person.id p_id"),
@@ -143,14 +145,21 @@ Dataset& DataModule6::smena(int shift) {
     }
 }
 
-bool DataModule6::CheckExists(const QString& statement, const QString& message) {
+QVariant DataModule6::readScratchValue(const QString& statement, const QString& field,
+                                       const Parameters& params) {
     Control.close();
     Control.setSql(statement);
+    Control.setParams(params);
     Control.open();
-    const bool exists = !Control.isEmpty() && Control.asInt64(QStringLiteral("cnt")) > 0;
+    const auto closeAfterwards = qScopeGuard([this] { Control.close(); });
+    return Control.isEmpty() ? QVariant() : Control.value(field);
+}
+
+bool DataModule6::CheckExists(const QString& statement, const QString& message,
+                              const Parameters& params) {
+    const bool exists = readScratchValue(statement, QStringLiteral("cnt"), params).toLongLong() > 0;
     if (exists)
         seams::Messages::current().error(message, seams::kErrorCaption);
-    Control.close();
     return exists;
 }
 

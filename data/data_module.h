@@ -51,9 +51,15 @@ public:
     // The shift dataset of shift 1..4; any other number counts as 1.
     Dataset& smena(int shift);
 
+    // Runs a statement in the scratch query Control and reads one field of its first row;
+    // an invalid value when it returns no row. Control is closed again in any case.
+    QVariant readScratchValue(const QString& statement, const QString& field,
+                              const Parameters& params = {});
+
     // The editors' duplicate check: runs a statement returning one row with an integer
     // column cnt; a positive count shows the message (caption "Ошибка") and gives true.
-    bool CheckExists(const QString& statement, const QString& message);
+    bool CheckExists(const QString& statement, const QString& message,
+                     const Parameters& params = {});
 
 private:
     void setStatements();

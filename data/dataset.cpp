@@ -266,10 +266,7 @@ int Dataset::asInt(const QString& field) const {
     if (!isNumberType(columns_[size_t(c)].type) && !isNull(field) &&
         columns_[size_t(c)].type != kBool)
         return toInt(asString(field));
-    const qint64 v = asInt64(field);
-    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(v));
-    return int(v);
+    return toInt(asInt64(field));
 }
 
 double Dataset::asDouble(const QString& field) const {

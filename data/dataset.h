@@ -35,6 +35,7 @@ public:
     void setSql(const QString& text);
     QString sql() const { return sql_; }
     void setParam(const QString& name, const QVariant& value);
+    void setParams(const Parameters& params) { params_ = params; }
     QVariant param(const QString& name) const { return params_.value(name); }
 
     // --- open / close

@@ -12,26 +12,10 @@
 namespace {
 
 const QString kDuplicateType = QStringLiteral("Такая операция уже заведена!");
-const QString kUniqueViolation = QStringLiteral("23505");
-
 // Both sides go through the database's upper(), the rule of the unique index on the names,
-// so the check and the index agree on every letter, Cyrillic included.
-QString countSameNameSql(const QString& nameLiteral) {
-    return QStringLiteral(
-               "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(") +
-           nameLiteral + u')';
-}
-
-// A quoted text literal that holds whatever was typed, whether or not the server takes
-// backslashes in plain literals as escapes.
-QString sqlTextLiteral(const QString& text) {
-    QString body = text;
-    body.replace(u'\'', QStringLiteral("''"));
-    if (!body.contains(u'\\'))
-        return u'\'' + body + u'\'';
-    body.replace(u'\\', QStringLiteral("\\\\"));
-    return QStringLiteral("E'") + body + u'\'';
-}
+// so the check and the index agree on every letter, Cyrillic included. The name is bound.
+const QString kCountSameName = QStringLiteral(
+    "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:name)");
 
 } // namespace
 
@@ -74,37 +58,33 @@ void Form9::on_Button1_clicked() {
         return;
     }
     data::Dataset& types = dataModule_.Vid_oper;
-    const QString countSameName = countSameNameSql(sqlTextLiteral(name));
+    data::Parameters bound;
+    bound.set(QStringLiteral("name"), name);
     if (Tag == 1) {
-        if (dataModule_.CheckExists(countSameName, kDuplicateType))
+        if (dataModule_.CheckExists(kCountSameName, kDuplicateType, bound))
             return;
         types.append();
     } else {
         // its own name in another case is no duplicate
-        if (dataModule_.CheckExists(countSameName + QStringLiteral(" and id<>") +
+        if (dataModule_.CheckExists(kCountSameName + QStringLiteral(" and id<>") +
                                         QString::number(types.asInt(QStringLiteral("id"))),
-                                    kDuplicateType))
+                                    kDuplicateType, bound))
             return;
         types.edit();
     }
     types.setValue(QStringLiteral("vid"), name);
-    if (!postRefusingDuplicate(types))
+    const bool posted = ui::writeRefusingDuplicate(
+        [&types] {
+            try {
+                types.post();
+            } catch (...) {
+                types.cancel(); // a refused row must not be written by some later post
+                throw;
+            }
+        },
+        kDuplicateType);
+    if (!posted)
         return;
     types.requery();
     accept();
-}
-
-// Another workstation may have written the same name since the count; the unique index
-// then refuses ours, which is the same duplicate to the person here.
-bool Form9::postRefusingDuplicate(data::Dataset& types) {
-    try {
-        types.post();
-        return true;
-    } catch (const data::DataError& e) {
-        types.cancel(); // a refused row must not be written by some later post
-        if (e.sqlState() != kUniqueViolation)
-            throw;
-        seams::Messages::current().error(kDuplicateType, seams::kErrorCaption);
-        return false;
-    }
 }

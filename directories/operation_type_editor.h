@@ -31,8 +31,6 @@ protected:
 
 private:
     void on_Button1_clicked();
-    // Writes the pending row; false when the database already holds the name.
-    bool postRefusingDuplicate(data::Dataset& types);
 
     Ui::Form9* ui;
     data::DataModule6& dataModule_;

@@ -5,7 +5,9 @@
 #include "directories/norms_window.h"
 #include "directories/price_editor.h"
 
+#include "data/conversions.h"
 #include "data/data_module.h"
+#include "data/product_kind.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
@@ -13,19 +15,13 @@
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/number_format.h"
+#include "ui/wait_cursor.h"
 
 #include <QApplication>
 #include <QScopeGuard>
 #include <QShowEvent>
 
 namespace {
-
-const QString kFinishedProducts = QStringLiteral("Готовая продукция");
-const QString kBlanks = QStringLiteral("Заготовки");
-
-QString kindText(int kind) {
-    return kind == 0 ? kFinishedProducts : kBlanks;
-}
 
 // Every operation, with or without norms, with the operation's own price column.
 const QStringList kExportSql{
@@ -36,15 +32,6 @@ const QStringList kExportSql{
                    "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id "),
     QStringLiteral("and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen"),
 };
-
-// char(n) columns arrive padded with blanks.
-QString withoutPadding(QString text) {
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
-        --end;
-    text.truncate(end);
-    return text;
-}
 
 // The requisition line's product for the filter. The code is text from the requisition; one
 // that is no whole number has no operations here, and its text never enters the filter.
@@ -194,17 +181,17 @@ void Form4::chooseOperation() {
     if (receiver_)
         receiver_->setOperation(productId, operations.asInt(QStringLiteral("id")), kind,
                                 float(operations.asDouble(QStringLiteral("cena"))));
-    data::Dataset& control = dataModule_.Control;
-    control.close();
-    control.setSql(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                   QString::number(productId));
-    control.open();
-    const QString mark = control.asString(QStringLiteral("marka")).trimmed();
-    control.close();
+    const QString mark =
+        dataModule_
+            .readScratchValue(QStringLiteral("select marka from accounts_dep.izdel where id=") +
+                                  QString::number(productId),
+                              QStringLiteral("marka"))
+            .toString()
+            .trimmed();
     if (receiver_)
         receiver_->setOperationText(mark + QStringLiteral("; ") +
                                     operations.asString(QStringLiteral("vid")).trimmed() +
-                                    QStringLiteral("; ") + kindText(kind));
+                                    QStringLiteral("; ") + data::productKindText(kind));
     accept();
 }
 
@@ -220,8 +207,7 @@ void Form4::on_Button3_clicked() {
 
 // Every operation, whatever the search shows, into a new workbook.
 void Form4::on_Button5_clicked() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const ui::WaitCursor wait;
     // read anew, also when an earlier export stopped with the query open
     XLS_Rep.requery();
     spreadsheet::Workbook& book = spreadsheet::reportsHandle();
@@ -235,13 +221,13 @@ void Form4::on_Button5_clicked() {
     int row = 2;
     for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
         spreadsheet::XlsWriteCell(book, 1, 1, row,
-                                  withoutPadding(XLS_Rep.asString(QStringLiteral("marka"))));
+                                  data::withoutPadding(XLS_Rep.asString(QStringLiteral("marka"))));
         spreadsheet::XlsWriteCell(book, 1, 2, row,
-                                  withoutPadding(XLS_Rep.asString(QStringLiteral("vid"))));
+                                  data::withoutPadding(XLS_Rep.asString(QStringLiteral("vid"))));
         spreadsheet::XlsWriteCell(book, 1, 3, row,
                                   ui::generalNumberText(XLS_Rep.asDouble(QStringLiteral("cena"))));
         spreadsheet::XlsWriteCell(book, 1, 4, row,
-                                  kindText(XLS_Rep.asInt(QStringLiteral("naimen"))));
+                                  data::productKindText(XLS_Rep.asInt(QStringLiteral("naimen"))));
     }
     spreadsheet::XlsSetVisible(book, true);
     XLS_Rep.close();

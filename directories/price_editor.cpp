@@ -15,7 +15,6 @@
 namespace {
 
 const QString kDuplicateOperation = QStringLiteral("Операция с такими параметрами уже заведена!");
-const QString kUniqueViolation = QStringLiteral("23505");
 
 } // namespace
 
@@ -115,7 +114,7 @@ void Form10::on_Button1_clicked() {
         insert.setParam(QStringLiteral("naimen"), kind);
         insert.setParam(QStringLiteral("cena_new"), price);
         insert.setParam(QStringLiteral("i_id"), izdel_id);
-        if (!writeRefusingDuplicate([&] { insert.execute(); }))
+        if (!ui::writeRefusingDuplicate([&] { insert.execute(); }, kDuplicateOperation))
             return;
     } else {
         const int id = operations.asInt(QStringLiteral("id"));
@@ -129,23 +128,9 @@ void Form10::on_Button1_clicked() {
         update.setParam(QStringLiteral("naimen"), kind);
         update.setParam(QStringLiteral("i_id"), izdel_id);
         update.setParam(QStringLiteral("id"), id);
-        if (!writeRefusingDuplicate([&] { update.execute(); }))
+        if (!ui::writeRefusingDuplicate([&] { update.execute(); }, kDuplicateOperation))
             return;
     }
     operations.requery();
     accept();
-}
-
-// Another workstation may have written the same operation since the count; the unique index
-// then refuses ours, which is the same duplicate to the person here.
-bool Form10::writeRefusingDuplicate(const std::function<void()>& write) {
-    try {
-        write();
-        return true;
-    } catch (const data::DataError& e) {
-        if (e.sqlState() != kUniqueViolation)
-            throw;
-        seams::Messages::current().error(kDuplicateOperation, seams::kErrorCaption);
-        return false;
-    }
 }

@@ -49,9 +49,6 @@ private:
     void on_Button1_clicked();
     void on_Button3_clicked();
     void on_Button4_clicked();
-    // Runs an insert or update of an operation; false when the database refused it as a
-    // duplicate (written meanwhile by another workstation), after saying so.
-    bool writeRefusingDuplicate(const std::function<void()>& write);
 
     Ui::Form10* ui;
     data::DataModule6& dataModule_;

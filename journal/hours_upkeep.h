@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDate>
-#include <QString>
 
 namespace data {
 class DataModule6;
@@ -18,37 +17,23 @@ struct DayCell {
     QDate date;
 };
 
-// What a save finds before it writes a cell.
-struct DayCellReading {
-    bool rowExists = false; // the worker has a row for that shift and month
-    int hours = 0;          // sum of the positions' hours of that day
-};
-
-// Keeps a day cell of h_tabel equal to its positions after a position is saved or deleted,
-// through the data module's scratch query Control and command H_Tabel_ins.
+// Keeps a day cell of h_tabel equal to its positions after a position is saved or deleted.
+// The rule itself is the database's accounts_dep.h_tabel_set_day, which the division of a
+// brigade and the month's rebuild follow too; it reads and writes the cell in one statement
+// under a lock, so workstations saving the same cell at once cannot lose each other's hours.
 class HoursUpkeep {
 public:
     explicit HoursUpkeep(data::DataModule6& dataModule) : dm_(dataModule) {}
 
     // After a position was stored: the time-sheet lists are closed (so they read fresh rows
-    // next time), then the cell is read and written; a missing row is inserted.
+    // next time) and the cell is set to its sum; a missing row is inserted.
     void afterSave(const DayCell& cell);
     // After a position was deleted: the cell is set to what is left; a missing row stays
     // missing.
     void afterDeletion(const DayCell& cell);
 
-    // The save's two steps, separately callable so that two workstations can be interleaved.
-    DayCellReading read(const DayCell& cell);
-    void write(const DayCell& cell, const DayCellReading& reading);
-
-    int countRows(const DayCell& cell);
-    int sumHours(const DayCell& cell);
-    void insertRow(const DayCell& cell, int hours);
-    void updateCell(const DayCell& cell, int hours);
-
 private:
-    int readInt(const QString& statement, const QString& field);
-    void execute(const QString& statement);
+    void setDay(const DayCell& cell, bool insertMissing);
 
     data::DataModule6& dm_;
 };

@@ -20,12 +20,6 @@ namespace ui {
 
 namespace {
 
-QLocale gridLocale() {
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
-}
-
 QFont boldFont() {
     QFont font;
     font.setBold(true);
@@ -317,22 +311,15 @@ QString DatasetModel::displayText(const QVariant& value) {
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::Short:
-        return gridLocale().toString(value.toLongLong());
+        return workstationLocale().toString(value.toLongLong());
     case QMetaType::QDate:
         return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
     case QMetaType::QDateTime:
         return value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("Да") : QStringLiteral("Нет");
-    default: {
-        // char(n) columns arrive padded with blanks
-        QString text = value.toString();
-        qsizetype end = text.size();
-        while (end > 0 && text[end - 1] == u' ')
-            --end;
-        text.truncate(end);
-        return text;
-    }
+    default:
+        return data::withoutPadding(value.toString());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "seams/messages.h"
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace ui {
@@ -25,6 +26,22 @@ void runGuarded(F&& handler) {
 template <typename F>
 auto guarded(F handler) {
     return [handler = std::move(handler)]() { runGuarded(handler); };
+}
+
+// Runs a write that a unique index may refuse because another workstation has written the
+// same meanwhile: to the person here that is the duplicate the editor checks for, so its
+// message is shown and the result is false. Any other error goes on to the caller.
+inline bool writeRefusingDuplicate(const std::function<void()>& write,
+                                   const QString& duplicateMessage) {
+    try {
+        write();
+        return true;
+    } catch (const data::DataError& e) {
+        if (!e.isUniqueViolation())
+            throw;
+        seams::Messages::current().error(duplicateMessage, seams::kErrorCaption);
+        return false;
+    }
 }
 
 } // namespace ui

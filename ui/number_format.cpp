@@ -6,15 +6,11 @@
 
 namespace ui {
 
-namespace {
-
 QLocale workstationLocale() {
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return locale;
 }
-
-} // namespace
 
 QString generalNumberText(double value) {
     return workstationLocale().toString(value, 'g', 15);

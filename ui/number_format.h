@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 namespace ui {
 
 // Numbers as the program shows them, in the workstation's (Russian) format: decimal comma,
 // no thousands separator.
+
+// The workstation's locale for numbers: its decimal separator, no thousands separator.
+QLocale workstationLocale();
 
 // The general format: up to 15 significant digits, as short as the value allows
 // ("12,5", "0,3" for 0.1 + 0.2, "7").

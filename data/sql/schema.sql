@@ -373,31 +373,93 @@ AS $$
     WHERE smena.id = $1
 $$;
 
--- h_tabel_set_day(worker, shift, date): the day-cell rule in one place. Sets
--- d<day> of the worker's time-sheet row of that shift and month to the sum of
--- time of his positions of that shift and date (0 when none), inserting the row
--- when missing. The upsert on the unique key makes it safe for two sessions.
-CREATE FUNCTION accounts_dep.h_tabel_set_day(p_w_id integer, p_smena integer, p_data date)
+-- The day-cell rule. The hours of a worker's day in a shift (column d<day> of
+-- his h_tabel row of that shift, month and year) are the sum of time of his
+-- positions of that shift and date. This is its one definition: the program's
+-- save and deletion of a position, the division of a brigade and the rebuild of
+-- a month all write cells through the functions below.
+--
+-- h_tabel_day_hours(date): every cell of one day that has positions, with its
+-- hours. A condition on w_id or smena outside is pushed into the grouping, so
+-- one cell is read through the index on (w_id, smena, data).
+CREATE FUNCTION accounts_dep.h_tabel_day_hours(p_data date)
+RETURNS TABLE (w_id integer, smena smallint, hours integer)
+LANGUAGE sql STABLE
+AS $$
+    SELECT s.w_id, s.smena, sum(s.time)::integer
+    FROM accounts_dep.smena s
+    WHERE s.data = p_data
+    GROUP BY s.w_id, s.smena
+$$;
+
+-- h_tabel_lock_month(month, year, exclusive): the lock by which cell upkeep
+-- and a month's rebuild agree, held to the end of the transaction. Upkeep takes
+-- it shared (saves go on side by side), a rebuild exclusively: a save during a
+-- rebuild waits for it and then writes its cell over the rebuilt month, and a
+-- rebuild waits for the saves in progress, whose positions it then sees.
+CREATE FUNCTION accounts_dep.h_tabel_lock_month(p_month integer, p_year integer,
+                                                p_exclusive boolean)
+RETURNS void
+LANGUAGE plpgsql
+SET search_path = accounts_dep, public, pg_temp
+AS $$
+BEGIN
+    IF p_exclusive THEN
+        PERFORM pg_advisory_xact_lock(740101, p_year * 100 + p_month);
+    ELSE
+        PERFORM pg_advisory_xact_lock_shared(740101, p_year * 100 + p_month);
+    END IF;
+END
+$$;
+
+-- h_tabel_set_day(worker, shift, date, insert_missing): sets one day cell to its
+-- hours (0 when no position is left). A missing row is inserted only with
+-- insert_missing (after a save; a deletion writes nothing then). Returns the
+-- hours, or null when nothing was written.
+--
+-- Two workstations saving or deleting positions of the same cell at the same
+-- moment are taken one after the other: the cell is locked before its sum is
+-- read, and each statement sees what was committed before it started, so the
+-- last writer sums every position whose own statement had already committed.
+-- One statement, so the cell is written completely or not at all.
+CREATE FUNCTION accounts_dep.h_tabel_set_day(p_w_id integer, p_smena integer, p_data date,
+                                             p_insert_missing boolean DEFAULT true)
 RETURNS integer
 LANGUAGE plpgsql
 SET search_path = accounts_dep, public, pg_temp
 AS $$
 DECLARE
-    v_hours integer;
+    v_month integer := extract(month FROM p_data)::integer;
+    v_year  integer := extract(year FROM p_data)::integer;
     v_cell  text := 'd' || extract(day FROM p_data)::integer;
+    v_hours integer;
+    v_rows  integer;
 BEGIN
-    SELECT coalesce(sum(s.time), 0)::integer INTO v_hours
-    FROM accounts_dep.smena s
-    WHERE s.w_id = p_w_id AND s.smena = p_smena AND s.data = p_data;
+    IF p_w_id IS NULL OR p_smena IS NULL OR p_data IS NULL THEN
+        RAISE EXCEPTION 'Табель: не заданы рабочий, смена или дата';
+    END IF;
+    PERFORM accounts_dep.h_tabel_lock_month(v_month, v_year, false);
+    PERFORM pg_advisory_xact_lock(740102, hashtext(format('%s/%s/%s/%s', p_w_id, p_smena,
+                                                          v_month, v_year)));
 
-    EXECUTE format(
-        'INSERT INTO accounts_dep.h_tabel AS h (w_id, smena, month, year, %1$I)'
-        ' VALUES ($1, $2, $3, $4, $5)'
-        ' ON CONFLICT (w_id, smena, month, year) DO UPDATE SET %1$I = excluded.%1$I',
-        v_cell)
-    USING p_w_id, p_smena, extract(month FROM p_data)::integer,
-          extract(year FROM p_data)::integer, v_hours;
-    RETURN v_hours;
+    SELECT coalesce((SELECT d.hours FROM accounts_dep.h_tabel_day_hours(p_data) d
+                     WHERE d.w_id = p_w_id AND d.smena = p_smena), 0)
+    INTO v_hours;
+
+    IF p_insert_missing THEN
+        EXECUTE format(
+            'INSERT INTO accounts_dep.h_tabel AS h (w_id, smena, month, year, %1$I)'
+            ' VALUES ($1, $2, $3, $4, $5)'
+            ' ON CONFLICT (w_id, smena, month, year) DO UPDATE SET %1$I = excluded.%1$I',
+            v_cell)
+        USING p_w_id, p_smena, v_month, v_year, v_hours;
+        RETURN v_hours;
+    END IF;
+    EXECUTE format('UPDATE accounts_dep.h_tabel SET %1$I = $5'
+                   ' WHERE w_id = $1 AND smena = $2 AND month = $3 AND year = $4', v_cell)
+    USING p_w_id, p_smena, v_month, v_year, v_hours;
+    GET DIAGNOSTICS v_rows = ROW_COUNT;
+    RETURN CASE WHEN v_rows > 0 THEN v_hours END;
 END
 $$;
 
@@ -526,8 +588,9 @@ BEGIN
             END IF;
         END LOOP;
 
-        FOREACH w IN ARRAY v_workers LOOP
-            PERFORM accounts_dep.h_tabel_set_day(w, pos.smena, pos.data);
+        -- in one order, so two divisions sharing members never wait on each other
+        FOR w IN SELECT DISTINCT u FROM unnest(v_workers) u ORDER BY u LOOP
+            PERFORM accounts_dep.h_tabel_set_day(w, pos.smena, pos.data, true);
         END LOOP;
     END IF;
 
@@ -585,11 +648,13 @@ GRANT USAGE, SELECT ON
 REVOKE EXECUTE ON ALL FUNCTIONS IN SCHEMA accounts_dep FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION accounts_dep.show_consignment(t_id),
                           accounts_dep.show_consignment(text),
-                          accounts_dep.get_doc_item_caption_by_smena(integer)
+                          accounts_dep.get_doc_item_caption_by_smena(integer),
+                          accounts_dep.h_tabel_day_hours(date)
     TO norv_reader;
 GRANT EXECUTE ON FUNCTION accounts_dep.smena__accept_row(integer) TO norv_master, norv_writer;
 GRANT EXECUTE ON FUNCTION accounts_dep.divide_between_person(integer),
-                          accounts_dep.h_tabel_set_day(integer, integer, date)
+                          accounts_dep.h_tabel_set_day(integer, integer, date, boolean),
+                          accounts_dep.h_tabel_lock_month(integer, integer, boolean)
     TO norv_writer;
 
 -- Objects sys adds later follow the same rules.

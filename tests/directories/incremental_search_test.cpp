@@ -8,6 +8,7 @@
 #include "directories/workers_window.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -52,8 +53,7 @@ void press(QLineEdit* box, const QStringList& steps) {
             QTest::keyClick(box, keys.value(step));
             continue;
         }
-        for (QChar ch : step)
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        typeInto(box, step);
     }
 }
 

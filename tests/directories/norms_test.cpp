@@ -39,8 +39,7 @@ void typeCell(QTableView* grid, int row, int column, const QString& text) {
     QVERIFY(box);
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Backspace);
-    for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    typeInto(box, text);
     QTest::keyClick(box, Qt::Key_Return);
     QCoreApplication::processEvents();
 }
@@ -240,13 +239,7 @@ void NormsTest::addARowByKeyboard() {
         QVERIFY(QTest::qWaitForWindowActive(d));
         grid->setFocus();
         goToRow(grid, 1);
-        const auto keys = [](const QString& typed) {
-            for (QChar ch : typed) {
-                QWidget* target = QApplication::focusWidget();
-                QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch),
-                                    Qt::NoModifier);
-            }
-        };
+        const auto keys = [](const QString& typed) { typeIntoFocus(typed); };
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(grid->currentIndex().row(), 2);
         keys("5");

@@ -12,8 +12,9 @@
 #include "directories/price_editor.h"
 #include "directories/products_window.h"
 #include "journal/journal_window.h"
-#include "spreadsheet/launcher.h"
+
 #include "spreadsheet/spreadsheet.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -46,14 +47,6 @@ struct Chosen : OperationReceiver {
     void setOperationText(const QString& text) override { calls << text; }
 };
 
-class RecordingLauncher : public spreadsheet::Launcher {
-public:
-    RecordingLauncher() { install(this); }
-    ~RecordingLauncher() override { install(nullptr); }
-    void open(const QString& path) override { opened << path; }
-    QStringList opened;
-};
-
 // Steps: "<Down>" and "<Up>" press that key, anything else is typed one character at a time
 // (key clicks abort on Cyrillic).
 void press(QLineEdit* box, const QString& steps) {
@@ -66,7 +59,7 @@ void press(QLineEdit* box, const QString& steps) {
         else if (step == "<Up>")
             QTest::keyClick(box, Qt::Key_Up);
         else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, step, Qt::NoModifier);
+            typeInto(box, step);
     }
 }
 

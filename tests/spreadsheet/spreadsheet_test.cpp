@@ -4,6 +4,7 @@
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
+#include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/xlsx_reader.h"
 #include "seams/clock.h"
@@ -58,14 +59,6 @@ int apply(Workbook& book, const Write& w) {
     return w.ex ? XlsWriteCellEx(book, 1, w.column, w.row, w.text, w.asText, w.autoFit, w.bold)
                 : XlsWriteCell(book, 1, w.column, w.row, w.text);
 }
-
-class RecordingLauncher : public Launcher {
-public:
-    RecordingLauncher() { install(this); }
-    ~RecordingLauncher() override { install(nullptr); }
-    void open(const QString& path) override { opened.append(path); }
-    QStringList opened;
-};
 
 QString writeError(int sheet, int column, int row) {
     return QStringLiteral("Ошибка при записи: лист %1, столбец %2, строка %3")

@@ -1,15 +1,23 @@
 #pragma once
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 #include <QCoreApplication>
 #include <QtTest>
 
-// Types text into a box one key event per character (QTest::keyClicks aborts on Cyrillic).
-inline void typeInto(QLineEdit* box, const QString& text) {
+// Types text into a widget one key event per character (QTest::keyClicks aborts on Cyrillic).
+inline void typeInto(QWidget* target, const QString& text) {
     for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// The same into whichever widget has the focus at each character (a grid opens its edit box
+// at the first one).
+inline void typeIntoFocus(const QString& text) {
+    for (QChar ch : text)
+        typeInto(QApplication::focusWidget(), QString(ch));
 }
 
 // A window's button by its objectName.
