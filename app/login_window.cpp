@@ -10,8 +10,6 @@
 #include "seams/modal_runner.h"
 #include "ui/guard.h"
 #include "ui/login_role.h"
-#include "seams/messages.h"
-#include "seams/modal_runner.h"
 
 #include <QEvent>
 
@@ -29,12 +27,15 @@ Form23::Form23(Form1& journal, const AppArguments& arguments, QWidget* parent)
     : QDialog(parent), ui(new Ui::Form23), journal_(journal), arguments_(arguments) {
     ui->setupUi(this);
     setFixedSize(size());
-    connect(ui->Button1, &QPushButton::clicked, this, ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
     connect(ui->Button2, &QPushButton::clicked, this, [this] { close(); });
     fillCaption();
 }
 
-Form23::~Form23() { delete ui; }
+Form23::~Form23() {
+    delete ui;
+}
 
 bool Form23::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <memory>
 
 int main(int argc, char** argv) {

@@ -22,7 +22,8 @@ namespace {
 const char* kWide =
     "select g as id, g*2 as a2, g*3 as a3, g::numeric(15,0) as a4, g*0.5::float8 as a5, "
     "'Иванов'||g as a6, 'Петров Пётр'||g as a7, 'КМ-'||(g%500) as a8, (g%4)::smallint as a9, "
-    "date '2026-01-01' + (g%365) as a10, timestamp '2026-01-01 08:00:00' + g * interval '1 minute' as a11, 'no'::char(2) as a12, "
+    "date '2026-01-01' + (g%365) as a10, timestamp '2026-01-01 08:00:00' + g * interval '1 minute' "
+    "as a11, 'no'::char(2) as a12, "
     "g%7 as a13, g*1.25 as a14, 'строка '||g as a15, g%31 as a16, (g%2=0) as a17, "
     "'abcdef'||g as a18, g+100 as a19, 'x' as a20 from generate_series(1, 100000) g";
 
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     std::printf("snapshot 100000x20: libpq fetch into strings %.1f ms; Dataset open %.1f ms "
                 "(ratio %.2f, target <= 1.30); Dataset open + every cell read as text %.1f ms "
                 "(ratio %.2f)\n",
-                libpqMs, datasetMs, datasetMs / libpqMs, datasetReadAllMs, datasetReadAllMs / libpqMs);
+                libpqMs, datasetMs, datasetMs / libpqMs, datasetReadAllMs,
+                datasetReadAllMs / libpqMs);
 
     // --- 2. like filter over 10,000 rows
     data::Dataset names(&db.sys(), "names");

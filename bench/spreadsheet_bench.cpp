@@ -1,10 +1,10 @@
 // An export of 20,000 rows x 4 columns through XlsWriteCell into a saved workbook, against
 // libxlsxwriter alone writing the same strings into a file. Prints its figures; asserts
 // nothing. Needs no database.
+#include "seams/messages.h"
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
-#include "seams/messages.h"
 #include "tests/support/recording_launcher.h"
 #include "timing.h"
 

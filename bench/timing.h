@@ -6,8 +6,7 @@
 #include <vector>
 
 // The median wall time of runs calls of f, in milliseconds.
-template <typename F>
-double medianMs(int runs, F&& f) {
+template <typename F> double medianMs(int runs, F&& f) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;

@@ -11,9 +11,13 @@
 
 namespace data {
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+    close();
+}
 
-bool Connection::isOpen() const { return conn_ && PQstatus(conn_) == CONNECTION_OK; }
+bool Connection::isOpen() const {
+    return conn_ && PQstatus(conn_) == CONNECTION_OK;
+}
 
 PGconn* Connection::requireHandle() const {
     if (!isOpen())
@@ -77,7 +81,8 @@ void Connection::open() {
         throw DataError(message);
     }
     // Notices (for example from functions) are not for the user.
-    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
 }
 
 } // namespace data

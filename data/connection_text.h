@@ -18,7 +18,7 @@ QString odbcValue(const QString& value);
 
 // The libpq parameters a connection text maps to.
 struct ConnectionParams {
-    QString host;     // a path means a unix-socket directory
+    QString host; // a path means a unix-socket directory
     QString port;
     QString dbname;
     QString user;

@@ -49,8 +49,8 @@ double toDouble(const QString& text) {
 
 QString sqlNumber(double value, int maxDecimals) {
     if (!std::isfinite(value))
-        throw DataError(QStringLiteral("'%1' is not a valid floating point value")
-                            .arg(QString::number(value)));
+        throw DataError(
+            QStringLiteral("'%1' is not a valid floating point value").arg(QString::number(value)));
     QString s = QString::number(value, 'f', maxDecimals);
     if (s.contains(u'.')) {
         while (s.endsWith(u'0'))
@@ -63,7 +63,9 @@ QString sqlNumber(double value, int maxDecimals) {
     return s;
 }
 
-QString sqlNumber(qint64 value) { return QString::number(value); }
+QString sqlNumber(qint64 value) {
+    return QString::number(value);
+}
 
 QString withoutPadding(QString text) {
     qsizetype end = text.size();

@@ -6,8 +6,8 @@
 
 #include <QScopeGuard>
 
-#include <algorithm>
 #include "seams/messages.h"
+#include <algorithm>
 
 namespace data {
 
@@ -67,11 +67,13 @@ QStringList shiftSql(int shift) {
 
 QStringList hTabelSql(int shift) {
     return {
-        QStringLiteral("select person.s_caption fio, h_tabel.*,(d1+d2+d3+d4+d5+d6+d7+d8+d9+d10+d11"),
+        QStringLiteral(
+            "select person.s_caption fio, h_tabel.*,(d1+d2+d3+d4+d5+d6+d7+d8+d9+d10+d11"),
         QStringLiteral("+d12+d13+d14+d15+d16+d17+d18+d19+d20+d21+d22+d23+d24+d25"),
         QStringLiteral("+d26+d27+d28+d29+d30+d31) as summ from accounts_dep.h_tabel, "
                        "cmn_contractor.person where "),
-        QStringLiteral("h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and ")
+        QStringLiteral(
+            "h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and ")
             .arg(shift),
         QStringLiteral("year=:yea order by fio"),
     };
@@ -100,21 +102,28 @@ void DataModule6::setStatements() {
         QStringLiteral("select person.s_code id, person .s_caption fio, person.id p_id"),
         QStringLiteral("      ,staffpos.s_caption as s_staffpos_hl"),
         QStringLiteral("from cmn_contractor.person person"),
-        QStringLiteral("left join hrms_movement.movement pers_move on pers_move.id_employee = person.id"),
-        QStringLiteral("                                          and now()::t_date between pers_move.d_begin"),
-        QStringLiteral("                                                                and coalesce(pers_move.d_end, now()::t_date)"),
-        QStringLiteral("left join hrms_staffpos.staffpos staffpos on staffpos.id = pers_move.id_staffpos"),
+        QStringLiteral(
+            "left join hrms_movement.movement pers_move on pers_move.id_employee = person.id"),
+        QStringLiteral("                                          and now()::t_date between "
+                       "pers_move.d_begin"),
+        QStringLiteral("                                                                and "
+                       "coalesce(pers_move.d_end, now()::t_date)"),
+        QStringLiteral(
+            "left join hrms_staffpos.staffpos staffpos on staffpos.id = pers_move.id_staffpos"),
         QStringLiteral("where person.b_employee = true order by fio"),
     });
-    Izdel.setSql(QStringLiteral(
-        "select marka, id, nom, round(massa::numeric, 5) massa  from accounts_dep.IZDEL order by marka"));
+    Izdel.setSql(QStringLiteral("select marka, id, nom, round(massa::numeric, 5) massa  from "
+                                "accounts_dep.IZDEL order by marka"));
     Oper.setSql(QStringList{
         QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, ") + kNmn + u',',
         QStringLiteral("count(o_id) norma, round(min(price)::numeric,4) cena,"),
-        QStringLiteral("oper.id, oper.i_id, oper.VID as oper_vid from accounts_dep.norm,accounts_dep.OPER,"
-                       "accounts_dep.IZDEL,accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and norm.o_id=oper.id"),
-        QStringLiteral("and oper.vid=vid_oper.id group by izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, "
-                       "oper.i_id, oper.VID order by izdel.marka, vid_oper.vid, oper.naimen"),
+        QStringLiteral(
+            "oper.id, oper.i_id, oper.VID as oper_vid from accounts_dep.norm,accounts_dep.OPER,"
+            "accounts_dep.IZDEL,accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and "
+            "norm.o_id=oper.id"),
+        QStringLiteral(
+            "and oper.vid=vid_oper.id group by izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, "
+            "oper.i_id, oper.VID order by izdel.marka, vid_oper.vid, oper.naimen"),
     });
     Vid_oper.setSql(QStringLiteral("select * from accounts_dep.VID_OPER order by vid"));
     Vid_oper.setUpdateTable(QStringLiteral("accounts_dep.vid_oper"), QStringLiteral("id"));

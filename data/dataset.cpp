@@ -6,21 +6,24 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 namespace data {
 
 namespace {
 
 // Type oids of the server's built-in types (pg_type.h); domains arrive as their base type.
-constexpr unsigned int kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26,
-                       kFloat4 = 700, kFloat8 = 701, kNumeric = 1700, kDate = 1082,
-                       kTimestamp = 1114, kTimestampTz = 1184;
+constexpr unsigned int kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
+                       kFloat8 = 701, kNumeric = 1700, kDate = 1082, kTimestamp = 1114,
+                       kTimestampTz = 1184;
 
 bool isNumberType(unsigned int t) {
-    return t == kInt8 || t == kInt2 || t == kInt4 || t == kOid || t == kFloat4 ||
-           t == kFloat8 || t == kNumeric;
+    return t == kInt8 || t == kInt2 || t == kInt4 || t == kOid || t == kFloat4 || t == kFloat8 ||
+           t == kNumeric;
 }
 
 QString quoteIdent(const QString& name) {
@@ -54,14 +57,18 @@ Dataset::Dataset(Connection* connection, const QString& name, QObject* parent)
 
 Dataset::~Dataset() = default;
 
-void Dataset::setSql(const QStringList& lines) { setSql(lines.join(u'\n')); }
+void Dataset::setSql(const QStringList& lines) {
+    setSql(lines.join(u'\n'));
+}
 
 void Dataset::setSql(const QString& text) {
     sql_ = text;
     parsedValid_ = false;
 }
 
-void Dataset::setParam(const QString& name, const QVariant& value) { params_.set(name, value); }
+void Dataset::setParam(const QString& name, const QVariant& value) {
+    params_.set(name, value);
+}
 
 void Dataset::open() {
     if (isOpen())
@@ -134,7 +141,8 @@ int Dataset::fieldIndex(const QString& name) const {
 }
 
 bool Dataset::isNumericField(int column) const {
-    return column >= 0 && size_t(column) < columns_.size() && isNumberType(columns_[size_t(column)].type);
+    return column >= 0 && size_t(column) < columns_.size() &&
+           isNumberType(columns_[size_t(column)].type);
 }
 
 int Dataset::requireField(const QString& field) const {
@@ -231,7 +239,9 @@ QVariant Dataset::value(const QString& field) const {
     return valueAt(current_, c);
 }
 
-bool Dataset::isNull(const QString& field) const { return !value(field).isValid(); }
+bool Dataset::isNull(const QString& field) const {
+    return !value(field).isValid();
+}
 
 QString Dataset::asString(const QString& field) const {
     const int c = requireField(field);
@@ -313,9 +323,13 @@ void Dataset::setRecNo(int recNo) {
         setCurrent(recNo - 1);
 }
 
-void Dataset::first() { setCurrent(0); }
+void Dataset::first() {
+    setCurrent(0);
+}
 
-void Dataset::last() { setCurrent(int(visible_.size()) - 1); }
+void Dataset::last() {
+    setCurrent(int(visible_.size()) - 1);
+}
 
 void Dataset::next() {
     if (visible_.empty() || current_ + 1 >= int(visible_.size())) {
@@ -496,9 +510,10 @@ void Dataset::post() {
         QStringList placeholders;
         for (int i = 1; i <= n; ++i)
             placeholders << QStringLiteral(":p%1").arg(i);
-        statement = n == 0 ? QStringLiteral("insert into %1 default values returning *").arg(updateTable_)
-                           : QStringLiteral("insert into %1(%2) values(%3) returning *")
-                                 .arg(updateTable_, names.join(u','), placeholders.join(u','));
+        statement =
+            n == 0 ? QStringLiteral("insert into %1 default values returning *").arg(updateTable_)
+                   : QStringLiteral("insert into %1(%2) values(%3) returning *")
+                         .arg(updateTable_, names.join(u','), placeholders.join(u','));
     } else {
         if (n == 0) {
             state_ = State::Browse;

@@ -56,9 +56,9 @@ public:
     // Values of the current record; a missing field is a DataError.
     QVariant value(const QString& field) const;
     QString asString(const QString& field) const;
-    int asInt(const QString& field) const;         // null reads 0
-    qint64 asInt64(const QString& field) const;    // null reads 0
-    double asDouble(const QString& field) const;   // null reads 0
+    int asInt(const QString& field) const;       // null reads 0
+    qint64 asInt64(const QString& field) const;  // null reads 0
+    double asDouble(const QString& field) const; // null reads 0
     QDate asDate(const QString& field) const;
     QDateTime asDateTime(const QString& field) const;
     bool isNull(const QString& field) const;
@@ -142,7 +142,7 @@ private:
         unsigned int type;
     };
     std::vector<Column> columns_;
-    std::vector<int> rows_;    // handles of all rows in order
+    std::vector<int> rows_; // handles of all rows in order
     std::vector<ExtraRow> extra_;
     std::vector<int> visible_; // indexes into rows_
     int current_ = 0;

@@ -7,21 +7,24 @@ namespace data {
 namespace {
 
 DeploymentSettings& storage() {
-    static DeploymentSettings settings{QStringLiteral(NORV_BUILTIN_SERVER),
-                                       QStringLiteral(NORV_BUILTIN_PASSWORD),
-                                       QStringLiteral(NORV_SERVICE_CODE),
-                                       QStringLiteral(NORV_DEFAULT_DATABASE)};
+    static DeploymentSettings settings{
+        QStringLiteral(NORV_BUILTIN_SERVER), QStringLiteral(NORV_BUILTIN_PASSWORD),
+        QStringLiteral(NORV_SERVICE_CODE), QStringLiteral(NORV_DEFAULT_DATABASE)};
     return settings;
 }
 
 } // namespace
 
-const DeploymentSettings& DeploymentSettings::current() { return storage(); }
+const DeploymentSettings& DeploymentSettings::current() {
+    return storage();
+}
 
-void DeploymentSettings::set(const DeploymentSettings& settings) { storage() = settings; }
+void DeploymentSettings::set(const DeploymentSettings& settings) {
+    storage() = settings;
+}
 
-QString buildConnectionString(const QString& server, const QString& database,
-                              const QString& user, const QString& password) {
+QString buildConnectionString(const QString& server, const QString& database, const QString& user,
+                              const QString& password) {
     return QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") + odbcValue(database) +
            QStringLiteral(";SERVER=") + odbcValue(server) + QStringLiteral(";PORT=5432;UID=") +
            odbcValue(user) + QStringLiteral(";PWD=") + odbcValue(password) +

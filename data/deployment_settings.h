@@ -17,8 +17,8 @@ struct DeploymentSettings {
 
 // The connection text the login builds: the twelve pieces, with the user's values
 // braced where they would otherwise cut or add keys.
-QString buildConnectionString(const QString& server, const QString& database,
-                              const QString& user, const QString& password);
+QString buildConnectionString(const QString& server, const QString& database, const QString& user,
+                              const QString& password);
 
 // The built-in text: default database, built-in server, sys and the built-in password.
 QString builtinConnectionString();

@@ -1,12 +1,13 @@
 #include "data/filter_expression.h"
 
-#include <QChar>
 #include <QByteArray>
+#include <QChar>
 
 #include <charconv>
 #include <compare>
 #include <cstdint>
 #include <system_error>
+#include <utility>
 
 namespace data {
 
@@ -25,8 +26,7 @@ using BytePtr = const unsigned char*;
 // Slow path of nextFoldedCodePoint: a multi-byte sequence. Anything malformed
 // (truncated, overlong, surrogate, out of range) counts as one U+FFFD per byte,
 // so a broken value can neither crash the filter nor read past its end.
-char32_t decodeMultiByte(BytePtr& p, BytePtr end)
-{
+char32_t decodeMultiByte(BytePtr& p, BytePtr end) {
     const unsigned char lead = *p;
     int length = 0;
     char32_t cp = 0;
@@ -73,8 +73,7 @@ char32_t decodeMultiByte(BytePtr& p, BytePtr end)
 
 // Basic Cyrillic (U+0400..U+045F) folds by fixed offsets; spares the table lookup
 // for the names and marks most rows hold.
-inline char32_t foldCyrillic(char32_t cp)
-{
+inline char32_t foldCyrillic(char32_t cp) {
     if (cp < 0x0410)
         return cp + 0x50; // Ѐ..Џ, Ё among them
     if (cp < 0x0430)
@@ -83,8 +82,7 @@ inline char32_t foldCyrillic(char32_t cp)
 }
 
 // Reads one code point at p (p < end), advances p past it and returns it case-folded.
-inline char32_t nextFoldedCodePoint(BytePtr& p, BytePtr end)
-{
+inline char32_t nextFoldedCodePoint(BytePtr& p, BytePtr end) {
     const unsigned char c = *p;
     if (c < 0x80) {
         ++p;
@@ -101,8 +99,7 @@ inline char32_t nextFoldedCodePoint(BytePtr& p, BytePtr end)
     return decodeMultiByte(p, end);
 }
 
-std::vector<char32_t> foldedCodePoints(const QString& text)
-{
+std::vector<char32_t> foldedCodePoints(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     auto p = reinterpret_cast<BytePtr>(utf8.constData());
     const BytePtr end = p + utf8.size();
@@ -114,8 +111,7 @@ std::vector<char32_t> foldedCodePoints(const QString& text)
 }
 
 // Case-insensitive ordering of a row's text against a folded literal.
-int compareFolded(std::string_view value, const std::vector<char32_t>& literal)
-{
+int compareFolded(std::string_view value, const std::vector<char32_t>& literal) {
     auto p = reinterpret_cast<BytePtr>(value.data());
     const BytePtr end = p + value.size();
     size_t i = 0;
@@ -140,8 +136,7 @@ struct LikePattern {
     std::vector<std::vector<char32_t>> segments; // size 1: no '%' at all
 };
 
-LikePattern compileLike(const QString& pattern)
-{
+LikePattern compileLike(const QString& pattern) {
     LikePattern compiled;
     compiled.segments.emplace_back();
     for (char32_t c : foldedCodePoints(pattern)) {
@@ -154,8 +149,7 @@ LikePattern compileLike(const QString& pattern)
 }
 
 // Matches segment at p; on success moves p past the matched text.
-bool matchSegmentAt(BytePtr& p, BytePtr end, const std::vector<char32_t>& segment)
-{
+bool matchSegmentAt(BytePtr& p, BytePtr end, const std::vector<char32_t>& segment) {
     BytePtr q = p;
     for (char32_t wanted : segment) {
         if (q == end)
@@ -168,8 +162,7 @@ bool matchSegmentAt(BytePtr& p, BytePtr end, const std::vector<char32_t>& segmen
     return true;
 }
 
-bool likeMatches(std::string_view value, const LikePattern& pattern)
-{
+bool likeMatches(std::string_view value, const LikePattern& pattern) {
     auto p = reinterpret_cast<BytePtr>(value.data());
     const BytePtr end = p + value.size();
     const auto& segments = pattern.segments;
@@ -214,8 +207,7 @@ struct Number {
 
 // Fills number when text is a whole number (blanks around allowed). Returns by
 // flag rather than optional: this runs once per row and stays in registers.
-bool parseNumber(std::string_view text, Number& number)
-{
+bool parseNumber(std::string_view text, Number& number) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -260,8 +252,7 @@ bool parseNumber(std::string_view text, Number& number)
     return realError == std::errc() && realEnd == end;
 }
 
-std::partial_ordering compareNumbers(const Number& a, const Number& b)
-{
+std::partial_ordering compareNumbers(const Number& a, const Number& b) {
     if (a.isInteger && b.isInteger)
         return a.integer <=> b.integer;
     return a.real <=> b.real;
@@ -289,28 +280,33 @@ enum class TokenKind {
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    QString text;   // identifier / operator as written; number as written; string unquoted
+    QString text;     // identifier / operator as written; number as written; string unquoted
     int position = 0; // 1-based, in characters of the expression
     CompareOp op = CompareOp::Equal;
 };
 
-QString opText(CompareOp op)
-{
+QString opText(CompareOp op) {
     switch (op) {
-    case CompareOp::Equal: return QStringLiteral("=");
-    case CompareOp::NotEqual: return QStringLiteral("<>");
-    case CompareOp::Less: return QStringLiteral("<");
-    case CompareOp::Greater: return QStringLiteral(">");
-    case CompareOp::LessOrEqual: return QStringLiteral("<=");
-    case CompareOp::GreaterOrEqual: return QStringLiteral(">=");
-    case CompareOp::Like: return QStringLiteral("LIKE");
+    case CompareOp::Equal:
+        return QStringLiteral("=");
+    case CompareOp::NotEqual:
+        return QStringLiteral("<>");
+    case CompareOp::Less:
+        return QStringLiteral("<");
+    case CompareOp::Greater:
+        return QStringLiteral(">");
+    case CompareOp::LessOrEqual:
+        return QStringLiteral("<=");
+    case CompareOp::GreaterOrEqual:
+        return QStringLiteral(">=");
+    case CompareOp::Like:
+        return QStringLiteral("LIKE");
     }
     return {};
 }
 
 // Raises a FilterError that quotes the expression and points at the position.
-[[noreturn]] void fail(const QString& expression, int position, const QString& problem)
-{
+[[noreturn]] void fail(const QString& expression, int position, const QString& problem) {
     QString shown = expression;
     constexpr int kShownLength = 200;
     if (shown.size() > kShownLength)
@@ -320,23 +316,19 @@ QString opText(CompareOp op)
                           .arg(shown, QString::number(position), problem));
 }
 
-bool isAsciiDigit(QChar c)
-{
+bool isAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-bool isIdentifierStart(QChar c)
-{
+bool isIdentifierStart(QChar c) {
     return c.isLetter() || c == u'_';
 }
 
-bool isIdentifierPart(QChar c)
-{
+bool isIdentifierPart(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
-std::vector<Token> tokenize(const QString& expression)
-{
+std::vector<Token> tokenize(const QString& expression) {
     std::vector<Token> tokens;
     const qsizetype length = expression.size();
     qsizetype i = 0;
@@ -374,9 +366,8 @@ std::vector<Token> tokenize(const QString& expression)
             token.kind = TokenKind::String;
             token.text = text;
             i = j;
-        } else if (isAsciiDigit(c)
-                   || ((c == u'-' || c == u'+') && i + 1 < length
-                       && isAsciiDigit(expression.at(i + 1)))) {
+        } else if (isAsciiDigit(c) || ((c == u'-' || c == u'+') && i + 1 < length &&
+                                       isAsciiDigit(expression.at(i + 1)))) {
             qsizetype j = i + 1;
             while (j < length && isAsciiDigit(expression.at(j)))
                 ++j;
@@ -390,8 +381,7 @@ std::vector<Token> tokenize(const QString& expression)
             }
             if (j < length && (isIdentifierPart(expression.at(j)) || expression.at(j) == u'.'))
                 fail(expression, token.position,
-                     QStringLiteral("неверное число «%1»")
-                         .arg(expression.mid(i, j - i + 1)));
+                     QStringLiteral("неверное число «%1»").arg(expression.mid(i, j - i + 1)));
             token.kind = TokenKind::Number;
             token.text = expression.mid(i, j - i);
             i = j;
@@ -447,8 +437,7 @@ std::vector<Token> tokenize(const QString& expression)
             token.text = expression.mid(i, width);
             i += width;
         } else {
-            fail(expression, token.position,
-                 QStringLiteral("недопустимый символ «%1»").arg(c));
+            fail(expression, token.position, QStringLiteral("недопустимый символ «%1»").arg(c));
         }
         tokens.push_back(std::move(token));
     }
@@ -459,8 +448,7 @@ std::vector<Token> tokenize(const QString& expression)
     return tokens;
 }
 
-QString describe(const Token& token)
-{
+QString describe(const Token& token) {
     switch (token.kind) {
     case TokenKind::End:
         return QStringLiteral("конец выражения");
@@ -483,31 +471,36 @@ struct FilterExpression::Node {
     std::vector<std::unique_ptr<Node>> children; // And, Or, Not
     int column = -1;
     CompareOp op = CompareOp::Equal;
-    Number number;                 // NumberCompare
-    std::vector<char32_t> text;    // TextCompare, folded
-    LikePattern like;              // Like
+    Number number;              // NumberCompare
+    std::vector<char32_t> text; // TextCompare, folded
+    LikePattern like;           // Like
 };
 
 namespace {
 
 using Node = FilterExpression::Node;
 
-bool holds(CompareOp op, std::partial_ordering order)
-{
+bool holds(CompareOp op, std::partial_ordering order) {
     switch (op) {
-    case CompareOp::Equal: return order == 0;
-    case CompareOp::NotEqual: return order != 0;
-    case CompareOp::Less: return order < 0;
-    case CompareOp::Greater: return order > 0;
-    case CompareOp::LessOrEqual: return order <= 0;
-    case CompareOp::GreaterOrEqual: return order >= 0;
-    case CompareOp::Like: return false;
+    case CompareOp::Equal:
+        return order == 0;
+    case CompareOp::NotEqual:
+        return order != 0;
+    case CompareOp::Less:
+        return order < 0;
+    case CompareOp::Greater:
+        return order > 0;
+    case CompareOp::LessOrEqual:
+        return order <= 0;
+    case CompareOp::GreaterOrEqual:
+        return order >= 0;
+    case CompareOp::Like:
+        return false;
     }
     return false;
 }
 
-bool evaluate(const Node& node, const FilterRowSource& rows, int row)
-{
+bool evaluate(const Node& node, const FilterRowSource& rows, int row) {
     switch (node.kind) {
     case Node::Kind::And:
         for (const auto& child : node.children)
@@ -529,8 +522,8 @@ bool evaluate(const Node& node, const FilterRowSource& rows, int row)
         if (rows.isNull(row, node.column))
             return false;
         Number value;
-        return parseNumber(rows.text(row, node.column), value)
-            && holds(node.op, compareNumbers(value, node.number));
+        return parseNumber(rows.text(row, node.column), value) &&
+               holds(node.op, compareNumbers(value, node.number));
     }
     case Node::Kind::TextCompare:
         if (rows.isNull(row, node.column))
@@ -549,18 +542,14 @@ bool evaluate(const Node& node, const FilterRowSource& rows, int row)
 class Parser {
 public:
     Parser(const QString& expression, const std::vector<FilterColumn>& columns)
-        : expression_(expression), columns_(columns), tokens_(tokenize(expression))
-    {
-    }
+        : expression_(expression), columns_(columns), tokens_(tokenize(expression)) {}
 
-    std::unique_ptr<Node> parse()
-    {
+    std::unique_ptr<Node> parse() {
         if (current().kind == TokenKind::End)
             fail(expression_, current().position, QStringLiteral("пустое выражение фильтра"));
         auto root = parseOr(0);
         if (current().kind == TokenKind::CloseParen)
-            fail(expression_, current().position,
-                 QStringLiteral("лишняя закрывающая скобка"));
+            fail(expression_, current().position, QStringLiteral("лишняя закрывающая скобка"));
         if (current().kind != TokenKind::End)
             fail(expression_, current().position,
                  QStringLiteral("лишний текст после условия: %1 (ожидается AND, OR или "
@@ -575,20 +564,17 @@ private:
     const Token& current() const { return tokens_[next_]; }
     const Token& take() { return tokens_[next_ == tokens_.size() - 1 ? next_ : next_++]; }
 
-    std::unique_ptr<Node> parseOr(int depth)
-    {
+    std::unique_ptr<Node> parseOr(int depth) {
         return parseChain(depth, TokenKind::Or, Node::Kind::Or, &Parser::parseAnd);
     }
 
-    std::unique_ptr<Node> parseAnd(int depth)
-    {
+    std::unique_ptr<Node> parseAnd(int depth) {
         return parseChain(depth, TokenKind::And, Node::Kind::And, &Parser::parseFactor);
     }
 
     // Flat n-ary node so that long chains of AND/OR add no depth.
     std::unique_ptr<Node> parseChain(int depth, TokenKind separator, Node::Kind kind,
-                                     std::unique_ptr<Node> (Parser::*operand)(int))
-    {
+                                     std::unique_ptr<Node> (Parser::*operand)(int)) {
         auto first = (this->*operand)(depth);
         if (current().kind != separator)
             return first;
@@ -602,8 +588,7 @@ private:
         return chain;
     }
 
-    std::unique_ptr<Node> parseFactor(int depth)
-    {
+    std::unique_ptr<Node> parseFactor(int depth) {
         const Token& token = current();
         if (depth > kMaxNesting)
             fail(expression_, token.position,
@@ -638,16 +623,14 @@ private:
         }
     }
 
-    int findColumn(const QString& name) const
-    {
+    int findColumn(const QString& name) const {
         for (size_t i = 0; i < columns_.size(); ++i)
             if (columns_[i].name.compare(name, Qt::CaseInsensitive) == 0)
                 return int(i);
         return -1;
     }
 
-    std::unique_ptr<Node> parseComparison()
-    {
+    std::unique_ptr<Node> parseComparison() {
         const Token field = take();
         const int column = findColumn(field.text);
         if (column < 0)
@@ -694,8 +677,7 @@ private:
 
         if (columns_[size_t(column)].kind == ColumnKind::Number) {
             const QByteArray utf8 = literal.text.toUtf8();
-            if (!parseNumber(std::string_view(utf8.constData(), size_t(utf8.size())),
-                             node->number))
+            if (!parseNumber(std::string_view(utf8.constData(), size_t(utf8.size())), node->number))
                 fail(expression_, literal.position,
                      QStringLiteral("поле '%1' числовое, а значение '%2' не число")
                          .arg(field.text, literal.text));
@@ -723,21 +705,18 @@ FilterExpression& FilterExpression::operator=(FilterExpression&&) noexcept = def
 FilterExpression::~FilterExpression() = default;
 
 FilterExpression FilterExpression::compile(const QString& expression,
-                                           const std::vector<FilterColumn>& columns)
-{
+                                           const std::vector<FilterColumn>& columns) {
     FilterExpression compiled;
     compiled.root_ = Parser(expression, columns).parse();
     return compiled;
 }
 
-bool FilterExpression::matches(const FilterRowSource& rows, int row) const
-{
+bool FilterExpression::matches(const FilterRowSource& rows, int row) const {
     // A moved-from filter lets everything through rather than crash.
     return !root_ || evaluate(*root_, rows, row);
 }
 
-QString FilterExpression::quoteText(const QString& typed)
-{
+QString FilterExpression::quoteText(const QString& typed) {
     QString quoted = typed;
     quoted.replace(u'\'', QStringLiteral("''"));
     return quoted;

@@ -15,7 +15,7 @@ namespace data {
 enum class ColumnKind { Text, Number };
 
 struct FilterColumn {
-    QString name;     // matched without regard to case
+    QString name; // matched without regard to case
     ColumnKind kind;
 };
 

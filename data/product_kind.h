@@ -10,7 +10,9 @@ namespace data {
 inline const QString kFinishedProducts = QStringLiteral("Готовая продукция");
 inline const QString kBlanks = QStringLiteral("Заготовки");
 
-inline QString productKindText(int naimen) { return naimen == 0 ? kFinishedProducts : kBlanks; }
+inline QString productKindText(int naimen) {
+    return naimen == 0 ? kFinishedProducts : kBlanks;
+}
 
 inline const QString kProductKindSql =
     QStringLiteral("(CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)");

@@ -13,12 +13,18 @@
 
 namespace data {
 
-void PGresultDeleter::operator()(PGresult* r) const { PQclear(r); }
+void PGresultDeleter::operator()(PGresult* r) const {
+    PQclear(r);
+}
 
 namespace {
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isIdentPart(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isIdentStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isIdentPart(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
 
 } // namespace
 

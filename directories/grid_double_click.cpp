@@ -5,6 +5,8 @@
 #include <QAbstractItemView>
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace directories {
 
 namespace {

@@ -2,9 +2,9 @@
 #include "ui_norms_window.h"
 
 #include "data/data_module.h"
+#include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
-#include "seams/modal_runner.h"
 #include "ui/number_format.h"
 
 #include <QKeyEvent>

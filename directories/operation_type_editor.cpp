@@ -3,9 +3,9 @@
 
 #include "data/data_module.h"
 #include "data/dataset.h"
-#include "ui/guard.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/guard.h"
 
 #include <QShowEvent>
 

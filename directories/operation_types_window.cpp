@@ -6,11 +6,11 @@
 
 #include "data/data_module.h"
 #include "data/dataset.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
-#include "seams/messages.h"
-#include "seams/modal_runner.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -108,7 +108,7 @@ void Form8::on_Button3_clicked() {
     if (types.isEmpty())
         return;
     if (!seams::Messages::current().question(QStringLiteral("Удалить вид операции?"),
-                                          seams::kDeleteCaption))
+                                             seams::kDeleteCaption))
         return;
     types.remove();
     types.requery();

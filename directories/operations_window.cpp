@@ -8,12 +8,12 @@
 #include "data/conversions.h"
 #include "data/data_module.h"
 #include "data/product_kind.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
-#include "seams/messages.h"
-#include "seams/modal_runner.h"
 #include "ui/number_format.h"
 #include "ui/wait_cursor.h"
 
@@ -196,7 +196,8 @@ void Form4::chooseOperation() {
 }
 
 void Form4::on_Button3_clicked() {
-    if (!seams::Messages::current().question(QStringLiteral("Удалить операцию?"), seams::kDeleteCaption))
+    if (!seams::Messages::current().question(QStringLiteral("Удалить операцию?"),
+                                             seams::kDeleteCaption))
         return;
     data::Dataset& operations = dataModule_.Oper;
     data::Command& remove = dataModule_.Oper_del;

@@ -5,10 +5,10 @@
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/dataset.h"
-#include "ui/decimal_edit.h"
-#include "ui/guard.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/decimal_edit.h"
+#include "ui/guard.h"
 
 #include <QShowEvent>
 

@@ -34,7 +34,7 @@ public:
     void openChange(const QString& mark, const QString& typeName, int kind, int productId,
                     int typeId);
 
-    int tag() const { return Tag; }     // 1 a new operation, 2 a change of the current one
+    int tag() const { return Tag; } // 1 a new operation, 2 a change of the current one
     int productId() const { return izdel_id; }
     int operationTypeId() const { return vid_id; }
 

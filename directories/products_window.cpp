@@ -5,9 +5,9 @@
 
 #include "data/data_module.h"
 #include "data/dataset.h"
+#include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/incremental_search.h"
-#include "seams/modal_runner.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>

@@ -7,8 +7,8 @@ namespace journal {
 
 namespace {
 
-const QString kSetDaySql = QStringLiteral(
-    "select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
+const QString kSetDaySql =
+    QStringLiteral("select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
 
 } // namespace
 

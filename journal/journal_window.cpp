@@ -6,13 +6,11 @@
 #include "data/dataset.h"
 #include "hours_upkeep.h"
 #include "seams/clock.h"
+#include "seams/messages.h"
+#include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
-#include "seams/messages.h"
-#include "seams/modal_runner.h"
 #include "ui/wait_cursor.h"
-#include "seams/messages.h"
-#include "seams/modal_runner.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -20,6 +18,7 @@
 #include <QShowEvent>
 
 #include <array>
+#include <initializer_list>
 
 namespace {
 
@@ -177,9 +176,9 @@ void Form1::applyRights(const ui::JournalRights& rights) {
     ui->N2->menuAction()->setEnabled(rights.directories);
     ui->N11->setEnabled(rights.directories);
     ui->N7->menuAction()->setEnabled(rights.reports);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             ui->RadioButton1, ui->RadioButton2, ui->RadioButton3, ui->RadioButton4, ui->CBox1,
-             ui->Button8, ui->DBGrid2, ui->DateT})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->RadioButton1, ui->RadioButton2,
+                                                      ui->RadioButton3, ui->RadioButton4, ui->CBox1,
+                                                      ui->Button8, ui->DBGrid2, ui->DateT})
         w->setEnabled(rights.browseDays);
 }
 
@@ -283,7 +282,8 @@ void Form1::acceptCurrentPosition() {
     smena_gds_use_cnt->setParam(QStringLiteral("id_smena"), positionId);
     smena_gds_use_cnt->open();
     if (!(smena_gds_use_cnt->asInt64(QStringLiteral("id_cnt")) > 0)) {
-        seams::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"), seams::kErrorCaption);
+        seams::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"),
+                                         seams::kErrorCaption);
         return;
     }
 
@@ -300,7 +300,7 @@ void Form1::on_Button3_clicked() {
     if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
         return;
     if (!seams::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
-                                          seams::kDeleteCaption)) {
+                                             seams::kDeleteCaption)) {
         shift.requery();
         return;
     }

@@ -16,9 +16,13 @@ QtMessages& realBoxes() {
 
 } // namespace
 
-Messages& Messages::current() { return installed ? *installed : realBoxes(); }
+Messages& Messages::current() {
+    return installed ? *installed : realBoxes();
+}
 
-void Messages::install(Messages* messages) { installed = messages; }
+void Messages::install(Messages* messages) {
+    installed = messages;
+}
 
 void QtMessages::error(const QString& text, const QString& caption) {
     QMessageBox::critical(QApplication::activeWindow(), caption, text, QMessageBox::Ok);

@@ -20,6 +20,8 @@ ModalRunner& ModalRunner::current() {
     return installed ? *installed : real;
 }
 
-void ModalRunner::install(ModalRunner* runner) { installed = runner; }
+void ModalRunner::install(ModalRunner* runner) {
+    installed = runner;
+}
 
 } // namespace seams

@@ -16,6 +16,8 @@ public:
     static void install(ModalRunner* runner);
 };
 
-inline int execModal(QDialog* dialog) { return ModalRunner::current().exec(dialog); }
+inline int execModal(QDialog* dialog) {
+    return ModalRunner::current().exec(dialog);
+}
 
 } // namespace seams

@@ -58,7 +58,7 @@ QString DesktopLauncher::defaultApplication() const {
 void DesktopLauncher::open(const QString& path) {
     if (defaultApplication().isEmpty() || !QProcess::startDetached(openerProgram_, {path}))
         seams::Messages::current().information(savedWithoutApplicationMessage(path),
-                                            kSavedWorkbookCaption);
+                                               kSavedWorkbookCaption);
 }
 
 } // namespace spreadsheet

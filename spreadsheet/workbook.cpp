@@ -89,9 +89,9 @@ namespace {
 // most 15 significant digits so that the stored number shows the same text.
 bool looksLikeNumber(const QString& text, double* value) {
     qsizetype i = text.startsWith(u'-') ? 1 : 0;
-    int digits = 0;          // significant ones
+    int digits = 0; // significant ones
     int beforeComma = 0;
-    int afterComma = -1;     // -1: no comma yet
+    int afterComma = -1; // -1: no comma yet
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c >= u'0' && c <= u'9') {

@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <utility>
+
 namespace ui {
 
 namespace {

@@ -11,8 +11,7 @@ namespace ui {
 
 // Runs an event handler; an error it does not catch ends the handler and is shown in
 // the standard error box, and the program goes on (what was written stays written).
-template <typename F>
-void runGuarded(F&& handler) {
+template <typename F> void runGuarded(F&& handler) {
     try {
         std::forward<F>(handler)();
     } catch (const data::DataError& e) {
@@ -23,8 +22,7 @@ void runGuarded(F&& handler) {
 }
 
 // A slot wrapper for connect(): guarded([this] { on_Button1_clicked(); }).
-template <typename F>
-auto guarded(F handler) {
+template <typename F> auto guarded(F handler) {
     return [handler = std::move(handler)]() { runGuarded(handler); };
 }
 

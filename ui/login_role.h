@@ -27,9 +27,9 @@ inline LoginRole loginRole(const QString& userName) {
 struct JournalRights {
     bool recordPositions = false; // "Добавить", "Изменить", "Удалить"
     bool acceptPositions = false; // "Принять"
-    bool directories = false;     // menus "Справочники" and "Табель по времени"
-    bool reports = false;         // menu "Отчеты"
-    bool browseDays = true;       // date, shifts, weekend box, "Обновить", the grid
+    bool directories = false; // menus "Справочники" and "Табель по времени"
+    bool reports = false;     // menu "Отчеты"
+    bool browseDays = true;   // date, shifts, weekend box, "Обновить", the grid
 };
 
 inline JournalRights journalRights(LoginRole role) {

@@ -18,10 +18,10 @@
 namespace {
 
 // Controls of the role table, in the order of the expected strings below.
-const QStringList kControls{"Button1", "Button2",      "Button3",      "Button5",      "N2",
-                            "N11",     "N7",           "RadioButton1", "RadioButton2", "RadioButton3",
-                            "RadioButton4", "CBox1",   "Button8",      "DBGrid2",      "DateT",
-                            "N1",      "N3",           "Button4",      "N5"};
+const QStringList kControls{
+    "Button1",      "Button2",      "Button3",      "Button5",      "N2",    "N11",     "N7",
+    "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "CBox1", "Button8", "DBGrid2",
+    "DateT",        "N1",           "N3",           "Button4",      "N5"};
 
 QString enabledStates(Form1& journal) {
     QString states;
@@ -103,22 +103,62 @@ void LoginTest::roles_data() {
     QTest::addColumn<QString>("states"); // kControls: 1 enabled, 0 disabled
     QTest::addColumn<QString>("userName");
     //                                                   B1B2B3B5N2N11N7R1-4 CB B8 G  D  N1N3B4N5
-    const QString master = "0001000" "1111" "1" "1" "1" "1" "00" "11";
-    const QString sys = "1111111" "1111" "1" "1" "1" "1" "00" "11";
-    const QString econom = "0000001" "0000" "0" "0" "0" "0" "00" "11";
-    const QString clerk = "1110111" "1111" "1" "1" "1" "1" "00" "11";
-    QTest::newRow("zemplar") << "zemplar" << "x" << master << "zemplar";
-    QTest::newRow("quorvin") << "quorvin" << "x" << master << "quorvin";
-    QTest::newRow("fennix") << "fennix" << "" << master << "fennix";
-    QTest::newRow("sys") << "sys" << "anything" << sys << "sys";
-    QTest::newRow("sys with blanks") << "  sys \t" << "x" << sys << "sys";
-    QTest::newRow("SYS upper case") << "SYS" << "x" << clerk << "SYS";
-    QTest::newRow("econom") << "econom" << "x" << econom << "econom";
-    QTest::newRow("Econom capital") << "Econom" << "x" << clerk << "Econom";
-    QTest::newRow("empty name") << "" << "" << clerk << "";
-    QTest::newRow("clerk") << "petrova" << "x" << clerk << "petrova";
-    QTest::newRow("service code, any name") << "zemplar" << " 9876 " << sys << "sys";
-    QTest::newRow("service code, empty name") << "" << "9876" << sys << "sys";
+    const QString master = "0001000"
+                           "1111"
+                           "1"
+                           "1"
+                           "1"
+                           "1"
+                           "00"
+                           "11";
+    const QString sys = "1111111"
+                        "1111"
+                        "1"
+                        "1"
+                        "1"
+                        "1"
+                        "00"
+                        "11";
+    const QString econom = "0000001"
+                           "0000"
+                           "0"
+                           "0"
+                           "0"
+                           "0"
+                           "00"
+                           "11";
+    const QString clerk = "1110111"
+                          "1111"
+                          "1"
+                          "1"
+                          "1"
+                          "1"
+                          "00"
+                          "11";
+    QTest::newRow("zemplar") << "zemplar"
+                             << "x" << master << "zemplar";
+    QTest::newRow("quorvin") << "quorvin"
+                             << "x" << master << "quorvin";
+    QTest::newRow("fennix") << "fennix"
+                            << "" << master << "fennix";
+    QTest::newRow("sys") << "sys"
+                         << "anything" << sys << "sys";
+    QTest::newRow("sys with blanks") << "  sys \t"
+                                     << "x" << sys << "sys";
+    QTest::newRow("SYS upper case") << "SYS"
+                                    << "x" << clerk << "SYS";
+    QTest::newRow("econom") << "econom"
+                            << "x" << econom << "econom";
+    QTest::newRow("Econom capital") << "Econom"
+                                    << "x" << clerk << "Econom";
+    QTest::newRow("empty name") << ""
+                                << "" << clerk << "";
+    QTest::newRow("clerk") << "petrova"
+                           << "x" << clerk << "petrova";
+    QTest::newRow("service code, any name") << "zemplar"
+                                            << " 9876 " << sys << "sys";
+    QTest::newRow("service code, empty name") << ""
+                                              << "9876" << sys << "sys";
 }
 
 void LoginTest::roles() {
@@ -129,7 +169,8 @@ void LoginTest::roles() {
     const Outcome o = login(AppArguments{}, name, password);
     QVERIFY(o.journalShown);
     QCOMPARE(o.states, states);
-    QCOMPARE(o.caption, userName == "econom" ? QString("Табель") : QString("Табель (Сервер: , БД: )"));
+    QCOMPARE(o.caption,
+             userName == "econom" ? QString("Табель") : QString("Табель (Сервер: , БД: )"));
     QCOMPARE(o.connectionString, data::builtinConnectionString());
     QVERIFY(!o.loginVisibleAfter); // closing the journal ends the program
 }
@@ -142,17 +183,26 @@ void LoginTest::arguments_data() {
     QTest::addColumn<bool>("connects");
     QTest::addColumn<QString>("label3");
     const QString host = qEnvironmentVariable("NORV_TEST_PGHOST");
-    QTest::newRow("none: built-in") << "" << "" << "whoever" << "whatever" << true << "Сервер: , БД: ";
-    QTest::newRow("only server: built-in") << host << "" << "whoever" << "x" << true
-                                           << "Сервер: " + host + ", БД: ";
-    QTest::newRow("both, master") << host << "DB" << "zemplar" << "zemplar-demo" << true
-                                  << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, service code") << host << "DB" << "" << "9876" << true
-                                        << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, wrong password") << host << "DB" << "zemplar" << "wrong" << false
-                                          << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, unknown database") << host << "no_such_db" << "sys" << "sysdemo" << false
-                                            << "Сервер: " + host + ", БД: no_such_db";
+    QTest::newRow("none: built-in") << ""
+                                    << ""
+                                    << "whoever"
+                                    << "whatever" << true << "Сервер: , БД: ";
+    QTest::newRow("only server: built-in") << host << ""
+                                           << "whoever"
+                                           << "x" << true << "Сервер: " + host + ", БД: ";
+    QTest::newRow("both, master") << host << "DB"
+                                  << "zemplar"
+                                  << "zemplar-demo" << true << "Сервер: " + host + ", БД: DB";
+    QTest::newRow("both, service code") << host << "DB"
+                                        << ""
+                                        << "9876" << true << "Сервер: " + host + ", БД: DB";
+    QTest::newRow("both, wrong password") << host << "DB"
+                                          << "zemplar"
+                                          << "wrong" << false << "Сервер: " + host + ", БД: DB";
+    QTest::newRow("both, unknown database")
+        << host << "no_such_db"
+        << "sys"
+        << "sysdemo" << false << "Сервер: " + host + ", БД: no_such_db";
 }
 
 void LoginTest::arguments() {
@@ -199,7 +249,8 @@ void LoginTest::typedValuesCannotChangeTheConnectionText() {
     // A password with ';', '=' and braces is one value: the login connects with exactly it.
     const QString user = QString("brace_user_%1").arg(QCoreApplication::applicationPid());
     const QString password = "x;SERVER=elsewhere}{";
-    db_->exec(QString("create role %1 login password '%2' in role norv_writer").arg(user, "x;SERVER=elsewhere}{"));
+    db_->exec(QString("create role %1 login password '%2' in role norv_writer")
+                  .arg(user, "x;SERVER=elsewhere}{"));
     const AppArguments args{qEnvironmentVariable("NORV_TEST_PGHOST"), db_->name()};
     messages_->clear();
     Outcome o = login(args, user, password);
@@ -229,3 +280,5 @@ void LoginTest::enterAndEscape() {
 
 QTEST_MAIN(LoginTest)
 #include "login_test.moc"
+
+#include <memory>

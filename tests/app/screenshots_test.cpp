@@ -3,11 +3,11 @@
 #include "app/login_window.h"
 #include "app/startup.h"
 #include "journal/journal_window.h"
+#include "seams/clock.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "seams/clock.h"
+#include "tests/support/widget_helpers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,12 +69,13 @@ void ScreenshotsTest::loginAndJournal() {
     login.findChild<QLineEdit*>("Edit1")->setText(name);
     login.findChild<QLineEdit*>("Edit2")->setText("password");
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
-    runner_->then([&](QDialog* d) {
-        QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png"));
-    });
+    runner_->then(
+        [&](QDialog* d) { QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png")); });
     login.findChild<QPushButton*>("Button1")->click();
     QCOMPARE(runner_->pending(), 0);
 }
 
 QTEST_MAIN(ScreenshotsTest)
 #include "screenshots_test.moc"
+
+#include <memory>

@@ -31,13 +31,14 @@ void ConnectionTest::mapsText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("expected"); // host, port, dbname, user, password, sslmode
     QTest::newRow("login text") << buildConnectionString("10.0.0.5", "erp", "ivanov", "secret")
-                                << QStringList{"10.0.0.5", "5432", "erp", "ivanov", "secret", "allow"};
+                                << QStringList{"10.0.0.5", "5432",   "erp",
+                                               "ivanov",   "secret", "allow"};
     QTest::newRow("keys any case") << "server=h;Database=d;uid=u;Pwd=p;PORT=6000"
                                    << QStringList{"h", "6000", "d", "u", "p", ""};
-    QTest::newRow("braced with ; and =") << "SERVER=h;PWD={a;b=c};UID=u"
-                                         << QStringList{"h", "", "", "u", "a;b=c", ""};
-    QTest::newRow("doubled closing brace") << "PWD={x}}y};UID=u"
-                                           << QStringList{"", "", "", "u", "x}y", ""};
+    QTest::newRow("braced with ; and =")
+        << "SERVER=h;PWD={a;b=c};UID=u" << QStringList{"h", "", "", "u", "a;b=c", ""};
+    QTest::newRow("doubled closing brace")
+        << "PWD={x}}y};UID=u" << QStringList{"", "", "", "u", "x}y", ""};
     QTest::newRow("later key wins") << "UID=a;UID=b" << QStringList{"", "", "", "b", "", ""};
     QTest::newRow("empty value") << "ExtraSysTablePrefixes=;UID=u"
                                  << QStringList{"", "", "", "u", "", ""};
@@ -46,7 +47,8 @@ void ConnectionTest::mapsText_data() {
            "Extended Properties=\"DRIVER={PostgreSQL UNICODE};DATABASE=norv;SERVER=1.2.3.4;"
            "PORT=5432;UID=sys;PWD=inner;SSLmode=allow\""
         << QStringList{"1.2.3.4", "5432", "norv", "sys", "inner", "allow"};
-    QTest::newRow("cyrillic password") << "UID=u;PWD=пароль" << QStringList{"", "", "", "u", "пароль", ""};
+    QTest::newRow("cyrillic password")
+        << "UID=u;PWD=пароль" << QStringList{"", "", "", "u", "пароль", ""};
 }
 
 void ConnectionTest::mapsText() {
@@ -59,15 +61,24 @@ void ConnectionTest::mapsText() {
 void ConnectionTest::loginValuesRoundTrip_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
-    QTest::newRow("plain") << "petrova" << "abc";
-    QTest::newRow("semicolon adds no key") << "petrova" << "x;SERVER=elsewhere";
-    QTest::newRow("braces") << "petrova" << "{abc}";
-    QTest::newRow("closing brace") << "a}b" << "}";
-    QTest::newRow("opening brace only") << "u" << "{";
-    QTest::newRow("equals") << "u" << "a=b";
-    QTest::newRow("blanks inside") << "u" << "a b";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("cyrillic") << "Петрова" << "пароль;1";
+    QTest::newRow("plain") << "petrova"
+                           << "abc";
+    QTest::newRow("semicolon adds no key") << "petrova"
+                                           << "x;SERVER=elsewhere";
+    QTest::newRow("braces") << "petrova"
+                            << "{abc}";
+    QTest::newRow("closing brace") << "a}b"
+                                   << "}";
+    QTest::newRow("opening brace only") << "u"
+                                        << "{";
+    QTest::newRow("equals") << "u"
+                            << "a=b";
+    QTest::newRow("blanks inside") << "u"
+                                   << "a b";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("cyrillic") << "Петрова"
+                              << "пароль;1";
 }
 
 void ConnectionTest::loginValuesRoundTrip() {
@@ -101,11 +112,16 @@ void ConnectionTest::malformedText() {
 void ConnectionTest::liveConnections_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("errorPart"); // empty: must connect
-    QTest::newRow("sys") << "sys" << "";
-    QTest::newRow("master") << "zemplar" << "";
-    QTest::newRow("wrong password") << "badpassword" << "password authentication failed";
-    QTest::newRow("unknown database") << "nodb" << "does not exist";
-    QTest::newRow("server down") << "down" << "No such file or directory";
+    QTest::newRow("sys") << "sys"
+                         << "";
+    QTest::newRow("master") << "zemplar"
+                            << "";
+    QTest::newRow("wrong password") << "badpassword"
+                                    << "password authentication failed";
+    QTest::newRow("unknown database") << "nodb"
+                                      << "does not exist";
+    QTest::newRow("server down") << "down"
+                                 << "No such file or directory";
 }
 
 void ConnectionTest::liveConnections() {
@@ -150,3 +166,5 @@ void ConnectionTest::emptyPasswordIgnoresEnvironment() {
 
 QTEST_GUILESS_MAIN(ConnectionTest)
 #include "connection_test.moc"
+
+#include <memory>

@@ -43,21 +43,23 @@ void DatasetTest::parsesNamedParameters_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("simple") << "select * from t where a=:a and b=:b" << "select * from t where a=$1 and b=$2"
-                            << QStringList{"a", "b"};
-    QTest::newRow("same name any case") << "where x=:Data or y=:DATA" << "where x=$1 or y=$1"
-                                        << QStringList{"data"};
-    QTest::newRow("cast untouched") << "select s_code::t_integer, :v::text" << "select s_code::t_integer, $1::text"
-                                    << QStringList{"v"};
-    QTest::newRow("inside quotes untouched") << "select ':a', 'it''s :b', \"c:d\", :e"
-                                             << "select ':a', 'it''s :b', \"c:d\", $1" << QStringList{"e"};
-    QTest::newRow("comments untouched") << "select 1 -- :a\n, :b /* :c */" << "select 1 -- :a\n, $1 /* :c */"
-                                        << QStringList{"b"};
-    QTest::newRow("dollar quotes untouched") << "select $$ :a $$, :b" << "select $$ :a $$, $1"
-                                             << QStringList{"b"};
-    QTest::newRow("time literal") << "select '12:30'::time" << "select '12:30'::time" << QStringList{};
-    QTest::newRow("underscore and digits") << "values(:s_id,:p_id2)" << "values($1,$2)"
-                                           << QStringList{"s_id", "p_id2"};
+    QTest::newRow("simple") << "select * from t where a=:a and b=:b"
+                            << "select * from t where a=$1 and b=$2" << QStringList{"a", "b"};
+    QTest::newRow("same name any case") << "where x=:Data or y=:DATA"
+                                        << "where x=$1 or y=$1" << QStringList{"data"};
+    QTest::newRow("cast untouched") << "select s_code::t_integer, :v::text"
+                                    << "select s_code::t_integer, $1::text" << QStringList{"v"};
+    QTest::newRow("inside quotes untouched")
+        << "select ':a', 'it''s :b', \"c:d\", :e"
+        << "select ':a', 'it''s :b', \"c:d\", $1" << QStringList{"e"};
+    QTest::newRow("comments untouched") << "select 1 -- :a\n, :b /* :c */"
+                                        << "select 1 -- :a\n, $1 /* :c */" << QStringList{"b"};
+    QTest::newRow("dollar quotes untouched") << "select $$ :a $$, :b"
+                                             << "select $$ :a $$, $1" << QStringList{"b"};
+    QTest::newRow("time literal") << "select '12:30'::time"
+                                  << "select '12:30'::time" << QStringList{};
+    QTest::newRow("underscore and digits") << "values(:s_id,:p_id2)"
+                                           << "values($1,$2)" << QStringList{"s_id", "p_id2"};
 }
 
 void DatasetTest::parsesNamedParameters() {
@@ -75,9 +77,11 @@ void DatasetTest::bindsValues_data() {
     QTest::addColumn<QString>("expectedText"); // as the server gives it back; "<null>" for null
     QTest::newRow("null") << "text" << QVariant() << "<null>";
     QTest::newRow("cyrillic") << "text" << QVariant("Иванов И.П. «ё»") << "Иванов И.П. «ё»";
-    QTest::newRow("apostrophe") << "text" << QVariant("O'Brien; drop table x") << "O'Brien; drop table x";
+    QTest::newRow("apostrophe") << "text" << QVariant("O'Brien; drop table x")
+                                << "O'Brien; drop table x";
     QTest::newRow("date") << "date" << QVariant(QDate(2026, 2, 1)) << "2026-02-01";
-    QTest::newRow("timestamp") << "timestamp" << QVariant(QDateTime(QDate(2026, 2, 1), QTime(13, 5, 7)))
+    QTest::newRow("timestamp") << "timestamp"
+                               << QVariant(QDateTime(QDate(2026, 2, 1), QTime(13, 5, 7)))
                                << "2026-02-01 13:05:07";
     QTest::newRow("int") << "integer" << QVariant(42) << "42";
     QTest::newRow("double") << "double precision" << QVariant(12.5) << "12.5";
@@ -123,7 +127,8 @@ void DatasetTest::snapshotAndNavigation() {
     ds.requery();
     QCOMPARE(ds.recordCount(), 6);
 
-    QVERIFY(ds.locate("VID", QString("Резка").leftJustified(128, ' '))); // char(128) is blank-padded
+    QVERIFY(
+        ds.locate("VID", QString("Резка").leftJustified(128, ' '))); // char(128) is blank-padded
     QCOMPARE(ds.asString("vid").trimmed(), QString("Резка"));
     const int at = ds.recNo();
     QVERIFY(!ds.locate("vid", "нет такой"));
@@ -137,7 +142,8 @@ void DatasetTest::snapshotAndNavigation() {
 
 void DatasetTest::fieldsWithoutRegardToCase() {
     Dataset ds(&db_->sys(), "q");
-    ds.setSql("select 1::smallint as NAIMEN, 'x'::text as MarKa, null::integer as n, 7::numeric(15,0) as id");
+    ds.setSql("select 1::smallint as NAIMEN, 'x'::text as MarKa, null::integer as n, "
+              "7::numeric(15,0) as id");
     ds.open();
     QCOMPARE(ds.asInt("naimen"), 1);
     QCOMPARE(ds.asString("MARKA"), QString("x"));
@@ -152,8 +158,8 @@ void DatasetTest::filterOverFetchedRows() {
     ds.setSql("select * from accounts_dep.vid_oper order by vid");
     ds.setFilter("vid like 'с%'");
     ds.setFiltered(true);
-    ds.open(); // a filter set before opening applies on open
-    QCOMPARE(ds.recordCount(), 2);  // Сборка, сварка
+    ds.open();                     // a filter set before opening applies on open
+    QCOMPARE(ds.recordCount(), 2); // Сборка, сварка
     ds.setFilter("vid like 'д''а%'");
     QCOMPARE(ds.recordCount(), 1);
     QCOMPARE(ds.recNo(), 1);
@@ -186,19 +192,22 @@ void DatasetTest::updatesByKey() {
     QCOMPARE(ds.asString("vid").trimmed(), QString("Шлифовка"));
     const int newId = ds.asInt("id");
     QVERIFY(newId > 0);
-    QCOMPARE(db_->scalar(QString("select trim(vid) from accounts_dep.vid_oper where id=%1").arg(newId)),
-             QString("Шлифовка"));
+    QCOMPARE(
+        db_->scalar(QString("select trim(vid) from accounts_dep.vid_oper where id=%1").arg(newId)),
+        QString("Шлифовка"));
 
     ds.edit();
     ds.setValue("vid", "Полировка");
     ds.post();
-    QCOMPARE(db_->scalar(QString("select trim(vid) from accounts_dep.vid_oper where id=%1").arg(newId)),
-             QString("Полировка"));
+    QCOMPARE(
+        db_->scalar(QString("select trim(vid) from accounts_dep.vid_oper where id=%1").arg(newId)),
+        QString("Полировка"));
 
     ds.remove();
     QCOMPARE(ds.recordCount(), 5);
-    QCOMPARE(db_->scalar(QString("select count(*) from accounts_dep.vid_oper where id=%1").arg(newId)),
-             QString("0"));
+    QCOMPARE(
+        db_->scalar(QString("select count(*) from accounts_dep.vid_oper where id=%1").arg(newId)),
+        QString("0"));
 
     Dataset readOnly(&db_->sys(), "ro");
     readOnly.setSql("select 1 as x");
@@ -223,14 +232,23 @@ void DatasetTest::conversions_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("intResult"); // value or the error text
     QTest::addColumn<QString>("doubleResult");
-    QTest::newRow("integer") << "12" << "12" << "12";
-    QTest::newRow("decimal comma") << "12,5" << "'12,5' is not a valid integer value" << "12.5";
-    QTest::newRow("decimal point") << "0.25" << "'0.25' is not a valid integer value" << "0.25";
-    QTest::newRow("two commas") << "1,2,3" << "'1,2,3' is not a valid integer value"
+    QTest::newRow("integer") << "12"
+                             << "12"
+                             << "12";
+    QTest::newRow("decimal comma") << "12,5"
+                                   << "'12,5' is not a valid integer value"
+                                   << "12.5";
+    QTest::newRow("decimal point") << "0.25"
+                                   << "'0.25' is not a valid integer value"
+                                   << "0.25";
+    QTest::newRow("two commas") << "1,2,3"
+                                << "'1,2,3' is not a valid integer value"
                                 << "'1,2,3' is not a valid floating point value";
-    QTest::newRow("letters") << "A12" << "'A12' is not a valid integer value"
+    QTest::newRow("letters") << "A12"
+                             << "'A12' is not a valid integer value"
                              << "'A12' is not a valid floating point value";
-    QTest::newRow("empty") << "" << "'' is not a valid integer value"
+    QTest::newRow("empty") << ""
+                           << "'' is not a valid integer value"
                            << "'' is not a valid floating point value";
 }
 
@@ -263,3 +281,5 @@ void DatasetTest::rejectedStatementCarriesServerMessage() {
 
 QTEST_GUILESS_MAIN(DatasetTest)
 #include "dataset_test.moc"
+
+#include <memory>

@@ -5,8 +5,12 @@
 #include <QTest>
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 using data::ColumnKind;
 using data::FilterColumn;
@@ -23,12 +27,10 @@ public:
     void add(Row row) { rows_.push_back(std::move(row)); }
     int count() const { return int(rows_.size()); }
 
-    bool isNull(int row, int column) const override
-    {
+    bool isNull(int row, int column) const override {
         return !rows_[size_t(row)][size_t(column)].has_value();
     }
-    std::string_view text(int row, int column) const override
-    {
+    std::string_view text(int row, int column) const override {
         return *rows_[size_t(row)][size_t(column)];
     }
 
@@ -36,13 +38,11 @@ private:
     std::vector<Row> rows_;
 };
 
-std::optional<std::string> t(const char* utf8)
-{
+std::optional<std::string> t(const char* utf8) {
     return std::string(utf8);
 }
 
-const std::vector<FilterColumn>& columns()
-{
+const std::vector<FilterColumn>& columns() {
     static const std::vector<FilterColumn> list = {
         {QStringLiteral("fio"), ColumnKind::Text},
         {QStringLiteral("id"), ColumnKind::Number},
@@ -53,25 +53,23 @@ const std::vector<FilterColumn>& columns()
 }
 
 // Columns: fio, id, code (text holding numbers and wildcard characters), qty.
-const MemoryRows& people()
-{
+const MemoryRows& people() {
     static const MemoryRows rows = [] {
         MemoryRows r;
-        r.add({t("Иванов Иван Иванович"), t("1"), t("12"), t("2.5")});      // 0
-        r.add({t("ИВАНОВА Мария"), t("2"), t("012"), t("10")});               // 1
-        r.add({std::nullopt, t("3"), std::nullopt, std::nullopt});            // 2
-        r.add({t("д'Артаньян"), t("4"), t("ab%c"), t("0.1")});                // 3
-        r.add({t(" Пробелов"), t("5"), t("AB_C"), t("-1.5")});                // 4
-        r.add({t("Ёлкин"), t("6"), t("Ab"), t("abc")});                       // 5
-        r.add({t("Елкин"), t("9007199254740992"), t(""), t("1e3")});          // 6
-        r.add({t("O'Brien"), t("-7"), t("a.b"), t("")});                      // 7
+        r.add({t("Иванов Иван Иванович"), t("1"), t("12"), t("2.5")}); // 0
+        r.add({t("ИВАНОВА Мария"), t("2"), t("012"), t("10")});        // 1
+        r.add({std::nullopt, t("3"), std::nullopt, std::nullopt});     // 2
+        r.add({t("д'Артаньян"), t("4"), t("ab%c"), t("0.1")});         // 3
+        r.add({t(" Пробелов"), t("5"), t("AB_C"), t("-1.5")});         // 4
+        r.add({t("Ёлкин"), t("6"), t("Ab"), t("abc")});                // 5
+        r.add({t("Елкин"), t("9007199254740992"), t(""), t("1e3")});   // 6
+        r.add({t("O'Brien"), t("-7"), t("a.b"), t("")});               // 7
         return r;
     }();
     return rows;
 }
 
-QList<int> matchingRows(const FilterExpression& filter, const MemoryRows& rows)
-{
+QList<int> matchingRows(const FilterExpression& filter, const MemoryRows& rows) {
     QList<int> result;
     for (int row = 0; row < rows.count(); ++row)
         if (filter.matches(rows, row))
@@ -79,8 +77,7 @@ QList<int> matchingRows(const FilterExpression& filter, const MemoryRows& rows)
     return result;
 }
 
-QList<int> allRowsExcept(std::initializer_list<int> excluded)
-{
+QList<int> allRowsExcept(std::initializer_list<int> excluded) {
     QList<int> result;
     for (int row = 0; row < people().count(); ++row)
         if (std::find(excluded.begin(), excluded.end(), row) == excluded.end())
@@ -90,8 +87,7 @@ QList<int> allRowsExcept(std::initializer_list<int> excluded)
 
 // Straightforward recursive LIKE over case-folded code points, to check the
 // fast matcher against.
-bool referenceLike(const QList<uint>& value, qsizetype v, const QList<uint>& pattern, qsizetype p)
-{
+bool referenceLike(const QList<uint>& value, qsizetype v, const QList<uint>& pattern, qsizetype p) {
     if (p == pattern.size())
         return v == value.size();
     if (pattern[p] == '%') {
@@ -107,8 +103,7 @@ bool referenceLike(const QList<uint>& value, qsizetype v, const QList<uint>& pat
     return referenceLike(value, v + 1, pattern, p + 1);
 }
 
-bool referenceLike(const QString& value, const QString& pattern)
-{
+bool referenceLike(const QString& value, const QString& pattern) {
     return referenceLike(value.toCaseFolded().toUcs4(), 0, pattern.toCaseFolded().toUcs4(), 0);
 }
 
@@ -136,8 +131,7 @@ private slots:
     void movedFromFilterLetsRowsThrough();
 };
 
-void FilterExpressionTest::matchesRows_data()
-{
+void FilterExpressionTest::matchesRows_data() {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QList<int>>("expected");
 
@@ -209,8 +203,7 @@ void FilterExpressionTest::matchesRows_data()
     QTest::newRow("window style") << "id=5 and code like 'AB%'" << QList<int>{4};
 }
 
-void FilterExpressionTest::matchesRows()
-{
+void FilterExpressionTest::matchesRows() {
     QFETCH(QString, expression);
     QFETCH(QList<int>, expected);
 
@@ -222,8 +215,7 @@ void FilterExpressionTest::matchesRows()
     }
 }
 
-void FilterExpressionTest::typedSearchTextIsQuoted_data()
-{
+void FilterExpressionTest::typedSearchTextIsQuoted_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QList<int>>("expected");
 
@@ -237,8 +229,7 @@ void FilterExpressionTest::typedSearchTextIsQuoted_data()
 }
 
 // The search boxes build "fio like '" + typed + "%'"; quoted text must find the row.
-void FilterExpressionTest::typedSearchTextIsQuoted()
-{
+void FilterExpressionTest::typedSearchTextIsQuoted() {
     QFETCH(QString, typed);
     QFETCH(QList<int>, expected);
 
@@ -248,15 +239,12 @@ void FilterExpressionTest::typedSearchTextIsQuoted()
     QCOMPARE(matchingRows(filter, people()), expected);
 }
 
-void FilterExpressionTest::quoteTextDoublesEveryApostrophe()
-{
-    QCOMPARE(FilterExpression::quoteText(QStringLiteral("a'b''c'")),
-             QStringLiteral("a''b''''c''"));
+void FilterExpressionTest::quoteTextDoublesEveryApostrophe() {
+    QCOMPARE(FilterExpression::quoteText(QStringLiteral("a'b''c'")), QStringLiteral("a''b''''c''"));
     QCOMPARE(FilterExpression::quoteText(QString()), QString());
 }
 
-void FilterExpressionTest::malformedExpressionIsError_data()
-{
+void FilterExpressionTest::malformedExpressionIsError_data() {
     QTest::addColumn<QString>("expression");
 
     QTest::newRow("empty") << "";
@@ -290,31 +278,38 @@ void FilterExpressionTest::malformedExpressionIsError_data()
     QTest::newRow("deep not") << QStringLiteral("not ").repeated(5000) + "id=1";
 }
 
-void FilterExpressionTest::malformedExpressionIsError()
-{
+void FilterExpressionTest::malformedExpressionIsError() {
     QFETCH(QString, expression);
     QVERIFY_THROWS_EXCEPTION(FilterError, FilterExpression::compile(expression, columns()));
 }
 
-void FilterExpressionTest::errorMessageNamesProblem_data()
-{
+void FilterExpressionTest::errorMessageNamesProblem_data() {
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expectedPart");
 
-    QTest::newRow("unknown field") << "id=1 and XyZ like 'a%'" << "Поле 'XyZ' не найдено";
-    QTest::newRow("unknown field position") << "id=1 and XyZ like 'a%'" << "позиция 10";
-    QTest::newRow("unterminated at its quote") << "fio like 'abc" << "позиция 10";
-    QTest::newRow("extra paren position") << "id=1)" << "позиция 5";
-    QTest::newRow("missing paren names opener") << "id=1 and (id=2" << "позиции 10";
-    QTest::newRow("empty") << "" << "пустое";
-    QTest::newRow("missing operator names field") << "fio 'a'" << "после поля 'fio'";
-    QTest::newRow("missing literal at end") << "id=" << "позиция 4";
-    QTest::newRow("shows expression") << "id=1 id=2" << "id=1 id=2";
-    QTest::newRow("shows percent signs as typed") << "fio like '%2%1' zz" << "fio like '%2%1' zz";
+    QTest::newRow("unknown field") << "id=1 and XyZ like 'a%'"
+                                   << "Поле 'XyZ' не найдено";
+    QTest::newRow("unknown field position") << "id=1 and XyZ like 'a%'"
+                                            << "позиция 10";
+    QTest::newRow("unterminated at its quote") << "fio like 'abc"
+                                               << "позиция 10";
+    QTest::newRow("extra paren position") << "id=1)"
+                                          << "позиция 5";
+    QTest::newRow("missing paren names opener") << "id=1 and (id=2"
+                                                << "позиции 10";
+    QTest::newRow("empty") << ""
+                           << "пустое";
+    QTest::newRow("missing operator names field") << "fio 'a'"
+                                                  << "после поля 'fio'";
+    QTest::newRow("missing literal at end") << "id="
+                                            << "позиция 4";
+    QTest::newRow("shows expression") << "id=1 id=2"
+                                      << "id=1 id=2";
+    QTest::newRow("shows percent signs as typed") << "fio like '%2%1' zz"
+                                                  << "fio like '%2%1' zz";
 }
 
-void FilterExpressionTest::errorMessageNamesProblem()
-{
+void FilterExpressionTest::errorMessageNamesProblem() {
     QFETCH(QString, expression);
     QFETCH(QString, expectedPart);
     try {
@@ -327,8 +322,7 @@ void FilterExpressionTest::errorMessageNamesProblem()
 
 // Random patterns and values over a small alphabet with wildcards, case pairs
 // and Cyrillic, against the plain recursive definition.
-void FilterExpressionTest::likeAgreesWithReference()
-{
+void FilterExpressionTest::likeAgreesWithReference() {
     const QString valueAlphabet = QStringLiteral("aAбБёЁ %_");
     const QString patternAlphabet = QStringLiteral("aAбБёЁ %_%_");
     QRandomGenerator random(20240601);
@@ -359,15 +353,39 @@ void FilterExpressionTest::likeAgreesWithReference()
 // Any text either compiles or raises FilterError; compiled ones evaluate on every row.
 // Half the texts are random pieces, half are well-formed conditions with a few
 // random edits, so both the error paths and the evaluator are reached.
-void FilterExpressionTest::randomExpressionsNeverCrash()
-{
+void FilterExpressionTest::randomExpressionsNeverCrash() {
     const QStringList fields = {"id", "FIO", "code", "qty"};
     const QStringList operators = {"=", "<>", "!=", "<", ">", "<=", ">=", " like "};
-    const QStringList literals = {"1", "-2.5", "+3", "9999999999999999999999", "null",
-                                  "'ив%'", "'a_b'", "'%'", "''", "'д''А%'", "'12'", "'%ё_%'"};
+    const QStringList literals = {"1",    "-2.5",    "+3",    "9999999999999999999999",
+                                  "null", "'ив%'",   "'a_b'", "'%'",
+                                  "''",   "'д''А%'", "'12'",  "'%ё_%'"};
     const QStringList pieces = {
-        "id", "fio", "xyz", "=", "<>", "!", "like", "and", "or", "not", "null", "(", ")",
-        "'", "''", "1", "-", ".", " ", "\t", "%", "_", "Ё", ";", "\"", QString(QChar(0)),
+        "id",
+        "fio",
+        "xyz",
+        "=",
+        "<>",
+        "!",
+        "like",
+        "and",
+        "or",
+        "not",
+        "null",
+        "(",
+        ")",
+        "'",
+        "''",
+        "1",
+        "-",
+        ".",
+        " ",
+        "\t",
+        "%",
+        "_",
+        "Ё",
+        ";",
+        "\"",
+        QString(QChar(0)),
         QString(QChar(0xD800)),
     };
     QRandomGenerator random(7);
@@ -392,8 +410,8 @@ void FilterExpressionTest::randomExpressionsNeverCrash()
                 if (random.bounded(4) == 0)
                     expression += "not ";
                 const bool grouped = random.bounded(4) == 0;
-                expression += (grouped ? "(" : "") + pick(fields) + pick(operators)
-                    + pick(literals) + (grouped ? ")" : "");
+                expression += (grouped ? "(" : "") + pick(fields) + pick(operators) +
+                              pick(literals) + (grouped ? ")" : "");
             }
             const int edits = random.bounded(3);
             for (int i = 0; i < edits && !expression.isEmpty(); ++i) {
@@ -414,15 +432,14 @@ void FilterExpressionTest::randomExpressionsNeverCrash()
     QVERIFY(compiled > 1000);
 }
 
-void FilterExpressionTest::brokenUtf8InRowsIsHarmless()
-{
+void FilterExpressionTest::brokenUtf8InRowsIsHarmless() {
     const std::vector<FilterColumn> oneColumn = {{QStringLiteral("v"), ColumnKind::Text}};
     MemoryRows rows;
-    rows.add({std::string("\xD0")});                    // truncated two-byte sequence
-    rows.add({std::string("\xE0\x80\x80")});            // overlong
-    rows.add({std::string("\xED\xA0\x80")});            // surrogate
+    rows.add({std::string("\xD0")});         // truncated two-byte sequence
+    rows.add({std::string("\xE0\x80\x80")}); // overlong
+    rows.add({std::string("\xED\xA0\x80")}); // surrogate
     rows.add({std::string("\xFF\xFE")});
-    rows.add({std::string("\xD0\x98\xD0")});            // "И" then a truncated byte
+    rows.add({std::string("\xD0\x98\xD0")}); // "И" then a truncated byte
     rows.add({std::string("a\0b", 3)});
     for (const char* expression : {"v like '%'", "v like 'и%'", "v like '%_'", "v like '_'",
                                    "v = 'и'", "v > 'a'", "v like '%b'"}) {
@@ -437,8 +454,7 @@ void FilterExpressionTest::brokenUtf8InRowsIsHarmless()
              QList<int>{5});
 }
 
-void FilterExpressionTest::movedFromFilterLetsRowsThrough()
-{
+void FilterExpressionTest::movedFromFilterLetsRowsThrough() {
     FilterExpression filter = FilterExpression::compile("id=1", columns());
     FilterExpression taken = std::move(filter);
     QCOMPARE(matchingRows(taken, people()), QList<int>{0});

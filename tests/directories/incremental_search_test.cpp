@@ -8,13 +8,14 @@
 #include "directories/workers_window.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <functional>
+#include <memory>
 
 namespace {
 

@@ -9,18 +9,18 @@
 #include "directories/operations_window.h"
 #include "directories/price_editor.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
 #include "ui/number_format.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <functional>
+#include <memory>
 
 namespace {
-
 
 QTableView* gridOf(QWidget* w) {
     return w->findChild<QTableView*>("DBGrid1");

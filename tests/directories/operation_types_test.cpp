@@ -7,11 +7,11 @@
 #include "directories/operation_type_editor.h"
 #include "directories/operation_types_window.h"
 #include "journal/journal_window.h"
+#include "seams/messages.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "seams/messages.h"
+#include "tests/support/widget_helpers.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -377,9 +377,8 @@ void OperationTypesTest::screenshots() {
         QVERIFY(saveScreenshot(d, dir + "/form8_directory.png"));
         button(d, "Button2")->click();
     });
-    runner_->then([&](QDialog* editor) {
-        QVERIFY(saveScreenshot(editor, dir + "/form9_change.png"));
-    });
+    runner_->then(
+        [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form9_change.png")); });
     form8_->openDirectory();
     TypeChoice choice;
     runner_->then([&](QDialog* d) {
@@ -391,3 +390,5 @@ void OperationTypesTest::screenshots() {
 
 QTEST_MAIN(OperationTypesTest)
 #include "operation_types_test.moc"
+
+#include <memory>

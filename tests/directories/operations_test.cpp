@@ -13,14 +13,14 @@
 #include "directories/products_window.h"
 #include "journal/journal_window.h"
 
+#include "seams/messages.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
 #include "tests/support/xlsx_reader.h"
-#include "seams/messages.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -599,9 +599,8 @@ void OperationsTest::screenshots() {
         QVERIFY(saveScreenshot(d, dir + "/form4_directory.png"));
         button(d, "Button2")->click();
     });
-    runner_->then([&](QDialog* editor) {
-        QVERIFY(saveScreenshot(editor, dir + "/form10_change.png"));
-    });
+    runner_->then(
+        [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form10_change.png")); });
     form4_->openDirectory();
     runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
     runner_->then([&](QDialog* editor) {
@@ -630,3 +629,5 @@ void OperationsTest::screenshots() {
 
 QTEST_MAIN(OperationsTest)
 #include "operations_test.moc"
+
+#include <memory>

@@ -6,9 +6,9 @@
 #include "directories/products_window.h"
 #include "directories/workers_window.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -306,3 +306,5 @@ void PickersTest::screenshots() {
 
 QTEST_MAIN(PickersTest)
 #include "pickers_test.moc"
+
+#include <memory>

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <barrier>
+#include <memory>
 #include <thread>
 
 using journal::DayCell;
@@ -207,8 +208,8 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
         const QString sum = db_->scalar(QStringLiteral("select coalesce(sum(time), 0) from "
                                                        "accounts_dep.smena where w_id=%1")
                                             .arg(worker));
-        const QString expected = sum == "0" ? QStringLiteral("s1 3.2026:")
-                                            : QStringLiteral("s1 3.2026: d9=") + sum;
+        const QString expected =
+            sum == "0" ? QStringLiteral("s1 3.2026:") : QStringLiteral("s1 3.2026: d9=") + sum;
         if (timesheet(worker) != expected)
             drifted << QStringLiteral("%1 instead of %2").arg(timesheet(worker), expected);
     }

@@ -3,11 +3,11 @@
 #include "data/data_module.h"
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
+#include "seams/clock.h"
 #include "tests/support/recording_messages.h"
-#include "tests/support/widget_helpers.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "seams/clock.h"
+#include "tests/support/widget_helpers.h"
 #include "ui/dataset_model.h"
 
 #include <QtTest>
@@ -631,3 +631,6 @@ void JournalWindowTest::screenshots() {
 
 QTEST_MAIN(JournalWindowTest)
 #include "journal_window_test.moc"
+
+#include <array>
+#include <memory>

@@ -1,13 +1,13 @@
 // The four spreadsheet operations against the .xlsx files they really save, read back:
 // texts, the "@" format, bold, column widths, the empty-text rule, the messages of bad
 // sheets and positions, a folder that cannot be written, unique names, and the launcher.
+#include "seams/clock.h"
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/xlsx_reader.h"
-#include "seams/clock.h"
 
 #include <QtTest>
 
@@ -169,8 +169,7 @@ private slots:
             << Widths{};
         QTest::newRow("a number-like text formatted as text stays text")
             << Writes{ex(1, 1, "0012", true, false, false), ex(2, 1, "12,5", true, false, false)}
-            << Cells{{1, 1, "0012", true}, {2, 1, "12,5", true}}
-            << Widths{};
+            << Cells{{1, 1, "0012", true}, {2, 1, "12,5", true}} << Widths{};
         QTest::newRow("time-sheet heading: as text, auto-fit, bold")
             << Writes{ex(1, 1, "Январь 2026", true, true, true),
                       ex(1, 2, "Фамилия И.О.", true, true, true), ex(2, 2, "1", false, true, true),

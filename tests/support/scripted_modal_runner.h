@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <functional>
+#include <utility>
 
 // Instead of a modal loop: shows the window, runs the next script on it (what the
 // person would do inside), hides it and returns its result. Without a script the

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
-#include <QCoreApplication>
 #include <QtTest>
 
 // Types text into a widget one key event per character (QTest::keyClicks aborts on Cyrillic).

@@ -15,7 +15,7 @@ public:
         QString text;
         bool textFormat = false; // number format "@"
         bool bold = false;
-        bool number = false;     // stored as a number, not as text
+        bool number = false; // stored as a number, not as text
     };
     using Position = std::pair<int, int>; // (row, column), from 1
 
