@@ -9,7 +9,9 @@
 #include "directories/price_editor.h"
 #include "directories/products_window.h"
 #include "directories/workers_window.h"
+#include "journal/entry_dialog.h"
 #include "journal/journal_window.h"
+#include "journal/material_window.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -35,7 +37,9 @@ Program::Program(const AppArguments& arguments) : arguments_(arguments) {
 }
 
 Program::~Program() {
+    form24_.reset();
     form22_.reset();
+    form11_.reset();
     form10_.reset();
     form4_.reset();
     form8_.reset();
@@ -55,7 +59,11 @@ void Program::createWindows(Form1& journal) {
     form8_ = std::make_unique<Form8>(dataModule);
     form9_ = std::make_unique<Form9>(dataModule);
     form10_ = std::make_unique<Form10>(dataModule);
+    form11_ = std::make_unique<Form11>(dataModule, journal);
     form22_ = std::make_unique<Form22>(dataModule);
+    form24_ = std::make_unique<Form24>(dataModule);
+    form11_->useWindows(*form5_, *form4_, *form24_);
+    journal.useEntryDialog(*form11_);
     form8_->useEditor(*form9_);
     form10_->usePickers(*form3_, *form8_);
     form4_->useEditors(*form10_, *form22_);

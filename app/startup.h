@@ -12,7 +12,9 @@ class Form5;
 class Form8;
 class Form9;
 class Form10;
+class Form11;
 class Form22;
+class Form24;
 class QApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -34,7 +36,9 @@ public:
     Form8& operationTypes() { return *form8_; }
     Form9& operationTypeEditor() { return *form9_; }
     Form10& priceEditor() { return *form10_; }
+    Form11& entry() { return *form11_; }
     Form22& norms() { return *form22_; }
+    Form24& materials() { return *form24_; }
 
 private:
     void createWindows(Form1& journal);
@@ -49,5 +53,7 @@ private:
     std::unique_ptr<Form8> form8_;
     std::unique_ptr<Form9> form9_;
     std::unique_ptr<Form10> form10_;
+    std::unique_ptr<Form11> form11_;
     std::unique_ptr<Form22> form22_;
+    std::unique_ptr<Form24> form24_;
 };

@@ -33,15 +33,13 @@ const QStringList kExportSql{
     QStringLiteral("and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen"),
 };
 
-// The requisition line's product for the filter. The code is text from the requisition; one
-// that is no whole number has no operations here, and its text never enters the filter.
-QString productFilterValue(const QString& code) {
-    bool ok = false;
-    const qint64 id = code.trimmed().toLongLong(&ok);
-    return QString::number(ok ? id : 0);
-}
-
 } // namespace
+
+QString Form4::productFilter(const QString& lineProductCode) {
+    bool ok = false;
+    const qint64 id = lineProductCode.trimmed().toLongLong(&ok);
+    return QStringLiteral("i_id=") + QString::number(ok ? id : 0);
+}
 
 Form4::Form4(data::DataModule6& dataModule, QWidget* parent)
     : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")), ui(new Ui::Form4),
@@ -139,8 +137,7 @@ QString Form4::searchFilter(const QString& typed) const {
             : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
     if (!line_ || !line_->showsRequisition())
         return byMark;
-    const QString byProduct =
-        QStringLiteral("i_id=") + productFilterValue(line_->lineProductCode());
+    const QString byProduct = productFilter(line_->lineProductCode());
     return byMark.isEmpty() ? byProduct : byProduct + QStringLiteral(" and ") + byMark;
 }
 

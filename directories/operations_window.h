@@ -63,6 +63,10 @@ public:
 
     int tag() const { return Tag; } // 0 directory mode, 1 selection mode
 
+    // "i_id=<id>": the operations on a requisition line's product. The code is text from the
+    // requisition; one that is no whole number has no operations, and never enters the filter.
+    static QString productFilter(const QString& lineProductCode);
+
     // The export's own query: every operation, with or without norms, and its own price.
     data::Dataset XLS_Rep;
 

@@ -4,6 +4,7 @@
 #include "data/command.h"
 #include "data/data_module.h"
 #include "data/dataset.h"
+#include "entry_dialog.h"
 #include "hours_upkeep.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
@@ -165,6 +166,14 @@ void Form1::connectHandlers() {
     connect(ui->N10, &QAction::triggered, this, ui::guarded([this] { on_N10_triggered(); }));
 }
 
+QDate Form1::journalDate() const {
+    return ui->DateT->date();
+}
+
+bool Form1::dayOff() const {
+    return ui->CBox1->isChecked();
+}
+
 data::Dataset& Form1::currentShift() {
     return dataModule_->smena(login_.CurSmena);
 }
@@ -318,16 +327,38 @@ void Form1::on_Button3_clicked() {
 }
 
 void Form1::on_DBGrid2_doubleClicked() {
-    if (login_.isMaster())
+    if (login_.isMaster()) {
         acceptCurrentPosition();
-    // Other logins will see the position in the entry dialog's view mode.
+        return;
+    }
+    if (!entry_)
+        return;
+    const int listed = currentShift().isEmpty() ? 0 : currentShift().asInt(QStringLiteral("id"));
+    entry_->openView();
+    backFromEntry(listed);
 }
 
-// The windows below open through openModal() once they exist.
+void Form1::on_Button1_clicked() {
+    if (!entry_)
+        return;
+    entry_->openNew();
+    backFromEntry(entry_->positionId());
+}
 
-void Form1::on_Button1_clicked() {} // entry dialog, new position
+void Form1::on_Button2_clicked() {
+    if (!entry_)
+        return;
+    const int listed = currentShift().isEmpty() ? 0 : currentShift().asInt(QStringLiteral("id"));
+    entry_->openChange();
+    backFromEntry(listed);
+}
 
-void Form1::on_Button2_clicked() {} // entry dialog, the selected position
+// Back on today's lists, standing on the position the dialog worked on when it is listed.
+void Form1::backFromEntry(int positionId) {
+    activate();
+    if (positionId != 0)
+        currentShift().locate(QStringLiteral("id"), positionId);
+}
 
 void Form1::on_N6_triggered() {
     if (!openers_.operationTypes)

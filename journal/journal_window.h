@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/journal_view.h"
 #include "ui/login_role.h"
 
 #include <QDialog>
@@ -25,7 +26,9 @@ class Form1;
 // The shift journal: the positions of one date and shift, acceptance and deletion,
 // and the menu to every other window. Shown modally by the login; closing it ends
 // the program.
-class Form1 : public QDialog {
+class Form11;
+
+class Form1 : public QDialog, public JournalView {
     Q_OBJECT
 public:
     // Creates the data module first (which opens the built-in connection), then calls
@@ -37,14 +40,18 @@ public:
     // The login values, held for the whole run: the login step sets them, the shift buttons
     // move CurSmena.
     ui::LoginValues& loginValues() { return login_; }
-    const ui::LoginValues& loginValues() const { return login_; }
+    const ui::LoginValues& loginValues() const override { return login_; }
+
+    // The date of DateT and the day-off box "Выходной".
+    QDate journalDate() const override;
+    bool dayOff() const override;
 
     // Enables and disables the controls a role may or may not use (once, by the login step).
     void applyRights(const ui::JournalRights& rights);
 
     data::DataModule6& dataModule() { return *dataModule_; }
     // The dataset of CurSmena (any other value counts as 1).
-    data::Dataset& currentShift();
+    data::Dataset& currentShift() override;
 
     // Back to today, weekend box, re-read of the four shifts: whenever the journal
     // becomes active (shown by the login, or a dialog opened from it has closed).
@@ -60,6 +67,8 @@ public:
         std::function<void()> prices;         // "Цены": the operations with their prices
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
+    // The entry dialog of "Добавить", "Изменить" and the double-click.
+    void useEntryDialog(Form11& entry) { entry_ = &entry; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -77,6 +86,7 @@ private:
     void paintShiftButtons();
     void paintWeekendBox();
     void acceptCurrentPosition();
+    void backFromEntry(int positionId);
 
     void on_RadioButton_clicked(int shift, bool checked);
     void on_DateT_dateChosen(); // calendar click or Enter
@@ -94,6 +104,7 @@ private:
     Ui::Form1* ui;
     ui::LoginValues login_;
     Openers openers_;
+    Form11* entry_ = nullptr;
     std::unique_ptr<data::DataModule6> dataModule_;
     // the window's own query and command
     std::unique_ptr<data::Dataset> smena_gds_use_cnt;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "data/dataset.h"
+
+#include <QDialog>
+
+namespace data {
+class Command;
+class DataModule6;
+} // namespace data
+
+namespace ui {
+class DatasetModel;
+}
+
+namespace Ui {
+class Form24;
+}
+
+// "Материал": one material consumed by a stored position, with its consignment and quantity.
+// It proposes the quantity from the product's norm per piece and refuses more than the
+// consignment holds.
+class Form24 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form24(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~Form24() override;
+
+    // Shows the dialog modally for the position positionId on the product productId, whose
+    // quantity box reads positionQuantity; a row is stored by "Запись". Afterwards, whatever
+    // happened, no material is shown and the quantity reads "0".
+    void openForPosition(int positionId, int productId, const QString& positionQuantity);
+
+    // the materials offered, the consignments of the chosen one, the product's norms
+    data::Dataset v_cmn_gds_in;
+    data::Dataset v_id_cons_use;
+    data::Dataset gds_attr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void done(int result) override;
+
+private:
+    void materialChosen();
+    void on_Button1_clicked();
+
+    Ui::Form24* ui;
+    data::DataModule6& dataModule_;
+    ui::DatasetModel* consignments_ = nullptr;
+    int positionId_ = 0;
+    int productId_ = 0;
+    QString positionQuantity_;
+    float rate_ = 0; // material per piece of product, for the proposal
+};

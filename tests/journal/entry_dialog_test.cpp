@@ -1,0 +1,724 @@
+// The entry dialog on the test database, driven as a clerk drives it: the price of a save in
+// add and edit mode, the quantity box and the checks, the frozen header after a new position,
+// repeated edits, view mode, the time-sheet cells a save leaves, a server that reads dates
+// month first, the materials with their proposal and limits, and the brigade.
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "directories/operations_window.h"
+#include "directories/workers_window.h"
+#include "journal/entry_dialog.h"
+#include "journal/journal_view.h"
+#include "journal/material_window.h"
+#include "seams/clock.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
+#include "ui/login_role.h"
+#include "ui/lookup_combo_box.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QDate kMonday(2026, 3, 2);
+const QDate kTuesday(2026, 3, 3);
+const qint64 kRequisition = 7000001; // lines: 7100001 product 500 (100 pieces), 7100002 product 501
+const qint64 kLine100 = 7100001;
+const qint64 kLineFree = 7100002;
+
+// The journal as the dialog sees it: a date, the day-off box, the shift and its list.
+class Journal : public JournalView {
+public:
+    explicit Journal(data::DataModule6& dm) : dm_(dm) {}
+    QDate journalDate() const override { return date; }
+    bool dayOff() const override { return weekend; }
+    data::Dataset& currentShift() override { return dm_.smena(login.CurSmena); }
+    const ui::LoginValues& loginValues() const override { return login; }
+    void readShift() {
+        data::Dataset& shift = currentShift();
+        shift.close();
+        shift.setParam("data", date);
+        shift.setParam("ok", "ta");
+        shift.open();
+    }
+
+    QDate date = kMonday;
+    bool weekend = false;
+    ui::LoginValues login;
+
+private:
+    data::DataModule6& dm_;
+};
+
+} // namespace
+
+class EntryDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void priceOfASave_data();
+    void priceOfASave();
+    void quantityBox();
+    void checksRefuseAndWriteNothing_data();
+    void checksRefuseAndWriteNothing();
+    void addFreezesTheHeaderAndOpensTheSections();
+    void editRewritesOnePosition();
+    void editMovingAPositionKeepsBothCells_data();
+    void editMovingAPositionKeepsBothCells();
+    void twoPositionsOnOneDaySum();
+    void viewShowsEverythingDisabled();
+    void aServerReadingDatesMonthFirst();
+    void materialProposal_data();
+    void materialProposal();
+    void materialLimits_data();
+    void materialLimits();
+    void deletingAMaterialKeepsTheListNearIt();
+    void brigadeAddAndRemove();
+    void brigadeDivision_data();
+    void brigadeDivision();
+    void screenshots();
+
+private:
+    // Runs the dialog's opener; what the person does inside is script.
+    void inDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& script);
+    // The header of a new position: requisition and line, worker, operation, numbers.
+    void fillHeader(QDialog* d, qint64 line, const QString& worker, int operation,
+                    const QString& quantity, const QString& hours, const QString& rejects = "0");
+    void pickWorker(QDialog* d, const QString& name, const char* button = "Button3");
+    void pickOperation(QDialog* d, int operation);
+    void choose(QDialog* d, const char* lookup, qint64 key);
+    // A new position saved through the dialog; its id.
+    int addThroughDialog(const QString& worker = "Иванов И.И.", int operation = 1,
+                         const QString& quantity = "10", const QString& hours = "8");
+    QString position(int id, const QString& columns);
+    int positions();
+
+    template <typename T> T* child(QWidget* w, const char* name) {
+        T* found = w->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no %s", name);
+        return found;
+    }
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> modal_;
+    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<Form5> workers_;
+    std::unique_ptr<Form4> operations_;
+    std::unique_ptr<Form24> materials_;
+    std::unique_ptr<Form11> entry_;
+};
+
+void EntryDialogTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("entry");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    modal_ = std::make_unique<ScriptedModalRunner>();
+    db_->exec(R"(
+        insert into cmn_contractor.person(id, s_code, s_caption) values
+            (10, '101', 'Иванов И.И.'), (11, '102', 'Петров П.П.'), (12, '103', 'Сидоров С.С.');
+        insert into accounts_dep.izdel(id, marka, nom, massa) values
+            (500, 'КМ-120', 'Каркас', 1), (501, 'АБ-1', 'Балка', 2);
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка'), (2, 'Покраска');
+        insert into accounts_dep.oper(id, i_id, vid, naimen) values
+            (1, 500, 1, 0), (2, 500, 2, 1), (3, 501, 1, 0);
+        insert into accounts_dep.norm(o_id, norma, price) values
+            (1, 10, 5), (1, 20, 4.5), (2, 1, 2), (3, 1, 7);
+        insert into mnf_doc.doc(id, s_number, d_date) values
+            (7000001, '15', '2026-03-01'), (7000002, '16', '2026-03-02');
+        insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty) values
+            (7100001, 7000001, 1, 500, 100), (7100002, 7000001, 2, 501, 0),
+            (7100003, 7000002, 1, 500, 0);
+        insert into cmn_gds_and_srv.gds(id, s_group_tmc, s_code, s_caption, s_full_caption) values
+            (3000001, 'Металл', 'Л2', 'Лист 2 мм', 'Лист стальной 2 мм'),
+            (3000002, 'ЛКМ', 'Э7035', 'Эмаль ral 7035', 'Эмаль RAL 7035'),
+            (3000003, 'Металл', 'П1', 'Проволока', 'Проволока 1 мм');
+        insert into cmn_gds_and_srv.consignment(id, id_gds, s_code, s_warehouse, d_date, f_qty)
+        values (3500001, 3000001, 'П-1', 'Склад 1', '2026-01-10', 10.0004),
+               (3500002, 3000002, 'П-7', 'Склад 2', '2026-01-11', 5);
+        insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
+    )");
+    dm_ = std::make_unique<data::DataModule6>();
+    journal_ = std::make_unique<Journal>(*dm_);
+    workers_ = std::make_unique<Form5>(*dm_);
+    operations_ = std::make_unique<Form4>(*dm_);
+    materials_ = std::make_unique<Form24>(*dm_);
+    entry_ = std::make_unique<Form11>(*dm_, *journal_);
+    entry_->useWindows(*workers_, *operations_, *materials_);
+}
+
+void EntryDialogTest::init() {
+    db_->exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; "
+              "delete from accounts_dep.smena_gds_use; delete from accounts_dep.person_temp;");
+    messages_->clear();
+    seams::Clock::setFixedToday(kMonday);
+    journal_->date = kMonday;
+    journal_->weekend = false;
+    journal_->login = {};
+    journal_->login.UserName = "petrova";
+    journal_->readShift();
+}
+
+void EntryDialogTest::cleanup() {
+    seams::Clock::setFixedToday(QDate());
+    QCOMPARE(modal_->pending(), 0);
+}
+
+void EntryDialogTest::inDialog(const std::function<void()>& open,
+                               const std::function<void(QDialog*)>& script) {
+    modal_->then(script);
+    open();
+}
+
+void EntryDialogTest::choose(QDialog* d, const char* lookup, qint64 key) {
+    auto* box = child<ui::LookupComboBox>(d, lookup);
+    const int index = box->findData(key, ui::LookupComboBox::KeyRole);
+    QVERIFY2(index >= 0, qPrintable(QString("%1 has no %2").arg(lookup).arg(key)));
+    box->choose(index);
+}
+
+void EntryDialogTest::pickWorker(QDialog* d, const QString& name, const char* button) {
+    modal_->then([this, name](QDialog* list) {
+        QVERIFY(dm_->Workers.locate("fio", name));
+        child<QPushButton>(list, "Button2")->click();
+    });
+    child<QPushButton>(d, button)->click();
+}
+
+void EntryDialogTest::pickOperation(QDialog* d, int operation) {
+    modal_->then([this, operation](QDialog* list) {
+        QVERIFY2(dm_->Oper.locate("id", operation), "the operation is not offered");
+        child<QPushButton>(list, "Button2")->click();
+    });
+    child<QPushButton>(d, "Button4")->click();
+}
+
+void EntryDialogTest::fillHeader(QDialog* d, qint64 line, const QString& worker, int operation,
+                                 const QString& quantity, const QString& hours,
+                                 const QString& rejects) {
+    choose(d, "LCB_id_doc", kRequisition);
+    choose(d, "LCB_id_doc_item", line);
+    pickWorker(d, worker);
+    pickOperation(d, operation);
+    child<QLineEdit>(d, "Edit3")->setText(quantity);
+    child<QLineEdit>(d, "Edit6")->setText(hours);
+    child<QLineEdit>(d, "Edit4")->setText(rejects);
+}
+
+int EntryDialogTest::addThroughDialog(const QString& worker, int operation, const QString& quantity,
+                                      const QString& hours) {
+    int id = 0;
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 // operations 1 and 2 are on the product of the line of 100 pieces
+                 fillHeader(d, operation == 3 ? kLineFree : kLine100, worker, operation, quantity,
+                            hours);
+                 child<QPushButton>(d, "Button1")->click();
+                 id = entry_->positionId();
+             });
+    return id;
+}
+
+QString EntryDialogTest::position(int id, const QString& columns) {
+    return db_->scalar(
+        QStringLiteral("select %1 from accounts_dep.smena where id=%2").arg(columns).arg(id));
+}
+
+int EntryDialogTest::positions() {
+    return db_->scalar("select count(*) from accounts_dep.smena").toInt();
+}
+
+// The stored price: the operation's own (its smallest norm price, 4,5) times the factors of
+// the save, in add mode and again when the stored position is saved in edit mode.
+void EntryDialogTest::priceOfASave_data() {
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<bool>("dayOff");
+    QTest::addColumn<QString>("cena");
+    QTest::newRow("shift 1") << 1 << false << "4.5";
+    QTest::newRow("shift 2, day off") << 2 << true << "9";
+    QTest::newRow("shift 3") << 3 << false << "5.4";
+    QTest::newRow("shift 3, day off") << 3 << true << "10.8";
+    QTest::newRow("overtime") << 4 << false << "6.75";
+    QTest::newRow("overtime, day off") << 4 << true << "13.5";
+}
+
+void EntryDialogTest::priceOfASave() {
+    QFETCH(int, shift);
+    QFETCH(bool, dayOff);
+    QFETCH(QString, cena);
+    journal_->login.CurSmena = shift;
+    journal_->weekend = dayOff;
+    journal_->readShift();
+    const int id = addThroughDialog();
+    QVERIFY(id > 0);
+    QCOMPARE(position(id, "cena"), cena);
+    QCOMPARE(position(id, "ok"), QString("no"));
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", id));
+    inDialog([this] { entry_->openChange(); },
+             [&](QDialog* d) {
+                 QCOMPARE(d->windowTitle(), QString("Изменение данных о позиции"));
+                 QCOMPARE(entry_->tag(), 2);
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    QCOMPARE(position(id, "cena"), cena); // not the stored price times the factors again
+    QVERIFY(messages_->shown.isEmpty());
+}
+
+void EntryDialogTest::quantityBox() {
+    int id = 0;
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "", "8");
+                 auto* quantity = child<QLineEdit>(d, "Edit3");
+                 pickOperation(d, 1);
+                 QCOMPARE(quantity->text(), QString("0")); // the operation pick leaves 0 in it
+                 quantity->clear();
+                 typeInto(quantity, "12.5");
+                 QCOMPARE(quantity->text(), QString("12,5"));
+                 quantity->clear();
+                 typeInto(quantity, "1,,2");
+                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(messages_->last(), QString("'1,,2' is not a valid floating point value"));
+                 QCOMPARE(positions(), 0);
+                 quantity->setText("12,5");
+                 child<QPushButton>(d, "Button1")->click();
+                 id = entry_->positionId();
+             });
+    QCOMPARE(position(id, "kol_vo"), QString("12.5"));
+}
+
+void EntryDialogTest::checksRefuseAndWriteNothing_data() {
+    QTest::addColumn<qint64>("line");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("rejects");
+    QTest::addColumn<QString>("message"); // empty: saved
+    const QString above = "Количество изделий не может быть больше требуемого!";
+    QTest::newRow("line of 100: 100") << kLine100 << "100"
+                                      << "0"
+                                      << "";
+    QTest::newRow("line of 100: 100,5") << kLine100 << "100,5"
+                                        << "0" << above;
+    QTest::newRow("line without a limit: 100,5") << kLineFree << "100,5"
+                                                 << "0"
+                                                 << "";
+    QTest::newRow("rejects above the quantity") << kLineFree << "3"
+                                                << "4"
+                                                << "Брак не может быть больше количества!";
+}
+
+void EntryDialogTest::checksRefuseAndWriteNothing() {
+    QFETCH(qint64, line);
+    QFETCH(QString, quantity);
+    QFETCH(QString, rejects);
+    QFETCH(QString, message);
+    const int operation = line == kLine100 ? 1 : 3; // an operation on the line's product
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, line, "Петров П.П.", operation, quantity, "4", rejects);
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    QCOMPARE(positions(), message.isEmpty() ? 1 : 0);
+    QCOMPARE(messages_->last(), message);
+    if (!message.isEmpty())
+        QCOMPARE(messages_->shown.last().caption, QString("Ошибка"));
+}
+
+// After the first save the header is frozen and the materials and the brigade open; the next
+// "Добавить" starts from an empty, usable header. Missing fields are refused.
+void EntryDialogTest::addFreezesTheHeaderAndOpensTheSections() {
+    const QStringList sections{"Button5", "Button6", "Button7", "Button8", "Button9"};
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 QCOMPARE(d->windowTitle(), QString("Заведение новой позиции"));
+                 for (const QString& b : sections)
+                     QVERIFY2(!child<QPushButton>(d, qPrintable(b))->isEnabled(), qPrintable(b));
+                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(messages_->last(), QString("Все поля должны быть заполнены!"));
+                 fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
+                 // a requisition chosen again drops the line, the worker and the operation
+                 choose(d, "LCB_id_doc", kRequisition);
+                 QVERIFY(!child<ui::LookupComboBox>(d, "LCB_id_doc_item")->showsText());
+                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), QString());
+                 fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
+                 QCOMPARE(child<QLineEdit>(d, "Edit2")->text(),
+                          QString("АБ-1; Сборка; Готовая продукция"));
+                 QCOMPARE(child<QLineEdit>(d, "Edit8")->text(), QString("7"));
+                 child<QPushButton>(d, "Button1")->click();
+                 const int id = entry_->positionId();
+                 QVERIFY(id > 0);
+                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
+                 QVERIFY(!child<QGroupBox>(d, "GroupBox1")->isEnabled());
+                 QVERIFY(!child<QPushButton>(d, "Button1")->isEnabled());
+                 for (const QString& b : sections)
+                     QVERIFY2(child<QPushButton>(d, qPrintable(b))->isEnabled(), qPrintable(b));
+                 QVERIFY(child<QTableView>(d, "DBGrid1")->isEnabled());
+                 QVERIFY(child<QTableView>(d, "DBGrid2")->isEnabled());
+                 // the journal's list stands on the new position
+                 QCOMPARE(journal_->currentShift().asInt("id"), id);
+             });
+    QCOMPARE(position(entry_->positionId(), "w_id || ' ' || i_id || ' ' || o_id || ' ' || "
+                                            "id_doc || ' ' || id_doc_item || ' ' || time"),
+             QString("101 501 3 7000001 7100002 8"));
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 QVERIFY(child<QGroupBox>(d, "GroupBox1")->isEnabled());
+                 QVERIFY(child<QPushButton>(d, "Button1")->isEnabled());
+                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QString("0"));
+                 QVERIFY(!child<ui::LookupComboBox>(d, "LCB_id_doc")->showsText());
+                 QCOMPARE(entry_->positionId(), 0);
+             });
+    QCOMPARE(positions(), 1);
+}
+
+void EntryDialogTest::editRewritesOnePosition() {
+    const int id = addThroughDialog("Иванов И.И.", 1, "10", "8");
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", id));
+    const qsizetype openedBefore = modal_->opened.count("Form11");
+    inDialog([this] { entry_->openChange(); },
+             [&](QDialog* d) {
+                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
+                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString("Иванов И.И."));
+                 QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QString("10"));
+                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc_item")->keyValue(), kLine100);
+                 QVERIFY(child<ui::LookupComboBox>(d, "LCB_id_doc")->showsText());
+                 QVERIFY(child<QPushButton>(d, "Button5")->isEnabled());
+                 QVERIFY(!child<QPushButton>(d, "Button7")->isEnabled());
+                 child<QLineEdit>(d, "Edit6")->setText("6");
+                 child<QPushButton>(d, "Button1")->click();
+                 child<QLineEdit>(d, "Edit6")->setText("5");
+                 child<QLineEdit>(d, "Edit3")->setText("9,5");
+                 child<QPushButton>(d, "Button1")->click();
+                 QVERIFY(child<QPushButton>(d, "Button1")->isEnabled());
+             });
+    QCOMPARE(positions(), 1);
+    QCOMPARE(position(id, "time || ' ' || kol_vo"), QString("5 9.5"));
+    QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d2=5"));
+    // an accepted position is not opened for a change
+    db_->exec(QString("update accounts_dep.smena set ok='ok' where id=%1").arg(id));
+    journal_->readShift();
+    entry_->openChange();
+    QCOMPARE(modal_->opened.count("Form11"), openedBefore + 1); // the change, nothing more
+}
+
+// A position moved to another day or worker leaves its old cell with what is left there.
+void EntryDialogTest::editMovingAPositionKeepsBothCells_data() {
+    QTest::addColumn<bool>("otherDay");
+    QTest::addColumn<QString>("ivanov");
+    QTest::addColumn<QString>("petrov");
+    QTest::newRow("to another day") << true << "s1 3.2026: d2=3 d3=8"
+                                    << "";
+    QTest::newRow("to another worker") << false << "s1 3.2026: d2=3"
+                                       << "s1 3.2026: d2=8";
+}
+
+void EntryDialogTest::editMovingAPositionKeepsBothCells() {
+    QFETCH(bool, otherDay);
+    QFETCH(QString, ivanov);
+    QFETCH(QString, petrov);
+    const int moved = addThroughDialog("Иванов И.И.", 1, "10", "8");
+    addThroughDialog("Иванов И.И.", 3, "2", "3");
+    QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d2=11"));
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", moved));
+    inDialog([this] { entry_->openChange(); },
+             [&](QDialog* d) {
+                 if (otherDay) {
+                     child<QDateEdit>(d, "DTimeP")->setDate(kTuesday);
+                 } else {
+                     pickWorker(d, "Петров П.П.");
+                     pickOperation(d, 1);
+                 }
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    QCOMPARE(db_->timesheetText(101), ivanov);
+    QCOMPARE(db_->timesheetText(102), petrov);
+}
+
+void EntryDialogTest::twoPositionsOnOneDaySum() {
+    addThroughDialog("Сидоров С.С.", 1, "10", "5");
+    QCOMPARE(db_->timesheetText(103), QString("s1 3.2026: d2=5"));
+    addThroughDialog("Сидоров С.С.", 3, "1", "4");
+    QCOMPARE(db_->timesheetText(103), QString("s1 3.2026: d2=9"));
+}
+
+void EntryDialogTest::viewShowsEverythingDisabled() {
+    const int id = addThroughDialog();
+    db_->exec(QString("insert into accounts_dep.person_temp(id_smena, id_person) values (%1, 11)")
+                  .arg(id));
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", id));
+    inDialog([this] { entry_->openView(); },
+             [&](QDialog* d) {
+                 QCOMPARE(d->windowTitle(), QString("Просмотр данных о позиции"));
+                 QCOMPARE(entry_->tag(), 3);
+                 for (const char* name :
+                      {"Button1", "Button5", "Button6", "Button7", "Button8", "Button9"})
+                     QVERIFY2(!child<QPushButton>(d, name)->isEnabled(), name);
+                 QVERIFY(!child<QGroupBox>(d, "GroupBox1")->isEnabled());
+                 QVERIFY(!child<QTableView>(d, "DBGrid1")->isEnabled());
+                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc")->currentText(),
+                          QString("Заявка № 15 от 01.03.2026"));
+                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc_item")->keyValue(), kLine100);
+                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
+                 // the brigade of the position, to read
+                 QCOMPARE(entry_->fio_smena_gds.recordCount(), 1);
+             });
+    QCOMPARE(position(id, "time"), QString("8"));
+}
+
+// The entry date goes in as day.month.year text; a server that reads dates month first by
+// default must still store the 13th of March.
+void EntryDialogTest::aServerReadingDatesMonthFirst() {
+    db_->exec(QString("alter database %1 set DateStyle = 'ISO, MDY'").arg(db_->name()));
+    data::DataModule6 station; // a new connection takes the database's setting
+    QCOMPARE(station.readScratchValue("select '03.04.2026'::date::text as d", "d").toString(),
+             QString("2026-04-03"));
+    Journal journal(station);
+    journal.date = QDate(2026, 3, 13);
+    journal.login.UserName = "petrova";
+    journal.readShift();
+    seams::Clock::setFixedToday(QDate(2026, 3, 13));
+    Form5 workers(station);
+    Form4 operations(station);
+    Form24 materials(station);
+    Form11 entry(station, journal);
+    entry.useWindows(workers, operations, materials);
+    modal_->then([&](QDialog* d) {
+        choose(d, "LCB_id_doc", kRequisition);
+        choose(d, "LCB_id_doc_item", kLine100);
+        modal_->then([&](QDialog* list) {
+            QVERIFY(station.Workers.locate("fio", "Иванов И.И."));
+            child<QPushButton>(list, "Button2")->click();
+        });
+        child<QPushButton>(d, "Button3")->click();
+        modal_->then([&](QDialog* list) { child<QPushButton>(list, "Button2")->click(); });
+        child<QPushButton>(d, "Button4")->click();
+        child<QLineEdit>(d, "Edit3")->setText("1");
+        child<QPushButton>(d, "Button1")->click();
+    });
+    entry.openNew();
+    db_->exec(QString("alter database %1 reset DateStyle").arg(db_->name()));
+    QVERIFY(entry.positionId() > 0);
+    QCOMPARE(position(entry.positionId(), "data || ' ' || vvod::date"),
+             QString("2026-03-13 2026-03-13"));
+    QCOMPARE(db_->timesheetText(101), QString("s1 3.2026:"));
+}
+
+// The proposal is the position's quantity times the product's norm per piece: paint for a
+// material with "RAL" in its name, metal otherwise, nothing for a product without norms.
+void EntryDialogTest::materialProposal_data() {
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<qint64>("material");
+    QTest::addColumn<QString>("proposal");
+    QTest::newRow("metal: 12,5 × 0,4") << 1 << qint64(3000001) << "5";
+    QTest::newRow("paint: 12,5 × 0,05") << 1 << qint64(3000002) << "0,625";
+    QTest::newRow("a product without norms") << 3 << qint64(3000001) << "0";
+}
+
+void EntryDialogTest::materialProposal() {
+    QFETCH(int, operation);
+    QFETCH(qint64, material);
+    QFETCH(QString, proposal);
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, operation == 1 ? kLine100 : kLineFree, "Иванов И.И.", operation,
+                            "12,5", "8");
+                 child<QPushButton>(d, "Button1")->click();
+                 modal_->then([&](QDialog* m) {
+                     QCOMPARE(m->windowTitle(), QString("Материал"));
+                     choose(m, "LCB_id_gds_use", material);
+                     QCOMPARE(child<QLineEdit>(m, "Edit7")->text(), proposal);
+                     child<QLineEdit>(m, "Edit7")->setText("0,5");
+                     child<QPushButton>(m, "Button1")->click();
+                     QVERIFY(!m->isVisible());
+                 });
+                 child<QPushButton>(d, "Button5")->click();
+                 QCOMPARE(entry_->smena_gds_use.recordCount(), 1);
+             });
+    QCOMPARE(db_->scalar("select id_gds_use || ' ' || f_qty_use from accounts_dep.smena_gds_use"),
+             QString("%1 0.5").arg(material));
+}
+
+void EntryDialogTest::materialLimits_data() {
+    QTest::addColumn<qint64>("material");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("message"); // empty: stored
+    const QString above = "Расход ТМЦ не может быть больше партии!";
+    QTest::newRow("all that is left") << qint64(3000001) << "10,0004"
+                                      << "";
+    QTest::newRow("equal at 3 decimals") << qint64(3000001) << "10,0001"
+                                         << "";
+    QTest::newRow("above at 3 decimals") << qint64(3000001) << "10,001" << above;
+    QTest::newRow("a material without consignments") << qint64(3000003) << "1" << above;
+    QTest::newRow("zero") << qint64(3000001) << "0"
+                          << "Расход ТМЦ не может быть 0!";
+    QTest::newRow("empty") << qint64(3000001) << ""
+                           << "Расход ТМЦ не может быть 0!";
+    QTest::newRow("no material") << qint64(0) << "1"
+                                 << "Все поля должны быть заполнены!";
+}
+
+void EntryDialogTest::materialLimits() {
+    QFETCH(qint64, material);
+    QFETCH(QString, quantity);
+    QFETCH(QString, message);
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "20", "8");
+                 child<QPushButton>(d, "Button1")->click();
+                 modal_->then([&](QDialog* m) {
+                     if (material != 0)
+                         choose(m, "LCB_id_gds_use", material);
+                     child<QLineEdit>(m, "Edit7")->setText(quantity);
+                     child<QPushButton>(m, "Button1")->click();
+                     QCOMPARE(m->isVisible(), !message.isEmpty());
+                 });
+                 child<QPushButton>(d, "Button5")->click();
+             });
+    QCOMPARE(messages_->last(), message);
+    QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena_gds_use").toInt(),
+             message.isEmpty() ? 1 : 0);
+}
+
+void EntryDialogTest::deletingAMaterialKeepsTheListNearIt() {
+    const int id = addThroughDialog("Иванов И.И.", 1, "10", "8");
+    db_->exec(QString("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, id_cons_use, "
+                      "f_qty_use) values (%1, 3000001, 3500001, 1), (%1, 3000001, 3500001, 2), "
+                      "(%1, 3000002, 3500002, 3)")
+                  .arg(id));
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", id));
+    inDialog([this] { entry_->openChange(); },
+             [&](QDialog* d) {
+                 data::Dataset& list = entry_->smena_gds_use;
+                 QCOMPARE(list.recordCount(), 3);
+                 QVERIFY(list.locate("f_qty_use", 2.0));
+                 const int near = list.recNo();
+                 child<QPushButton>(d, "Button6")->click();
+                 QCOMPARE(list.recordCount(), 2);
+                 QCOMPARE(list.recNo(), std::min(near, 2));
+                 QVERIFY(list.locate("f_qty_use", 3.0));
+                 QCOMPARE(list.asString("s_cons_use_hl"), QString("П-7, Склад 2, ост. 2 кг"));
+             });
+    QVERIFY(messages_->shown.isEmpty()); // no question asked
+    QCOMPARE(db_->scalar("select string_agg(f_qty_use::text, ' ' order by f_qty_use) from "
+                         "accounts_dep.smena_gds_use"),
+             QString("1 3"));
+}
+
+void EntryDialogTest::brigadeAddAndRemove() {
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
+                 child<QPushButton>(d, "Button1")->click();
+                 data::Dataset& brigade = entry_->fio_smena_gds;
+                 pickWorker(d, "Петров П.П.", "Button7");
+                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
+                 pickWorker(d, "Петров П.П.", "Button7"); // the same person twice
+                 pickWorker(d, "Сидоров С.С.", "Button7");
+                 QCOMPARE(brigade.recordCount(), 3);
+                 modal_->then([](QDialog* list) { list->reject(); }); // a pick left
+                 child<QPushButton>(d, "Button7")->click();
+                 QCOMPARE(brigade.recordCount(), 3);
+                 QVERIFY(brigade.locate("s_caption", "Сидоров С.С."));
+                 child<QPushButton>(d, "Button8")->click();
+                 QStringList names;
+                 for (brigade.first(); !brigade.eof(); brigade.next())
+                     names << brigade.asString("s_caption");
+                 QCOMPARE(names, QStringList({"Петров П.П.", "Петров П.П."}));
+             });
+    QVERIFY(messages_->shown.isEmpty());
+    // the position keeps its own worker
+    QCOMPARE(position(entry_->positionId(), "w_id"), QString("101"));
+}
+
+// "Сохранить" divides the position among its brigade and closes the dialog, with or without
+// members; a division the database refuses is reported and the dialog closes all the same.
+void EntryDialogTest::brigadeDivision_data() {
+    QTest::addColumn<QStringList>("members");
+    QTest::addColumn<bool>("acceptedMeanwhile"); // a master accepted it on another workstation
+    QTest::addColumn<QString>("divided");        // the positions afterwards, "worker:hours"
+    QTest::addColumn<QString>("message");
+    QTest::newRow("two members") << QStringList{"Петров П.П."} << false << "101:4 102:4"
+                                 << "";
+    QTest::newRow("no members") << QStringList{} << false << "101:8"
+                                << "";
+    QTest::newRow("refused by the database") << QStringList{"Петров П.П."} << true << "101:8"
+                                             << "Невозможно сохранить данные в БД!";
+}
+
+void EntryDialogTest::brigadeDivision() {
+    QFETCH(QStringList, members);
+    QFETCH(bool, acceptedMeanwhile);
+    QFETCH(QString, divided);
+    QFETCH(QString, message);
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
+                 child<QPushButton>(d, "Button1")->click();
+                 for (const QString& name : members)
+                     pickWorker(d, name, "Button7");
+                 if (acceptedMeanwhile)
+                     db_->exec("update accounts_dep.smena set ok='ok'");
+                 child<QPushButton>(d, "Button9")->click();
+                 QVERIFY(!d->isVisible());
+             });
+    QCOMPARE(db_->scalar("select string_agg(w_id || ':' || time, ' ' order by w_id) from "
+                         "accounts_dep.smena"),
+             divided);
+    QCOMPARE(messages_->last(), message);
+}
+
+// What a clerk sees: a new position before and after its save with two materials and a
+// brigade of two, the same position in edit and view mode, and the material dialog.
+void EntryDialogTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 QVERIFY(saveScreenshot(d, dir + "/form11_add_empty.png"));
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "12,5", "8", "1");
+                 QVERIFY(saveScreenshot(d, dir + "/form11_add_filled.png"));
+                 child<QPushButton>(d, "Button1")->click();
+                 for (qint64 material : {3000001, 3000002}) {
+                     modal_->then([&, material](QDialog* m) {
+                         choose(m, "LCB_id_gds_use", material);
+                         if (material == 3000002)
+                             QVERIFY(saveScreenshot(m, dir + "/form24_material.png"));
+                         child<QPushButton>(m, "Button1")->click();
+                     });
+                     child<QPushButton>(d, "Button5")->click();
+                 }
+                 pickWorker(d, "Петров П.П.", "Button7");
+                 pickWorker(d, "Сидоров С.С.", "Button7");
+                 QVERIFY(saveScreenshot(d, dir + "/form11_add_saved.png"));
+             });
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", entry_->positionId()));
+    inDialog([this] { entry_->openChange(); },
+             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_edit.png")); });
+    inDialog([this] { entry_->openView(); },
+             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_view.png")); });
+}
+
+QTEST_MAIN(EntryDialogTest)
+#include "entry_dialog_test.moc"

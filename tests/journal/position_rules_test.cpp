@@ -1,0 +1,198 @@
+// The rules of a position and of a material that need no database: the price factors, the
+// checks before a save, the statements the save sends, the material proposal and its limits.
+#include "data/data_error.h"
+#include "journal/material.h"
+#include "journal/position.h"
+
+#include <QtTest>
+
+using namespace journal;
+
+class PositionRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void price_data();
+    void price();
+    void checks_data();
+    void checks();
+    void aQuantityThatIsNoNumberStopsTheCheck();
+    void statementsCarryNumbersFormattedByCode();
+    void materialProposal_data();
+    void materialProposal();
+    void consumptionChecks_data();
+    void consumptionChecks();
+};
+
+void PositionRulesTest::price_data() {
+    QTest::addColumn<float>("operationPrice");
+    QTest::addColumn<bool>("dayOff");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("shift 1, working day") << 4.5f << false << 1 << "4.5";
+    QTest::newRow("shift 2, working day") << 4.5f << false << 2 << "4.5";
+    QTest::newRow("shift 3") << 4.5f << false << 3 << "5.4";
+    QTest::newRow("overtime") << 4.5f << false << 4 << "6.75";
+    QTest::newRow("day off, shift 1") << 4.5f << true << 1 << "9";
+    QTest::newRow("day off, shift 3: 2.4 times") << 4.5f << true << 3 << "10.8";
+    QTest::newRow("day off, overtime: 3 times") << 4.5f << true << 4 << "13.5";
+    QTest::newRow("four decimals") << 1.2345f << false << 3 << "1.4814";
+    QTest::newRow("a 32-bit price rounds back") << 2.35f << false << 1 << "2.35";
+}
+
+void PositionRulesTest::price() {
+    QFETCH(float, operationPrice);
+    QFETCH(bool, dayOff);
+    QFETCH(int, shift);
+    QFETCH(QString, written);
+    Position p;
+    p.cena = operationPrice;
+    p.quantity = "1";
+    p.rejects = "0";
+    p.hours = "0";
+    p.workDay = QDate(2026, 3, 2);
+    const QString statement = insertStatement(p, {dayOff, shift, QDate(2026, 3, 2)});
+    QVERIFY2(statement.contains(", " + written + ",1, 0, to_date("), qPrintable(statement));
+}
+
+void PositionRulesTest::checks_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("rejects");
+    QTest::addColumn<double>("required");
+    QTest::addColumn<bool>("lineShown");
+    QTest::addColumn<QString>("worker");
+    QTest::addColumn<int>("refusal");
+    const int none = int(SaveRefusal::None), missing = int(SaveRefusal::MissingFields),
+              above = int(SaveRefusal::AboveRequired),
+              rejects = int(SaveRefusal::RejectsAboveQuantity);
+    QTest::newRow("complete") << "12,5"
+                              << "1" << 0.0 << true << "Иванов" << none;
+    QTest::newRow("no worker") << "12,5"
+                               << "1" << 0.0 << true << " " << missing;
+    QTest::newRow("no line shown") << "12,5"
+                                   << "1" << 0.0 << false << "Иванов" << missing;
+    QTest::newRow("empty quantity") << ""
+                                    << "0" << 0.0 << true << "Иванов" << missing;
+    QTest::newRow("quantity 0 can be saved") << "0"
+                                             << "0" << 0.0 << true << "Иванов" << none;
+    QTest::newRow("no limit at f_qty 0") << "100500"
+                                         << "0" << 0.0 << true << "Иванов" << none;
+    QTest::newRow("exactly the requirement") << "100"
+                                             << "0" << 100.0 << true << "Иванов" << none;
+    QTest::newRow("above the requirement") << "100,5"
+                                           << "0" << 100.0 << true << "Иванов" << above;
+    QTest::newRow("rejects as many as pieces") << "5"
+                                               << "5" << 0.0 << true << "Иванов" << none;
+    QTest::newRow("more rejects than pieces") << "5"
+                                              << "6" << 0.0 << true << "Иванов" << rejects;
+}
+
+void PositionRulesTest::checks() {
+    QFETCH(QString, quantity);
+    QFETCH(QString, rejects);
+    QFETCH(double, required);
+    QFETCH(bool, lineShown);
+    QFETCH(QString, worker);
+    QFETCH(int, refusal);
+    Position p;
+    p.quantity = quantity;
+    p.rejects = rejects;
+    p.hours = "8";
+    const PositionForm form{worker, "КМ-120; Сборка; Готовая продукция", true, lineShown, required};
+    QCOMPARE(int(checkPosition(p, form)), refusal);
+}
+
+void PositionRulesTest::aQuantityThatIsNoNumberStopsTheCheck() {
+    Position p;
+    p.quantity = "1,,2";
+    p.rejects = "0";
+    p.hours = "0";
+    try {
+        checkPosition(p, {"Иванов", "КМ-120", true, true, 0});
+        QFAIL("no conversion error");
+    } catch (const data::DataError& e) {
+        QCOMPARE(e.message(), QString("'1,,2' is not a valid floating point value"));
+    }
+}
+
+// Whatever reaches the boxes, the statement holds plain numbers: a comma becomes a point.
+void PositionRulesTest::statementsCarryNumbersFormattedByCode() {
+    Position p;
+    p.s_id = 77;
+    p.w_id = 101;
+    p.i_id = 500;
+    p.o_id = 3;
+    p.cena = 2.5f;
+    p.quantity = "12,5";
+    p.rejects = " 1 ";
+    p.hours = "8";
+    p.workDay = QDate(2026, 3, 13);
+    p.id_doc = 7000001;
+    p.id_doc_item = 7100002;
+    const SaveConditions c{false, 2, QDate(2026, 3, 14)};
+    QCOMPARE(insertStatement(p, c),
+             QString("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, "
+                     "smena, color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, "
+                     "id_gds_use, id_cons_use) values(101, 500, 3, 2.5,12.5, 1, "
+                     "to_date('13.03.2026', 'DD.MM.YYYY HH24:MI:SS'), 2, 0, 8, '14.03.2026', "
+                     "'no', 0, 7000001, 7100002, 0, 0, 0) returning id"));
+    QCOMPARE(updateStatement(p, c),
+             QString("update accounts_dep.SMENA set w_id=101, i_id=500, o_id=3, cena=2.5, "
+                     "kol_vo=12.5, brak=1, data=to_date('13.03.2026', 'DD.MM.YYYY'), smena=2, "
+                     "color=0, time=8, vvod='14.03.2026', prize=0, id_doc=7000001, "
+                     "id_doc_item=7100002, f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 "
+                     "where id=77"));
+    p.hours = "8; delete from accounts_dep.smena";
+    QVERIFY_THROWS_EXCEPTION(data::DataError, updateStatement(p, c));
+}
+
+void PositionRulesTest::materialProposal_data() {
+    QTest::addColumn<QString>("material");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<double>("proposal");
+    // the product: metal 0,4 per piece, paint 0,05 per piece
+    QTest::newRow("metal") << "Лист 2 мм"
+                           << "12,5" << 5.0;
+    QTest::newRow("paint by RAL") << "Эмаль RAL 7035"
+                                  << "12,5" << 0.625;
+    QTest::newRow("ral in lower case") << "грунт ral9005"
+                                       << "10" << 0.5;
+    QTest::newRow("no quantity yet") << "Лист 2 мм"
+                                     << "0" << 0.0;
+}
+
+void PositionRulesTest::materialProposal() {
+    QFETCH(QString, material);
+    QFETCH(QString, quantity);
+    QFETCH(double, proposal);
+    QCOMPARE(proposedConsumption(quantity, materialRate(material, 0.4, 0.05)), proposal);
+}
+
+void PositionRulesTest::consumptionChecks_data() {
+    QTest::addColumn<bool>("materialShown");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<double>("left"); // negative: the material has no consignment
+    QTest::addColumn<int>("refusal");
+    const int none = int(ConsumptionRefusal::None),
+              noMaterial = int(ConsumptionRefusal::NoMaterial),
+              above = int(ConsumptionRefusal::AboveConsignment),
+              zero = int(ConsumptionRefusal::Zero);
+    QTest::newRow("no material") << false << "1" << 10.0 << noMaterial;
+    QTest::newRow("all that is left") << true << "10,0004" << 10.0004 << none;
+    QTest::newRow("equal at 3 decimals") << true << "10,0001" << 10.0004 << none;
+    QTest::newRow("above at 3 decimals") << true << "10,001" << 10.0004 << above;
+    QTest::newRow("no consignment") << true << "0,5" << -1.0 << above;
+    QTest::newRow("zero") << true << "0" << 10.0 << zero;
+    QTest::newRow("empty counts as zero") << true << "" << 10.0 << zero;
+}
+
+void PositionRulesTest::consumptionChecks() {
+    QFETCH(bool, materialShown);
+    QFETCH(QString, quantity);
+    QFETCH(double, left);
+    QFETCH(int, refusal);
+    const std::optional<double> consignment = left < 0 ? std::nullopt : std::optional<double>(left);
+    QCOMPARE(int(checkConsumption(materialShown, quantity, consignment)), refusal);
+}
+
+QTEST_GUILESS_MAIN(PositionRulesTest)
+#include "position_rules_test.moc"
