@@ -6,6 +6,7 @@
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
 #include "timing.h"
+#include "year_of_positions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,20 +86,7 @@ int main(int argc, char** argv) {
                 matched);
 
     // --- 3. the journal's shift query for one day in a year of ~700,000 positions
-    db.exec(R"(
-        insert into cmn_contractor.person(id, s_code, s_caption, b_employee)
-          select g, (1000+g)::text, 'Работник ' || g, true from generate_series(1, 400) g;
-        insert into accounts_dep.izdel(id, marka, nom, massa)
-          select g, 'М-' || g, 'Изделие ' || g, 1 from generate_series(1, 200) g;
-        insert into accounts_dep.vid_oper(vid) select 'Операция ' || g from generate_series(1, 20) g;
-        insert into accounts_dep.oper(i_id, vid, naimen)
-          select 1 + g%200, 1 + g/200, g%2 from generate_series(0, 1999) g;
-        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok)
-          select date '2026-01-01' + (g / 1920), 1 + (g % 4), 1001 + (g % 400), 1 + (g % 2000) % 200,
-                 1 + (g % 2000), 1.5, 10, 0, 8, 'no'
-          from generate_series(0, 700799) g;
-        analyze;
-    )");
+    createShopData(db);
     seams::Messages::install(&messages);
     db.useAsBuiltin();
     data::DataModule6 dm;

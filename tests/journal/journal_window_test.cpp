@@ -1,8 +1,12 @@
 // The shift journal on the test database: activation and dates, shifts, the grid, accepting
 // and deleting positions with the time-sheet cell they leave.
 #include "data/data_module.h"
+#include "directories/operations_window.h"
+#include "directories/workers_window.h"
+#include "journal/entry_dialog.h"
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
+#include "journal/material_window.h"
 #include "seams/clock.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -65,6 +69,8 @@ private slots:
     void exits_data();
     void exits();
     void rolesFindTheMenusAsActions();
+    void theEntryDialogOpensFromTheJournal_data();
+    void theEntryDialogOpensFromTheJournal();
     void screenshots();
 
 private:
@@ -627,6 +633,72 @@ void JournalWindowTest::screenshots() {
     QVERIFY(form_->grab().save(dir + "/journal_shift1.png"));
     child<QRadioButton>("RadioButton4")->click();
     QVERIFY(saveScreenshot(form_.get(), dir + "/journal_overtime.png"));
+}
+
+// "Добавить", "Изменить" and the double-click open the entry dialog in its three modes; a
+// master's double-click accepts instead, and an accepted position is not opened for a change.
+// Afterwards the journal is back on today and stands on the position worked on.
+void JournalWindowTest::theEntryDialogOpensFromTheJournal_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("caption"); // empty: no dialog
+    QTest::newRow("Добавить") << "Button1"
+                              << "petrova"
+                              << "no"
+                              << "Заведение новой позиции";
+    QTest::newRow("Изменить") << "Button2"
+                              << "petrova"
+                              << "no"
+                              << "Изменение данных о позиции";
+    QTest::newRow("Изменить an accepted one") << "Button2"
+                                              << "sys"
+                                              << "ok"
+                                              << "";
+    QTest::newRow("a clerk's double-click") << "double-click"
+                                            << "petrova"
+                                            << "no"
+                                            << "Просмотр данных о позиции";
+    QTest::newRow("a master's double-click") << "double-click"
+                                             << "fennix"
+                                             << "no"
+                                             << "";
+}
+
+void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
+    QFETCH(QString, how);
+    QFETCH(QString, user);
+    QFETCH(QString, status);
+    QFETCH(QString, caption);
+    addPosition({.worker = 101});
+    const int target = addPosition({.worker = 102, .ok = status});
+    addMaterial(target);
+    openJournal(user);
+    Form5 workers(form_->dataModule());
+    Form4 operations(form_->dataModule());
+    Form24 materials(form_->dataModule());
+    Form11 entry(form_->dataModule(), *form_);
+    entry.useWindows(workers, operations, materials);
+    form_->useEntryDialog(entry);
+    QVERIFY(form_->currentShift().locate("id", target));
+    QString shownCaption;
+    if (!caption.isEmpty())
+        modal_->then([&](QDialog* d) {
+            shownCaption = d->windowTitle();
+            dateT()->setDate(kTuesday); // the journal moved meanwhile
+        });
+    if (how == "double-click")
+        clickRow(1, true);
+    else
+        child<QPushButton>(qPrintable(how))->click();
+    QCOMPARE(shownCaption, caption);
+    QCOMPARE(modal_->opened.size(), caption.isEmpty() ? 0 : 1);
+    modal_->opened.clear();
+    QCOMPARE(dateT()->date(), kMonday);
+    QCOMPARE(okOf(target), QString(user == "fennix" ? "ok" : status));
+    if (how != "Button1")
+        QCOMPARE(form_->currentShift().asInt("id"), target);
+    QVERIFY(messages_->shown.isEmpty());
 }
 
 QTEST_MAIN(JournalWindowTest)
