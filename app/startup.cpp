@@ -12,6 +12,8 @@
 #include "journal/entry_dialog.h"
 #include "journal/journal_window.h"
 #include "journal/material_window.h"
+#include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_window.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -39,6 +41,8 @@ Program::Program(const AppArguments& arguments) : arguments_(arguments) {
 Program::~Program() {
     form24_.reset();
     form22_.reset();
+    form19_.reset();
+    form15_.reset();
     form11_.reset();
     form10_.reset();
     form4_.reset();
@@ -60,6 +64,9 @@ void Program::createWindows(Form1& journal) {
     form9_ = std::make_unique<Form9>(dataModule);
     form10_ = std::make_unique<Form10>(dataModule);
     form11_ = std::make_unique<Form11>(dataModule, journal);
+    // the printed time-sheet is no window; the time-sheet window previews it
+    form15_ = std::make_unique<Form15>(dataModule);
+    form19_ = std::make_unique<Form19>(dataModule, *form15_);
     form22_ = std::make_unique<Form22>(dataModule);
     form24_ = std::make_unique<Form24>(dataModule);
     form11_->useWindows(*form5_, *form4_, *form24_);
@@ -69,5 +76,6 @@ void Program::createWindows(Form1& journal) {
     form4_->useEditors(*form10_, *form22_);
 
     journal.useOpeners({.operationTypes = [this] { form8_->openDirectory(); },
-                        .prices = [this] { form4_->openDirectory(); }});
+                        .prices = [this] { form4_->openDirectory(); },
+                        .timesheet = [this](const QDate& date) { form19_->openForMonth(date); }});
 }

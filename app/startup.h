@@ -13,6 +13,8 @@ class Form8;
 class Form9;
 class Form10;
 class Form11;
+class Form15;
+class Form19;
 class Form22;
 class Form24;
 class QApplication;
@@ -37,6 +39,8 @@ public:
     Form9& operationTypeEditor() { return *form9_; }
     Form10& priceEditor() { return *form10_; }
     Form11& entry() { return *form11_; }
+    Form19& timesheet() { return *form19_; }
+    Form15& printedTimesheet() { return *form15_; }
     Form22& norms() { return *form22_; }
     Form24& materials() { return *form24_; }
 
@@ -54,6 +58,8 @@ private:
     std::unique_ptr<Form9> form9_;
     std::unique_ptr<Form10> form10_;
     std::unique_ptr<Form11> form11_;
+    std::unique_ptr<Form15> form15_;
+    std::unique_ptr<Form19> form19_;
     std::unique_ptr<Form22> form22_;
     std::unique_ptr<Form24> form24_;
 };

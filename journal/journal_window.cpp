@@ -374,6 +374,11 @@ void Form1::on_N4_triggered() {
     activate();
 }
 
-void Form1::on_N11_triggered() {} // hours time-sheet
+void Form1::on_N11_triggered() {
+    if (!openers_.timesheet)
+        return;
+    openers_.timesheet(ui->DateT->date());
+    activate();
+}
 
 void Form1::on_N10_triggered() {} // report selection

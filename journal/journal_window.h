@@ -65,6 +65,8 @@ public:
     struct Openers {
         std::function<void()> operationTypes; // "Операции": the directory of types
         std::function<void()> prices;         // "Цены": the operations with their prices
+        // "Табель по времени": the hours time-sheet of the journal date's month
+        std::function<void(const QDate&)> timesheet;
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.

@@ -178,9 +178,24 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         return boldFont();
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
+    case Qt::ForegroundRole:
+        if (section < titleColours_.size() && titleColours_[section].isValid())
+            return QBrush(titleColours_[section]);
+        return {};
     default:
         return {};
     }
+}
+
+void DatasetModel::setTitleColour(int column, const QColor& colour) {
+    if (column < 0 || column >= columns_.size())
+        return;
+    if (titleColours_.size() < columns_.size())
+        titleColours_.resize(columns_.size());
+    if (titleColours_[column] == colour)
+        return;
+    titleColours_[column] = colour;
+    emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {

@@ -64,6 +64,8 @@ public:
     void setDataset(data::Dataset* dataset);
     const QList<DatasetColumn>& columns() const { return columns_; }
     int columnOf(const QString& field) const; // -1 when no column shows it
+    // The colour of a column's title; an invalid colour is the header's own.
+    void setTitleColour(int column, const QColor& colour);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -120,6 +122,7 @@ private:
     QPointer<data::Dataset> dataset_;
     QList<DatasetColumn> columns_;
     std::vector<int> fieldIndexes_; // per column; -1 when the field is missing
+    QList<QColor> titleColours_;
     int rows_ = 0;
     QList<QMetaObject::Connection> connections_;
     std::optional<Editing> editing_;

@@ -17,6 +17,9 @@ QString generalNumberText(double value);
 
 // A fixed pattern such as "#0.00#": at least minDecimals decimals, more up to maxDecimals
 // only where they are not zero ("#0.00#": 12,5 -> "12,50", 0,125 -> "0,125", 3 -> "3,00").
+// Rounded half away from zero on the value a person would write (its 15 significant
+// digits), so 2.675 gives 2,68 and not 2,67 from binary noise; what rounds to zero shows
+// no minus sign.
 QString decimalsText(double value, int minDecimals, int maxDecimals);
 
 } // namespace ui

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "reportengine/report_definition.h"
+
+#include <QColor>
+#include <QFont>
+#include <QLine>
+#include <QPageLayout>
+#include <QPen>
+#include <QPointF>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+class QPainter;
+class QPrinter;
+class QWidget;
+
+namespace report {
+
+class Rows;
+
+// A page as positioned items, in 0.01 mm from the top left corner of the printable area.
+// Painting issues them in this order: fills, then texts, then lines.
+struct FillItem {
+    QRect rect;
+    QColor color;
+};
+struct TextItem {
+    QPointF position; // x and baseline
+    int font;         // into PreparedReport::font()
+    QColor color;
+    QString text; // already cut to its cell
+};
+struct LineItem {
+    QLine line;
+    int pen; // into PreparedReport::pen()
+};
+struct Page {
+    std::vector<FillItem> fills;
+    std::vector<TextItem> texts;
+    std::vector<LineItem> lines;
+};
+
+// A report laid out on pages: prepare() does everything that costs (evaluating, measuring,
+// cutting, breaking pages); painting only issues the items. The same paintPage() serves the
+// preview, the printer and the PDF file.
+class PreparedReport {
+public:
+    // Walks the rows once; measures texts, so a QGuiApplication must exist. Throws
+    // ReportError for a layout that cannot be built.
+    static PreparedReport prepare(const Report& report, const Rows& rows);
+
+    int pageCount() const { return int(pages_.size()); }
+    const Page& page(int index) const { return pages_.at(size_t(index)); }
+    const QFont& font(int index) const { return fonts_.at(size_t(index)); }
+    const QPen& pen(int index) const { return pens_.at(size_t(index)); }
+    QPageLayout pageLayout() const { return layout_; }
+
+    // Paints one page on a painter begun on a printer, a PDF writer or any paint device,
+    // its origin at the top left of the printable area.
+    void paintPage(QPainter& painter, int page) const;
+    // Every page, with the report's page size, orientation and margins. Both throw
+    // ReportError when the output cannot be opened.
+    void print(QPrinter& printer) const;
+    void writePdf(const QString& path) const;
+    // The print preview, from which the person prints or saves a PDF.
+    void preview(QWidget* parent) const;
+
+private:
+    PreparedReport() = default;
+    bool paintAll(QPrinter& printer) const;
+
+    QPageLayout layout_;
+    std::vector<QFont> fonts_;
+    std::vector<QPen> pens_;
+    std::vector<Page> pages_;
+};
+
+} // namespace report

@@ -1,0 +1,288 @@
+// The time-sheet window on the test database: its opening on the journal's month and the
+// year list, the grids' titles, the rebuild through "Перестроить", the export read back from
+// the saved workbook, and the printed time-sheet read back from its PDF.
+#include "data/data_module.h"
+#include "seams/clock.h"
+#include "spreadsheet/spreadsheet.h"
+#include "tests/support/recording_launcher.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
+#include "tests/support/xlsx_reader.h"
+#include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_window.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+namespace {
+
+// pdftotext -layout of a PDF, pages separated by form feeds; pdfinfo's "Pages" and size.
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", path, "-"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfInfo(const QString& path) {
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TimesheetWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void opensOnTheJournalsMonth_data();
+    void opensOnTheJournalsMonth();
+    void titlesFollowTheMonth();
+    void rebuildFromTheWindow();
+    void exportReadBack();
+    void exportOfAnEmptyMonth();
+    void printedSheet();
+    void screenshots();
+
+private:
+    void open(const QDate& journalDate, const std::function<void(QDialog*)>& script);
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> modal_;
+    std::unique_ptr<RecordingLauncher> launcher_;
+    QTemporaryDir folder_;
+    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<Form15> printed_;
+    std::unique_ptr<Form19> window_;
+};
+
+void TimesheetWindowTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("timesheet");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    modal_ = std::make_unique<ScriptedModalRunner>();
+    launcher_ = std::make_unique<RecordingLauncher>();
+    spreadsheet::setOutputFolder(folder_.path());
+    db_->exec(R"(
+        insert into cmn_contractor.person(s_code, s_caption) values
+            ('101', 'Иванов И.И.'), ('102', 'Петров П.П.'), ('103', 'Сидоров С.С.');
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
+        insert into accounts_dep.oper(id, i_id, vid) values (1, 1, 1);
+    )");
+    dm_ = std::make_unique<data::DataModule6>();
+    printed_ = std::make_unique<Form15>(*dm_);
+    window_ = std::make_unique<Form19>(*dm_, *printed_);
+}
+
+// April 2026 (30 days): Иванов in shifts 1 and 2 on the 6th, overtime on the 7th and a stored
+// 31st; Петров a 9-hour day.
+void TimesheetWindowTest::init() {
+    db_->exec(R"(
+        delete from accounts_dep.h_tabel; delete from accounts_dep.smena;
+        insert into accounts_dep.h_tabel(w_id, smena, month, year, d6, d31) values
+            (101, 1, 4, 2026, 8, 2), (101, 2, 4, 2026, 3, 0), (102, 1, 4, 2026, 9, 0);
+        insert into accounts_dep.h_tabel(w_id, smena, month, year, d7) values (101, 4, 4, 2026, 2);
+    )");
+    messages_->clear();
+    launcher_->opened.clear();
+    seams::Clock::setFixedToday(QDate(2026, 12, 10));
+}
+
+void TimesheetWindowTest::cleanupTestCase() {
+    seams::Clock::setFixedToday(QDate());
+    spreadsheet::setOutputFolder(QString());
+}
+
+void TimesheetWindowTest::open(const QDate& journalDate,
+                               const std::function<void(QDialog*)>& script) {
+    modal_->then(script);
+    window_->openForMonth(journalDate);
+    QCOMPARE(modal_->pending(), 0);
+}
+
+// The year list runs from 2007 to this year; a journal date outside it ends on the last year.
+void TimesheetWindowTest::opensOnTheJournalsMonth_data() {
+    QTest::addColumn<QDate>("journalDate");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("year");
+    QTest::newRow("this year") << QDate(2026, 4, 15) << "Апрель"
+                               << "2026";
+    QTest::newRow("the first year") << QDate(2007, 1, 3) << "Январь"
+                                    << "2007";
+    QTest::newRow("before the list") << QDate(2005, 6, 1) << "Июнь"
+                                     << "2026";
+}
+
+void TimesheetWindowTest::opensOnTheJournalsMonth() {
+    QFETCH(QDate, journalDate);
+    QFETCH(QString, month);
+    QFETCH(QString, year);
+    open(journalDate, [&](QDialog* d) {
+        auto* years = d->findChild<QComboBox*>("ComboBox2");
+        QCOMPARE(years->count(), 2026 - 2007 + 1);
+        QCOMPARE(years->itemText(years->count() - 1), QString("2026"));
+        QCOMPARE(d->findChild<QComboBox*>("ComboBox1")->currentText(), month);
+        QCOMPARE(years->currentText(), year);
+        QVERIFY(dm_->H_Tabel_1.isOpen());
+        QVERIFY(!d->findChild<QProgressBar*>("PB")->isVisible());
+    });
+    // the opener closes the lists afterwards
+    QVERIFY(!dm_->H_Tabel_1.isOpen() && !dm_->H_Tabel_2.isOpen() && !dm_->H_Tabel_3.isOpen());
+}
+
+void TimesheetWindowTest::titlesFollowTheMonth() {
+    open(QDate(2026, 4, 1), [&](QDialog* d) {
+        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        const QAbstractItemModel* model = grid->model();
+        const auto title = [&](int column) {
+            return model->headerData(column, Qt::Horizontal, Qt::ForegroundRole)
+                .value<QBrush>()
+                .color();
+        };
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("Фамилия И. О."));
+        QCOMPARE(model->headerData(32, Qt::Horizontal).toString(), QString("Итого"));
+        QCOMPARE(title(4), QColor(255, 0, 0)); // Saturday the 4th
+        // Monday the 6th keeps the header's own colour
+        QVERIFY(!model->headerData(6, Qt::Horizontal, Qt::ForegroundRole).isValid());
+        QCOMPARE(title(31), QColor(192, 192, 192)); // past April's end
+        QCOMPARE(dm_->H_Tabel_1.recordCount(), 2);
+        QVERIFY(dm_->H_Tabel_1.locate("w_id", 101));
+        QCOMPARE(dm_->H_Tabel_1.asInt("summ"), 10);
+        QCOMPARE(dm_->H_Tabel_2.recordCount(), 1);
+        QCOMPARE(dm_->H_Tabel_3.recordCount(), 0);
+        // another month re-reads the three shifts
+        d->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(2);
+        QCOMPARE(dm_->H_Tabel_1.recordCount(), 0);
+        QVERIFY(!model->headerData(31, Qt::Horizontal, Qt::ForegroundRole).isValid());
+    });
+}
+
+void TimesheetWindowTest::rebuildFromTheWindow() {
+    db_->exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) values "
+              "('2026-04-06', 1, 103, 1, 1, 7), ('2026-04-30', 3, 103, 1, 1, 12)");
+    open(QDate(2026, 4, 1), [&](QDialog* d) {
+        d->findChild<QPushButton*>("Button1")->click();
+        QCOMPARE(d->findChild<QProgressBar*>("PB")->maximum(), 30);
+        QVERIFY(!d->findChild<QProgressBar*>("PB")->isVisible());
+        QVERIFY(dm_->H_Tabel_1.isOpen());
+        QCOMPARE(dm_->H_Tabel_1.recordCount(), 1); // only the worker with positions
+        QCOMPARE(dm_->H_Tabel_3.recordCount(), 1);
+    });
+    QCOMPARE(db_->timesheetText(103), QString("s1 4.2026: d6=7 | s3 4.2026: d30=12"));
+    QCOMPARE(db_->timesheetText(101), QString());
+    QVERIFY(messages_->shown.isEmpty());
+}
+
+// A worker in two shifts is one line with the hours added, overtime counted, the stored 31st
+// of a 30-day month written in column 32.
+void TimesheetWindowTest::exportReadBack() {
+    QString caption;
+    open(QDate(2026, 4, 1), [&](QDialog* d) {
+        d->findChild<QPushButton*>("Button2")->click();
+        caption = d->findChild<QPushButton*>("Button2")->text();
+    });
+    QCOMPARE(caption, QString("Excel (2 из 2)"));
+    QCOMPARE(launcher_->opened.size(), 1);
+    XlsxReader sheet;
+    QVERIFY2(sheet.load(launcher_->opened.last()), qPrintable(sheet.error()));
+    QCOMPARE(sheet.text(1, 1), QString("Апрель 2026"));
+    QVERIFY(sheet.cell(1, 1)->bold && sheet.cell(1, 1)->textFormat);
+    QCOMPARE(sheet.text(2, 1), QString("Фамилия И.О."));
+    QCOMPARE(sheet.text(2, 2), QString("1"));
+    QVERIFY(sheet.cell(2, 2)->bold && !sheet.cell(2, 2)->textFormat);
+    QCOMPARE(sheet.text(2, 33), QString("Итого"));
+    QCOMPARE(sheet.text(3, 1), QString("Иванов И.И."));
+    QVERIFY(!sheet.cell(3, 1)->bold);
+    QCOMPARE(sheet.text(3, 7), QString("11")); // the 6th: 8 + 3 of two shifts
+    QCOMPARE(sheet.text(3, 8), QString("2"));  // overtime on the 7th
+    QCOMPARE(sheet.text(3, 32), QString("2")); // the stored 31st
+    QCOMPARE(sheet.text(3, 2), QString("0"));
+    QCOMPARE(sheet.text(3, 33), QString("15"));
+    QCOMPARE(sheet.text(4, 1), QString("Петров П.П."));
+    QCOMPARE(sheet.text(4, 33), QString("9"));
+    QCOMPARE(sheet.text(5, 1), QString());
+    QVERIFY(sheet.columnWidth(1) > 0); // auto-fitted
+}
+
+void TimesheetWindowTest::exportOfAnEmptyMonth() {
+    QString caption;
+    open(QDate(2026, 5, 1), [&](QDialog* d) {
+        d->findChild<QPushButton*>("Button2")->click();
+        caption = d->findChild<QPushButton*>("Button2")->text();
+    });
+    QCOMPARE(caption, QString("Excel (0 из 0)"));
+    XlsxReader sheet;
+    QVERIFY(sheet.load(launcher_->opened.last()));
+    QCOMPARE(sheet.text(1, 1), QString("Май 2026"));
+    QCOMPARE(sheet.text(2, 33), QString("Итого"));
+    QCOMPARE(sheet.text(3, 1), QString());
+}
+
+// Landscape A4, the heading with the period on every page, a total per line; 40 workers do
+// not fit on one page.
+void TimesheetWindowTest::printedSheet() {
+    db_->exec(R"(
+        insert into cmn_contractor.person(s_code, s_caption)
+          select (200 + g)::text, 'Работник ' || lpad(g::text, 2, '0') from generate_series(1, 40) g;
+        insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2)
+          select 200 + g, 1, 4, 2026, g % 9, 8 from generate_series(1, 40) g;
+    )");
+    const QString path = folder_.filePath("timesheet.pdf");
+    printed_->writePdf(4, 2026, "Апрель 2026 г.", path);
+    QVERIFY(!printed_->H_Tabel.isOpen());
+    const QString info = pdfInfo(path);
+    QVERIFY2(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts \\(A4\\)")),
+             qPrintable(info));
+    QVERIFY(info.contains(QRegularExpression("Pages:\\s+2\\b")));
+    const QStringList pages = pdfText(path).split('\f', Qt::SkipEmptyParts);
+    QCOMPARE(pages.size(), 2);
+    for (const QString& page : pages) {
+        QVERIFY(page.contains("Апрель 2026 г."));
+        QVERIFY(page.contains("Итого"));
+        QVERIFY(page.contains(QRegularExpression("\\b1\\s+2\\s+3\\s")));
+    }
+    // Иванов: 8 + 3 on the 6th, 2 on the 7th, 2 on the 31st
+    QVERIFY(pages[0].contains(
+        QRegularExpression("Иванов И\\.И\\.\\s+0\\s+0\\s+0\\s+0\\s+0\\s+11\\s+2")));
+    QVERIFY(pages[0].contains(
+        QRegularExpression("Иванов И\\.И\\..*\\b15\\s*$", QRegularExpression::MultilineOption)));
+    QVERIFY(
+        pages[1].contains(QRegularExpression("\\b2\\s*$", QRegularExpression::MultilineOption)));
+    db_->exec("delete from cmn_contractor.person where s_code::integer > 200");
+}
+
+void TimesheetWindowTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    db_->exec(R"(
+        insert into cmn_contractor.person(s_code, s_caption) values
+            ('104', 'Кузнецова А.В.'), ('105', 'Лебедев Н.Н.');
+        insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d2, d3, d6, d7, d8, d9, d10, d13)
+          values (103, 1, 4, 2026, 8, 8, 8, 8, 10, 8, 8, 11, 8),
+                 (104, 1, 4, 2026, 8, 0, 8, 4, 8, 8, 12, 8, 8),
+                 (105, 3, 4, 2026, 0, 8, 8, 8, 8, 9, 8, 8, 6);
+    )");
+    open(QDate(2026, 4, 1), [&](QDialog* d) {
+        auto* tabs = d->findChild<QTabWidget*>("PageControl1");
+        for (int tab = 0; tab < 3; ++tab) {
+            tabs->setCurrentIndex(tab);
+            QVERIFY(saveScreenshot(d, dir + QString("/form19_shift%1.png").arg(tab + 1)));
+        }
+    });
+    printed_->writePdf(4, 2026, "Апрель 2026 г.", dir + "/form15_timesheet.pdf");
+}
+
+QTEST_MAIN(TimesheetWindowTest)
+#include "timesheet_window_test.moc"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+
+namespace data {
+class DataModule6;
+}
+
+namespace timesheet {
+
+// Rebuilds the hours time-sheet of a month (every shift) from its positions: the cells of
+// each day are read by the day-cell rule, then the month's rows are deleted and written anew
+// in one statement, all in one transaction, so a failure half-way leaves the month as it was. It
+// holds the month's lock that the upkeep of a save or deletion also takes: a save on another
+// workstation during the rebuild waits for it and then writes its cell; one before it is seen by
+// it.
+class MonthRebuild {
+public:
+    explicit MonthRebuild(data::DataModule6& dataModule) : dm_(dataModule) {}
+
+    // progress is called after each day is read, with the day. Throws DataError.
+    void run(int month, int year, const std::function<void(int day)>& progress = {});
+
+private:
+    data::DataModule6& dm_;
+};
+
+} // namespace timesheet

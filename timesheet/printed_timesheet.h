@@ -1,0 +1,27 @@
+#pragma once
+
+#include "data/dataset.h"
+
+#include <QString>
+
+namespace data {
+class DataModule6;
+}
+
+// The printed monthly time-sheet: a worker a line with the hours of each day, all shifts added
+// together, and the worker's total; A4 landscape, the heading on every page. Never shown
+// itself: the time-sheet window previews it, and its query feeds that window's export too.
+class Form15 {
+public:
+    explicit Form15(data::DataModule6& dataModule);
+
+    // The month's rows of every shift summed per worker name, in name order; parameters
+    // mnth and yea.
+    data::Dataset H_Tabel;
+
+    // Reads the month, prepares the report with the period label ("Март 2026 г.") and shows
+    // its preview, from which the user prints; the query is closed afterwards.
+    void preview(int month, int year, const QString& periodLabel);
+    // The same report written straight to a PDF file; throws when it cannot be written.
+    void writePdf(int month, int year, const QString& periodLabel, const QString& path);
+};

@@ -1,0 +1,216 @@
+#include "timesheet_window.h"
+#include "ui_timesheet_window.h"
+
+#include "day_cell_delegate.h"
+#include "month_rebuild.h"
+#include "printed_timesheet.h"
+
+#include "data/data_module.h"
+#include "data/dataset.h"
+#include "seams/clock.h"
+#include "seams/modal_runner.h"
+#include "spreadsheet/spreadsheet.h"
+#include "ui/dataset_model.h"
+#include "ui/guard.h"
+#include "ui/wait_cursor.h"
+
+#include <QEvent>
+#include <QScopeGuard>
+
+namespace {
+
+constexpr int kFirstYear = 2007;
+constexpr int kFirstDayColumn = 1; // after the name
+constexpr int kTotalColumn = 32;
+
+QList<ui::DatasetColumn> sheetColumns() {
+    QList<ui::DatasetColumn> columns{{.field = "fio", .title = "Фамилия И. О.", .width = 170}};
+    for (int day = 1; day <= 31; ++day)
+        columns.append({.field = QStringLiteral("d%1").arg(day),
+                        .title = QString::number(day),
+                        .alignment = Qt::AlignCenter,
+                        .width = 27});
+    columns.append({.field = "summ", .title = "Итого", .alignment = Qt::AlignCenter, .width = 52});
+    return columns;
+}
+
+} // namespace
+
+Form19::Form19(data::DataModule6& dataModule, Form15& printed, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form19), dataModule_(dataModule), printed_(printed) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    fillYears();
+    const std::array<QTableView*, 3> grids{ui->DBGrid1, ui->DBGrid2, ui->DBGrid3};
+    for (size_t i = 0; i < 3; ++i) {
+        models_[i] = new ui::DatasetModel(sheets()[i], sheetColumns(), this);
+        ui::bindDataGrid(grids[i], models_[i]);
+        grids[i]->setSelectionBehavior(QAbstractItemView::SelectItems);
+        delegates_[i] = new timesheet::DayCellDelegate(kFirstDayColumn, kTotalColumn, grids[i]);
+        grids[i]->setItemDelegate(delegates_[i]);
+    }
+
+    for (QComboBox* box : {ui->ComboBox1, ui->ComboBox2})
+        connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                ui::guarded([this] { periodChanged(); }));
+    connect(ui->Button5, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button5_clicked(); }));
+    connect(ui->Button1, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button1_clicked(); }));
+    connect(ui->Button2, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->Button6, &QPushButton::clicked, this,
+            ui::guarded([this] { on_Button6_clicked(); }));
+    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+Form19::~Form19() {
+    for (QTableView* grid : {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3})
+        grid->setModel(nullptr);
+    delete ui;
+}
+
+std::array<data::Dataset*, 3> Form19::sheets() const {
+    return {&dataModule_.H_Tabel_1, &dataModule_.H_Tabel_2, &dataModule_.H_Tabel_3};
+}
+
+// From the first year of the shop's records to this year, so the current month can always
+// be chosen.
+void Form19::fillYears() {
+    const QSignalBlocker quiet(ui->ComboBox2);
+    ui->ComboBox2->clear();
+    for (int year = kFirstYear; year <= std::max(kFirstYear, seams::Clock::today().year()); ++year)
+        ui->ComboBox2->addItem(QString::number(year));
+    ui->ComboBox2->setCurrentIndex(-1);
+}
+
+int Form19::month() const {
+    return ui->ComboBox1->currentIndex() + 1;
+}
+
+int Form19::year() const {
+    return ui->ComboBox2->currentText().toInt();
+}
+
+void Form19::openForMonth(const QDate& journalDate) {
+    fillYears();
+    {
+        const QSignalBlocker quietMonths(ui->ComboBox1);
+        const QSignalBlocker quietYears(ui->ComboBox2);
+        ui->ComboBox1->setCurrentIndex(journalDate.month() - 1);
+        // a year outside the list leaves the search on its last year
+        int index = 0;
+        while (index < ui->ComboBox2->count() - 1 &&
+               ui->ComboBox2->itemText(index) != QString::number(journalDate.year()))
+            ++index;
+        ui->ComboBox2->setCurrentIndex(index);
+    }
+    periodChanged();
+    const auto afterwards = qScopeGuard([this] {
+        for (data::Dataset* sheet : sheets())
+            sheet->close();
+    });
+    seams::execModal(this);
+}
+
+bool Form19::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        ui->Button2->setText(QStringLiteral("Excel"));
+    return QDialog::event(e);
+}
+
+void Form19::periodChanged() {
+    if (year() == 0)
+        return;
+    const timesheet::MonthShape shape = timesheet::MonthShape::of(month(), year());
+    for (size_t i = 0; i < 3; ++i) {
+        data::Dataset* sheet = sheets()[i];
+        sheet->close();
+        sheet->setParam(QStringLiteral("mnth"), month());
+        sheet->setParam(QStringLiteral("yea"), year());
+        sheet->open();
+        delegates_[i]->setMonth(shape);
+        for (int day = 1; day <= 31; ++day)
+            models_[i]->setTitleColour(kFirstDayColumn + day - 1,
+                                       timesheet::dayTitleColour(day, shape));
+    }
+    for (QTableView* grid : {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3})
+        grid->viewport()->update();
+}
+
+void Form19::on_Button5_clicked() {
+    for (data::Dataset* sheet : sheets())
+        sheet->close();
+    for (data::Dataset* sheet : sheets())
+        sheet->open();
+}
+
+void Form19::on_Button1_clicked() {
+    if (year() == 0)
+        return;
+    for (data::Dataset* sheet : sheets())
+        sheet->close();
+    ui->PB->setMaximum(QDate(year(), month(), 1).daysInMonth());
+    ui->PB->setValue(1);
+    ui->PB->show();
+    const auto afterwards = qScopeGuard([this] {
+        ui->PB->hide();
+        ui::runGuarded([this] {
+            for (data::Dataset* sheet : sheets())
+                sheet->open();
+        });
+    });
+    const ui::WaitCursor wait;
+    timesheet::MonthRebuild(dataModule_).run(month(), year(), [this](int day) {
+        ui->PB->setValue(day);
+        ui->PB->repaint();
+    });
+}
+
+// The month of all shifts, a worker a line, into sheet 1 of a new workbook.
+void Form19::on_Button2_clicked() {
+    if (year() == 0)
+        return;
+    data::Dataset& rows = printed_.H_Tabel;
+    rows.close();
+    rows.setParam(QStringLiteral("mnth"), month());
+    rows.setParam(QStringLiteral("yea"), year());
+    rows.open();
+    const auto closeAfterwards = qScopeGuard([&rows] { rows.close(); });
+    spreadsheet::Workbook& book = spreadsheet::timesheetHandle();
+    if (spreadsheet::XlsOpen(book, QString()) == -1)
+        return;
+    spreadsheet::XlsSetVisible(book, false);
+    const QString suffix = QStringLiteral(" из ") + QString::number(rows.recordCount()) + u')';
+    ui->Button2->setText(QStringLiteral("Excel (0") + suffix);
+    using spreadsheet::XlsWriteCellEx;
+    XlsWriteCellEx(book, 1, 1, 1, ui->ComboBox1->currentText() + u' ' + QString::number(year()),
+                   true, true, true);
+    XlsWriteCellEx(book, 1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
+    for (int day = 1; day <= 31; ++day)
+        XlsWriteCellEx(book, 1, day + 1, 2, QString::number(day), false, true, true);
+    XlsWriteCellEx(book, 1, 33, 2, QStringLiteral("Итого"), true, true, true);
+    int row = 3;
+    for (rows.first(); !rows.eof(); rows.next(), ++row) {
+        XlsWriteCellEx(book, 1, 1, row, rows.asString(QStringLiteral("fio")), true, true, false);
+        qint64 total = 0;
+        for (int day = 1; day <= 31; ++day) {
+            const qint64 hours = rows.asInt64(QStringLiteral("sd%1").arg(day));
+            total += hours;
+            XlsWriteCellEx(book, 1, day + 1, row, QString::number(hours), false, true, false);
+        }
+        XlsWriteCellEx(book, 1, 33, row, QString::number(total), false, true, false);
+        // the counter repaints at once; the window takes no other input meanwhile
+        ui->Button2->setText(QStringLiteral("Excel (") + QString::number(row - 2) + suffix);
+        ui->Button2->repaint();
+    }
+    spreadsheet::XlsSetVisible(book, true);
+}
+
+void Form19::on_Button6_clicked() {
+    if (year() == 0)
+        return;
+    printed_.preview(month(), year(),
+                     ui->ComboBox1->currentText() + u' ' + ui->ComboBox2->currentText() +
+                         QStringLiteral(" г."));
+}
