@@ -1,7 +1,9 @@
 // The time-sheet window on the test database: its opening on the journal's month and the
 // year list, the grids' titles, the rebuild through "Перестроить", the export read back from
 // the saved workbook, and the printed time-sheet read back from its PDF.
+#include "app/startup.h"
 #include "data/data_module.h"
+#include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/recording_launcher.h"
@@ -50,6 +52,7 @@ private slots:
     void exportReadBack();
     void exportOfAnEmptyMonth();
     void printedSheet();
+    void theJournalMenuOpensTheJournalDatesMonth();
     void screenshots();
 
 private:
@@ -240,6 +243,17 @@ void TimesheetWindowTest::printedSheet() {
     const QString path = folder_.filePath("timesheet.pdf");
     printed_->writePdf(4, 2026, "Апрель 2026 г.", path);
     QVERIFY(!printed_->H_Tabel.isOpen());
+    // "Печать" shows the same report in the preview
+    QString previewed;
+    open(QDate(2026, 4, 1), [&](QDialog* d) {
+        modal_->then([&](QDialog* preview) {
+            previewed = preview->metaObject()->className();
+            QVERIFY(printed_->H_Tabel.isOpen());
+        });
+        d->findChild<QPushButton*>("Button6")->click();
+    });
+    QCOMPARE(previewed, QString("QPrintPreviewDialog"));
+    QVERIFY(!printed_->H_Tabel.isOpen());
     const QString info = pdfInfo(path);
     QVERIFY2(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts \\(A4\\)")),
              qPrintable(info));
@@ -259,6 +273,27 @@ void TimesheetWindowTest::printedSheet() {
     QVERIFY(
         pages[1].contains(QRegularExpression("\\b2\\s*$", QRegularExpression::MultilineOption)));
     db_->exec("delete from cmn_contractor.person where s_code::integer > 200");
+}
+
+// The journal on another day than today: the time-sheet opens on that day's month, and the
+// journal is back on today afterwards.
+void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
+    Program program(AppArguments{});
+    Form1& journal = program.journal();
+    for (int shift = 1; shift <= 4; ++shift)
+        journal.dataModule().smena(shift).setParam("ok", "ta");
+    journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 4, 20));
+    QString period;
+    modal_->then([&](QDialog* d) {
+        QCOMPARE(d, static_cast<QDialog*>(&program.timesheet()));
+        period = d->findChild<QComboBox*>("ComboBox1")->currentText() + " " +
+                 d->findChild<QComboBox*>("ComboBox2")->currentText();
+        QCOMPARE(program.journal().dataModule().H_Tabel_1.recordCount(), 2);
+    });
+    journal.findChild<QAction*>("N11")->trigger();
+    QCOMPARE(period, QString("Апрель 2026"));
+    QVERIFY(!journal.dataModule().H_Tabel_1.isOpen());
+    QCOMPARE(journal.findChild<QDateEdit*>("DateT")->date(), QDate(2026, 12, 10));
 }
 
 void TimesheetWindowTest::screenshots() {
