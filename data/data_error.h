@@ -17,6 +17,9 @@ public:
     const QString& sqlState() const { return sqlState_; }
     // A unique index refused the row: the same key was written meanwhile.
     bool isUniqueViolation() const { return sqlState_ == u"23505"; }
+    // A foreign key refused the change: the row is still referenced (or the referenced one
+    // is missing), as another workstation may have made it meanwhile.
+    bool isForeignKeyViolation() const { return sqlState_ == u"23503"; }
 
 private:
     QString message_;

@@ -15,6 +15,13 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 
+namespace {
+
+const QString kTypeInUse =
+    QStringLiteral("Вид операции используется в операциях, удаление невозможно!");
+
+} // namespace
+
 Form8::Form8(data::DataModule6& dataModule, QWidget* parent)
     : QDialog(parent), ui(new Ui::Form8), dataModule_(dataModule) {
     ui->setupUi(this);
@@ -110,6 +117,14 @@ void Form8::on_Button3_clicked() {
     if (!seams::Messages::current().question(QStringLiteral("Удалить вид операции?"),
                                              seams::kDeleteCaption))
         return;
-    types.remove();
+    // operations of a deleted type would drop their positions from the journal and reports
+    data::Parameters bound;
+    bound.set(QStringLiteral("id"), types.asInt(QStringLiteral("id")));
+    if (dataModule_.CheckExists(
+            QStringLiteral("select count(*) as cnt from accounts_dep.oper where vid=:id"),
+            kTypeInUse, bound))
+        return;
+    // another workstation may have used it since the count; the list is re-read either way
+    ui::writeRefusingUsed([&types] { types.remove(); }, kTypeInUse);
     types.requery();
 }

@@ -23,6 +23,9 @@
 
 namespace {
 
+const QString kOperationInUse =
+    QStringLiteral("Операция используется в позициях, удаление невозможно!");
+
 // Every operation, with or without norms, with the operation's own price column.
 const QStringList kExportSql{
     QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, "
@@ -197,9 +200,19 @@ void Form4::on_Button3_clicked() {
                                              seams::kDeleteCaption))
         return;
     data::Dataset& operations = dataModule_.Oper;
+    const int id = operations.asInt(QStringLiteral("id")); // none: 0
+    // a deleted operation would drop its positions from the journal and reports
+    data::Parameters bound;
+    bound.set(QStringLiteral("id"), id);
+    if (dataModule_.CheckExists(
+            QStringLiteral("select count(*) as cnt from accounts_dep.smena where o_id=:id"),
+            kOperationInUse, bound))
+        return;
     data::Command& remove = dataModule_.Oper_del;
-    remove.setParam(QStringLiteral("id"), operations.asInt(QStringLiteral("id"))); // none: 0
-    remove.execute();
+    remove.setParam(QStringLiteral("id"), id);
+    // another workstation may have used it since the count
+    if (!ui::writeRefusingUsed([&remove] { remove.execute(); }, kOperationInUse))
+        return;
     operations.requery();
 }
 

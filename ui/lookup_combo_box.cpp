@@ -13,6 +13,8 @@ namespace ui {
 LookupComboBox::LookupComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     setMaxVisibleItems(20);
+    // a list of a few hundred requisitions opens as a scrolling list, not across the screen
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(20);
     connect(this, qOverload<int>(&QComboBox::activated), this,

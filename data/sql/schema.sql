@@ -146,8 +146,11 @@ CREATE TABLE cmn_gds_and_srv.gds_attr (
 
 -- ---------------------------------------------------------------------------
 -- The program's own schema.
--- References between these tables are not declared: the program deletes
--- operations, types and positions without touching what refers to them.
+-- Of the references between these tables two are declared: a position's
+-- operation and an operation's type. The journal and the reports read positions
+-- through both with inner joins, so neither may go while in use, whichever
+-- workstation deletes it. The others are not: the program deletes operations and
+-- positions without touching what refers to them.
 -- ---------------------------------------------------------------------------
 
 CREATE SCHEMA accounts_dep;
@@ -174,7 +177,8 @@ CREATE UNIQUE INDEX vid_oper_vid_uq ON accounts_dep.vid_oper (upper(vid::text));
 CREATE TABLE accounts_dep.oper (
     id       serial           PRIMARY KEY,
     i_id     integer          NOT NULL,
-    vid      integer          NOT NULL,
+    vid      integer          NOT NULL
+        CONSTRAINT oper_vid_fk REFERENCES accounts_dep.vid_oper (id) ON DELETE RESTRICT,
     naimen   smallint         NOT NULL DEFAULT 0,
     cena_new double precision,            -- price typed when the operation is created
     cena     double precision             -- older price column, only exported
@@ -203,7 +207,8 @@ CREATE TABLE accounts_dep.smena (
     smena         smallint         NOT NULL CHECK (smena BETWEEN 1 AND 4),
     w_id          integer          NOT NULL,
     i_id          integer          NOT NULL,
-    o_id          integer          NOT NULL,
+    o_id          integer          NOT NULL
+        CONSTRAINT smena_o_id_fk REFERENCES accounts_dep.oper (id) ON DELETE RESTRICT,
     cena          double precision NOT NULL DEFAULT 0,
     kol_vo        double precision NOT NULL DEFAULT 0 CHECK (kol_vo >= 0),
     brak          smallint         NOT NULL DEFAULT 0 CHECK (brak >= 0),
@@ -220,6 +225,8 @@ CREATE TABLE accounts_dep.smena (
 );
 -- The journal reads one day and shift; the reports scan a date range (prefix).
 CREATE INDEX smena_data_smena_idx ON accounts_dep.smena (data, smena);
+-- Whether an operation is still used (before its deletion, and for its key).
+CREATE INDEX smena_o_id_idx ON accounts_dep.smena (o_id);
 -- The day cell of the time-sheet sums one worker's positions of a shift and day.
 CREATE INDEX smena_w_id_smena_data_idx ON accounts_dep.smena (w_id, smena, data);
 

@@ -1,6 +1,7 @@
 // Operation types: the editor's save (empty, duplicates in any case, renames, trimming,
-// quotes in names, a duplicate another workstation wrote meanwhile), deletion, the
-// selection mode handing name and id over, and the journal's menu opening the directory.
+// quotes in names, a duplicate another workstation wrote meanwhile), deletion (refused while
+// an operation uses the type, also one another workstation wrote meanwhile), the selection
+// mode handing name and id over, and the journal's menu opening the directory.
 #include "app/startup.h"
 #include "data/data_module.h"
 #include "data/dataset.h"
@@ -19,6 +20,8 @@
 namespace {
 
 const QString kDuplicate = QStringLiteral("Такая операция уже заведена!");
+const QString kInUse =
+    QStringLiteral("Вид операции используется в операциях, удаление невозможно!");
 
 struct TypeChoice : OperationTypeReceiver {
     QStringList calls;
@@ -81,7 +84,8 @@ void OperationTypesTest::cleanupTestCase() {
 }
 
 void OperationTypesTest::init() {
-    db_->exec("delete from accounts_dep.vid_oper; insert into accounts_dep.vid_oper(id, vid) "
+    db_->exec("delete from accounts_dep.oper; delete from accounts_dep.vid_oper;"
+              "insert into accounts_dep.vid_oper(id, vid) "
               "values (1, 'Сборка'), (2, 'Покраска'), (3, 'O''Brien');"
               "select setval('accounts_dep.vid_oper_id_seq', 3);");
     messages_->clear();
@@ -241,33 +245,72 @@ void OperationTypesTest::aDuplicateWrittenMeanwhileIsRefused() {
 }
 
 void OperationTypesTest::remove_data() {
+    QTest::addColumn<QString>("use"); // of "Покраска": none, an operation, or one written
+                                      // by another workstation after our count
     QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("refusal");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("Yes") << true << "Сборка|O'Brien";
-    QTest::newRow("No") << false << "Сборка|Покраска|O'Brien";
+    const QString all = "Сборка|Покраска|O'Brien";
+    QTest::newRow("unused, Yes") << "none" << true << ""
+                                 << "Сборка|O'Brien";
+    QTest::newRow("unused, No") << "none" << false << "" << all;
+    QTest::newRow("used, Yes: refused") << "operation" << true << kInUse << all;
+    QTest::newRow("used, No") << "operation" << false << "" << all;
+    QTest::newRow("used meanwhile, Yes: the database refuses")
+        << "meanwhile" << true << kInUse << all;
 }
 
 void OperationTypesTest::remove() {
+    QFETCH(QString, use);
     QFETCH(bool, yes);
+    QFETCH(QString, refusal);
     QFETCH(QString, stored);
-    db_->exec("insert into accounts_dep.oper(i_id, vid, naimen) values (500, 2, 0)");
+    const auto cleanUp = qScopeGuard([&] {
+        db_->exec("drop trigger if exists other_station on accounts_dep.vid_oper;"
+                  "drop function if exists public.other_station_uses_type();");
+        if (use == "operation")
+            db_->exec("delete from accounts_dep.oper;"
+                      "alter table accounts_dep.oper add constraint oper_vid_fk foreign key (vid) "
+                      "references accounts_dep.vid_oper (id) on delete restrict");
+    });
+    if (use == "operation") // the count alone refuses, as where the key is missing
+        db_->exec("alter table accounts_dep.oper drop constraint oper_vid_fk;"
+                  "insert into accounts_dep.oper(i_id, vid, naimen) values (500, 2, 0)");
+    if (use == "meanwhile") // the trigger plays the other workstation within our delete
+        db_->exec(R"(
+            create function public.other_station_uses_type() returns trigger
+            language plpgsql as $$
+            begin
+                insert into accounts_dep.oper(i_id, vid, naimen) values (500, old.id, 0);
+                return old;
+            end $$;
+            create trigger other_station before delete on accounts_dep.vid_oper
+                for each row execute function public.other_station_uses_type();
+        )");
     runner_->then([&](QDialog*) {
         selectType("Покраска");
         messages_->answer(yes);
         button(form8_.get(), "Button3")->click();
         QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
-        if (yes)
+        if (yes && refusal.isEmpty())
             QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
+        if (use == "operation") // refused before anything is written: the list as it was
+            QCOMPARE(dataModule_->Vid_oper.asString("vid").trimmed(), QString("Покраска"));
     });
     form8_->openDirectory();
-    QCOMPARE(messages_->shown.size(), 1);
+    QCOMPARE(messages_->shown.size(), refusal.isEmpty() ? 1 : 2);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Question);
     QCOMPARE(messages_->shown[0].text, QString("Удалить вид операции?"));
     QCOMPARE(messages_->shown[0].caption, QString("Удаление"));
+    if (!refusal.isEmpty()) {
+        QCOMPARE(messages_->shown[1].kind, RecordingMessages::Kind::Error);
+        QCOMPARE(messages_->shown[1].text, refusal);
+        QCOMPARE(messages_->shown[1].caption, QString("Ошибка"));
+    }
     QCOMPARE(storedTypes(), stored);
-    // operations of the type are left as they are
-    QCOMPARE(db_->scalar("select count(*) from accounts_dep.oper where vid=2"), QString("1"));
-    db_->exec("delete from accounts_dep.oper");
+    // the operation stays; the other workstation's goes with the refused delete
+    QCOMPARE(db_->scalar("select count(*) from accounts_dep.oper"),
+             QString(use == "operation" ? "1" : "0"));
 }
 
 void OperationTypesTest::selection_data() {

@@ -1,7 +1,8 @@
 // Operations and prices: the price editor's save (missing fields, duplicates for add and
 // change, its own values, a malformed price, a duplicate another workstation wrote meanwhile,
 // a new operation listed once its first norm exists), the search with and without the entry
-// dialog's requisition line, what selection mode hands over, delete, the export read back
+// dialog's requisition line, what selection mode hands over, delete (refused while positions
+// use the operation, also one another workstation wrote meanwhile), the export read back
 // from the saved workbook, and the journal's menu opening the list.
 #include "app/startup.h"
 #include "data/data_module.h"
@@ -28,6 +29,7 @@
 namespace {
 
 const QString kDuplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
+const QString kInUse = QStringLiteral("Операция используется в позициях, удаление невозможно!");
 
 // Operations 1 to 3 have norms; 4 has none, so only the export shows it.
 const QString kStoredBefore = QStringLiteral("1:500/1/0 2:500/2/1 3:501/1/0 4:502/3/0");
@@ -154,7 +156,7 @@ void OperationsTest::cleanupTestCase() {
 
 void OperationsTest::init() {
     db_->exec(R"(
-        delete from accounts_dep.norm; delete from accounts_dep.oper;
+        delete from accounts_dep.smena; delete from accounts_dep.norm; delete from accounts_dep.oper;
         delete from accounts_dep.vid_oper; delete from accounts_dep.izdel;
         insert into accounts_dep.izdel(id, marka, nom, massa) values
             (500, 'КМ-120-01', 'Каркас', 1), (501, 'ШР-45', 'Шкаф', 2), (502, 'АБ-7', null, 0);
@@ -480,33 +482,83 @@ void OperationsTest::selection() {
 
 void OperationsTest::remove_data() {
     QTest::addColumn<QString>("typed"); // the search
+    QTest::addColumn<QString>("use");   // of operation 1: none, a position, or one written
+                                        // by another workstation after our count
     QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("refusal");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("Yes") << "" << true << "2:500/2/1 3:501/1/0 4:502/3/0";
-    QTest::newRow("No") << "" << false << kStoredBefore;
-    QTest::newRow("Yes on an empty list") << "Я" << true << kStoredBefore;
+    QTest::newRow("Yes") << ""
+                         << "none" << true << ""
+                         << "2:500/2/1 3:501/1/0 4:502/3/0";
+    QTest::newRow("No") << ""
+                        << "none" << false << "" << kStoredBefore;
+    QTest::newRow("Yes on an empty list") << "Я"
+                                          << "none" << true << "" << kStoredBefore;
+    QTest::newRow("used, Yes: refused") << ""
+                                        << "position" << true << kInUse << kStoredBefore;
+    QTest::newRow("used, No") << ""
+                              << "position" << false << "" << kStoredBefore;
+    QTest::newRow("used meanwhile, Yes: the database refuses")
+        << ""
+        << "meanwhile" << true << kInUse << kStoredBefore;
 }
 
 void OperationsTest::remove() {
     QFETCH(QString, typed);
+    QFETCH(QString, use);
     QFETCH(bool, yes);
+    QFETCH(QString, refusal);
     QFETCH(QString, stored);
+    const auto cleanUp = qScopeGuard([&] {
+        db_->exec("drop trigger if exists other_workstation on accounts_dep.oper;"
+                  "drop function if exists public.other_workstation_uses();");
+        if (use == "position")
+            db_->exec("delete from accounts_dep.smena;"
+                      "alter table accounts_dep.smena add constraint smena_o_id_fk foreign key "
+                      "(o_id) references accounts_dep.oper (id) on delete restrict");
+    });
+    if (use == "position") // the count alone refuses, as where the key is missing
+        db_->exec("alter table accounts_dep.smena drop constraint smena_o_id_fk;"
+                  "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id) "
+                  "values ('2026-03-02', 1, 101, 500, 1)");
+    if (use == "meanwhile") // the trigger plays the other workstation within our delete
+        db_->exec(R"(
+            create function public.other_workstation_uses() returns trigger
+            language plpgsql as $$
+            begin
+                insert into accounts_dep.smena(data, smena, w_id, i_id, o_id)
+                values ('2026-03-02', 1, 101, old.i_id, old.id);
+                return old;
+            end $$;
+            create trigger other_workstation before delete on accounts_dep.oper
+                for each row execute function public.other_workstation_uses();
+        )");
     messages_->answer(yes);
     int recNoAfter = -1;
+    int currentAfter = -1;
     runner_->then([&](QDialog* d) {
         press(edit(d, "Edit1"), typed);
         if (typed.isEmpty())
             selectOperation(1);
         button(d, "Button3")->click();
         recNoAfter = dataModule_->Oper.recNo();
+        currentAfter = dataModule_->Oper.asInt("id");
     });
     form4_->openDirectory();
-    QCOMPARE(shownMessages(), QStringList{"question Удаление: Удалить операцию?"});
+    QStringList shown{"question Удаление: Удалить операцию?"};
+    if (!refusal.isEmpty())
+        shown << "error Ошибка: " + refusal;
+    QCOMPARE(shownMessages(), shown);
     QCOMPARE(this->stored(), stored);
     // the program leaves an operation's norms alone
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.norm"), QString("4"));
-    if (yes && typed.isEmpty())
+    if (yes && typed.isEmpty() && refusal.isEmpty())
         QCOMPARE(recNoAfter, 1);
+    if (!refusal.isEmpty()) // nothing deleted: the list as it was, on the operation
+        QCOMPARE(currentAfter, 1);
+    // the position stays; the other workstation's goes with the refused delete
+    QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena"),
+             QString(use == "position" ? "1" : "0"));
 }
 
 // Every operation, also those without norms and those the search hides, with its own price.

@@ -54,6 +54,9 @@ private:
 void HoursUpkeepTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("hours");
     db_->useAsBuiltin();
+    // the operation every position here names
+    db_->exec("insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');"
+              "insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 1, 1, 0);");
     messages_ = std::make_unique<RecordingMessages>();
     dm_ = std::make_unique<data::DataModule6>();
     QVERIFY(dm_->ADO_DB.isOpen());
