@@ -12,6 +12,8 @@
 #include "journal/entry_dialog.h"
 #include "journal/journal_window.h"
 #include "journal/material_window.h"
+#include "reports/production_reports.h"
+#include "reports/reports_window.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_window.h"
 
@@ -43,6 +45,12 @@ Program::~Program() {
     form22_.reset();
     form19_.reset();
     form15_.reset();
+    form18_.reset();
+    form25_.reset();
+    form21_.reset();
+    form20_.reset();
+    form17_.reset();
+    form16_.reset();
     form11_.reset();
     form10_.reset();
     form4_.reset();
@@ -64,6 +72,14 @@ void Program::createWindows(Form1& journal) {
     form9_ = std::make_unique<Form9>(dataModule);
     form10_ = std::make_unique<Form10>(dataModule);
     form11_ = std::make_unique<Form11>(dataModule, journal);
+    form16_ = std::make_unique<Form16>(dataModule);
+    form17_ = std::make_unique<Form17>(dataModule);
+    form20_ = std::make_unique<Form20>(dataModule);
+    form21_ = std::make_unique<Form21>(dataModule);
+    form25_ = std::make_unique<Form25>(dataModule);
+    form18_ = std::make_unique<Form18>(
+        dataModule, Form18::Reports{*form16_, *form17_, *form20_, *form21_, *form25_},
+        login_.get());
     // the printed time-sheet is no window; the time-sheet window previews it
     form15_ = std::make_unique<Form15>(dataModule);
     form19_ = std::make_unique<Form19>(dataModule, *form15_);
@@ -77,5 +93,6 @@ void Program::createWindows(Form1& journal) {
 
     journal.useOpeners({.operationTypes = [this] { form8_->openDirectory(); },
                         .prices = [this] { form4_->openDirectory(); },
-                        .timesheet = [this](const QDate& date) { form19_->openForMonth(date); }});
+                        .timesheet = [this](const QDate& date) { form19_->openForMonth(date); },
+                        .reports = [this] { form18_->openReports(); }});
 }

@@ -14,9 +14,15 @@ class Form9;
 class Form10;
 class Form11;
 class Form15;
+class Form16;
+class Form17;
+class Form18;
 class Form19;
+class Form20;
+class Form21;
 class Form22;
 class Form24;
+class Form25;
 class QApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -41,6 +47,7 @@ public:
     Form11& entry() { return *form11_; }
     Form19& timesheet() { return *form19_; }
     Form15& printedTimesheet() { return *form15_; }
+    Form18& reports() { return *form18_; }
     Form22& norms() { return *form22_; }
     Form24& materials() { return *form24_; }
 
@@ -58,6 +65,13 @@ private:
     std::unique_ptr<Form9> form9_;
     std::unique_ptr<Form10> form10_;
     std::unique_ptr<Form11> form11_;
+    // the printed reports are no windows; the report window previews them
+    std::unique_ptr<Form16> form16_;
+    std::unique_ptr<Form17> form17_;
+    std::unique_ptr<Form20> form20_;
+    std::unique_ptr<Form21> form21_;
+    std::unique_ptr<Form25> form25_;
+    std::unique_ptr<Form18> form18_;
     std::unique_ptr<Form15> form15_;
     std::unique_ptr<Form19> form19_;
     std::unique_ptr<Form22> form22_;

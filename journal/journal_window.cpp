@@ -381,4 +381,9 @@ void Form1::on_N11_triggered() {
     activate();
 }
 
-void Form1::on_N10_triggered() {} // report selection
+void Form1::on_N10_triggered() {
+    if (!openers_.reports)
+        return;
+    openers_.reports();
+    activate();
+}

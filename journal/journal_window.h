@@ -67,6 +67,7 @@ public:
         std::function<void()> prices;         // "Цены": the operations with their prices
         // "Табель по времени": the hours time-sheet of the journal date's month
         std::function<void(const QDate&)> timesheet;
+        std::function<void()> reports; // "Сводные отчеты": the report selection
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.

@@ -126,11 +126,17 @@ void joinLines(std::vector<LineItem>& lines, const PenTable& pens) {
     }
 }
 
-// A text on one line: control characters would otherwise print as boxes.
+// A text on one line: control characters would otherwise print as boxes. Trailing blanks go
+// (char(n) fields arrive padded to their width), so a centred or right-aligned text sits by
+// what is printed of it.
 QString oneLine(QString text) {
     for (QChar& c : text)
         if (c.unicode() < 0x20)
             c = u' ';
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    text.truncate(end);
     return text;
 }
 

@@ -686,6 +686,36 @@ private slots:
         QVERIFY(qAbs(item.position.x() + used / 2 - mm(15)) < 1); // centred
     }
 
+    // A char(n) field arrives padded with blanks to its width: the padding is not printed,
+    // so a centred or right-aligned text sits by its letters, not by 120 invisible blanks.
+    void paddedTexts_data() {
+        QTest::addColumn<int>("align");
+        QTest::addColumn<double>("expectedCentre"); // of the text, in mm from the cell's left
+        QTest::newRow("centred") << int(Align::Center) << 20.0;
+        QTest::newRow("right") << int(Align::Right) << -1.0;
+        QTest::newRow("left") << int(Align::Left) << -1.0;
+    }
+    void paddedTexts() {
+        QFETCH(int, align);
+        QFETCH(double, expectedCentre);
+        TableRows rows({QStringLiteral("vid"), QStringLiteral("blank")});
+        rows.append({QStringLiteral("Сварка").leftJustified(128, u' '), QStringLiteral(" ")});
+        Report r;
+        r.detail = bandOf(mm(6), {textCell(mm(10), mm(40), QStringLiteral("vid"), Align(align)),
+                                  textCell(mm(60), mm(40), QStringLiteral("blank"))});
+        const PreparedReport prepared = PreparedReport::prepare(r, rows);
+        QCOMPARE(prepared.page(0).texts.size(), size_t(1)); // a lone blank prints nothing
+        const TextItem& item = prepared.page(0).texts[0];
+        QCOMPARE(item.text, QStringLiteral("Сварка"));
+        const qreal used = QFontMetricsF(prepared.font(item.font)).horizontalAdvance(item.text);
+        if (Align(align) == Align::Center)
+            QVERIFY(qAbs(item.position.x() + used / 2 - mm(10 + expectedCentre)) < 1);
+        else if (Align(align) == Align::Right)
+            QVERIFY(qAbs(item.position.x() + used - (mm(50) - kDefaultCellPadding)) < 1);
+        else
+            QCOMPARE(item.position.x(), qreal(mm(10) + kDefaultCellPadding));
+    }
+
     // --- output
 
     // Both orientations in one run, each with its own page size, margins and fonts embedded.

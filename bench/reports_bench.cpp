@@ -1,0 +1,454 @@
+// The production reports of a year (about 700,000 positions): each of the five printed
+// reports from the report window's selection to a written PDF through the report class,
+// against its bare statement through libpq and the same texts drawn by hand onto a
+// QPdfWriter; and the window's spreadsheet against the bare statement and libxlsxwriter
+// writing the same cells. Prints its figures; asserts nothing.
+#include "data/data_module.h"
+#include "reports/production_reports.h"
+#include "reports/reports_window.h"
+#include "spreadsheet/spreadsheet.h"
+#include "tests/support/recording_launcher.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+#include "timing.h"
+#include "year_of_positions.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <libpq-fe.h>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 3;
+constexpr int kRounds = 2;
+const QDate kFrom(2026, 1, 1);
+const QDate kTo(2027, 1, 1);
+
+// --- the bare statement through libpq
+
+struct BareResult {
+    PGresult* result = nullptr;
+    ~BareResult() { PQclear(result); }
+    int rows() const { return PQntuples(result); }
+    int column(const char* name) const { return PQfnumber(result, name); }
+    const char* text(int row, int column) const { return PQgetvalue(result, row, column); }
+    double number(int row, int column) const { return std::atof(text(row, column)); }
+};
+
+void runBare(PGconn* connection, const QString& sql, BareResult& out) {
+    QString text = sql;
+    text.replace(QStringLiteral(":data1"), QStringLiteral("$1"));
+    text.replace(QStringLiteral(":data2"), QStringLiteral("$2"));
+    const QByteArray statement = text.toUtf8();
+    const QByteArray from = kFrom.toString(Qt::ISODate).toLatin1();
+    const QByteArray to = kTo.toString(Qt::ISODate).toLatin1();
+    const char* values[] = {from.constData(), to.constData()};
+    out.result =
+        PQexecParams(connection, statement.constData(), 2, nullptr, values, nullptr, nullptr, 0);
+    if (PQresultStatus(out.result) != PGRES_TUPLES_OK)
+        std::fprintf(stderr, "bare statement: %s\n", PQresultErrorMessage(out.result));
+}
+
+// --- the same texts drawn by hand
+
+enum class Text { Field, Kind, Colour };
+
+struct HandColumn {
+    double x, width; // mm
+    const char* field;
+    int decimals = -1; // -1: a plain number or a text
+    bool centred = true;
+    Text text = Text::Field;
+};
+
+struct HandReport {
+    const char* name;
+    reports::PrintedReport* report;
+    QString sql;
+    QString title;
+    std::vector<const char*> headings;
+    std::vector<HandColumn> headingColumns;
+    std::vector<const char*> keys;             // outer to inner
+    std::vector<std::vector<HandColumn>> sums; // per level
+    std::vector<HandColumn> detail;
+    double detailPoints = 9;
+    std::vector<HandColumn> totals;
+};
+
+QString numberText(double value, int decimals) {
+    static const QLocale locale;
+    if (decimals >= 0)
+        return locale.toString(value, 'f', decimals);
+    return locale.toString(value, 'g', 15);
+}
+
+bool isNumberType(Oid type) {
+    switch (type) {
+    case 20:   // int8
+    case 21:   // int2
+    case 23:   // int4
+    case 700:  // float4
+    case 701:  // float8
+    case 1700: // numeric
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString cellText(const BareResult& r, int row, const HandColumn& c, int column) {
+    switch (c.text) {
+    case Text::Kind:
+        return std::atoi(r.text(row, column)) == 0 ? QStringLiteral("Готовая продукция")
+                                                   : QStringLiteral("Заготовки");
+    case Text::Colour: {
+        const int colour = std::atoi(r.text(row, column));
+        if (colour <= 0)
+            return QString();
+        return colour == 1 ? QStringLiteral(" (грунт)") : QStringLiteral(" (RAL: %1)").arg(colour);
+    }
+    case Text::Field:
+        break;
+    }
+    if (isNumberType(PQftype(r.result, column)))
+        return numberText(r.number(row, column), c.decimals);
+    return QString::fromUtf8(r.text(row, column)).trimmed();
+}
+
+int drawByHand(const HandReport& h, const BareResult& r, const QString& path) {
+    QPdfWriter writer(path);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    QPainter painter(&writer);
+    const double px = writer.logicalDpiX() / 25.4;
+    QFont regular(QStringLiteral("DejaVu Sans"), int(h.detailPoints));
+    QFont bold(QStringLiteral("DejaVu Sans"), 9), title(QStringLiteral("DejaVu Sans"), 10),
+        end(QStringLiteral("DejaVu Sans"), 11);
+    bold.setBold(true);
+    title.setBold(true);
+    end.setBold(true);
+    const QFontMetricsF regularMetrics(regular, &writer), boldMetrics(bold, &writer),
+        endMetrics(end, &writer);
+    const double width = 190 * px, bottom = (277 - 6) * px;
+    const double line = 6 * px, detailHeight = (h.detailPoints < 9 ? 4.5 : 5) * px;
+    auto draw = [&](const QFontMetricsF& m, const HandColumn& c, double top, double height,
+                    const QString& text) {
+        const double x = c.centred ? (c.x * px + (c.width * px - m.horizontalAdvance(text)) / 2)
+                                   : c.x * px + 0.5 * px;
+        painter.drawText(QPointF(x, top + (height - m.ascent() - m.descent()) / 2 + m.ascent()),
+                         text);
+    };
+    int pages = 1;
+    double y = 0;
+    auto finishPage = [&] {
+        painter.setFont(regular);
+        const QString number = QString::number(pages);
+        painter.drawText(QPointF(width - regularMetrics.horizontalAdvance(number), bottom + 4 * px),
+                         number);
+    };
+    auto room = [&](double height) {
+        if (y + height <= bottom)
+            return;
+        finishPage();
+        writer.newPage();
+        ++pages;
+        y = 0;
+    };
+
+    painter.fillRect(QRectF(0, 0, width, 8 * px), QColor(244, 244, 244));
+    painter.setFont(title);
+    painter.drawText(QPointF(1 * px, 5.5 * px), h.title);
+    painter.setFont(bold);
+    for (size_t i = 0; i < h.headings.size(); ++i)
+        draw(boldMetrics, h.headingColumns[i], 6 * px, line, QString::fromUtf8(h.headings[i]));
+    y = h.headings.size() > 2 ? 14 * px : 10 * px;
+
+    std::vector<int> keyColumns;
+    for (const char* key : h.keys)
+        keyColumns.push_back(r.column(key));
+    std::vector<std::vector<double>> sums(h.keys.size());
+    for (size_t level = 0; level < h.keys.size(); ++level)
+        sums[level].assign(h.sums[level].size(), 0);
+    std::vector<double> totals(h.totals.size(), 0);
+    std::vector<int> detailColumns;
+    for (const HandColumn& c : h.detail)
+        detailColumns.push_back(r.column(c.field));
+    auto closeLevel = [&](size_t level) {
+        room(line);
+        painter.setFont(bold);
+        for (size_t i = 0; i < h.sums[level].size(); ++i) {
+            const HandColumn& c = h.sums[level][i];
+            const QRectF box((c.x + 0.5) * px, y + 0.5 * px, (c.width - 1) * px, 5 * px);
+            painter.fillRect(box, QColor(239, 239, 239));
+            painter.drawRect(box);
+            draw(boldMetrics, c, y, line, numberText(sums[level][i], c.decimals));
+            sums[level][i] = 0;
+        }
+        y += line;
+    };
+    for (int row = 0; row < r.rows(); ++row) {
+        size_t changed = h.keys.size();
+        for (size_t level = 0; level < h.keys.size() && row > 0; ++level)
+            if (std::strcmp(r.text(row, keyColumns[level]), r.text(row - 1, keyColumns[level]))) {
+                changed = level;
+                break;
+            }
+        if (row > 0)
+            for (size_t level = h.keys.size(); level-- > changed;)
+                closeLevel(level);
+        for (size_t level = row == 0 ? 0 : changed; level < h.keys.size(); ++level) {
+            room(line + detailHeight);
+            if (level == 0)
+                painter.fillRect(QRectF(0, y, width, line), QColor(224, 224, 224));
+            painter.setFont(bold);
+            painter.drawText(QPointF((1 + 3 * level) * px, y + 4.2 * px),
+                             QString::fromUtf8(r.text(row, keyColumns[level])));
+            y += line;
+        }
+        room(detailHeight);
+        painter.setFont(regular);
+        for (size_t i = 0; i < h.detail.size(); ++i)
+            draw(regularMetrics, h.detail[i], y, detailHeight,
+                 cellText(r, row, h.detail[i], detailColumns[i]));
+        y += detailHeight;
+        for (size_t level = 0; level < h.keys.size(); ++level)
+            for (size_t i = 0; i < h.sums[level].size(); ++i)
+                sums[level][i] += r.number(row, r.column(h.sums[level][i].field));
+        for (size_t i = 0; i < h.totals.size(); ++i)
+            totals[i] += r.number(row, r.column(h.totals[i].field));
+    }
+    if (r.rows() > 0)
+        for (size_t level = h.keys.size(); level-- > 0;)
+            closeLevel(level);
+    room(8 * px);
+    painter.fillRect(QRectF(0, y, width, 8 * px), QColor(220, 220, 220));
+    painter.drawRect(QRectF(0, y, width, 8 * px));
+    painter.setFont(end);
+    painter.drawText(QPointF(2.5 * px, y + 5.5 * px), QStringLiteral("Итого:"));
+    for (size_t i = 0; i < h.totals.size(); ++i)
+        draw(endMetrics, h.totals[i], y, 8 * px, numberText(totals[i], h.totals[i].decimals));
+    finishPage();
+    painter.end();
+    return pages;
+}
+
+// --- the spreadsheet by hand
+
+int writeSheetByHand(const BareResult& r, const QString& path) {
+    const QByteArray file = QFile::encodeName(path);
+    lxw_workbook* book = workbook_new(file.constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    const char* headings[] = {"Наименование", "Операция", "Вид продукции", "Коробки", "Кол-во"};
+    for (int c = 0; c < 5; ++c)
+        worksheet_write_string(sheet, 0, lxw_col_t(c), headings[c], nullptr);
+    const int nom = r.column("nom"), vid = r.column("vid"), naimen = r.column("naimen"),
+              color = r.column("color"), mass = r.column("mass"), kolvo = r.column("kolvo");
+    for (int row = 0; row < r.rows(); ++row) {
+        const lxw_row_t at = lxw_row_t(row + 1);
+        worksheet_write_string(sheet, at, 0, r.text(row, nom), nullptr);
+        QString operation = QString::fromUtf8(r.text(row, vid)).trimmed();
+        const int colour = std::atoi(r.text(row, color));
+        if (colour == 1)
+            operation += QStringLiteral(" (грунт)");
+        else if (colour > 1)
+            operation += QStringLiteral(" (цвет: %1)").arg(colour);
+        worksheet_write_string(sheet, at, 1, operation.toUtf8().constData(), nullptr);
+        worksheet_write_string(
+            sheet, at, 2, std::atoi(r.text(row, naimen)) == 0 ? "Готовая продукция" : "Заготовки",
+            nullptr);
+        worksheet_write_number(sheet, at, 3, r.number(row, mass), nullptr);
+        worksheet_write_number(sheet, at, 4, double(std::llround(r.number(row, kolvo))), nullptr);
+    }
+    workbook_close(book);
+    return r.rows();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    RecordingMessages messages;
+    ScriptedModalRunner modal;
+    RecordingLauncher launcher;
+    QTemporaryDir folder;
+    spreadsheet::setOutputFolder(folder.path());
+
+    TestDatabase db("bench_reports");
+    std::printf("creating a year of positions...\n");
+    std::fflush(stdout);
+    createShopData(db);
+    // fifty requisitions; every tenth position has none and stays out of the requisition report
+    db.exec(QStringLiteral(R"(
+        insert into mnf_doc.doc(id, s_number, d_date)
+          select 7000001 + g, 'З-' || (1000 + g), '2026-01-01' from generate_series(1, 49) g;
+        update accounts_dep.smena set id_doc = 7000001 + id % 50, color = (id % 4) * (id % 3)
+          where id % 10 <> 0;
+    )"));
+    db.exec(QStringLiteral("vacuum analyze accounts_dep.smena"));
+    const int positions = db.scalar("select count(*) from accounts_dep.smena").toInt();
+    db.useAsBuiltin();
+    data::DataModule6 dm;
+    Form16 form16(dm);
+    Form17 form17(dm);
+    Form20 form20(dm);
+    Form21 form21(dm);
+    Form25 form25(dm);
+    Form18 window(dm, Form18::Reports{form16, form17, form20, form21, form25});
+    PGconn* bare = db.sys().handle(); // a connection of its own, beside the program's
+    const QString title = QStringLiteral(" за период с 01.01.2026 по 01.01.2027");
+    auto c = [](double x, double w, const char* field, int decimals = -1, bool centred = true,
+                Text text = Text::Field) {
+        return HandColumn{x, w, field, decimals, centred, text};
+    };
+    const std::vector<HandReport> hand{
+        {"Отчет по рабочим",
+         &form16,
+         form16.t_Report.sql(),
+         "   Отчет по рабочим" + title,
+         {},
+         {},
+         {"fio", "nom"},
+         {{c(157, 33, "summa", 2)}, {c(132, 25, "kolvo"), c(157, 33, "summa", 3)}},
+         {c(6, 40, "naimen", -1, false, Text::Kind), c(46, 56, "vid"),
+          c(102, 30, "color", -1, false, Text::Colour), c(132, 25, "kolvo"),
+          c(157, 33, "summa", 3)},
+         9,
+         {c(157, 33, "summa", 2)}},
+        {"Отчет по продукции",
+         &form17,
+         form17.t_Report.sql(),
+         "   Отчет по продукции" + title,
+         {"Коробки", "Количество"},
+         {c(140, 25, "mass"), c(165, 25, "kolvo")},
+         {"nom"},
+         {{c(140, 25, "mass"), c(165, 25, "kolvo")}},
+         {c(6, 40, "naimen", -1, false, Text::Kind), c(46, 56, "vid"),
+          c(102, 38, "color", -1, false, Text::Colour), c(140, 25, "mass"), c(165, 25, "kolvo")},
+         9,
+         {c(140, 25, "mass", 0), c(165, 25, "kolvo")}},
+        {"Детальный отчет по рабочим",
+         &form20,
+         form20.w_Report.sql(),
+         "   Детальный отчет по рабочим" + title,
+         {"Брак", "Количество", "Сумма", "Премия"},
+         {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa"), c(171, 19, "s_prize")},
+         {"fio"},
+         {{c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa", 2), c(171, 19, "s_prize", 2),
+           c(150, 40, "summa", 2)}},
+         {c(0, 33, "marka", -1, false), c(33, 33, "vid"), c(66, 14, "color"),
+          c(80, 31, "naimen", -1, false, Text::Kind), c(111, 15, "brk"), c(126, 24, "kolvo"),
+          c(150, 21, "summa", 2), c(171, 19, "s_prize", 2)},
+         8,
+         {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa", 2)}},
+        {"Детальный отчет по продукции",
+         &form21,
+         form21.i_Report.sql(),
+         "   Детальный отчет по продукции" + title,
+         {"Брак", "Коробки", "Кол-во", "Сумма"},
+         {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa")},
+         {"nom"},
+         {{c(107, 14, "brk"), c(121, 21, "mass", 2), c(142, 20, "kolvo"), c(162, 28, "summa", 2)}},
+         {c(0, 30, "marka", -1, false), c(30, 30, "vid", -1, false), c(60, 13, "color"),
+          c(73, 34, "naimen", -1, false, Text::Kind), c(107, 14, "brk"), c(121, 21, "mass"),
+          c(142, 20, "kolvo"), c(162, 28, "summa", 3)},
+         9,
+         {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa", 2)}},
+        {"Детальный отчет по заявкам",
+         &form25,
+         form25.i_Report.sql(),
+         "   Детальный отчет по заявкам" + title,
+         {"Брак", "Номенкл.", "Кол-во", "Сумма"},
+         {c(103, 13, "brk"), c(116, 30, "nom"), c(146, 18, "kolvo"), c(164, 26, "summa")},
+         {"s_number"},
+         {{c(103, 13, "brk"), c(116, 30, "mass", 2), c(146, 18, "kolvo"), c(164, 26, "summa", 2)}},
+         {c(0, 28, "marka", -1, false), c(28, 28, "vid", -1, false), c(56, 13, "color"),
+          c(69, 34, "naimen", -1, false, Text::Kind), c(103, 13, "brk"),
+          c(116, 30, "nom", -1, false), c(146, 18, "kolvo"), c(164, 26, "summa", 3)},
+         9,
+         {c(103, 13, "brk"), c(116, 30, "mass"), c(146, 18, "kolvo"), c(164, 26, "summa", 2)}},
+    };
+
+    std::printf("%d positions, the period %s to %s (excluded), best median of %d runs in %d "
+                "rounds\n",
+                positions, qPrintable(kFrom.toString("dd.MM.yyyy")),
+                qPrintable(kTo.toString("dd.MM.yyyy")), kRuns, kRounds);
+    modal.then([&](QDialog* d) {
+        d->findChild<QDateEdit*>("DTPicker1")->setDate(kFrom);
+        d->findChild<QDateEdit*>("DTPicker2")->setDate(kTo);
+        const QString enginePdf = folder.filePath("engine.pdf");
+        const QString handPdf = folder.filePath("hand.pdf");
+        for (const HandReport& h : hand) {
+            double engineMs = 1e12, handMs = 1e12, queryMs = 1e12;
+            int handPages = 0, rows = 0;
+            for (int round = 0; round < kRounds; ++round) {
+                engineMs = std::min(engineMs, medianMs(kRuns, [&] {
+                                        h.report->writePdf(window.selection(), enginePdf);
+                                    }));
+                handMs = std::min(handMs, medianMs(kRuns, [&] {
+                                      BareResult result;
+                                      runBare(bare, h.sql, result);
+                                      rows = result.rows();
+                                      handPages = drawByHand(h, result, handPdf);
+                                  }));
+                queryMs = std::min(queryMs, medianMs(kRuns, [&] {
+                                       BareResult result;
+                                       runBare(bare, h.sql, result);
+                                   }));
+            }
+            const double ratio = engineMs / handMs;
+            std::printf("  %s %5d rows: the report %7.1f ms (%lld KB), by hand %7.1f ms "
+                        "(%d pages, %lld KB; the statement alone %.1f ms): %.2fx (target <= "
+                        "1.3x): %s\n",
+                        qPrintable(QString::fromUtf8(h.name).leftJustified(28)), rows, engineMs,
+                        QFileInfo(enginePdf).size() / 1024, handMs, handPages,
+                        QFileInfo(handPdf).size() / 1024, queryMs, ratio,
+                        ratio <= 1.3 ? "met" : "NOT met");
+            std::fflush(stdout);
+        }
+
+        QPushButton* excel = d->findChild<QPushButton*>("Button6");
+        const QString handXlsx = folder.filePath("hand.xlsx");
+        double exportMs = 1e12, handMs = 1e12;
+        int rows = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            exportMs = std::min(exportMs, medianMs(kRuns, [&] { excel->click(); }));
+            handMs = std::min(handMs, medianMs(kRuns, [&] {
+                                  BareResult result;
+                                  runBare(bare, window.XLS_Rep.sql(), result);
+                                  rows = writeSheetByHand(result, handXlsx);
+                              }));
+        }
+        const double ratio = exportMs / handMs;
+        std::printf("  %s %5d rows: \"%s\" %7.1f ms (%lld KB), libpq + libxlsxwriter %7.1f ms "
+                    "(%lld KB): %.2fx (target <= 1.5x): %s\n",
+                    qPrintable(QStringLiteral("Excel").leftJustified(28)), rows,
+                    qPrintable(excel->text()), exportMs,
+                    QFileInfo(launcher.opened.last()).size() / 1024, handMs,
+                    QFileInfo(handXlsx).size() / 1024, ratio, ratio <= 1.5 ? "met" : "NOT met");
+    });
+    window.openReports();
+    for (const RecordingMessages::Shown& shown : messages.shown)
+        std::fprintf(stderr, "message: %s\n", qPrintable(shown.text));
+    return messages.shown.isEmpty() ? 0 : 1;
+}

@@ -1,0 +1,39 @@
+#include "printed_report.h"
+
+#include "report_layout.h"
+
+#include "data/data_module.h"
+#include "reportengine/dataset_rows.h"
+#include "reportengine/prepared_report.h"
+
+#include <QScopeGuard>
+
+namespace reports {
+
+PrintedReport::PrintedReport(data::DataModule6& dataModule, const QString& queryName,
+                             const QStringList& sql, const QString& titlePrefix,
+                             const report::Report& layout)
+    : query_(&dataModule.ADO_DB, queryName), titlePrefix_(titlePrefix), layout_(layout) {
+    query_.setSql(sql);
+}
+
+report::PreparedReport PrintedReport::prepare(const Selection& selection) {
+    // an open query would keep the rows of an earlier period
+    query_.close();
+    applySelection(query_, selection);
+    query_.open();
+    QRLabel1(layout_).text = reportTitle(titlePrefix_, selection);
+    return report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
+}
+
+void PrintedReport::preview(const Selection& selection, QWidget* parent) {
+    const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
+    prepare(selection).preview(parent);
+}
+
+void PrintedReport::writePdf(const Selection& selection, const QString& path) {
+    const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
+    prepare(selection).writePdf(path);
+}
+
+} // namespace reports

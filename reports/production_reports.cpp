@@ -1,0 +1,248 @@
+#include "production_reports.h"
+
+#include "report_layout.h"
+
+namespace {
+
+using report::Align;
+using report::mm;
+using reports::Column;
+using reports::GroupScheme;
+using reports::headingOver;
+using reports::kColourExpression;
+using reports::kProductKindExpression;
+using reports::LayoutScheme;
+using reports::sumUnder;
+
+const QString k2 = QStringLiteral("#0.00");
+const QString k3 = QStringLiteral("#0.000");
+const QString k0 = QStringLiteral("#0");
+
+Column field(double x, double width, const QString& name, Align align = Align::Center,
+             const QString& format = {}) {
+    return {.x = mm(x), .width = mm(width), .expression = name, .format = format, .align = align};
+}
+
+// --- "Отчет по рабочим"
+
+const QStringList kWorkersSql{
+    QStringLiteral("select person.s_caption fio, sum(smena.kol_vo-smena.brak) as kolvo, "),
+    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid,"),
+    QStringLiteral("izdel.nom, oper.naimen, color from cmn_contractor.person "
+                   "person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,"),
+    QStringLiteral("accounts_dep.oper where w_id=s_code::integer and izdel.id=smena.i_id and "
+                   "vid_oper.id=oper.vid"),
+    QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
+    QStringLiteral("group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, "
+                   "izdel.nom"),
+};
+
+report::Report workersLayout() {
+    const Column kind = field(6, 40, kProductKindExpression, Align::Left);
+    const Column vid = field(46, 56, QStringLiteral("vid"));
+    const Column colour = field(102, 30, kColourExpression, Align::Left);
+    const Column kolvo = field(132, 25, QStringLiteral("kolvo"));
+    const Column summa = field(157, 33, QStringLiteral("summa"), Align::Center, k3);
+    LayoutScheme s;
+    s.groups = {
+        {.key = QStringLiteral("fio"), .sums = {sumUnder(summa, "summa", k2)}, .ruleBelow = true},
+        {.key = QStringLiteral("nom"),
+         .greyHeader = false,
+         .sums = {sumUnder(kolvo, "kolvo"), sumUnder(summa, "summa", k3)}},
+    };
+    s.detail = {kind, vid, colour, kolvo, summa};
+    s.totals = {sumUnder(summa, "summa", k2)};
+    return reports::productionLayout(s);
+}
+
+// --- "Отчет по продукции"
+
+const QStringList kProductsSql{
+    QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
+    QStringLiteral("izdel.nom, oper.naimen, color,  "
+                   "round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass"),
+    QStringLiteral("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
+                   "accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid"),
+    QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
+    QStringLiteral("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by "
+                   "izdel.nom"),
+};
+
+report::Report productsLayout() {
+    const Column kind = field(6, 40, kProductKindExpression, Align::Left);
+    const Column vid = field(46, 56, QStringLiteral("vid"));
+    const Column colour = field(102, 38, kColourExpression, Align::Left);
+    const Column mass = field(140, 25, QStringLiteral("mass"));
+    const Column kolvo = field(165, 25, QStringLiteral("kolvo"));
+    LayoutScheme s;
+    s.headings = {headingOver(mass, QStringLiteral("Коробки")),
+                  headingOver(kolvo, QStringLiteral("Количество"))};
+    s.groups = {
+        {.key = QStringLiteral("nom"), .sums = {sumUnder(mass, "mass"), sumUnder(kolvo, "kolvo")}}};
+    s.detail = {kind, vid, colour, mass, kolvo};
+    s.totals = {sumUnder(mass, "mass", k0), sumUnder(kolvo, "kolvo")};
+    return reports::productionLayout(s);
+}
+
+// --- "Детальный отчет по рабочим"
+
+// The bonus is reckoned on the position's own price, as its amount is: oper has a price
+// column too, and the statement would be ambiguous without the table's name.
+const QStringList kWorkerDetailsSql{
+    QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "),
+    QStringLiteral("sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*"),
+    QStringLiteral("smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as "
+                   "s_prize "),
+    QStringLiteral("from cmn_contractor.person "
+                   "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
+                   "vid_oper where "),
+    QStringLiteral("smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id "),
+    QStringLiteral("and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id "),
+    QStringLiteral("and smena.data<:data2 and smena.data>=:data1 group by fio, marka, "),
+    QStringLiteral("vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, "
+                   "oper.naimen"),
+};
+
+report::Report workerDetailsLayout() {
+    const Column brk = field(111, 15, QStringLiteral("brk"));
+    const Column kolvo = field(126, 24, QStringLiteral("kolvo"));
+    const Column summa = field(150, 21, QStringLiteral("summa"), Align::Center, k2);
+    const Column prize = field(171, 19, QStringLiteral("s_prize"), Align::Center, k2);
+    LayoutScheme s;
+    s.headings = {
+        headingOver(brk, QStringLiteral("Брак")), headingOver(kolvo, QStringLiteral("Количество")),
+        headingOver(summa, QStringLiteral("Сумма")), headingOver(prize, QStringLiteral("Премия"))};
+    s.headingsBelowTitle = true;
+    Column total = sumUnder(summa, "summa", k2);
+    total.expression = QStringLiteral("sum(summa)+sum(s_prize)");
+    total.width = prize.x + prize.width - summa.x;
+    s.groups = {{.key = QStringLiteral("fio"),
+                 .sums = {sumUnder(brk, "brk"), sumUnder(kolvo, "kolvo"),
+                          sumUnder(summa, "summa", k2), sumUnder(prize, "s_prize", k2)},
+                 .secondLine = {{.x = kolvo.x,
+                                 .width = kolvo.width,
+                                 .align = Align::Right,
+                                 .text = QStringLiteral("Итог:")},
+                                total}}};
+    s.detail = {field(0, 33, QStringLiteral("marka"), Align::Left),
+                field(33, 33, QStringLiteral("vid")),
+                field(66, 14, QStringLiteral("color")),
+                field(80, 31, kProductKindExpression, Align::Left),
+                brk,
+                kolvo,
+                summa,
+                prize};
+    s.detailPoints = 8;
+    s.totals = {sumUnder(brk, "brk"), sumUnder(kolvo, "kolvo"), sumUnder(summa, "summa", k2)};
+    return reports::productionLayout(s);
+}
+
+// --- "Детальный отчет по продукции"
+
+const QStringList kProductDetailsSql{
+    QStringLiteral("select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,"),
+    QStringLiteral("sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, "),
+    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa, color, "
+                   "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass "),
+    QStringLiteral("from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
+                   "vid_oper where smena.o_id=oper.id and smena.i_id=izdel.id "),
+    QStringLiteral("and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:data2 and "),
+    QStringLiteral("smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, oper.naimen, "
+                   "color,massa "),
+    QStringLiteral("order by izdel.nom,marka, vid_oper.vid, oper.naimen"),
+};
+
+report::Report productDetailsLayout() {
+    const Column brk = field(107, 14, QStringLiteral("brk"));
+    const Column mass = field(121, 21, QStringLiteral("mass"));
+    const Column kolvo = field(142, 20, QStringLiteral("kolvo"));
+    const Column summa = field(162, 28, QStringLiteral("summa"), Align::Center, k3);
+    LayoutScheme s;
+    s.headings = {
+        headingOver(brk, QStringLiteral("Брак")), headingOver(mass, QStringLiteral("Коробки")),
+        headingOver(kolvo, QStringLiteral("Кол-во")), headingOver(summa, QStringLiteral("Сумма"))};
+    s.headingsBelowTitle = true;
+    s.groups = {{.key = QStringLiteral("nom"),
+                 .sums = {sumUnder(brk, "brk"), sumUnder(mass, "mass", k2),
+                          sumUnder(kolvo, "kolvo"), sumUnder(summa, "summa", k2)}}};
+    s.detail = {field(0, 30, QStringLiteral("marka"), Align::Left),
+                field(30, 30, QStringLiteral("vid"), Align::Left),
+                field(60, 13, QStringLiteral("color")),
+                field(73, 34, kProductKindExpression, Align::Left),
+                brk,
+                mass,
+                kolvo,
+                summa};
+    s.totals = {sumUnder(brk, "brk"), sumUnder(mass, "mass"), sumUnder(kolvo, "kolvo"),
+                sumUnder(summa, "summa", k2)};
+    return reports::productionLayout(s);
+}
+
+// --- "Детальный отчет по заявкам"
+
+const QStringList kRequisitionsSql{
+    QStringLiteral("select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, "
+                   "sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, "),
+    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa, color, "
+                   "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass, doc_in.s_number  "),
+    QStringLiteral("from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
+                   "vid_oper, mnf_doc.doc doc_in where smena.o_id=oper.id and "
+                   "smena.i_id=izdel.id "),
+    QStringLiteral("and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:data2 and "),
+    QStringLiteral("smena.data>=:data1 and doc_in.id = smena.id_doc group by  s_number, "
+                   "izdel.nom, marka, vid_oper.vid, oper.naimen, color,massa "),
+    QStringLiteral("order by s_number, izdel.nom,marka, vid_oper.vid, oper.naimen"),
+};
+
+report::Report requisitionsLayout() {
+    const Column brk = field(103, 13, QStringLiteral("brk"));
+    const Column nom = field(116, 30, QStringLiteral("nom"), Align::Left);
+    const Column kolvo = field(146, 18, QStringLiteral("kolvo"));
+    const Column summa = field(164, 26, QStringLiteral("summa"), Align::Center, k3);
+    Column nomHeading = headingOver(nom, QStringLiteral("Номенкл."));
+    nomHeading.align = Align::Center;
+    LayoutScheme s;
+    s.headings = {headingOver(brk, QStringLiteral("Брак")), nomHeading,
+                  headingOver(kolvo, QStringLiteral("Кол-во")),
+                  headingOver(summa, QStringLiteral("Сумма"))};
+    s.headingsBelowTitle = true;
+    s.groups = {{.key = QStringLiteral("s_number"),
+                 .sums = {sumUnder(brk, "brk"), sumUnder(nom, "mass", k2), sumUnder(kolvo, "kolvo"),
+                          sumUnder(summa, "summa", k2)}}};
+    s.detail = {field(0, 28, QStringLiteral("marka"), Align::Left),
+                field(28, 28, QStringLiteral("vid"), Align::Left),
+                field(56, 13, QStringLiteral("color")),
+                field(69, 34, kProductKindExpression, Align::Left),
+                brk,
+                nom,
+                kolvo,
+                summa};
+    s.totals = {sumUnder(brk, "brk"), sumUnder(nom, "mass"), sumUnder(kolvo, "kolvo"),
+                sumUnder(summa, "summa", k2)};
+    return reports::productionLayout(s);
+}
+
+} // namespace
+
+Form16::Form16(data::DataModule6& dataModule)
+    : PrintedReport(dataModule, QStringLiteral("t_Report"), kWorkersSql,
+                    QStringLiteral("   Отчет по рабочим за период с "), workersLayout()) {}
+
+Form17::Form17(data::DataModule6& dataModule)
+    : PrintedReport(dataModule, QStringLiteral("t_Report"), kProductsSql,
+                    QStringLiteral("   Отчет по продукции за период с "), productsLayout()) {}
+
+Form20::Form20(data::DataModule6& dataModule)
+    : PrintedReport(dataModule, QStringLiteral("w_Report"), kWorkerDetailsSql,
+                    QStringLiteral("   Детальный отчет по рабочим за период с "),
+                    workerDetailsLayout()) {}
+
+Form21::Form21(data::DataModule6& dataModule)
+    : PrintedReport(dataModule, QStringLiteral("i_Report"), kProductDetailsSql,
+                    QStringLiteral("   Детальный отчет по продукции за период с "),
+                    productDetailsLayout()) {}
+
+Form25::Form25(data::DataModule6& dataModule)
+    : PrintedReport(dataModule, QStringLiteral("i_Report"), kRequisitionsSql,
+                    QStringLiteral("   Детальный отчет по заявкам за период с "),
+                    requisitionsLayout()) {}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace data {
+class Dataset;
+}
+
+namespace reports {
+
+// What the report window's choices select: a product kind (the items of "Вид продукции" in
+// their order) and a period from its first day (included) to its end (excluded).
+enum class ProductKind { All = 0, Finished = 1, Blanks = 2 };
+
+struct Selection {
+    QDate from;
+    QDate to;
+    ProductKind kind = ProductKind::All;
+};
+
+// The period the window proposes: the month before today's, up to the first of this month.
+Selection previousMonth(const QDate& today);
+
+// Binds the period to the parameters data1 and data2 and filters the fetched rows by the
+// product kind (naimen); "Все" switches the filter off. For a query not yet opened.
+void applySelection(data::Dataset& query, const Selection& selection);
+
+// The printed title: the prefix and both dates in the locale's short format.
+QString reportTitle(const QString& prefix, const Selection& selection);
+
+// The spreadsheet's operation text: the type, then " (грунт)" for colour 1 or
+// " (цвет: <number>)" for any other positive colour.
+QString operationText(const QString& vid, qint64 color);
+
+} // namespace reports
