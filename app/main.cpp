@@ -5,10 +5,17 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 
 int main(int argc, char** argv) {
+    // asked before any window exists, so it also answers where there is no display
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("norv_smena %s\n", NORV_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     setupRussianLocale(app);
     std::unique_ptr<Program> program;

@@ -61,7 +61,11 @@ void Connection::open() {
     add("connect_timeout", QStringLiteral("10"));
     add("client_encoding", QStringLiteral("UTF8"));
     add("application_name", QStringLiteral("norv_smena"));
-    add("options", QStringLiteral("-c DateStyle=ISO,DMY"));
+    // What the statements rely on comes with the connection, not from settings of the login
+    // role, so a clerk the administrator adds with plain SQL works like any other: dates
+    // written as DD.MM.YYYY text read day first, and names the operations export leaves
+    // without a schema are found in accounts_dep.
+    add("options", QStringLiteral("-c DateStyle=ISO,DMY -c search_path=public,accounts_dep"));
 
     std::vector<const char*> k;
     std::vector<const char*> v;

@@ -1,6 +1,6 @@
 -- Cluster-wide roles of the shop-floor accounting program (demo and tests).
 -- Run as superuser with psql; safe to run again: existing roles are brought back
--- to the state below (passwords, attributes, memberships, settings).
+-- to the state below (passwords, attributes, memberships, no settings of their own).
 --
 -- Group roles:
 --   norv_reader  reads everything the program reads;
@@ -43,13 +43,9 @@ BEGIN
         -- password_encryption above makes these SCRAM verifiers.
         EXECUTE format('ALTER ROLE %I LOGIN PASSWORD %L', r.name, r.password);
         EXECUTE format('GRANT %I TO %I', r.grp, r.name);
-        -- The program names some tables without schema (the operations export);
-        -- per-role settings reach every database of the cluster, also the copies
-        -- tests make with CREATE DATABASE ... TEMPLATE, which lose database settings.
-        EXECUTE format('ALTER ROLE %I SET search_path = "$user", public, accounts_dep', r.name);
-        -- The program writes dates as DD.MM.YYYY text (the entry date of a
-        -- position, the time-sheet rebuild's day); read them day first.
-        EXECUTE format('ALTER ROLE %I SET DateStyle = %L', r.name, 'ISO, DMY');
+        -- No settings of their own: the program brings what it relies on with its
+        -- connection, so these work exactly like a login an administrator adds later.
+        EXECUTE format('ALTER ROLE %I RESET ALL', r.name);
     END LOOP;
 
     -- sys owns the program's database and adds clerks: it may create roles and

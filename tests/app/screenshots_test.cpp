@@ -2,6 +2,7 @@
 // "econom", as PNGs in TEST_OUTPUT_DIR, to be looked at after a change.
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "data/dataset.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "tests/support/recording_messages.h"
@@ -9,10 +10,12 @@
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 class ScreenshotsTest : public QObject {
@@ -21,6 +24,7 @@ private slots:
     void initTestCase();
     void loginAndJournal_data();
     void loginAndJournal();
+    void theWindowsOfADay();
 
 private:
     QString outputDir_;
@@ -38,7 +42,14 @@ void ScreenshotsTest::initTestCase() {
     db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
-    seams::Clock::setFixedToday(QDate(2026, 3, 7)); // a Saturday
+    // On a copy of the demo data (scripts/docs-pictures) the pictures show its last day;
+    // otherwise a small day of its own, a Saturday.
+    const QString lastDay = db_->scalar("select max(data) from accounts_dep.smena");
+    if (!lastDay.isEmpty()) {
+        seams::Clock::setFixedToday(QDate::fromString(lastDay, Qt::ISODate));
+        return;
+    }
+    seams::Clock::setFixedToday(QDate(2026, 3, 7));
     db_->exec(R"(
         insert into cmn_contractor.person(id, s_code, s_caption, b_employee) values
             (1, '101', 'Иванов Иван Петрович', true), (2, '102', 'Смирнова Ольга Викторовна', true),
@@ -71,6 +82,48 @@ void ScreenshotsTest::loginAndJournal() {
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
     runner_->then(
         [&](QDialog* d) { QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png")); });
+    login.findChild<QPushButton*>("Button1")->click();
+    QCOMPARE(runner_->pending(), 0);
+}
+
+// A day of the shop as the README and the users' guide show it: the entry dialog on a stored
+// position, the time-sheet of the month and a printed report in its preview.
+void ScreenshotsTest::theWindowsOfADay() {
+    Program program(AppArguments{});
+    Form23& login = program.login();
+    login.findChild<QLineEdit*>("Edit1")->setText("sys");
+    runner_->then([&](QDialog* journal) {
+        // a position of the day with its materials, when there is one
+        const QString withMaterials = db_->scalar(
+            QStringLiteral("select min(s.id) from accounts_dep.smena s join "
+                           "accounts_dep.smena_gds_use u on u.id_smena = s.id where s.data = '%1' "
+                           "and s.smena = 1 and s.ok = 'no'")
+                .arg(seams::Clock::today().toString(Qt::ISODate)));
+        const QString open = db_->scalar(
+            QStringLiteral("select min(id) from accounts_dep.smena where data = '%1' and "
+                           "smena = 1 and ok = 'no'")
+                .arg(seams::Clock::today().toString(Qt::ISODate)));
+        program.journal().currentShift().locate(
+            "id", (withMaterials.isEmpty() ? open : withMaterials).toInt());
+        QVERIFY(saveScreenshot(journal, outputDir_ + "/day_journal.png"));
+        runner_->then([&](QDialog* entry) {
+            QVERIFY(saveScreenshot(entry, outputDir_ + "/day_entry_dialog.png"));
+        });
+        journal->findChild<QPushButton*>("Button2")->click();
+        runner_->then([&](QDialog* sheet) {
+            QVERIFY(saveScreenshot(sheet, outputDir_ + "/day_timesheet.png"));
+        });
+        journal->findChild<QAction*>("N11")->trigger();
+        runner_->then([&](QDialog* reports) {
+            runner_->then([&](QDialog* preview) {
+                preview->resize(900, 1060);
+                QTest::qWait(200); // the preview lays out its pages
+                QVERIFY(saveScreenshot(preview, outputDir_ + "/day_report_preview.png"));
+            });
+            reports->findChild<QPushButton*>("Button1")->click();
+        });
+        journal->findChild<QAction*>("N10")->trigger();
+    });
     login.findChild<QPushButton*>("Button1")->click();
     QCOMPARE(runner_->pending(), 0);
 }

@@ -1,0 +1,116 @@
+// A first start as a new user finds it and a login an administrator adds with plain SQL:
+// the demo's built-in connection reaches its cluster without an error box, and a clerk
+// created as the README says logs in and works in the journal, the entry dialog, the
+// time-sheet and the reports.
+#include "app/login_window.h"
+#include "app/startup.h"
+#include "data/data_module.h"
+#include "journal/journal_window.h"
+#include "seams/clock.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+class NewLoginTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void theDemoStartsOnTheLoginWindow();
+    void aClerkAddedWithPlainSql();
+
+private:
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> runner_;
+    QString clerk_;
+};
+
+void NewLoginTest::initTestCase() {
+    db_ = std::make_unique<TestDatabase>("newlogin");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    runner_ = std::make_unique<ScriptedModalRunner>();
+    seams::Clock::setFixedToday(QDate(2026, 3, 10));
+    db_->exec(R"(
+        insert into cmn_contractor.person(id, s_code, s_caption) values (10, '101', 'Иванов И.И.');
+        insert into accounts_dep.izdel(id, marka, nom) values (500, 'КМ-120', 'Каркас');
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
+        insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 500, 1, 0);
+        insert into accounts_dep.norm(o_id, norma, price) values (1, 10, 4.5);
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, time) values
+            ('2026-03-10', 1, 101, 500, 1, 4.5, 10, 8), ('2026-02-12', 1, 101, 500, 1, 4.5, 4, 3);
+    )");
+    // exactly what the README tells an administrator; nothing else is set for the role
+    clerk_ = QStringLiteral("ivanova_%1").arg(QCoreApplication::applicationPid());
+    db_->exec(QStringLiteral("create role %1 login password 'ivanova-pass' in role norv_writer")
+                  .arg(clerk_));
+}
+
+void NewLoginTest::cleanupTestCase() {
+    seams::Clock::setFixedToday(QDate());
+    try {
+        db_->exec(QStringLiteral("drop role if exists %1").arg(clerk_));
+    } catch (...) {
+    }
+}
+
+void NewLoginTest::theDemoStartsOnTheLoginWindow() {
+    messages_->clear();
+    Program program(AppArguments{db_->socketDir(), db_->name()});
+    QVERIFY(program.journal().dataModule().ADO_DB.isOpen());
+    QVERIFY(program.login().isVisible());
+    QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
+}
+
+void NewLoginTest::aClerkAddedWithPlainSql() {
+    messages_->clear();
+    QCOMPARE(db_->scalar(QStringLiteral("select count(*) from pg_db_role_setting s join pg_roles "
+                                        "r on r.oid = s.setrole where r.rolname = '%1'")
+                             .arg(clerk_)),
+             QString("0"));
+    Program program(AppArguments{db_->socketDir(), db_->name()});
+    Form23& login = program.login();
+    login.findChild<QLineEdit*>("Edit1")->setText(clerk_);
+    login.findChild<QLineEdit*>("Edit2")->setText("ivanova-pass");
+    QStringList seen;
+    runner_->then([&](QDialog* journal) {
+        Form1& form1 = program.journal();
+        seen << QString("journal %1").arg(form1.currentShift().recordCount());
+        // the entry dialog with its requisitions and the operations of a line
+        runner_->then([&](QDialog* entry) {
+            seen << entry->windowTitle();
+            runner_->then([&](QDialog* workers) {
+                seen << QString("workers %1").arg(form1.dataModule().Workers.recordCount());
+                workers->reject();
+            });
+            entry->findChild<QPushButton*>("Button3")->click();
+        });
+        journal->findChild<QPushButton*>("Button1")->click();
+        // the time-sheet of the month and its rebuild
+        runner_->then([&](QDialog* sheet) {
+            sheet->findChild<QPushButton*>("Button1")->click();
+            seen << QString("time-sheet %1").arg(form1.dataModule().H_Tabel_1.recordCount());
+        });
+        journal->findChild<QAction*>("N11")->trigger();
+        // a report of the previous month
+        runner_->then([&](QDialog* reports) {
+            runner_->then([&](QDialog* preview) { seen << preview->metaObject()->className(); });
+            reports->findChild<QPushButton*>("Button4")->click();
+        });
+        journal->findChild<QAction*>("N10")->trigger();
+    });
+    login.findChild<QPushButton*>("Button1")->click();
+    QCOMPARE(seen, QStringList({"journal 1", "Заведение новой позиции", "workers 1", "time-sheet 1",
+                                "QPrintPreviewDialog"}));
+    QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
+    QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d10=8"));
+}
+
+QTEST_MAIN(NewLoginTest)
+#include "new_login_test.moc"
