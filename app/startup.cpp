@@ -22,7 +22,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-void setupRussianLocale(QApplication& app) {
+void setupRussianLocale(QGuiApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -23,10 +23,10 @@ class Form21;
 class Form22;
 class Form24;
 class Form25;
-class QApplication;
+class QGuiApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
-void setupRussianLocale(QApplication& app);
+void setupRussianLocale(QGuiApplication& app);
 
 // The start-up order: the journal Form1 first, whose creation makes the data module
 // (opening the built-in connection) and then the login window Form23, the application's

@@ -19,10 +19,22 @@ bool Connection::isOpen() const {
     return conn_ && PQstatus(conn_) == CONNECTION_OK;
 }
 
-PGconn* Connection::requireHandle() const {
-    if (!isOpen())
+PGconn* Connection::requireHandle() {
+    if (!conn_)
         throw DataError(QStringLiteral("Нет подключения к базе данных"));
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        PQreset(conn_);
+        if (PQstatus(conn_) != CONNECTION_OK)
+            throw DataError(kConnectionLost, QStringLiteral("08006"));
+    }
     return conn_;
+}
+
+bool Connection::recoverAfterFailure() {
+    if (!conn_ || PQstatus(conn_) == CONNECTION_OK)
+        return false;
+    PQreset(conn_); // when the server is still away, the next requireHandle tries again
+    return true;
 }
 
 void Connection::close() {
@@ -54,7 +66,8 @@ void Connection::open() {
     add("dbname", p.dbname);
     add("user", p.user);
     add("password", p.password);
-    add("passfile", QStringLiteral("/dev/null"));
+    // a path that cannot exist: libpq then skips the password file without a word
+    add("passfile", QStringLiteral("/dev/null/no-password-file"));
     // sslmode means nothing on a unix socket; keep it for TCP only
     if (!socketDir && !p.sslmode.isEmpty())
         add("sslmode", p.sslmode);

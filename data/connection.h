@@ -25,8 +25,15 @@ public:
     bool isOpen() const;
 
     PGconn* handle() const { return conn_; }
-    // The handle, or a DataError when the connection is not open.
-    PGconn* requireHandle() const;
+    // The handle, or a DataError when the connection is not open. A connection that was
+    // lost (the server restarted, the network dropped) is opened again first with the same
+    // login; when that fails too, the error says the connection is lost.
+    PGconn* requireHandle();
+
+    // After a statement failed: when the connection itself is gone, it is opened again for
+    // the next action and true is returned (the statement's own outcome is unknown to the
+    // server's reply, so the caller reports the action as not done).
+    bool recoverAfterFailure();
 
 private:
     QString connectionString_;

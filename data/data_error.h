@@ -6,6 +6,11 @@
 
 namespace data {
 
+// What a person is told when the server restarted or the network dropped: the action was
+// not done, and the program has connected again for the next one.
+inline const QString kConnectionLost =
+    QStringLiteral("Соединение с базой данных потеряно. Повторите действие.");
+
 // Every failure of the data layer (connection, statement, conversion, filter) is
 // reported as one of these; the windows' general error handler shows its text.
 class DataError : public std::runtime_error {
@@ -20,6 +25,8 @@ public:
     // A foreign key refused the change: the row is still referenced (or the referenced one
     // is missing), as another workstation may have made it meanwhile.
     bool isForeignKeyViolation() const { return sqlState_ == u"23503"; }
+    // The connection to the server was lost during the action (SQLSTATE class 08).
+    bool isConnectionLost() const { return sqlState_.startsWith(u"08"); }
 
 private:
     QString message_;

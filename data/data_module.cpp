@@ -81,9 +81,11 @@ QStringList hTabelSql(int shift) {
 
 } // namespace
 
-DataModule6::DataModule6(QObject* parent) : QObject(parent) {
+DataModule6::DataModule6(BuiltinConnection builtin, QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule6"));
     setStatements();
+    if (builtin == BuiltinConnection::Leave)
+        return;
     ADO_DB.setConnectionString(builtinConnectionString());
     try {
         ADO_DB.open();

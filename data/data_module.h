@@ -15,9 +15,13 @@ namespace data {
 class DataModule6 : public QObject {
     Q_OBJECT
 public:
+    enum class BuiltinConnection { OpenAtOnce, Leave };
+
     // Opens ADO_DB with the built-in connection text at once; a failure is shown in the
-    // standard error box and start-up goes on (the login connects anew).
-    explicit DataModule6(QObject* parent = nullptr);
+    // standard error box and start-up goes on (the login connects anew). A program that
+    // logs in by itself (the command-line reports) leaves the built-in connection alone.
+    explicit DataModule6(BuiltinConnection builtin = BuiltinConnection::OpenAtOnce,
+                         QObject* parent = nullptr);
     ~DataModule6() override;
 
     Connection ADO_DB;

@@ -161,6 +161,8 @@ ResultPtr execute(Connection& connection, const ParsedSql& sql, const Parameters
                                   values.data(), nullptr, nullptr, 0));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        if (connection.recoverAfterFailure())
+            throw DataError(kConnectionLost, QStringLiteral("08006"));
         const QString message = result ? resultErrorMessage(result.get())
                                        : QString::fromUtf8(PQerrorMessage(conn)).trimmed();
         const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;

@@ -6,6 +6,7 @@
 #include "data/dataset.h"
 #include "entry_dialog.h"
 #include "hours_upkeep.h"
+#include "position.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -318,12 +319,9 @@ void Form1::on_Button3_clicked() {
     const journal::DayCell cell{shift.asInt(QStringLiteral("w_id")),
                                 shift.asInt(QStringLiteral("smena")),
                                 shift.asDate(QStringLiteral("data"))};
-    data::Command deletion(&dataModule_->ADO_DB);
-    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
-                    QString::number(shift.asInt(QStringLiteral("id"))));
-    deletion.execute();
-    shift.requery();
-    journal::HoursUpkeep(*dataModule_).afterDeletion(cell);
+    journal::PositionSaver(*dataModule_).remove(shift.asInt(QStringLiteral("id")), cell, [&shift] {
+        shift.requery();
+    });
 }
 
 void Form1::on_DBGrid2_doubleClicked() {

@@ -137,4 +137,15 @@ int PositionSaver::save(const Position& p, const SaveConditions& c,
     return p.s_id;
 }
 
+void PositionSaver::remove(int positionId, const DayCell& cell,
+                           const std::function<void()>& deleted) {
+    data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
+    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
+                    QString::number(positionId));
+    deletion.execute();
+    if (deleted)
+        deleted();
+    HoursUpkeep(dm_).afterDeletion(cell);
+}
+
 } // namespace journal

@@ -9,6 +9,8 @@ namespace data {
 class DataModule6;
 }
 
+#include "hours_upkeep.h"
+
 namespace journal {
 
 // One position of the journal (a row of accounts_dep.smena) as the entry dialog holds it:
@@ -74,6 +76,11 @@ public:
     // time-sheet is kept, which may fail on its own).
     int save(const Position& position, const SaveConditions& conditions,
              const std::function<void(int)>& stored = {});
+
+    // Deletes a stored position and sets the cell it leaves (its own worker, shift and day)
+    // to what is left there; a missing time-sheet row stays missing. deleted is called in
+    // between (the journal re-reads its list there).
+    void remove(int positionId, const DayCell& cell, const std::function<void()>& deleted = {});
 
 private:
     data::DataModule6& dm_;

@@ -2,6 +2,7 @@
 #include "ui_reports_window.h"
 
 #include "production_reports.h"
+#include "production_spreadsheet.h"
 
 #include "data/conversions.h"
 #include "data/data_module.h"
@@ -19,28 +20,13 @@
 
 #include <algorithm>
 
-namespace {
-
-const QStringList kSpreadsheetSql{
-    QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
-    QStringLiteral("izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as "
-                   "mass "),
-    QStringLiteral("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
-                   "accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid"),
-    QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
-    QStringLiteral("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by "
-                   "izdel.nom"),
-};
-
-} // namespace
-
 Form18::Form18(data::DataModule6& dataModule, const Reports& reports, QWidget* mainWindow,
                QWidget* parent)
     : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")), ui(new Ui::Form18),
       reports_(reports), mainWindow_(mainWindow), kinds_(new QButtonGroup(this)) {
     ui->setupUi(this);
     setFixedSize(size());
-    XLS_Rep.setSql(kSpreadsheetSql);
+    XLS_Rep.setSql(reports::productionSpreadsheetSql());
     kinds_->addButton(ui->RadioGroup1Item0, int(reports::ProductKind::All));
     kinds_->addButton(ui->RadioGroup1Item1, int(reports::ProductKind::Finished));
     kinds_->addButton(ui->RadioGroup1Item2, int(reports::ProductKind::Blanks));
@@ -89,36 +75,10 @@ void Form18::runReport(reports::PrintedReport& report) {
 // workbook; every cell as text, nothing formatted.
 void Form18::on_Button6_clicked() {
     const ui::WaitCursor wait;
-    XLS_Rep.close();
-    reports::applySelection(XLS_Rep, selection());
-    XLS_Rep.open();
-    const auto closeAfterwards = qScopeGuard([this] { XLS_Rep.close(); });
-    spreadsheet::Workbook& book = spreadsheet::reportsHandle();
-    if (spreadsheet::XlsOpen(book, QString()) == -1)
-        return;
-    const QString suffix = QStringLiteral(" из ") + QString::number(XLS_Rep.recordCount()) + u')';
-    ui->Button6->setText(QStringLiteral("Excel (0") + suffix);
-    using spreadsheet::XlsWriteCell;
-    XlsWriteCell(book, 1, 1, 1, QStringLiteral("Наименование"));
-    XlsWriteCell(book, 1, 2, 1, QStringLiteral("Операция"));
-    XlsWriteCell(book, 1, 3, 1, QStringLiteral("Вид продукции"));
-    XlsWriteCell(book, 1, 4, 1, QStringLiteral("Коробки"));
-    XlsWriteCell(book, 1, 5, 1, QStringLiteral("Кол-во"));
-    int row = 2;
-    for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
-        XlsWriteCell(book, 1, 1, row, XLS_Rep.asString(QStringLiteral("nom")));
-        XlsWriteCell(
-            book, 1, 2, row,
-            reports::operationText(data::withoutPadding(XLS_Rep.asString(QStringLiteral("vid"))),
-                                   XLS_Rep.asInt64(QStringLiteral("color"))));
-        XlsWriteCell(book, 1, 3, row,
-                     data::productKindText(XLS_Rep.asInt(QStringLiteral("naimen"))));
-        XlsWriteCell(book, 1, 4, row,
-                     ui::generalNumberText(XLS_Rep.asDouble(QStringLiteral("mass"))));
-        XlsWriteCell(book, 1, 5, row, QString::number(XLS_Rep.asInt64(QStringLiteral("kolvo"))));
-        // the counter repaints at once; the window takes no other input meanwhile
-        ui->Button6->setText(QStringLiteral("Excel (") + QString::number(row - 1) + suffix);
-        ui->Button6->repaint();
-    }
-    spreadsheet::XlsSetVisible(book, true);
+    reports::writeProductionSpreadsheet(
+        XLS_Rep, selection(), spreadsheet::reportsHandle(), [this](int written, int total) {
+            ui->Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(total));
+            // the counter repaints at once; the window takes no other input meanwhile
+            ui->Button6->repaint();
+        });
 }

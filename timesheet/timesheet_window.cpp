@@ -4,6 +4,7 @@
 #include "day_cell_delegate.h"
 #include "month_rebuild.h"
 #include "printed_timesheet.h"
+#include "timesheet_spreadsheet.h"
 
 #include "data/data_module.h"
 #include "data/dataset.h"
@@ -171,40 +172,14 @@ void Form19::on_Button1_clicked() {
 void Form19::on_Button2_clicked() {
     if (year() == 0)
         return;
-    data::Dataset& rows = printed_.H_Tabel;
-    rows.close();
-    rows.setParam(QStringLiteral("mnth"), month());
-    rows.setParam(QStringLiteral("yea"), year());
-    rows.open();
-    const auto closeAfterwards = qScopeGuard([&rows] { rows.close(); });
-    spreadsheet::Workbook& book = spreadsheet::timesheetHandle();
-    if (spreadsheet::XlsOpen(book, QString()) == -1)
-        return;
-    spreadsheet::XlsSetVisible(book, false);
-    const QString suffix = QStringLiteral(" из ") + QString::number(rows.recordCount()) + u')';
-    ui->Button2->setText(QStringLiteral("Excel (0") + suffix);
-    using spreadsheet::XlsWriteCellEx;
-    XlsWriteCellEx(book, 1, 1, 1, ui->ComboBox1->currentText() + u' ' + QString::number(year()),
-                   true, true, true);
-    XlsWriteCellEx(book, 1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
-    for (int day = 1; day <= 31; ++day)
-        XlsWriteCellEx(book, 1, day + 1, 2, QString::number(day), false, true, true);
-    XlsWriteCellEx(book, 1, 33, 2, QStringLiteral("Итого"), true, true, true);
-    int row = 3;
-    for (rows.first(); !rows.eof(); rows.next(), ++row) {
-        XlsWriteCellEx(book, 1, 1, row, rows.asString(QStringLiteral("fio")), true, true, false);
-        qint64 total = 0;
-        for (int day = 1; day <= 31; ++day) {
-            const qint64 hours = rows.asInt64(QStringLiteral("sd%1").arg(day));
-            total += hours;
-            XlsWriteCellEx(book, 1, day + 1, row, QString::number(hours), false, true, false);
-        }
-        XlsWriteCellEx(book, 1, 33, row, QString::number(total), false, true, false);
-        // the counter repaints at once; the window takes no other input meanwhile
-        ui->Button2->setText(QStringLiteral("Excel (") + QString::number(row - 2) + suffix);
-        ui->Button2->repaint();
-    }
-    spreadsheet::XlsSetVisible(book, true);
+    timesheet::writeMonthSpreadsheet(
+        printed_.H_Tabel, month(), year(),
+        ui->ComboBox1->currentText() + u' ' + QString::number(year()),
+        spreadsheet::timesheetHandle(), [this](int written, int total) {
+            ui->Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(total));
+            // the counter repaints at once; the window takes no other input meanwhile
+            ui->Button2->repaint();
+        });
 }
 
 void Form19::on_Button6_clicked() {

@@ -1,0 +1,321 @@
+#include "report_cli.h"
+
+#include "data/data_error.h"
+#include "data/data_module.h"
+#include "data/deployment_settings.h"
+#include "reports/production_reports.h"
+#include "reports/production_spreadsheet.h"
+#include "seams/messages.h"
+#include "spreadsheet/launcher.h"
+#include "spreadsheet/spreadsheet.h"
+#include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_spreadsheet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace cli {
+
+namespace {
+
+const QStringList kPrintedReports{"workers", "products", "workers-detail", "products-detail",
+                                  "requisitions"};
+
+// A person's message boxes become lines on the error stream; any error spoils the run.
+class ConsoleMessages : public seams::Messages {
+public:
+    explicit ConsoleMessages(QTextStream& err) : err_(err) { install(this); }
+    ~ConsoleMessages() override { install(nullptr); }
+    void error(const QString& text, const QString& caption) override {
+        say(caption + QStringLiteral(": ") + text);
+        failed = true;
+    }
+    bool question(const QString& text, const QString&) override {
+        say(text);
+        return false;
+    }
+    void information(const QString& text, const QString&) override { say(text); }
+    void standardError(const QString& text) override { error(text, QStringLiteral("Ошибка")); }
+    bool failed = false;
+
+private:
+    void say(const QString& text) { err_ << "norv_report: " << text << Qt::endl; }
+    QTextStream& err_;
+};
+
+// The saved workbook stays where the wrapper saved it; the run moves it to its name.
+class KeepingLauncher : public spreadsheet::Launcher {
+public:
+    KeepingLauncher() { install(this); }
+    ~KeepingLauncher() override { install(nullptr); }
+    void open(const QString& path) override { saved = path; }
+    QString saved;
+};
+
+std::optional<QDate> parseDate(const QString& text) {
+    const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+// Written next to the target under a temporary name, then put in its place at once, so a
+// failure never leaves a half-written file under the given name.
+class Target {
+public:
+    explicit Target(const QString& path) : path_(QFileInfo(path).absoluteFilePath()) {}
+    QString folder() const { return QFileInfo(path_).absolutePath(); }
+    const QString& path() const { return path_; }
+
+    // A free temporary name beside the target; empty when the folder cannot be written.
+    QString reserve(QString* error) {
+        if (QFileInfo(path_).isDir()) {
+            *error = QStringLiteral("«%1» — это папка").arg(path_);
+            return {};
+        }
+        temporary_ = std::make_unique<QTemporaryFile>(
+            QDir(folder()).filePath(QStringLiteral(".norv-report-XXXXXX")));
+        if (!temporary_->open()) {
+            *error = QStringLiteral("в папку «%1» нельзя записать: %2")
+                         .arg(folder(), temporary_->errorString());
+            return {};
+        }
+        temporary_->close();
+        return temporary_->fileName();
+    }
+    bool commit(const QString& written, QString* error) {
+        if (std::rename(QFile::encodeName(written).constData(),
+                        QFile::encodeName(path_).constData()) != 0) {
+            *error = QStringLiteral("файл «%1» не записан").arg(path_);
+            QFile::remove(written);
+            return false;
+        }
+        if (temporary_)
+            temporary_->setAutoRemove(written != temporary_->fileName());
+        return true;
+    }
+
+private:
+    QString path_;
+    std::unique_ptr<QTemporaryFile> temporary_;
+};
+
+void printedReport(data::DataModule6& dm, const Request& r, const QString& path) {
+    if (r.report == u"workers")
+        Form16(dm).writePdf(r.period, path);
+    else if (r.report == u"products")
+        Form17(dm).writePdf(r.period, path);
+    else if (r.report == u"workers-detail")
+        Form20(dm).writePdf(r.period, path);
+    else if (r.report == u"products-detail")
+        Form21(dm).writePdf(r.period, path);
+    else
+        Form25(dm).writePdf(r.period, path);
+}
+
+} // namespace
+
+QString usage() {
+    return QStringLiteral(
+        "norv_report: отчёты и выгрузки учёта производства в файл, без окон.\n"
+        "\n"
+        "  norv_report SERVER DATABASE USER REPORT --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+        "              [--kind all|finished|blanks] --pdf FILE\n"
+        "      REPORT: workers          отчёт по рабочим\n"
+        "              products         отчёт по продукции\n"
+        "              workers-detail   детальный отчёт по рабочим\n"
+        "              products-detail  детальный отчёт по продукции\n"
+        "              requisitions     детальный отчёт по заявкам\n"
+        "  norv_report SERVER DATABASE USER production --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+        "              [--kind all|finished|blanks] --xlsx FILE   выпуск периода в таблицу\n"
+        "  norv_report SERVER DATABASE USER timesheet --month M --year Y (--pdf FILE | --xlsx "
+        "FILE)\n"
+        "                                               табель по времени за месяц\n"
+        "\n"
+        "  --from, --to      период: с первого дня включительно по последний не включая\n"
+        "  --kind            вид продукции: all (все, так и без ключа), finished (готовая\n"
+        "                    продукция), blanks (заготовки)\n"
+        "  --password-file F пароль из первой строки файла; без ключа пароль читается\n"
+        "                    из стандартного ввода (в командной строке его не бывает)\n"
+        "  --help            эта справка\n"
+        "\n"
+        "SERVER — адрес сервера базы данных или папка его сокета.\n"
+        "Файл появляется под своим именем только целиком; при ошибке его нет.\n"
+        "Коды выхода: 0 готово; 1 неверный запрос (ключи, даты, период, файл пароля);\n"
+        "2 вход не удался; 3 файл не записан; 4 база данных отказала при чтении отчёта.\n");
+}
+
+std::optional<Request> parseArguments(const QStringList& arguments, QString* error) {
+    Request r;
+    QStringList positional;
+    const auto fail = [error](const QString& text) -> std::optional<Request> {
+        *error = text;
+        return std::nullopt;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == u"--help" || a == u"-h") {
+            r.help = true;
+            return r;
+        }
+        if (!a.startsWith(QStringLiteral("--"))) {
+            positional << a;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return fail(QStringLiteral("у ключа %1 нет значения").arg(a));
+        const QString value = arguments[++i];
+        if (a == u"--from" || a == u"--to") {
+            const std::optional<QDate> date = parseDate(value);
+            if (!date)
+                return fail(
+                    QStringLiteral("неверная дата «%1» у %2 (нужно ДД.ММ.ГГГГ)").arg(value, a));
+            (a == u"--from" ? r.period.from : r.period.to) = *date;
+        } else if (a == u"--kind") {
+            if (value == u"all")
+                r.period.kind = reports::ProductKind::All;
+            else if (value == u"finished")
+                r.period.kind = reports::ProductKind::Finished;
+            else if (value == u"blanks")
+                r.period.kind = reports::ProductKind::Blanks;
+            else
+                return fail(QStringLiteral("неизвестный вид продукции «%1» (all, finished, "
+                                           "blanks)")
+                                .arg(value));
+        } else if (a == u"--month" || a == u"--year") {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            const bool fits = a == u"--month" ? n >= 1 && n <= 12 : n >= 1900 && n <= 9999;
+            if (!ok || !fits)
+                return fail(QStringLiteral("неверное значение «%1» у %2").arg(value, a));
+            (a == u"--month" ? r.month : r.year) = n;
+        } else if (a == u"--pdf") {
+            r.pdf = value;
+        } else if (a == u"--xlsx") {
+            r.xlsx = value;
+        } else if (a == u"--password-file") {
+            r.passwordFile = value;
+        } else {
+            return fail(QStringLiteral("неизвестный ключ %1").arg(a));
+        }
+    }
+    if (positional.size() != 4)
+        return fail(QStringLiteral("нужны SERVER DATABASE USER и отчёт (norv_report --help)"));
+    r.server = positional[0];
+    r.database = positional[1];
+    r.user = positional[2];
+    r.report = positional[3];
+
+    const bool printed = kPrintedReports.contains(r.report);
+    if (printed || r.report == u"production") {
+        if (!r.period.from.isValid() || !r.period.to.isValid())
+            return fail(QStringLiteral("для отчёта %1 нужны --from и --to").arg(r.report));
+        if (r.period.to < r.period.from)
+            return fail(QStringLiteral("конец периода %1 раньше его начала %2")
+                            .arg(r.period.to.toString(QStringLiteral("dd.MM.yyyy")),
+                                 r.period.from.toString(QStringLiteral("dd.MM.yyyy"))));
+        if (printed && (r.pdf.isEmpty() || !r.xlsx.isEmpty()))
+            return fail(QStringLiteral("отчёт %1 пишется в PDF: нужен --pdf FILE").arg(r.report));
+        if (!printed && (r.xlsx.isEmpty() || !r.pdf.isEmpty()))
+            return fail(QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE"));
+    } else if (r.report == u"timesheet") {
+        if (r.month == 0 || r.year == 0)
+            return fail(QStringLiteral("для табеля нужны --month и --year"));
+        if (r.pdf.isEmpty() == r.xlsx.isEmpty())
+            return fail(QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE"));
+    } else {
+        return fail(QStringLiteral("неизвестный отчёт «%1» (norv_report --help)").arg(r.report));
+    }
+    return r;
+}
+
+int run(const Request& r, const QString& password, QTextStream& err, bool progress) {
+    ConsoleMessages messages(err);
+    const auto stage = [&](const QString& text) {
+        if (progress)
+            err << "norv_report: " << text << Qt::endl;
+    };
+    data::DataModule6 dm(data::DataModule6::BuiltinConnection::Leave);
+    dm.ADO_DB.setConnectionString(
+        data::buildConnectionString(r.server, r.database, r.user, password));
+    try {
+        dm.ADO_DB.open();
+    } catch (const data::DataError& e) {
+        err << "norv_report: вход не удался (сервер: " << r.server << ", БД: " << r.database
+            << "): " << e.message() << Qt::endl;
+        return kLoginFailed;
+    }
+
+    Target target(r.pdf.isEmpty() ? r.xlsx : r.pdf);
+    QString problem;
+    const QString temporary = target.reserve(&problem);
+    if (temporary.isEmpty()) {
+        err << "norv_report: " << problem << Qt::endl;
+        return kWriteFailed;
+    }
+    QString written = temporary;
+    try {
+        if (!r.pdf.isEmpty()) {
+            stage(QStringLiteral("читаю и готовлю отчёт…"));
+            if (r.report == u"timesheet")
+                Form15(dm).writePdf(r.month, r.year,
+                                    timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
+                                        QStringLiteral(" г."),
+                                    temporary);
+            else
+                printedReport(dm, r, temporary);
+        } else {
+            KeepingLauncher launcher;
+            spreadsheet::setOutputFolder(target.folder());
+            const auto rows = [&](int done, int total) {
+                if (progress)
+                    err << "\rnorv_report: строка " << done << " из " << total
+                        << (done == total ? "\n" : "") << Qt::flush;
+            };
+            bool opened = false;
+            if (r.report == u"timesheet") {
+                Form15 printed(dm);
+                opened = timesheet::writeMonthSpreadsheet(printed.H_Tabel, r.month, r.year,
+                                                          timesheet::monthName(r.month) + u' ' +
+                                                              QString::number(r.year),
+                                                          spreadsheet::timesheetHandle(), rows);
+            } else {
+                data::Dataset query(&dm.ADO_DB, QStringLiteral("XLS_Rep"));
+                query.setSql(reports::productionSpreadsheetSql());
+                opened = reports::writeProductionSpreadsheet(query, r.period,
+                                                             spreadsheet::reportsHandle(), rows);
+            }
+            if (!launcher.saved.isEmpty())
+                written = launcher.saved;
+            if (!opened || launcher.saved.isEmpty()) {
+                QFile::remove(launcher.saved);
+                return kWriteFailed;
+            }
+        }
+    } catch (const data::DataError& e) {
+        err << "norv_report: " << e.message() << Qt::endl;
+        return kReportFailed;
+    } catch (const std::exception& e) {
+        err << "norv_report: " << QString::fromUtf8(e.what()) << Qt::endl;
+        return kWriteFailed;
+    }
+    if (messages.failed) { // a cell the wrapper could not write: not the whole report
+        if (written != temporary)
+            QFile::remove(written);
+        return kWriteFailed;
+    }
+    if (!target.commit(written, &problem)) {
+        err << "norv_report: " << problem << Qt::endl;
+        return kWriteFailed;
+    }
+    stage(QStringLiteral("записан %1").arg(target.path()));
+    return kDone;
+}
+
+} // namespace cli

@@ -1,0 +1,52 @@
+// norv_report: the printed reports and spreadsheet exports of the program written to files
+// from the command line, with no window and no display.
+#include "report_cli.h"
+#include "startup.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // the report engine measures and draws with fonts, which needs no screen here
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the toolkit's own notes (no runtime folder, no session) are not the user's business
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "norv_report: %s\n", qPrintable(text));
+    });
+    QGuiApplication app(argc, argv);
+    setupRussianLocale(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString error;
+    const std::optional<cli::Request> request = cli::parseArguments(app.arguments().mid(1), &error);
+    if (!request) {
+        err << "norv_report: " << error << Qt::endl;
+        return cli::kBadRequest;
+    }
+    if (request->help) {
+        out << cli::usage();
+        return cli::kDone;
+    }
+    QString password;
+    if (!request->passwordFile.isEmpty()) {
+        QFile file(request->passwordFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            err << "norv_report: файл пароля «" << request->passwordFile
+                << "» не прочитан: " << file.errorString() << Qt::endl;
+            return cli::kBadRequest;
+        }
+        password = QString::fromUtf8(file.readLine()).remove(u'\n').remove(u'\r');
+    } else {
+        if (isatty(STDIN_FILENO))
+            err << "Пароль: " << Qt::flush;
+        QTextStream in(stdin);
+        password = in.readLine();
+    }
+    return cli::run(*request, password, err, isatty(STDERR_FILENO) != 0);
+}

@@ -1,0 +1,90 @@
+// A shop's first year against its tenth: about 700,000 and 7,000,000 positions, each in a
+// database of its own, measured in the same run. The journal's day, one save with its upkeep
+// and a month's rebuild must stay flat (at most 1.2x); the year's report by workers must
+// grow with the year it covers, not with the table.
+#include "data/data_module.h"
+#include "journal/position.h"
+#include "reports/production_reports.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/test_database.h"
+#include "timesheet/month_rebuild.h"
+#include "timing.h"
+#include "year_of_positions.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Figures {
+    qint64 positions = 0;
+    double journalMs = 0;
+    double saveMs = 0;
+    double rebuildMs = 0;
+    double yearReportMs = 0;
+};
+
+Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
+    db.useAsBuiltin();
+    data::DataModule6 dm;
+    Figures f;
+    f.positions = db.scalar("select count(*) from accounts_dep.smena").toLongLong();
+    const QDate day(lastYear, 6, 15);
+    data::Dataset& shift = dm.Smena1;
+    shift.setParam("data", day);
+    shift.setParam("ok", "ta");
+    f.journalMs = medianMs(21, [&] {
+        shift.close();
+        shift.open();
+    });
+    journal::PositionSaver saver(dm);
+    int worker = 0;
+    f.saveMs = medianMs(21, [&] {
+        journal::Position p;
+        p.w_id = 1001 + (worker++ * 37) % 400;
+        p.i_id = 1;
+        p.o_id = 1;
+        p.cena = 1.5f;
+        p.quantity = "10";
+        p.rejects = "0";
+        p.hours = "4";
+        p.workDay = day;
+        saver.save(p, {false, 1, day});
+    });
+    f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(dm).run(6, lastYear); });
+    Form16 workers(dm);
+    f.yearReportMs = medianMs(1, [&] {
+        workers.writePdf(
+            {QDate(lastYear, 1, 1), QDate(lastYear + 1, 1, 1), reports::ProductKind::All}, pdf);
+    });
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    RecordingMessages messages;
+    QTemporaryDir folder;
+    TestDatabase oneYear("bench_1y");
+    createShopData(oneYear, 1);
+    TestDatabase tenYears("bench_10y");
+    createShopData(tenYears, 10);
+    const Figures a = measure(oneYear, 2026, folder.filePath("1y.pdf"));
+    const Figures b = measure(tenYears, 2035, folder.filePath("10y.pdf"));
+    std::printf("positions: %lld in one year, %lld in ten\n", a.positions, b.positions);
+    const auto line = [](const char* what, double one, double ten, const char* target) {
+        std::printf("  %-34s %9.1f ms  %9.1f ms  ratio %.2f (%s)\n", what, one, ten, ten / one,
+                    target);
+    };
+    line("journal: one day's shift", a.journalMs, b.journalMs, "target <= 1.2");
+    line("one save with its upkeep", a.saveMs, b.saveMs, "target <= 1.2");
+    line("rebuild of a month", a.rebuildMs, b.rebuildMs, "target <= 1.2");
+    line("the year's report by workers (PDF)", a.yearReportMs, b.yearReportMs,
+         "a year of rows in both: ~1");
+    return messages.shown.isEmpty() ? 0 : 1;
+}

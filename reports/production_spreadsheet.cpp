@@ -1,0 +1,61 @@
+#include "production_spreadsheet.h"
+
+#include "data/conversions.h"
+#include "data/dataset.h"
+#include "data/product_kind.h"
+#include "spreadsheet/spreadsheet.h"
+#include "ui/number_format.h"
+
+#include <QScopeGuard>
+
+namespace reports {
+
+QStringList productionSpreadsheetSql() {
+    return {
+        QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
+        QStringLiteral("izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) "
+                       "as mass "),
+        QStringLiteral("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
+                       "accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid"),
+        QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
+        QStringLiteral("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order "
+                       "by izdel.nom"),
+    };
+}
+
+bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection,
+                                spreadsheet::Workbook& book,
+                                const std::function<void(int, int)>& progress) {
+    query.close();
+    applySelection(query, selection);
+    query.open();
+    const auto closeAfterwards = qScopeGuard([&query] { query.close(); });
+    if (spreadsheet::XlsOpen(book, QString()) == -1)
+        return false;
+    const int total = query.recordCount();
+    if (progress)
+        progress(0, total);
+    using spreadsheet::XlsWriteCell;
+    XlsWriteCell(book, 1, 1, 1, QStringLiteral("Наименование"));
+    XlsWriteCell(book, 1, 2, 1, QStringLiteral("Операция"));
+    XlsWriteCell(book, 1, 3, 1, QStringLiteral("Вид продукции"));
+    XlsWriteCell(book, 1, 4, 1, QStringLiteral("Коробки"));
+    XlsWriteCell(book, 1, 5, 1, QStringLiteral("Кол-во"));
+    int row = 2;
+    for (query.first(); !query.eof(); query.next(), ++row) {
+        XlsWriteCell(book, 1, 1, row, query.asString(QStringLiteral("nom")));
+        XlsWriteCell(book, 1, 2, row,
+                     operationText(data::withoutPadding(query.asString(QStringLiteral("vid"))),
+                                   query.asInt64(QStringLiteral("color"))));
+        XlsWriteCell(book, 1, 3, row, data::productKindText(query.asInt(QStringLiteral("naimen"))));
+        XlsWriteCell(book, 1, 4, row,
+                     ui::generalNumberText(query.asDouble(QStringLiteral("mass"))));
+        XlsWriteCell(book, 1, 5, row, QString::number(query.asInt64(QStringLiteral("kolvo"))));
+        if (progress)
+            progress(row - 1, total);
+    }
+    spreadsheet::XlsSetVisible(book, true);
+    return true;
+}
+
+} // namespace reports

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "report_selection.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace data {
+class Dataset;
+}
+namespace spreadsheet {
+class Workbook;
+}
+
+namespace reports {
+
+// The statement of the production spreadsheet (parameters data1 and data2).
+QStringList productionSpreadsheetSql();
+
+// The period's production a line per product, operation and colour into sheet 1 of a new
+// workbook of handle, every cell as text and nothing formatted, then shown. The query is
+// read for the selection and closed again. progress(written, total) follows every row.
+// False when no workbook could be opened (the wrapper has said so).
+bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection,
+                                spreadsheet::Workbook& handle,
+                                const std::function<void(int written, int total)>& progress = {});
+
+} // namespace reports

@@ -1,0 +1,263 @@
+// norv_report on a small fixture: each printed report, the production spreadsheet and the
+// time-sheet (PDF and spreadsheet) written from the command line and read back, equal to what
+// the windows' code writes for the same period; and each bad request with its message and
+// exit code, no file left behind and an earlier file under the name kept as it was.
+#include "data/data_module.h"
+#include "reports/production_reports.h"
+#include "reports/production_spreadsheet.h"
+#include "spreadsheet/spreadsheet.h"
+#include "tests/support/recording_launcher.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/test_database.h"
+#include "tests/support/xlsx_reader.h"
+#include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_spreadsheet.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString err;
+};
+
+QString pdfText(const QString& path) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", path, "-"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString sheetCsv(const QString& path) {
+    XlsxReader reader;
+    return reader.load(path) ? reader.toCsv() : "not a workbook: " + reader.error();
+}
+
+} // namespace
+
+class ReportCliTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void printedReportsEqualTheWindows_data();
+    void printedReportsEqualTheWindows();
+    void spreadsheetsEqualTheWindows_data();
+    void spreadsheetsEqualTheWindows();
+    void timesheetPdfEqualsTheWindows();
+    void badRequests_data();
+    void badRequests();
+    void help();
+
+private:
+    Outcome run(const QStringList& arguments, const QString& password = "sysdemo");
+
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<RecordingLauncher> launcher_;
+    std::unique_ptr<data::DataModule6> dm_;
+    QTemporaryDir folder_;
+};
+
+void ReportCliTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("cli");
+    db_->useAsBuiltin();
+    messages_ = std::make_unique<RecordingMessages>();
+    launcher_ = std::make_unique<RecordingLauncher>();
+    // the windows' workbooks apart from the files the command line writes
+    QDir().mkpath(folder_.filePath("window"));
+    spreadsheet::setOutputFolder(folder_.filePath("window"));
+    db_->exec(R"(
+        insert into cmn_contractor.person(s_code, s_caption) values
+            ('101', 'Иванов И.И.'), ('102', 'Петров П.П.');
+        insert into accounts_dep.izdel(id, marka, nom, massa) values
+            (1, 'КМ-1', 'Шкаф', 2.5), (2, 'КМ-2', 'Стеллаж', 1.25);
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сварка'), (2, 'Покраска');
+        insert into accounts_dep.oper(id, i_id, vid, naimen) values
+            (1, 1, 1, 0), (2, 1, 2, 1), (3, 2, 1, 0);
+        insert into mnf_doc.doc(id, s_number, d_date) values (7000001, 'З-1', '2026-02-01');
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, color,
+                                       prize, time, id_doc) values
+            ('2026-02-02', 1, 101, 1, 1, 10.5, 10, 1, 0, 10, 8, 7000001),
+            ('2026-02-10', 2, 101, 1, 2, 2.25, 4, 0, 1, 0, 3, 7000001),
+            ('2026-02-15', 1, 102, 2, 3, 3.125, 8, 0, 7035, 20, 9, 0);
+        insert into accounts_dep.h_tabel(w_id, smena, month, year, d2, d10, d15) values
+            (101, 1, 2, 2026, 8, 0, 0), (101, 2, 2, 2026, 0, 3, 0), (102, 1, 2, 2026, 0, 0, 9);
+    )");
+    dm_ = std::make_unique<data::DataModule6>();
+}
+
+Outcome ReportCliTest::run(const QStringList& arguments, const QString& password) {
+    QProcess p;
+    p.start(QStringLiteral(NORV_REPORT_PROGRAM),
+            QStringList{db_->socketDir(), db_->name(), "sys"} + arguments);
+    p.write((password + "\n").toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+void ReportCliTest::printedReportsEqualTheWindows_data() {
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("workers") << "workers"
+                             << "all";
+    QTest::newRow("products, finished only") << "products"
+                                             << "finished";
+    QTest::newRow("workers-detail") << "workers-detail"
+                                    << "all";
+    QTest::newRow("products-detail, blanks") << "products-detail"
+                                             << "blanks";
+    QTest::newRow("requisitions") << "requisitions"
+                                  << "all";
+}
+
+void ReportCliTest::printedReportsEqualTheWindows() {
+    QFETCH(QString, report);
+    QFETCH(QString, kind);
+    const QString cli = folder_.filePath(report + ".pdf");
+    const Outcome o =
+        run({report, "--from", "01.02.2026", "--to", "01.03.2026", "--kind", kind, "--pdf", cli});
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    QVERIFY(o.err.isEmpty()); // nothing to say when all went well and no one watches
+    const reports::Selection selection{QDate(2026, 2, 1), QDate(2026, 3, 1),
+                                       kind == "all"        ? reports::ProductKind::All
+                                       : kind == "finished" ? reports::ProductKind::Finished
+                                                            : reports::ProductKind::Blanks};
+    const QString window = folder_.filePath(report + "_window.pdf");
+    if (report == "workers")
+        Form16(*dm_).writePdf(selection, window);
+    else if (report == "products")
+        Form17(*dm_).writePdf(selection, window);
+    else if (report == "workers-detail")
+        Form20(*dm_).writePdf(selection, window);
+    else if (report == "products-detail")
+        Form21(*dm_).writePdf(selection, window);
+    else
+        Form25(*dm_).writePdf(selection, window);
+    const QString text = pdfText(cli);
+    QVERIFY(text.contains("01.02.2026 по 01.03.2026"));
+    QVERIFY(text.contains("Итого:"));
+    QCOMPARE(text, pdfText(window));
+    QCOMPARE(QDir(folder_.path()).entryList({".norv-report-*"}, QDir::Files | QDir::Hidden),
+             QStringList());
+}
+
+void ReportCliTest::spreadsheetsEqualTheWindows_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("production") << QStringList{"production", "--from", "01.02.2026", "--to",
+                                               "01.03.2026", "--kind", "finished"};
+    QTest::newRow("timesheet") << QStringList{"timesheet", "--month", "2", "--year", "2026"};
+}
+
+void ReportCliTest::spreadsheetsEqualTheWindows() {
+    QFETCH(QStringList, arguments);
+    const QString cli = folder_.filePath(arguments[0] + ".xlsx");
+    const Outcome o = run(arguments + QStringList{"--xlsx", cli});
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    launcher_->opened.clear();
+    if (arguments[0] == "production") {
+        data::Dataset query(&dm_->ADO_DB);
+        query.setSql(reports::productionSpreadsheetSql());
+        QVERIFY(reports::writeProductionSpreadsheet(
+            query, {QDate(2026, 2, 1), QDate(2026, 3, 1), reports::ProductKind::Finished},
+            spreadsheet::reportsHandle()));
+    } else {
+        Form15 printed(*dm_);
+        QVERIFY(timesheet::writeMonthSpreadsheet(printed.H_Tabel, 2, 2026, "Февраль 2026",
+                                                 spreadsheet::timesheetHandle()));
+    }
+    QCOMPARE(launcher_->opened.size(), 1);
+    const QString csv = sheetCsv(cli);
+    QVERIFY2(csv.contains(arguments[0] == "production" ? "Шкаф" : "Иванов И.И."), qPrintable(csv));
+    QCOMPARE(csv, sheetCsv(launcher_->opened.first()));
+}
+
+void ReportCliTest::timesheetPdfEqualsTheWindows() {
+    const QString cli = folder_.filePath("timesheet.pdf");
+    const Outcome o = run({"timesheet", "--month", "2", "--year", "2026", "--pdf", cli});
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    const QString window = folder_.filePath("timesheet_window.pdf");
+    Form15(*dm_).writePdf(2, 2026, "Февраль 2026 г.", window);
+    QVERIFY(pdfText(cli).contains("Февраль 2026 г."));
+    QCOMPARE(pdfText(cli), pdfText(window));
+}
+
+void ReportCliTest::badRequests_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QStringList period{"--from", "01.02.2026", "--to", "01.03.2026"};
+    QTest::newRow("a bad date") << QStringList{"workers",    "--from", "31.02.2026", "--to",
+                                               "01.03.2026", "--pdf",  "OUT"}
+                                << "sysdemo" << 1 << "неверная дата «31.02.2026»";
+    QTest::newRow("a date in another form")
+        << QStringList{"workers", "--from", "2026-02-01", "--to", "01.03.2026", "--pdf", "OUT"}
+        << "sysdemo" << 1 << "нужно ДД.ММ.ГГГГ";
+    QTest::newRow("the end before the start")
+        << QStringList{"workers", "--from", "01.03.2026", "--to", "01.02.2026", "--pdf", "OUT"}
+        << "sysdemo" << 1 << "раньше его начала";
+    QTest::newRow("an unknown report")
+        << (QStringList{"salaries"} + period + QStringList{"--pdf", "OUT"}) << "sysdemo" << 1
+        << "неизвестный отчёт «salaries»";
+    QTest::newRow("a report into a spreadsheet")
+        << (QStringList{"workers"} + period + QStringList{"--xlsx", "OUT"}) << "sysdemo" << 1
+        << "нужен --pdf";
+    QTest::newRow("a month that is none")
+        << QStringList{"timesheet", "--month", "13", "--year", "2026", "--pdf", "OUT"} << "sysdemo"
+        << 1 << "--month";
+    QTest::newRow("a failed login")
+        << (QStringList{"workers"} + period + QStringList{"--pdf", "OUT"}) << "wrong" << 2
+        << "вход не удался";
+    QTest::newRow("an unwritable file")
+        << (QStringList{"production"} + period + QStringList{"--xlsx", "/nonexistent/out.xlsx"})
+        << "sysdemo" << 3 << "нельзя записать";
+    QTest::newRow("a folder as the file")
+        << (QStringList{"workers"} + period + QStringList{"--pdf", "FOLDER"}) << "sysdemo" << 3
+        << "это папка";
+}
+
+void ReportCliTest::badRequests() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, password);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    // an earlier file under the name stays as it was
+    const QString out = folder_.filePath("earlier.out");
+    QFile earlier(out);
+    QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    earlier.write("earlier");
+    earlier.close();
+    arguments.replaceInStrings(QRegularExpression("^OUT$"), out);
+    arguments.replaceInStrings(QRegularExpression("^FOLDER$"), folder_.path());
+    const Outcome o = run(arguments, password);
+    QCOMPARE(o.code, code);
+    QVERIFY2(o.err.contains(message), qPrintable(o.err));
+    QVERIFY(o.err.startsWith("norv_report: "));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+    earlier.close();
+    QCOMPARE(
+        QDir(folder_.path()).entryList({".norv-report-*", "Выгрузка*"}, QDir::Files | QDir::Hidden),
+        QStringList());
+}
+
+void ReportCliTest::help() {
+    QProcess p;
+    p.start(QStringLiteral(NORV_REPORT_PROGRAM), {"--help"});
+    p.waitForFinished();
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    QCOMPARE(p.exitCode(), 0);
+    for (const char* word :
+         {"workers", "products", "workers-detail", "products-detail", "requisitions", "production",
+          "timesheet", "--password-file", "--kind", "Коды выхода"})
+        QVERIFY2(text.contains(QString::fromUtf8(word)), word);
+}
+
+QTEST_MAIN(ReportCliTest)
+#include "report_cli_test.moc"
