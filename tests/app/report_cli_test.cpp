@@ -6,6 +6,7 @@
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
 #include "spreadsheet/spreadsheet.h"
+#include "tests/support/pdf_tools.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
@@ -23,13 +24,6 @@ struct Outcome {
     int code = -1;
     QString err;
 };
-
-QString pdfText(const QString& path) {
-    QProcess p;
-    p.start("pdftotext", {"-layout", path, "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 QString sheetCsv(const QString& path) {
     XlsxReader reader;

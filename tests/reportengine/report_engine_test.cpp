@@ -8,6 +8,7 @@
 #include "reportengine/report_definition.h"
 #include "reportengine/report_error.h"
 #include "reportengine/rows.h"
+#include "tests/support/pdf_tools.h"
 #include "tests/support/scripted_modal_runner.h"
 
 #include <QDir>
@@ -87,25 +88,6 @@ Pages allLines(const PreparedReport& prepared) {
     return pages;
 }
 
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>")
-            .arg(program, QString::fromUtf8(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString pdfText(const QString& path) {
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-}
-
-QString pdfInfo(const QString& path, const QString& key) {
-    const QRegularExpression re(QStringLiteral("^%1:\\s*(.*)$").arg(key),
-                                QRegularExpression::MultilineOption);
-    return re.match(run(QStringLiteral("pdfinfo"), {path})).captured(1).trimmed();
-}
-
 // The PDF and its pages as PNGs in TEST_OUTPUT_DIR, to be looked at after a change.
 void savePngs(const QString& pdf, const QString& name) {
     const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
@@ -114,8 +96,8 @@ void savePngs(const QString& pdf, const QString& name) {
     QDir().mkpath(dir);
     QFile::remove(dir + u'/' + name + QStringLiteral(".pdf"));
     QFile::copy(pdf, dir + u'/' + name + QStringLiteral(".pdf"));
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("80"),
-                                     QStringLiteral("-png"), pdf, dir + u'/' + name});
+    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("80"),
+                                         QStringLiteral("-png"), pdf, dir + u'/' + name});
 }
 
 // ---------------------------------------------------------------------------
@@ -750,7 +732,7 @@ private slots:
 
         for (const QString& pdf : {sheetPdf, productionPdf}) {
             const QStringList fonts =
-                run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+                runTool(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
             QVERIFY(!fonts.isEmpty());
             for (const QString& font : fonts) {
                 QVERIFY2(font.startsWith(u"DejaVuSans"), qPrintable(font));
@@ -771,8 +753,8 @@ private slots:
         r.detail->cells[0].padding = 0;
         const QString pdf = folder_.filePath(QStringLiteral("margins.pdf"));
         PreparedReport::prepare(r, rows).writePdf(pdf);
-        const QString box =
-            run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString box = runTool(QStringLiteral("pdftotext"),
+                                    {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
         const QRegularExpressionMatch word =
             QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Левый"))
                 .match(box);

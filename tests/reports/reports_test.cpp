@@ -10,6 +10,7 @@
 #include "reports/reports_window.h"
 #include "seams/clock.h"
 #include "spreadsheet/spreadsheet.h"
+#include "tests/support/pdf_tools.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -28,18 +29,11 @@
 
 namespace {
 
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.start(program, arguments);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // The lines of a PDF's pages as pdftotext lays them out, blanks collapsed.
 QList<QStringList> pdfPages(const QString& path) {
     QList<QStringList> pages;
     const QStringList texts =
-        run("pdftotext", {"-layout", path, "-"}).split(u'\f', Qt::SkipEmptyParts);
+        runTool("pdftotext", {"-layout", path, "-"}).split(u'\f', Qt::SkipEmptyParts);
     for (const QString& text : texts) {
         QStringList lines;
         for (const QString& line : text.split(u'\n')) {
@@ -327,7 +321,7 @@ void ReportsTest::printFromWindow(const char* buttonName, Printed& printed, cons
     QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
     QVERIFY(previewed);
     QVERIFY(!query.isOpen()); // closed with the preview
-    QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+595 x 842 pts")));
+    QVERIFY(runTool("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+595 x 842 pts")));
     printed.pages = pdfPages(pdf);
 }
 
@@ -795,8 +789,9 @@ void ReportsTest::screenshots() {
         }
         QVERIFY(text.last().at(text.last().size() - 2).startsWith(u"Итого:"));
         for (const auto& [page, suffix] : {std::pair{1, "first"}, std::pair{pages, "last"}})
-            run("pdftoppm", {"-r", "80", "-png", "-singlefile", "-f", QString::number(page), "-l",
-                             QString::number(page), pdf, dir + "/" + name + "_" + suffix});
+            runTool("pdftoppm",
+                    {"-r", "80", "-png", "-singlefile", "-f", QString::number(page), "-l",
+                     QString::number(page), pdf, dir + "/" + name + "_" + suffix});
     }
     modal_->then([&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form18.png")); });
     window_->openReports();

@@ -6,6 +6,7 @@
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "spreadsheet/spreadsheet.h"
+#include "tests/support/pdf_tools.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -19,25 +20,6 @@
 #include <QtWidgets>
 
 #include <memory>
-
-namespace {
-
-// pdftotext -layout of a PDF, pages separated by form feeds; pdfinfo's "Pages" and size.
-QString pdfText(const QString& path) {
-    QProcess p;
-    p.start("pdftotext", {"-layout", path, "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QString pdfInfo(const QString& path) {
-    QProcess p;
-    p.start("pdfinfo", {path});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-} // namespace
 
 class TimesheetWindowTest : public QObject {
     Q_OBJECT
