@@ -100,9 +100,9 @@ Form11::Form11(data::DataModule6& dataModule, JournalView& journal, QWidget* par
 
     materialModel_ =
         new ui::DatasetModel(&smena_gds_use,
-                             {{.field = "s_caption", .title = "ТМЦ", .width = 150},
+                             {{.field = "s_caption", .title = "ТМЦ", .width = 125},
                               {.field = "s_cons_use_hl", .title = "Партия", .stretch = true},
-                              {.field = "f_qty_use", .title = "Расход", .width = 70}},
+                              {.field = "f_qty_use", .title = "Расход", .width = 62}},
                              this);
     ui::bindDataGrid(ui->DBGrid1, materialModel_);
     brigadeModel_ = new ui::DatasetModel(
