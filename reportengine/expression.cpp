@@ -1,5 +1,7 @@
 #include "reportengine/expression.h"
 
+#include "data/conversions.h"
+#include "data/data_error.h"
 #include "reportengine/report_error.h"
 #include "reportengine/rows.h"
 
@@ -372,12 +374,12 @@ public:
             // A number kept as text still counts; anything else is a layout fault.
             if (v.text.trimmed().isEmpty())
                 return 0;
-            bool ok = false;
-            const double n = QString(v.text).replace(u',', u'.').trimmed().toDouble(&ok);
-            if (!ok)
+            try {
+                return data::toDouble(v.text);
+            } catch (const data::DataError&) {
                 throw ReportError(QStringLiteral("Ошибка в выражении «%1»: текст «%2» не число")
                                       .arg(text_, v.text));
-            return n;
+            }
         }
         }
         return 0;

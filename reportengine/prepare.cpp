@@ -3,6 +3,7 @@
 // a page break is arithmetic on integer heights; each decision first asks for the room of
 // what must stay together (headers with their first row, the last row with its footers, or
 // a whole kept group) and breaks the page before it when that fits on a new page.
+#include "data/conversions.h"
 #include "reportengine/expression.h"
 #include "reportengine/prepared_report.h"
 #include "reportengine/report_error.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 namespace report {
 
@@ -133,11 +135,7 @@ QString oneLine(QString text) {
     for (QChar& c : text)
         if (c.unicode() < 0x20)
             c = u' ';
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1].isSpace())
-        --end;
-    text.truncate(end);
-    return text;
+    return data::withoutPadding(std::move(text));
 }
 
 // The longest start of text, ending at a character boundary, no wider than room.

@@ -51,14 +51,14 @@ void PreparedReport::paintPage(QPainter& painter, int index) const {
     painter.restore();
 }
 
-bool PreparedReport::paintAll(QPrinter& printer) const {
-    printer.setPageLayout(layout_);
+bool PreparedReport::paintAll(QPagedPaintDevice& device) const {
+    device.setPageLayout(layout_);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return false;
     for (int i = 0; i < pageCount(); ++i) {
         if (i > 0)
-            printer.newPage();
+            device.newPage();
         paintPage(painter, i);
     }
     return painter.end();
@@ -73,18 +73,8 @@ void PreparedReport::print(QPrinter& printer) const {
 void PreparedReport::writePdf(const QString& path) const {
     QPdfWriter writer(path);
     writer.setCreator(QStringLiteral("norv_smena"));
-    writer.setPageLayout(layout_);
-    QPainter painter;
-    const QString failed = QStringLiteral("Не удалось записать файл «%1»").arg(path);
-    if (!painter.begin(&writer))
-        throw ReportError(failed);
-    for (int i = 0; i < pageCount(); ++i) {
-        if (i > 0)
-            writer.newPage();
-        paintPage(painter, i);
-    }
-    if (!painter.end())
-        throw ReportError(failed);
+    if (!paintAll(writer))
+        throw ReportError(QStringLiteral("Не удалось записать файл «%1»").arg(path));
 }
 
 void PreparedReport::preview(QWidget* parent) const {

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QPainter;
+class QPagedPaintDevice;
 class QPrinter;
 class QWidget;
 
@@ -70,7 +71,7 @@ public:
 
 private:
     PreparedReport() = default;
-    bool paintAll(QPrinter& printer) const;
+    bool paintAll(QPagedPaintDevice& device) const;
 
     QPageLayout layout_;
     std::vector<QFont> fonts_;

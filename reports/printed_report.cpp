@@ -18,10 +18,7 @@ PrintedReport::PrintedReport(data::DataModule6& dataModule, const QString& query
 }
 
 report::PreparedReport PrintedReport::prepare(const Selection& selection) {
-    // an open query would keep the rows of an earlier period
-    query_.close();
-    applySelection(query_, selection);
-    query_.open();
+    openSelection(query_, selection);
     QRLabel1(layout_).text = reportTitle(titlePrefix_, selection);
     return report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
 }

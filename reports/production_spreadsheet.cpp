@@ -26,9 +26,7 @@ QStringList productionSpreadsheetSql() {
 bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection,
                                 spreadsheet::Workbook& book,
                                 const std::function<void(int, int)>& progress) {
-    query.close();
-    applySelection(query, selection);
-    query.open();
+    openSelection(query, selection);
     const auto closeAfterwards = qScopeGuard([&query] { query.close(); });
     if (spreadsheet::XlsOpen(book, QString()) == -1)
         return false;

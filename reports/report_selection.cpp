@@ -11,7 +11,8 @@ Selection previousMonth(const QDate& today) {
     return {thisMonth.addMonths(-1), thisMonth, ProductKind::All};
 }
 
-void applySelection(data::Dataset& query, const Selection& selection) {
+void openSelection(data::Dataset& query, const Selection& selection) {
+    query.close();
     query.setParam(QStringLiteral("data1"), selection.from);
     query.setParam(QStringLiteral("data2"), selection.to);
     switch (selection.kind) {
@@ -27,6 +28,7 @@ void applySelection(data::Dataset& query, const Selection& selection) {
         query.setFiltered(true);
         break;
     }
+    query.open();
 }
 
 QString reportTitle(const QString& prefix, const Selection& selection) {

@@ -22,9 +22,10 @@ struct Selection {
 // The period the window proposes: the month before today's, up to the first of this month.
 Selection previousMonth(const QDate& today);
 
-// Binds the period to the parameters data1 and data2 and filters the fetched rows by the
-// product kind (naimen); "Все" switches the filter off. For a query not yet opened.
-void applySelection(data::Dataset& query, const Selection& selection);
+// Reads the query afresh for the selection (an open query would keep the rows of an earlier
+// period): the period bound to the parameters data1 and data2, the fetched rows filtered by
+// the product kind (naimen); "Все" switches the filter off.
+void openSelection(data::Dataset& query, const Selection& selection);
 
 // The printed title: the prefix and both dates in the locale's short format.
 QString reportTitle(const QString& prefix, const Selection& selection);

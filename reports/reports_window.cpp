@@ -10,6 +10,7 @@
 #include "seams/clock.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
+#include "ui/export_counter.h"
 #include "ui/guard.h"
 #include "ui/number_format.h"
 #include "ui/wait_cursor.h"
@@ -75,10 +76,6 @@ void Form18::runReport(reports::PrintedReport& report) {
 // workbook; every cell as text, nothing formatted.
 void Form18::on_Button6_clicked() {
     const ui::WaitCursor wait;
-    reports::writeProductionSpreadsheet(
-        XLS_Rep, selection(), spreadsheet::reportsHandle(), [this](int written, int total) {
-            ui->Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(total));
-            // the counter repaints at once; the window takes no other input meanwhile
-            ui->Button6->repaint();
-        });
+    reports::writeProductionSpreadsheet(XLS_Rep, selection(), spreadsheet::reportsHandle(),
+                                        ui::exportCounter(ui->Button6));
 }

@@ -16,12 +16,10 @@ const QString kCellsTable = QStringLiteral(
     "create temp table if not exists h_tabel_rebuild (w_id integer, smena integer, day integer, "
     "hours integer) on commit delete rows");
 
-QString dayStatement(int day, int month, int year) {
+QString dayStatement(int day) {
     return QStringLiteral("insert into pg_temp.h_tabel_rebuild select w_id, smena, ") +
            QString::number(day) +
-           QStringLiteral(", hours from accounts_dep.h_tabel_day_hours(to_date('") +
-           QDate(year, month, day).toString(QStringLiteral("dd.MM.yyyy")) +
-           QStringLiteral("', 'DD.MM.YYYY'))");
+           QStringLiteral(", hours from accounts_dep.h_tabel_day_hours(:data)");
 }
 
 // A row per worker and shift with any position in the month, its days from the cells, every
@@ -58,7 +56,8 @@ void MonthRebuild::run(int month, int year, const std::function<void(int day)>& 
 
     // the cells of each day by the day-cell rule, read under the lock
     for (int day = 1; day <= first.daysInMonth(); ++day) {
-        statement.setSql(dayStatement(day, month, year));
+        statement.setSql(dayStatement(day));
+        statement.setParam(QStringLiteral("data"), QDate(year, month, day));
         statement.execute();
         if (progress)
             progress(day);

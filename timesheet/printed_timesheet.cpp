@@ -1,5 +1,7 @@
 #include "printed_timesheet.h"
 
+#include "month_rows.h"
+
 #include "data/data_module.h"
 #include "reportengine/dataset_rows.h"
 #include "reportengine/prepared_report.h"
@@ -120,10 +122,7 @@ namespace {
 
 report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
                                     const QString& periodLabel) {
-    rows.close();
-    rows.setParam(QStringLiteral("mnth"), month);
-    rows.setParam(QStringLiteral("yea"), year);
-    rows.open();
+    timesheet::openMonth(rows, month, year);
     return report::PreparedReport::prepare(layout(periodLabel), report::DatasetRows(rows));
 }
 

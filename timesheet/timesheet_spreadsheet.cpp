@@ -1,5 +1,7 @@
 #include "timesheet_spreadsheet.h"
 
+#include "month_rows.h"
+
 #include "data/dataset.h"
 #include "spreadsheet/spreadsheet.h"
 
@@ -11,10 +13,7 @@ namespace timesheet {
 bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QString& heading,
                            spreadsheet::Workbook& book,
                            const std::function<void(int, int)>& progress) {
-    rows.close();
-    rows.setParam(QStringLiteral("mnth"), month);
-    rows.setParam(QStringLiteral("yea"), year);
-    rows.open();
+    openMonth(rows, month, year);
     const auto closeAfterwards = qScopeGuard([&rows] { rows.close(); });
     if (spreadsheet::XlsOpen(book, QString()) == -1)
         return false;
@@ -31,15 +30,15 @@ bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QStri
     int row = 3;
     for (rows.first(); !rows.eof(); rows.next(), ++row) {
         XlsWriteCellEx(book, 1, 1, row, rows.asString(QStringLiteral("fio")), true, true, false);
-        qint64 total = 0;
+        qint64 hoursTotal = 0;
         for (int day = 1; day <= 31; ++day) {
             const qint64 hours = rows.asInt64(QStringLiteral("sd%1").arg(day));
-            total += hours;
+            hoursTotal += hours;
             XlsWriteCellEx(book, 1, day + 1, row, QString::number(hours), false, true, false);
         }
-        XlsWriteCellEx(book, 1, 33, row, QString::number(total), false, true, false);
+        XlsWriteCellEx(book, 1, 33, row, QString::number(hoursTotal), false, true, false);
         if (progress)
-            progress(row - 2, rows.recordCount());
+            progress(row - 2, total);
     }
     spreadsheet::XlsSetVisible(book, true);
     return true;

@@ -3,6 +3,7 @@
 
 #include "day_cell_delegate.h"
 #include "month_rebuild.h"
+#include "month_rows.h"
 #include "printed_timesheet.h"
 #include "timesheet_spreadsheet.h"
 
@@ -12,6 +13,7 @@
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/dataset_model.h"
+#include "ui/export_counter.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
 
@@ -125,11 +127,7 @@ void Form19::periodChanged() {
         return;
     const timesheet::MonthShape shape = timesheet::MonthShape::of(month(), year());
     for (size_t i = 0; i < 3; ++i) {
-        data::Dataset* sheet = sheets()[i];
-        sheet->close();
-        sheet->setParam(QStringLiteral("mnth"), month());
-        sheet->setParam(QStringLiteral("yea"), year());
-        sheet->open();
+        timesheet::openMonth(*sheets()[i], month(), year());
         delegates_[i]->setMonth(shape);
         for (int day = 1; day <= 31; ++day)
             models_[i]->setTitleColour(kFirstDayColumn + day - 1,
@@ -172,14 +170,10 @@ void Form19::on_Button1_clicked() {
 void Form19::on_Button2_clicked() {
     if (year() == 0)
         return;
-    timesheet::writeMonthSpreadsheet(
-        printed_.H_Tabel, month(), year(),
-        ui->ComboBox1->currentText() + u' ' + QString::number(year()),
-        spreadsheet::timesheetHandle(), [this](int written, int total) {
-            ui->Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(total));
-            // the counter repaints at once; the window takes no other input meanwhile
-            ui->Button2->repaint();
-        });
+    timesheet::writeMonthSpreadsheet(printed_.H_Tabel, month(), year(),
+                                     ui->ComboBox1->currentText() + u' ' + QString::number(year()),
+                                     spreadsheet::timesheetHandle(),
+                                     ui::exportCounter(ui->Button2));
 }
 
 void Form19::on_Button6_clicked() {

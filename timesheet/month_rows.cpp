@@ -1,0 +1,14 @@
+#include "month_rows.h"
+
+#include "data/dataset.h"
+
+namespace timesheet {
+
+void openMonth(data::Dataset& rows, int month, int year) {
+    rows.close();
+    rows.setParam(QStringLiteral("mnth"), month);
+    rows.setParam(QStringLiteral("yea"), year);
+    rows.open();
+}
+
+} // namespace timesheet
