@@ -47,6 +47,11 @@ double toDouble(const QString& text) {
     return v;
 }
 
+double rounded(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
 QString sqlNumber(double value, int maxDecimals) {
     if (!std::isfinite(value))
         throw DataError(

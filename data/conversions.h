@@ -14,6 +14,9 @@ int toInt(qint64 value);
 // Decimal text with ',' or '.' as the separator.
 double toDouble(const QString& text);
 
+// The value rounded half away from zero at `decimals` places, as stored amounts are kept.
+double rounded(double value, int decimals);
+
 // Number text for SQL: plain decimal, '.' as the separator, no exponent, no trailing zeros.
 QString sqlNumber(double value, int maxDecimals = 10);
 QString sqlNumber(qint64 value);

@@ -6,7 +6,6 @@
 
 #include <QScopeGuard>
 
-#include "seams/messages.h"
 #include <algorithm>
 
 namespace data {

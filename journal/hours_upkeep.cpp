@@ -5,12 +5,8 @@
 
 namespace journal {
 
-namespace {
-
-const QString kSetDaySql =
+const QString HoursUpkeep::kSetDaySql =
     QStringLiteral("select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
-
-} // namespace
 
 void HoursUpkeep::afterSave(const DayCell& cell) {
     dm_.H_Tabel_1.close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 
 namespace data {
 class DataModule6;
@@ -23,6 +24,9 @@ struct DayCell {
 // under a lock, so workstations saving the same cell at once cannot lose each other's hours.
 class HoursUpkeep {
 public:
+    // The one statement that sets a cell (also what the save benchmark sends bare).
+    static const QString kSetDaySql;
+
     explicit HoursUpkeep(data::DataModule6& dataModule) : dm_(dataModule) {}
 
     // After a position was stored: the time-sheet lists are closed (so they read fresh rows

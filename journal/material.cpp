@@ -1,19 +1,11 @@
 #include "material.h"
 
 #include "data/conversions.h"
-
-#include <cmath>
+#include "seams/messages.h"
 
 namespace journal {
 
-namespace {
-
-double rounded(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale;
-}
-
-} // namespace
+using data::rounded;
 
 float materialRate(const QString& materialName, double metalMass, double paintQuantity) {
     const bool paint = materialName.toUpper().contains(QStringLiteral("RAL"));
@@ -27,7 +19,7 @@ double proposedConsumption(const QString& positionQuantity, float rate) {
 QString refusalText(ConsumptionRefusal refusal) {
     switch (refusal) {
     case ConsumptionRefusal::NoMaterial:
-        return QStringLiteral("Все поля должны быть заполнены!");
+        return seams::kAllFieldsRequired;
     case ConsumptionRefusal::AboveConsignment:
         return QStringLiteral("Расход ТМЦ не может быть больше партии!");
     case ConsumptionRefusal::Zero:

@@ -70,8 +70,6 @@ void Form24::openForPosition(int positionId, int productId, const QString& posit
     positionQuantity_ = positionQuantity;
     v_cmn_gds_in.open();
     v_id_cons_use.open(); // the consignments of the material chosen last
-    gds_attr.close();
-    gds_attr.open();
     const auto afterwards = qScopeGuard([this] {
         ui->LCB_id_gds_use->setKeyValue(0);
         ui->Edit7->setText(QStringLiteral("0"));
@@ -79,7 +77,8 @@ void Form24::openForPosition(int positionId, int productId, const QString& posit
     seams::execModal(this);
 }
 
-// The norms of the position's product; none when it has no attribute row.
+// The norms of the position's product; none when it has no attribute row. Read here only, as
+// the dialog shows: the product is known by then.
 void Form24::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui::runGuarded([this] {

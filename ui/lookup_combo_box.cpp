@@ -46,8 +46,7 @@ void LookupComboBox::rebuild() {
     int shown = -1;
     for (int row = 0; row < dataset_->recordCount(); ++row) {
         const qint64 key = dataset_->valueAt(row, keyColumn).toLongLong();
-        addItem(data::withoutPadding(dataset_->textAt(row, listColumn)), key);
-        setItemData(count() - 1, key, KeyRole);
+        addItem(data::withoutPadding(dataset_->textAt(row, listColumn)), key); // at KeyRole
         if (key == key_ && key_ != 0 && shown < 0)
             shown = row;
     }

@@ -20,7 +20,7 @@ class LookupComboBox : public QComboBox {
     Q_OBJECT
 public:
     // The key of an entry, as the item's data.
-    static constexpr int KeyRole = Qt::UserRole + 1;
+    static constexpr int KeyRole = Qt::UserRole;
 
     explicit LookupComboBox(QWidget* parent = nullptr);
 
