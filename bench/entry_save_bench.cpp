@@ -6,6 +6,7 @@
 #include "directories/operations_window.h"
 #include "directories/workers_window.h"
 #include "journal/entry_dialog.h"
+#include "journal/hours_upkeep.h"
 #include "journal/journal_view.h"
 #include "journal/material_window.h"
 #include "journal/position.h"
@@ -123,8 +124,7 @@ int main(int argc, char** argv) {
     PGconn* conn = db.sys().handle();
     const data::ParsedSql shiftSql = data::parseNamedParameters(dm.Smena1.sql());
     const data::ParsedSql materialsSql = data::parseNamedParameters(entry.smena_gds_use.sql());
-    const data::ParsedSql setDay = data::parseNamedParameters(
-        "select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
+    const data::ParsedSql setDay = data::parseNamedParameters(journal::HoursUpkeep::kSetDaySql);
     std::vector<double> libpq;
     for (int i = 0; i < runs; ++i) {
         journal::Position p;
@@ -141,10 +141,12 @@ int main(int argc, char** argv) {
         const QByteArray insert = journal::insertStatement(p, {false, 1, kDay}).toUtf8();
         QElapsedTimer timer;
         timer.start();
+        PQclear(PQexec(conn, "begin")); // the position and its cell are one transaction
         PGresult* r = PQexec(conn, insert.constData());
         const QByteArray id = PQgetvalue(r, 0, 0);
         PQclear(r);
         bare(conn, setDay, {QByteArray::number(p.w_id), "1", "2026-06-15", "true"});
+        PQclear(PQexec(conn, "commit"));
         bare(conn, shiftSql, {"2026-06-15", "ta"});
         bare(conn, materialsSql, {id});
         libpq.push_back(double(timer.nsecsElapsed()) / 1e6);

@@ -232,12 +232,10 @@ void Form11::loadPosition(const data::Dataset& row) {
     ui->Edit6->setText(QString::number(row.asInt(QStringLiteral("time"))));
     // The stored price already carries the factors of its save; a save here starts again
     // from the operation's own price.
+    data::Parameters operation;
+    operation.set(QStringLiteral("o_id"), held_.o_id);
     const QVariant own =
-        dataModule_.readScratchValue(kOperationPriceSql, QStringLiteral("cena"), [&] {
-            data::Parameters p;
-            p.set(QStringLiteral("o_id"), held_.o_id);
-            return p;
-        }());
+        dataModule_.readScratchValue(kOperationPriceSql, QStringLiteral("cena"), operation);
     held_.cena = own.isValid() ? float(own.toDouble()) : 0.0f;
     operationPriced_ = own.isValid();
 }
@@ -252,19 +250,13 @@ void Form11::openChange() {
     Tag = 2;
     loadPosition(shift);
 
-    const QString requisition = shift.asString(QStringLiteral("id_doc")).trimmed();
-    if (requisition.isEmpty()) {
-        v_mnf_requisition_item.setFilter(QStringLiteral("id_doc=0"));
-        ui->LCB_id_doc->setKeyValue(0);
-    } else {
-        v_mnf_requisition_item.setFilter(QStringLiteral("id_doc=") +
-                                         QString::number(data::toInt64(requisition)));
-        ui->LCB_id_doc->setKeyValue(data::toInt64(requisition));
-    }
+    // a position without a requisition reads 0: no line listed
+    const qint64 requisition = shift.asInt64(QStringLiteral("id_doc"));
+    v_mnf_requisition_item.setFilter(QStringLiteral("id_doc=") + QString::number(requisition));
+    ui->LCB_id_doc->setKeyValue(requisition);
     v_mnf_requisition_item.setFiltered(true);
     v_mnf_requisition_item.open();
-    const QString line = shift.asString(QStringLiteral("id_doc_item")).trimmed();
-    ui->LCB_id_doc_item->setKeyValue(line.isEmpty() ? 0 : data::toInt64(line));
+    ui->LCB_id_doc_item->setKeyValue(shift.asInt64(QStringLiteral("id_doc_item")));
     v_mnf_requisition.open();
     ui->LCB_id_doc->setKeyValue(ui->LCB_id_doc->keyValue()); // stands on the requisition
 
@@ -505,11 +497,7 @@ void Form11::on_Button1_clicked() {
     data::Dataset& shift = journal_.currentShift();
     const bool added = held_.s_id == 0;
     const int recNo = shift.recNo();
-    // the id is taken over as soon as the insert returns it, so a save that fails later on
-    // rewrites this position instead of adding a second one
-    journal::PositionSaver(dataModule_).save(held_, conditions, [this](int id) {
-        held_.s_id = id;
-    });
+    held_.s_id = journal::PositionSaver(dataModule_).save(held_, conditions);
     if (added) {
         shift.requery();
         shift.locate(QStringLiteral("id"), held_.s_id);

@@ -6,9 +6,11 @@
 #include "data/conversions.h"
 #include "data/data_module.h"
 #include "data/dataset.h"
+#include "data/transaction.h"
+#include "seams/messages.h"
 
-#include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace journal {
 
@@ -39,7 +41,7 @@ Numbers numbers(const Position& p, const SaveConditions& c) {
 QString refusalText(SaveRefusal refusal) {
     switch (refusal) {
     case SaveRefusal::MissingFields:
-        return QStringLiteral("Все поля должны быть заполнены!");
+        return seams::kAllFieldsRequired;
     case SaveRefusal::AboveRequired:
         return QStringLiteral("Количество изделий не может быть больше требуемого!");
     case SaveRefusal::RejectsAboveQuantity:
@@ -72,7 +74,7 @@ double positionPrice(float operationPrice, bool dayOff, int shift) {
         price *= 1.2;
     else if (shift == 4)
         price *= 1.5;
-    return std::round(price * 10000.0) / 10000.0;
+    return data::rounded(price, 4);
 }
 
 QString insertStatement(const Position& p, const SaveConditions& c) {
@@ -106,46 +108,67 @@ QString updateStatement(const Position& p, const SaveConditions& c) {
            QString::number(p.s_id);
 }
 
-int PositionSaver::save(const Position& p, const SaveConditions& c,
-                        const std::function<void(int)>& stored) {
+namespace {
+
+// The cell a stored position counts in now, its row locked until the transaction ends so no
+// other workstation moves it meanwhile; nothing when it is gone.
+std::optional<DayCell> storedCell(data::DataModule6& dm, int positionId) {
+    data::Dataset stored(&dm.ADO_DB);
+    stored.setSql(
+        QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id for update"));
+    stored.setParam(QStringLiteral("id"), positionId);
+    stored.open();
+    if (stored.isEmpty())
+        return std::nullopt;
+    return DayCell{stored.asInt(QStringLiteral("w_id")), stored.asInt(QStringLiteral("smena")),
+                   stored.asDate(QStringLiteral("data"))};
+}
+
+bool operator<(const DayCell& a, const DayCell& b) {
+    return std::tie(a.workerCode, a.shift, a.date) < std::tie(b.workerCode, b.shift, b.date);
+}
+
+} // namespace
+
+int PositionSaver::save(const Position& p, const SaveConditions& c) {
     HoursUpkeep upkeep(dm_);
     const DayCell cell{p.w_id, c.shift, p.workDay};
     data::Command statement(&dm_.ADO_DB, QStringLiteral("SmenaIU"));
+    data::Transaction transaction(dm_.ADO_DB);
     if (p.s_id == 0) {
         statement.setSql(insertStatement(p, c));
         const int id = data::toInt(statement.executeReturningInt());
-        if (stored)
-            stored(id);
         upkeep.afterSave(cell);
+        transaction.commit();
         return id;
     }
-    // the cell the stored position counts in now, which the update may leave
-    std::optional<DayCell> left;
-    data::Dataset before(&dm_.ADO_DB);
-    before.setSql(QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id"));
-    before.setParam(QStringLiteral("id"), p.s_id);
-    before.open();
-    if (!before.isEmpty())
-        left = DayCell{before.asInt(QStringLiteral("w_id")), before.asInt(QStringLiteral("smena")),
-                       before.asDate(QStringLiteral("data"))};
+    const std::optional<DayCell> left = storedCell(dm_, p.s_id);
     statement.setSql(updateStatement(p, c));
     statement.execute();
-    upkeep.afterSave(cell);
-    if (left && (left->workerCode != cell.workerCode || left->shift != cell.shift ||
-                 left->date != cell.date))
+    const bool moved = left && (*left < cell || cell < *left);
+    // with two cells, the lower first: two saves moving positions each other's way would
+    // otherwise wait for each other's cell
+    if (moved && *left < cell)
         upkeep.afterDeletion(*left); // the position is gone from that cell
+    upkeep.afterSave(cell);
+    if (moved && cell < *left)
+        upkeep.afterDeletion(*left);
+    transaction.commit();
     return p.s_id;
 }
 
-void PositionSaver::remove(int positionId, const DayCell& cell,
+void PositionSaver::remove(int positionId, const DayCell& listed,
                            const std::function<void()>& deleted) {
+    data::Transaction transaction(dm_.ADO_DB);
+    const DayCell cell = storedCell(dm_, positionId).value_or(listed);
     data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
     deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
                     QString::number(positionId));
     deletion.execute();
+    HoursUpkeep(dm_).afterDeletion(cell);
+    transaction.commit();
     if (deleted)
         deleted();
-    HoursUpkeep(dm_).afterDeletion(cell);
 }
 
 } // namespace journal

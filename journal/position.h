@@ -68,19 +68,19 @@ QString updateStatement(const Position& position, const SaveConditions& conditio
 // Writes a position: a new one (s_id 0) is inserted and its id returned, a stored one is
 // rewritten (every column but ok and id). Then the time-sheet cell of the position's worker,
 // shift and day is kept; when an edit moved the position to another worker, day or shift,
-// the cell it left is recomputed as well.
+// the cell it left is recomputed as well. Each is one transaction, so a failure half-way (a
+// lost connection among them) leaves neither the position nor a cell changed.
 class PositionSaver {
 public:
     explicit PositionSaver(data::DataModule6& dataModule) : dm_(dataModule) {}
-    // stored is called with the new id as soon as the insert returns it (before the
-    // time-sheet is kept, which may fail on its own).
-    int save(const Position& position, const SaveConditions& conditions,
-             const std::function<void(int)>& stored = {});
+    int save(const Position& position, const SaveConditions& conditions);
 
-    // Deletes a stored position and sets the cell it leaves (its own worker, shift and day)
-    // to what is left there; a missing time-sheet row stays missing. deleted is called in
-    // between (the journal re-reads its list there).
-    void remove(int positionId, const DayCell& cell, const std::function<void()>& deleted = {});
+    // Deletes a stored position and sets the cell it leaves to what is left there; a missing
+    // time-sheet row stays missing. The cell is the position's own as stored, which another
+    // workstation may have changed since the journal listed it; listed is the journal's
+    // (worker, shift and day), for a position already gone. deleted is called once it is done
+    // (the journal re-reads its list there).
+    void remove(int positionId, const DayCell& listed, const std::function<void()>& deleted = {});
 
 private:
     data::DataModule6& dm_;
