@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 // Controls of the role table, in the order of the expected strings below.
@@ -247,10 +249,9 @@ void LoginTest::arguments() {
 
 void LoginTest::typedValuesCannotChangeTheConnectionText() {
     // A password with ';', '=' and braces is one value: the login connects with exactly it.
-    const QString user = QString("brace_user_%1").arg(QCoreApplication::applicationPid());
     const QString password = "x;SERVER=elsewhere}{";
-    db_->exec(QString("create role %1 login password '%2' in role norv_writer")
-                  .arg(user, "x;SERVER=elsewhere}{"));
+    const TestDatabase::Login brace = db_->createLogin("brace_user", password);
+    const QString& user = brace.name();
     const AppArguments args{qEnvironmentVariable("NORV_TEST_PGHOST"), db_->name()};
     messages_->clear();
     Outcome o = login(args, user, password);
@@ -259,7 +260,6 @@ void LoginTest::typedValuesCannotChangeTheConnectionText() {
     o = login(args, user, "x");
     QVERIFY(!o.journalShown);
     QVERIFY(messages_->last().startsWith("Подключение к БД отсутсвует"));
-    db_->exec(QString("drop role %1").arg(user));
 }
 
 void LoginTest::enterAndEscape() {
@@ -280,5 +280,3 @@ void LoginTest::enterAndEscape() {
 
 QTEST_MAIN(LoginTest)
 #include "login_test.moc"
-
-#include <memory>

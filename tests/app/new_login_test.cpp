@@ -15,6 +15,7 @@
 #include <QtWidgets>
 
 #include <memory>
+#include <optional>
 
 class NewLoginTest : public QObject {
     Q_OBJECT
@@ -28,7 +29,7 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    QString clerk_;
+    std::optional<TestDatabase::Login> clerk_;
 };
 
 void NewLoginTest::initTestCase() {
@@ -47,17 +48,12 @@ void NewLoginTest::initTestCase() {
             ('2026-03-10', 1, 101, 500, 1, 4.5, 10, 8), ('2026-02-12', 1, 101, 500, 1, 4.5, 4, 3);
     )");
     // exactly what the README tells an administrator; nothing else is set for the role
-    clerk_ = QStringLiteral("ivanova_%1").arg(QCoreApplication::applicationPid());
-    db_->exec(QStringLiteral("create role %1 login password 'ivanova-pass' in role norv_writer")
-                  .arg(clerk_));
+    clerk_.emplace(db_->createLogin("ivanova", "ivanova-pass"));
 }
 
 void NewLoginTest::cleanupTestCase() {
     seams::Clock::setFixedToday(QDate());
-    try {
-        db_->exec(QStringLiteral("drop role if exists %1").arg(clerk_));
-    } catch (...) {
-    }
+    clerk_.reset();
 }
 
 void NewLoginTest::theDemoStartsOnTheLoginWindow() {
@@ -72,11 +68,11 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
     messages_->clear();
     QCOMPARE(db_->scalar(QStringLiteral("select count(*) from pg_db_role_setting s join pg_roles "
                                         "r on r.oid = s.setrole where r.rolname = '%1'")
-                             .arg(clerk_)),
+                             .arg(clerk_->name())),
              QString("0"));
     Program program(AppArguments{db_->socketDir(), db_->name()});
     Form23& login = program.login();
-    login.findChild<QLineEdit*>("Edit1")->setText(clerk_);
+    login.findChild<QLineEdit*>("Edit1")->setText(clerk_->name());
     login.findChild<QLineEdit*>("Edit2")->setText("ivanova-pass");
     QStringList seen;
     runner_->then([&](QDialog* journal) {

@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <memory>
+
 class ScreenshotsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -130,5 +132,3 @@ void ScreenshotsTest::theWindowsOfADay() {
 
 QTEST_MAIN(ScreenshotsTest)
 #include "screenshots_test.moc"
-
-#include <memory>

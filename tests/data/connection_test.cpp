@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 using namespace data;
 
 class ConnectionTest : public QObject {
@@ -166,5 +168,3 @@ void ConnectionTest::emptyPasswordIgnoresEnvironment() {
 
 QTEST_GUILESS_MAIN(ConnectionTest)
 #include "connection_test.moc"
-
-#include <memory>

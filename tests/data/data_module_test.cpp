@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 using namespace data;
 
 class DataModuleTest : public QObject {
@@ -277,5 +279,3 @@ void DataModuleTest::builtinConnectionFailureIsShownAndStartupGoesOn() {
 
 QTEST_GUILESS_MAIN(DataModuleTest)
 #include "data_module_test.moc"
-
-#include <memory>

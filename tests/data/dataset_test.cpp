@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 using namespace data;
 
 class DatasetTest : public QObject {
@@ -281,5 +283,3 @@ void DatasetTest::rejectedStatementCarriesServerMessage() {
 
 QTEST_GUILESS_MAIN(DatasetTest)
 #include "dataset_test.moc"
-
-#include <memory>

@@ -17,6 +17,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <memory>
+
 namespace {
 
 const QString kDuplicate = QStringLiteral("Такая операция уже заведена!");
@@ -433,5 +435,3 @@ void OperationTypesTest::screenshots() {
 
 QTEST_MAIN(OperationTypesTest)
 #include "operation_types_test.moc"
-
-#include <memory>

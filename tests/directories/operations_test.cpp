@@ -26,6 +26,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <memory>
+
 namespace {
 
 const QString kDuplicate = QStringLiteral("Операция с такими параметрами уже заведена!");
@@ -681,5 +683,3 @@ void OperationsTest::screenshots() {
 
 QTEST_MAIN(OperationsTest)
 #include "operations_test.moc"
-
-#include <memory>

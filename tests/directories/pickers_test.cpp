@@ -13,6 +13,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <memory>
+
 namespace {
 
 // Every value handed over, in order.
@@ -306,5 +308,3 @@ void PickersTest::screenshots() {
 
 QTEST_MAIN(PickersTest)
 #include "pickers_test.moc"
-
-#include <memory>

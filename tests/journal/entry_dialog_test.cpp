@@ -4,17 +4,12 @@
 // month first, the materials with their proposal and limits, and the brigade.
 #include "data/data_module.h"
 #include "data/dataset.h"
-#include "directories/operations_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
-#include "journal/journal_view.h"
-#include "journal/material_window.h"
 #include "seams/clock.h"
+#include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
-#include "ui/login_role.h"
 #include "ui/lookup_combo_box.h"
 
 #include <QtTest>
@@ -30,30 +25,6 @@ const QDate kTuesday(2026, 3, 3);
 const qint64 kRequisition = 7000001; // lines: 7100001 product 500 (100 pieces), 7100002 product 501
 const qint64 kLine100 = 7100001;
 const qint64 kLineFree = 7100002;
-
-// The journal as the dialog sees it: a date, the day-off box, the shift and its list.
-class Journal : public JournalView {
-public:
-    explicit Journal(data::DataModule6& dm) : dm_(dm) {}
-    QDate journalDate() const override { return date; }
-    bool dayOff() const override { return weekend; }
-    data::Dataset& currentShift() override { return dm_.smena(login.CurSmena); }
-    const ui::LoginValues& loginValues() const override { return login; }
-    void readShift() {
-        data::Dataset& shift = currentShift();
-        shift.close();
-        shift.setParam("data", date);
-        shift.setParam("ok", "ta");
-        shift.open();
-    }
-
-    QDate date = kMonday;
-    bool weekend = false;
-    ui::LoginValues login;
-
-private:
-    data::DataModule6& dm_;
-};
 
 } // namespace
 
@@ -112,11 +83,9 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
     std::unique_ptr<data::DataModule6> dm_;
-    std::unique_ptr<Journal> journal_;
-    std::unique_ptr<Form5> workers_;
-    std::unique_ptr<Form4> operations_;
-    std::unique_ptr<Form24> materials_;
-    std::unique_ptr<Form11> entry_;
+    std::unique_ptr<FakeJournal> journal_;
+    std::unique_ptr<EntryWindows> windows_;
+    Form11* entry_ = nullptr;
 };
 
 void EntryDialogTest::initTestCase() {
@@ -150,12 +119,9 @@ void EntryDialogTest::initTestCase() {
         insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
     )");
     dm_ = std::make_unique<data::DataModule6>();
-    journal_ = std::make_unique<Journal>(*dm_);
-    workers_ = std::make_unique<Form5>(*dm_);
-    operations_ = std::make_unique<Form4>(*dm_);
-    materials_ = std::make_unique<Form24>(*dm_);
-    entry_ = std::make_unique<Form11>(*dm_, *journal_);
-    entry_->useWindows(*workers_, *operations_, *materials_);
+    journal_ = std::make_unique<FakeJournal>(*dm_);
+    windows_ = std::make_unique<EntryWindows>(*dm_, *journal_);
+    entry_ = &windows_->entry;
 }
 
 void EntryDialogTest::init() {
@@ -182,38 +148,32 @@ void EntryDialogTest::inDialog(const std::function<void()>& open,
 }
 
 void EntryDialogTest::choose(QDialog* d, const char* lookup, qint64 key) {
-    auto* box = child<ui::LookupComboBox>(d, lookup);
-    const int index = box->findData(key, ui::LookupComboBox::KeyRole);
-    QVERIFY2(index >= 0, qPrintable(QString("%1 has no %2").arg(lookup).arg(key)));
-    box->choose(index);
+    QVERIFY2(chooseLookupKey(d, lookup, key),
+             qPrintable(QString("%1 has no %2").arg(lookup).arg(key)));
 }
 
 void EntryDialogTest::pickWorker(QDialog* d, const QString& name, const char* button) {
-    modal_->then([this, name](QDialog* list) {
-        QVERIFY(dm_->Workers.locate("fio", name));
-        child<QPushButton>(list, "Button2")->click();
-    });
-    child<QPushButton>(d, button)->click();
+    QVERIFY2(pickFromList(*modal_, d, button, workerNamed(*dm_, name)),
+             qPrintable("the worker is not offered: " + name));
 }
 
 void EntryDialogTest::pickOperation(QDialog* d, int operation) {
-    modal_->then([this, operation](QDialog* list) {
-        QVERIFY2(dm_->Oper.locate("id", operation), "the operation is not offered");
-        child<QPushButton>(list, "Button2")->click();
-    });
-    child<QPushButton>(d, "Button4")->click();
+    QVERIFY2(pickFromList(*modal_, d, "Button4", operationNumbered(*dm_, operation)),
+             "the operation is not offered");
 }
 
 void EntryDialogTest::fillHeader(QDialog* d, qint64 line, const QString& worker, int operation,
                                  const QString& quantity, const QString& hours,
                                  const QString& rejects) {
-    choose(d, "LCB_id_doc", kRequisition);
-    choose(d, "LCB_id_doc_item", line);
-    pickWorker(d, worker);
-    pickOperation(d, operation);
-    child<QLineEdit>(d, "Edit3")->setText(quantity);
-    child<QLineEdit>(d, "Edit6")->setText(hours);
-    child<QLineEdit>(d, "Edit4")->setText(rejects);
+    const QString missing = fillEntryHeader(*modal_, d,
+                                            {.requisition = kRequisition,
+                                             .line = line,
+                                             .worker = workerNamed(*dm_, worker),
+                                             .operation = operationNumbered(*dm_, operation),
+                                             .quantity = quantity,
+                                             .hours = hours,
+                                             .rejects = rejects});
+    QVERIFY2(missing.isEmpty(), qPrintable(missing));
 }
 
 int EntryDialogTest::addThroughDialog(const QString& worker, int operation, const QString& quantity,
@@ -490,27 +450,20 @@ void EntryDialogTest::aServerReadingDatesMonthFirst() {
     data::DataModule6 station; // a new connection takes the database's setting
     QCOMPARE(station.readScratchValue("select '03.04.2026'::date::text as d", "d").toString(),
              QString("2026-04-03"));
-    Journal journal(station);
+    FakeJournal journal(station);
     journal.date = QDate(2026, 3, 13);
     journal.login.UserName = "petrova";
     journal.readShift();
     seams::Clock::setFixedToday(QDate(2026, 3, 13));
-    Form5 workers(station);
-    Form4 operations(station);
-    Form24 materials(station);
-    Form11 entry(station, journal);
-    entry.useWindows(workers, operations, materials);
+    EntryWindows windows(station, journal);
+    Form11& entry = windows.entry;
     modal_->then([&](QDialog* d) {
-        choose(d, "LCB_id_doc", kRequisition);
-        choose(d, "LCB_id_doc_item", kLine100);
-        modal_->then([&](QDialog* list) {
-            QVERIFY(station.Workers.locate("fio", "Иванов И.И."));
-            child<QPushButton>(list, "Button2")->click();
-        });
-        child<QPushButton>(d, "Button3")->click();
-        modal_->then([&](QDialog* list) { child<QPushButton>(list, "Button2")->click(); });
-        child<QPushButton>(d, "Button4")->click();
-        child<QLineEdit>(d, "Edit3")->setText("1");
+        const QString missing = fillEntryHeader(*modal_, d,
+                                                {.requisition = kRequisition,
+                                                 .line = kLine100,
+                                                 .worker = workerNamed(station, "Иванов И.И."),
+                                                 .quantity = "1"});
+        QVERIFY2(missing.isEmpty(), qPrintable(missing));
         child<QPushButton>(d, "Button1")->click();
     });
     entry.openNew();

@@ -4,6 +4,7 @@
 #include "data/data_module.h"
 #include "journal/hours_upkeep.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/slow_day_hours.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -166,17 +167,7 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
     QFETCH(bool, withDeletions);
     // A busy server: the sum of a cell takes a while, so the other workstation's position
     // lands between the sum and its write unless the two are taken one after the other.
-    db_->exec(R"(
-        create or replace function accounts_dep.h_tabel_day_hours(p_data date)
-        returns table (w_id integer, smena smallint, hours integer)
-        language plpgsql stable as $$
-        begin
-            perform pg_sleep(random() * 0.006);
-            return query select s.w_id, s.smena, sum(s.time)::integer
-                         from accounts_dep.smena s where s.data = p_data
-                         group by s.w_id, s.smena;
-        end $$;
-    )");
+    const SlowDayHours busy(*db_, "random() * 0.006");
     const QDate day(2026, 3, 9);
     data::DataModule6 stationA, stationB; // two connections
     QStringList drifted;

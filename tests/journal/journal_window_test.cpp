@@ -1,13 +1,10 @@
 // The shift journal on the test database: activation and dates, shifts, the grid, accepting
 // and deleting positions with the time-sheet cell they leave.
 #include "data/data_module.h"
-#include "directories/operations_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
-#include "journal/material_window.h"
 #include "seams/clock.h"
+#include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -16,6 +13,9 @@
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <array>
+#include <memory>
 
 namespace {
 
@@ -674,12 +674,8 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
     const int target = addPosition({.worker = 102, .ok = status});
     addMaterial(target);
     openJournal(user);
-    Form5 workers(form_->dataModule());
-    Form4 operations(form_->dataModule());
-    Form24 materials(form_->dataModule());
-    Form11 entry(form_->dataModule(), *form_);
-    entry.useWindows(workers, operations, materials);
-    form_->useEntryDialog(entry);
+    EntryWindows windows(form_->dataModule(), *form_);
+    form_->useEntryDialog(windows.entry);
     QVERIFY(form_->currentShift().locate("id", target));
     QString shownCaption;
     if (!caption.isEmpty())
@@ -703,6 +699,3 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
 
 QTEST_MAIN(JournalWindowTest)
 #include "journal_window_test.moc"
-
-#include <array>
-#include <memory>

@@ -4,16 +4,12 @@
 // connection, and a save that was interrupted leaves no position the clerk was not told of.
 #include "data/data_error.h"
 #include "data/data_module.h"
-#include "directories/operations_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
 #include "journal/journal_window.h"
-#include "journal/material_window.h"
 #include "seams/clock.h"
+#include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "ui/lookup_combo_box.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -112,28 +108,15 @@ void ReconnectTest::aSaveInterruptedByARestart() {
     Form1 journal;
     for (int shift = 1; shift <= 4; ++shift)
         journal.dataModule().smena(shift).setParam("ok", "ta");
-    Form5 workers(journal.dataModule());
-    Form4 operations(journal.dataModule());
-    Form24 materials(journal.dataModule());
-    Form11 entry(journal.dataModule(), journal);
-    entry.useWindows(workers, operations, materials);
+    EntryWindows windows(journal.dataModule(), journal);
+    Form11& entry = windows.entry;
     journal.useEntryDialog(entry);
     journal.show();
     messages_->clear();
     QStringList said;
     modal_->then([&](QDialog* d) {
-        auto choose = [&](const char* name, qint64 key) {
-            auto* box = d->findChild<ui::LookupComboBox*>(name);
-            box->choose(box->findData(key, ui::LookupComboBox::KeyRole));
-        };
-        choose("LCB_id_doc", 7000001);
-        choose("LCB_id_doc_item", 7100001);
-        modal_->then([](QDialog* list) { list->findChild<QPushButton*>("Button2")->click(); });
-        d->findChild<QPushButton*>("Button3")->click();
-        modal_->then([](QDialog* list) { list->findChild<QPushButton*>("Button2")->click(); });
-        d->findChild<QPushButton*>("Button4")->click();
-        d->findChild<QLineEdit*>("Edit3")->setText("5");
-        d->findChild<QLineEdit*>("Edit6")->setText("2");
+        fillEntryHeader(*modal_, d,
+                        {.requisition = 7000001, .line = 7100001, .quantity = "5", .hours = "2"});
 
         restartServer();
         d->findChild<QPushButton*>("Button1")->click(); // the server went away meanwhile

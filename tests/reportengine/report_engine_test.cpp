@@ -17,7 +17,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -96,8 +95,7 @@ void savePngs(const QString& pdf, const QString& name) {
     QDir().mkpath(dir);
     QFile::remove(dir + u'/' + name + QStringLiteral(".pdf"));
     QFile::copy(pdf, dir + u'/' + name + QStringLiteral(".pdf"));
-    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("80"),
-                                         QStringLiteral("-png"), pdf, dir + u'/' + name});
+    pdfToPngs(pdf, dir + u'/' + name);
 }
 
 // ---------------------------------------------------------------------------
@@ -731,8 +729,7 @@ private slots:
             QVERIFY2(productionText.contains(QString::fromUtf8(expected)), expected);
 
         for (const QString& pdf : {sheetPdf, productionPdf}) {
-            const QStringList fonts =
-                runTool(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+            const QStringList fonts = pdfFonts(pdf);
             QVERIFY(!fonts.isEmpty());
             for (const QString& font : fonts) {
                 QVERIFY2(font.startsWith(u"DejaVuSans"), qPrintable(font));
@@ -753,8 +750,7 @@ private slots:
         r.detail->cells[0].padding = 0;
         const QString pdf = folder_.filePath(QStringLiteral("margins.pdf"));
         PreparedReport::prepare(r, rows).writePdf(pdf);
-        const QString box = runTool(QStringLiteral("pdftotext"),
-                                    {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString box = pdfWordBoxes(pdf);
         const QRegularExpressionMatch word =
             QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Левый"))
                 .match(box);

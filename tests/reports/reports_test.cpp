@@ -29,24 +29,6 @@
 
 namespace {
 
-// The lines of a PDF's pages as pdftotext lays them out, blanks collapsed.
-QList<QStringList> pdfPages(const QString& path) {
-    QList<QStringList> pages;
-    const QStringList texts =
-        runTool("pdftotext", {"-layout", path, "-"}).split(u'\f', Qt::SkipEmptyParts);
-    for (const QString& text : texts) {
-        QStringList lines;
-        for (const QString& line : text.split(u'\n')) {
-            const QString simple = line.simplified();
-            if (!simple.isEmpty())
-                lines.append(simple);
-        }
-        if (!lines.isEmpty())
-            pages.append(lines);
-    }
-    return pages;
-}
-
 // The detail lines of a group are ordered only by the group's key: each run of them (they
 // name the product kind, nothing else does) is sorted, in the expected lines as in the read.
 QStringList canonical(QStringList lines) {
@@ -321,7 +303,7 @@ void ReportsTest::printFromWindow(const char* buttonName, Printed& printed, cons
     QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
     QVERIFY(previewed);
     QVERIFY(!query.isOpen()); // closed with the preview
-    QVERIFY(runTool("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+595 x 842 pts")));
+    QVERIFY(pdfInfo(pdf).contains(QRegularExpression("Page size:\\s+595 x 842 pts")));
     printed.pages = pdfPages(pdf);
 }
 
@@ -789,9 +771,7 @@ void ReportsTest::screenshots() {
         }
         QVERIFY(text.last().at(text.last().size() - 2).startsWith(u"Итого:"));
         for (const auto& [page, suffix] : {std::pair{1, "first"}, std::pair{pages, "last"}})
-            runTool("pdftoppm",
-                    {"-r", "80", "-png", "-singlefile", "-f", QString::number(page), "-l",
-                     QString::number(page), pdf, dir + "/" + name + "_" + suffix});
+            pdfToPngs(pdf, dir + "/" + name + "_" + suffix, page);
     }
     modal_->then([&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form18.png")); });
     window_->openReports();

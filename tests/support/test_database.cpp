@@ -5,7 +5,9 @@
 #include "data/statement.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <libpq-fe.h>
 
@@ -75,6 +77,29 @@ void TestDatabase::useAsBuiltin() const {
     s.defaultDatabase = name_;
     s.builtinPassword = passwordOf(QStringLiteral("sys"));
     data::DeploymentSettings::set(s);
+}
+
+TestDatabase::Login::Login(TestDatabase& db, const QString& name, const QString& password)
+    : db_(db), name_(QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid())) {
+    QString quoted = password;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    db_.exec(QStringLiteral("create role %1 login password '%2' in role norv_writer")
+                 .arg(name_, quoted));
+}
+
+TestDatabase::Login::~Login() {
+    if (name_.isEmpty())
+        return;
+    try {
+        // its last sessions may still be ending, dropping their temporary tables
+        const QString sessions =
+            QStringLiteral("select count(*) from pg_stat_activity where usename = '%1'").arg(name_);
+        QDeadlineTimer deadline(10000);
+        while (db_.scalar(sessions) != u"0" && !deadline.hasExpired())
+            QThread::msleep(5);
+        db_.exec(QStringLiteral("drop role if exists %1").arg(name_));
+    } catch (...) {
+    }
 }
 
 data::Connection& TestDatabase::sys() {

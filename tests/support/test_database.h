@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 // A fresh copy of the test template database (schema, roles, no demo data) on the
 // throw-away cluster of scripts/test; dropped again when the object goes.
@@ -22,6 +23,28 @@ public:
     static QString passwordOf(const QString& user);
     // Points the built-in connection settings at this database.
     void useAsBuiltin() const;
+
+    // A login made as the README tells an administrator ("create role ... login password ...
+    // in role norv_writer", nothing else), dropped when the object goes. Roles belong to the
+    // cluster, so the name gets the test's process id: "ivanova_4711".
+    class Login {
+    public:
+        Login(TestDatabase& db, const QString& name, const QString& password);
+        Login(Login&& other) noexcept : db_(other.db_), name_(std::move(other.name_)) {
+            other.name_.clear();
+        }
+        Login(const Login&) = delete;
+        Login& operator=(const Login&) = delete;
+        ~Login();
+        const QString& name() const { return name_; }
+
+    private:
+        TestDatabase& db_;
+        QString name_;
+    };
+    Login createLogin(const QString& name, const QString& password) {
+        return Login(*this, name, password);
+    }
 
     // A connection as sys for fixtures and checks.
     data::Connection& sys();

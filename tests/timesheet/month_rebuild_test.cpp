@@ -10,8 +10,12 @@
 #include "tests/support/test_database.h"
 #include "timesheet/month_rebuild.h"
 
+#include <QDeadlineTimer>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -117,29 +121,42 @@ void MonthRebuildTest::aFailureHalfWayLeavesTheMonth() {
               "drop function accounts_dep.fail_day_15()");
 }
 
-// A rebuild that takes a while (a slow server), and meanwhile another workstation saves a
-// position of a day already rebuilt: the cell ends with that position's hours.
+// Another workstation saves a position of a day the rebuild has already read while the
+// rebuild goes on: the cell ends with that position's hours. The save starts from the
+// rebuild's progress, and the rebuild goes on only once the save is written or waits for a
+// lock, however fast the machine.
 void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
-    db_->exec(R"(
-        create or replace function accounts_dep.h_tabel_day_hours(p_data date)
-        returns table (w_id integer, smena smallint, hours integer)
-        language plpgsql stable as $$
-        begin
-            perform pg_sleep(0.02);
-            return query select s.w_id, s.smena, sum(s.time)::integer
-                         from accounts_dep.smena s where s.data = p_data
-                         group by s.w_id, s.smena;
-        end $$;
-    )");
     data::DataModule6 other;
-    std::thread rebuild([this] { timesheet::MonthRebuild(*dm_).run(3, 2026); });
-    QTest::qWait(150); // the rebuild is past the first days
-    data::Command insert(&other.ADO_DB);
-    insert.setSql("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) values "
-                  "('2026-03-02', 2, 101, 1, 1, 4)");
-    insert.execute();
-    journal::HoursUpkeep(other).afterSave({101, 2, QDate(2026, 3, 2)});
-    rebuild.join();
+    const int otherPid = other.readScratchValue("select pg_backend_pid() as pid", "pid").toInt();
+    std::atomic<bool> saved = false;
+    std::exception_ptr failure; // the save's, thrown here as if it had run in the test
+    std::jthread save;
+    timesheet::MonthRebuild(*dm_).run(3, 2026, [&](int day) {
+        if (day != 3) // the 2nd is read, the position goes there
+            return;
+        save = std::jthread([&] {
+            try {
+                data::Command insert(&other.ADO_DB);
+                insert.setSql("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
+                              "time) values ('2026-03-02', 2, 101, 1, 1, 4)");
+                insert.execute();
+                journal::HoursUpkeep(other).afterSave({101, 2, QDate(2026, 3, 2)});
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            saved = true;
+        });
+        const QString waiting =
+            QStringLiteral("select count(*) from pg_stat_activity where pid = %1 and "
+                           "wait_event_type = 'Lock'")
+                .arg(otherPid);
+        QDeadlineTimer deadline(30000);
+        while (!saved && db_->scalar(waiting) == "0" && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
+    save.join();
+    if (failure)
+        std::rethrow_exception(failure);
     QCOMPARE(db_->timesheetText(101),
              QString("s1 2.2026: d27=6 | s1 3.2026: d1=11 | s2 3.2026: d2=11"));
     QVERIFY(messages_->shown.isEmpty());
