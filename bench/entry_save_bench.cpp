@@ -1,69 +1,31 @@
 // One "Запись" of a new position in the entry dialog (the insert, the time-sheet upkeep, the
 // journal's list read again and the material list opened) on a year of about 700,000
 // positions, against the same statements sent bare through libpq in the same run.
+#include "bare_statement.h"
 #include "data/data_module.h"
 #include "data/statement.h"
-#include "directories/operations_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
 #include "journal/hours_upkeep.h"
-#include "journal/journal_view.h"
-#include "journal/material_window.h"
 #include "journal/position.h"
 #include "seams/clock.h"
+#include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
-#include "ui/login_role.h"
-#include "ui/lookup_combo_box.h"
+#include "timing.h"
 #include "year_of_positions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
 const QDate kDay(2026, 6, 15);
-
-class Journal : public JournalView {
-public:
-    explicit Journal(data::DataModule6& dm) : dm_(dm) { login.UserName = "petrova"; }
-    QDate journalDate() const override { return kDay; }
-    bool dayOff() const override { return false; }
-    data::Dataset& currentShift() override { return dm_.Smena1; }
-    const ui::LoginValues& loginValues() const override { return login; }
-    ui::LoginValues login;
-
-private:
-    data::DataModule6& dm_;
-};
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Runs one statement with text parameters; stops the benchmark on an error.
-void bare(PGconn* conn, const data::ParsedSql& sql, const std::vector<QByteArray>& values) {
-    std::vector<const char*> p;
-    for (const QByteArray& v : values)
-        p.push_back(v.constData());
-    PGresult* r = PQexecParams(conn, sql.text.constData(), int(p.size()), nullptr, p.data(),
-                               nullptr, nullptr, 0);
-    if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK) {
-        std::fprintf(stderr, "bare statement failed: %s\n", PQresultErrorMessage(r));
-        std::exit(1);
-    }
-    PQclear(r);
-}
 
 } // namespace
 
@@ -78,39 +40,35 @@ int main(int argc, char** argv) {
     seams::Clock::setFixedToday(kDay);
 
     data::DataModule6 dm;
-    Journal journal(dm);
+    FakeJournal journal(dm);
+    journal.date = kDay;
+    journal.login.UserName = "petrova";
     for (int shift = 1; shift <= 4; ++shift) {
         dm.smena(shift).setParam("data", kDay);
         dm.smena(shift).setParam("ok", "ta");
         dm.smena(shift).open();
     }
-    Form5 workers(dm);
-    Form4 operations(dm);
-    Form24 materials(dm);
-    Form11 entry(dm, journal);
-    entry.useWindows(workers, operations, materials);
+    EntryWindows windows(dm, journal);
+    Form11& entry = windows.entry;
 
     // --- the program: "Запись" in the dialog, the header filled beforehand (not timed)
     const int runs = 41;
     std::vector<double> program;
     for (int i = 0; i < runs; ++i) {
         modal.then([&](QDialog* d) {
-            auto* requisition = d->findChild<ui::LookupComboBox*>("LCB_id_doc");
-            requisition->choose(requisition->findData(7000001, ui::LookupComboBox::KeyRole));
-            auto* line = d->findChild<ui::LookupComboBox*>("LCB_id_doc_item");
-            line->choose(line->findData(7100001, ui::LookupComboBox::KeyRole));
-            modal.then([&](QDialog* list) {
-                dm.Workers.setRecNo(1 + i % 300);
-                list->findChild<QPushButton*>("Button2")->click();
-            });
-            d->findChild<QPushButton*>("Button3")->click();
-            modal.then([&](QDialog* list) { list->findChild<QPushButton*>("Button2")->click(); });
-            d->findChild<QPushButton*>("Button4")->click();
-            d->findChild<QLineEdit*>("Edit3")->setText("12,5");
-            d->findChild<QLineEdit*>("Edit6")->setText("4");
+            fillEntryHeader(modal, d,
+                            {.requisition = 7000001,
+                             .line = 7100001,
+                             .worker =
+                                 [&] {
+                                     dm.Workers.setRecNo(1 + i % 300);
+                                     return true;
+                                 },
+                             .quantity = "12,5",
+                             .hours = "4"});
             QElapsedTimer timer;
             timer.start();
-            d->findChild<QPushButton*>("Button1")->click();
+            entryChild<QPushButton>(d, "Button1")->click();
             program.push_back(double(timer.nsecsElapsed()) / 1e6);
         });
         entry.openNew();
@@ -145,10 +103,10 @@ int main(int argc, char** argv) {
         PGresult* r = PQexec(conn, insert.constData());
         const QByteArray id = PQgetvalue(r, 0, 0);
         PQclear(r);
-        bare(conn, setDay, {QByteArray::number(p.w_id), "1", "2026-06-15", "true"});
+        runBare(conn, setDay, {QByteArray::number(p.w_id), "1", "2026-06-15", "true"});
         PQclear(PQexec(conn, "commit"));
-        bare(conn, shiftSql, {"2026-06-15", "ta"});
-        bare(conn, materialsSql, {id});
+        runBare(conn, shiftSql, {"2026-06-15", "ta"});
+        runBare(conn, materialsSql, {id});
         libpq.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     const double programMs = median(program), libpqMs = median(libpq);

@@ -3,6 +3,7 @@
 // against its bare statement through libpq and the same texts drawn by hand onto a
 // QPdfWriter; and the window's spreadsheet against the bare statement and libxlsxwriter
 // writing the same cells. Prints its figures; asserts nothing.
+#include "bare_statement.h"
 #include "data/data_module.h"
 #include "reports/production_reports.h"
 #include "reports/reports_window.h"
@@ -45,27 +46,13 @@ const QDate kTo(2027, 1, 1);
 
 // --- the bare statement through libpq
 
-struct BareResult {
-    PGresult* result = nullptr;
-    ~BareResult() { PQclear(result); }
-    int rows() const { return PQntuples(result); }
-    int column(const char* name) const { return PQfnumber(result, name); }
-    const char* text(int row, int column) const { return PQgetvalue(result, row, column); }
-    double number(int row, int column) const { return std::atof(text(row, column)); }
-};
-
-void runBare(PGconn* connection, const QString& sql, BareResult& out) {
-    QString text = sql;
-    text.replace(QStringLiteral(":data1"), QStringLiteral("$1"));
-    text.replace(QStringLiteral(":data2"), QStringLiteral("$2"));
-    const QByteArray statement = text.toUtf8();
-    const QByteArray from = kFrom.toString(Qt::ISODate).toLatin1();
-    const QByteArray to = kTo.toString(Qt::ISODate).toLatin1();
-    const char* values[] = {from.constData(), to.constData()};
-    out.result =
-        PQexecParams(connection, statement.constData(), 2, nullptr, values, nullptr, nullptr, 0);
-    if (PQresultStatus(out.result) != PGRES_TUPLES_OK)
-        std::fprintf(stderr, "bare statement: %s\n", PQresultErrorMessage(out.result));
+// The report's statement over the benchmark's period.
+BareResult runForPeriod(PGconn* connection, const QString& sql) {
+    const data::ParsedSql statement = data::parseNamedParameters(sql);
+    std::vector<QByteArray> values;
+    for (const QString& name : statement.names)
+        values.push_back((name == u"data1" ? kFrom : kTo).toString(Qt::ISODate).toLatin1());
+    return runBare(connection, statement, values);
 }
 
 // --- the same texts drawn by hand
@@ -129,7 +116,7 @@ QString cellText(const BareResult& r, int row, const HandColumn& c, int column) 
     case Text::Field:
         break;
     }
-    if (isNumberType(PQftype(r.result, column)))
+    if (isNumberType(PQftype(r.get(), column)))
         return numberText(r.number(row, column), c.decimals);
     return QString::fromUtf8(r.text(row, column)).trimmed();
 }
@@ -192,6 +179,13 @@ int drawByHand(const HandReport& h, const BareResult& r, const QString& path) {
     std::vector<int> detailColumns;
     for (const HandColumn& c : h.detail)
         detailColumns.push_back(r.column(c.field));
+    std::vector<std::vector<int>> sumColumns(h.keys.size());
+    for (size_t level = 0; level < h.keys.size(); ++level)
+        for (const HandColumn& c : h.sums[level])
+            sumColumns[level].push_back(r.column(c.field));
+    std::vector<int> totalColumns;
+    for (const HandColumn& c : h.totals)
+        totalColumns.push_back(r.column(c.field));
     auto closeLevel = [&](size_t level) {
         room(line);
         painter.setFont(bold);
@@ -232,9 +226,9 @@ int drawByHand(const HandReport& h, const BareResult& r, const QString& path) {
         y += detailHeight;
         for (size_t level = 0; level < h.keys.size(); ++level)
             for (size_t i = 0; i < h.sums[level].size(); ++i)
-                sums[level][i] += r.number(row, r.column(h.sums[level][i].field));
+                sums[level][i] += r.number(row, sumColumns[level][i]);
         for (size_t i = 0; i < h.totals.size(); ++i)
-            totals[i] += r.number(row, r.column(h.totals[i].field));
+            totals[i] += r.number(row, totalColumns[i]);
     }
     if (r.rows() > 0)
         for (size_t level = h.keys.size(); level-- > 0;)
@@ -406,15 +400,11 @@ int main(int argc, char** argv) {
                                         h.report->writePdf(window.selection(), enginePdf);
                                     }));
                 handMs = std::min(handMs, medianMs(kRuns, [&] {
-                                      BareResult result;
-                                      runBare(bare, h.sql, result);
+                                      const BareResult result = runForPeriod(bare, h.sql);
                                       rows = result.rows();
                                       handPages = drawByHand(h, result, handPdf);
                                   }));
-                queryMs = std::min(queryMs, medianMs(kRuns, [&] {
-                                       BareResult result;
-                                       runBare(bare, h.sql, result);
-                                   }));
+                queryMs = std::min(queryMs, medianMs(kRuns, [&] { runForPeriod(bare, h.sql); }));
             }
             const double ratio = engineMs / handMs;
             std::printf("  %s %5d rows: the report %7.1f ms (%lld KB), by hand %7.1f ms "
@@ -434,8 +424,8 @@ int main(int argc, char** argv) {
         for (int round = 0; round < kRounds; ++round) {
             exportMs = std::min(exportMs, medianMs(kRuns, [&] { excel->click(); }));
             handMs = std::min(handMs, medianMs(kRuns, [&] {
-                                  BareResult result;
-                                  runBare(bare, window.XLS_Rep.sql(), result);
+                                  const BareResult result =
+                                      runForPeriod(bare, window.XLS_Rep.sql());
                                   rows = writeSheetByHand(result, handXlsx);
                               }));
         }

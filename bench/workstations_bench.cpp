@@ -7,11 +7,11 @@
 #include "journal/position.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -30,13 +30,6 @@ struct Stored {
     int id;
     journal::DayCell cell;
 };
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 } // namespace
 
