@@ -9,6 +9,7 @@
 #include "seams/clock.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
+#include "tests/support/small_shop.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -38,12 +39,8 @@ void NewLoginTest::initTestCase() {
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     seams::Clock::setFixedToday(QDate(2026, 3, 10));
+    db_->exec(kSmallShopSql);
     db_->exec(R"(
-        insert into cmn_contractor.person(id, s_code, s_caption) values (10, '101', 'Иванов И.И.');
-        insert into accounts_dep.izdel(id, marka, nom) values (500, 'КМ-120', 'Каркас');
-        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
-        insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 500, 1, 0);
-        insert into accounts_dep.norm(o_id, norma, price) values (1, 10, 4.5);
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, time) values
             ('2026-03-10', 1, 101, 500, 1, 4.5, 10, 8), ('2026-02-12', 1, 101, 500, 1, 4.5, 4, 3);
     )");

@@ -9,6 +9,7 @@
 #include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
+#include "tests/support/small_shop.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -61,12 +62,8 @@ void ReconnectTest::initTestCase() {
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     seams::Clock::setFixedToday(QDate(2026, 3, 2));
+    db_->exec(kSmallShopSql);
     db_->exec(R"(
-        insert into cmn_contractor.person(id, s_code, s_caption) values (10, '101', 'Иванов И.И.');
-        insert into accounts_dep.izdel(id, marka, nom) values (500, 'КМ-120', 'Каркас');
-        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
-        insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 500, 1, 0);
-        insert into accounts_dep.norm(o_id, norma, price) values (1, 10, 4.5);
         insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '15', '2026-03-01');
         insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty) values
             (7100001, 7000001, 1, 500, 0);
