@@ -2,9 +2,10 @@
 
 #include "ui_login_window.h"
 
+#include "data/connection_text.h"
 #include "data/data_error.h"
 #include "data/data_module.h"
-#include "data/deployment_settings.h"
+#include "data/program_groups.h"
 #include "journal/journal_window.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -23,8 +24,8 @@ QString trimLoginText(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-Form23::Form23(Form1& journal, const AppArguments& arguments, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form23), journal_(journal), arguments_(arguments) {
+Form23::Form23(Form1& journal, const data::SiteSettings& site, QWidget* parent)
+    : QDialog(parent), ui(new Ui::Form23), journal_(journal), site_(site) {
     ui->setupUi(this);
     setFixedSize(size());
     connect(ui->Button1, &QPushButton::clicked, this,
@@ -43,56 +44,74 @@ bool Form23::event(QEvent* e) {
     return QDialog::event(e);
 }
 
+QString Form23::serverText() const {
+    return site_.port == 5432 ? site_.server : site_.server + u':' + QString::number(site_.port);
+}
+
 void Form23::fillCaption() {
-    ui->Label3->setText(QStringLiteral("Сервер: ") + arguments_.server + QStringLiteral(", БД: ") +
-                        arguments_.database);
+    ui->Label3->setText(QStringLiteral("Сервер: ") + serverText() + QStringLiteral(", БД: ") +
+                        site_.database);
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)")
                        .arg(journal_.loginValues().BuildMajor)
                        .arg(journal_.loginValues().BuildMinor));
 }
 
 QString Form23::connectionFailureText() const {
-    return QStringLiteral("Подключение к БД отсутсвует (сервер: ") + arguments_.server +
-           QStringLiteral(", БД: ") + arguments_.database + u')';
+    return QStringLiteral("Подключение к БД отсутсвует (сервер: ") + serverText() +
+           QStringLiteral(", БД: ") + site_.database + u')';
+}
+
+// The password goes, the name stays: the person types the password again.
+void Form23::tryAgain() {
+    ui->Edit2->clear();
+    ui->Edit2->setFocus();
+}
+
+// The server checks the name and password; nothing but what was typed decides who connects.
+bool Form23::connectAs(const QString& name, const QString& password) {
+    data::Connection& connection = journal_.dataModule().ADO_DB;
+    connection.close();
+    // the typed values are braced into the text, so they can neither cut it nor add keys
+    connection.setConnectionString(data::loginConnectionString(site_, name, password));
+    try {
+        connection.open();
+        return true;
+    } catch (const data::DataError& e) {
+        seams::Messages::current().errorWithDetail(
+            e.sqlState() == data::kLoginRefusedState ? kLoginRefused : connectionFailureText(),
+            e.message(), seams::kErrorCaption);
+        return false;
+    }
 }
 
 void Form23::on_Button1_clicked() {
     ui::LoginValues& login = journal_.loginValues();
     login.CurSmena = 1;
     login.UserName = trimLoginText(ui->Edit1->text());
-    login.UserPassword = trimLoginText(ui->Edit2->text());
-    const data::DeploymentSettings& settings = data::DeploymentSettings::current();
-    if (login.UserPassword == settings.serviceCode) {
-        login.UserName = QStringLiteral("sys");
-        login.UserPassword = settings.builtinPassword;
-    }
-
-    data::DataModule6& dm = journal_.dataModule();
-    try {
-        dm.ADO_DB.close();
-        // the typed values are braced into the text, so they can neither cut it nor add keys
-        dm.ADO_DB.setConnectionString(
-            arguments_.both() ? data::buildConnectionString(arguments_.server, arguments_.database,
-                                                            login.UserName, login.UserPassword)
-                              : data::builtinConnectionString());
-        dm.ADO_DB.open();
-    } catch (const data::DataError&) {
-        seams::Messages::current().error(connectionFailureText(), seams::kErrorCaption);
-        close();
+    if (!connectAs(login.UserName, trimLoginText(ui->Edit2->text()))) {
+        tryAgain();
         return;
     }
-
-    const ui::LoginRole role = ui::loginRole(login.UserName);
-    journal_.applyRights(ui::journalRights(role));
+    data::DataModule6& dm = journal_.dataModule();
+    const std::optional<ui::LoginRole> role =
+        ui::roleFromGroups(data::programGroupsOfLogin(dm.ADO_DB));
+    if (!role) {
+        dm.ADO_DB.close();
+        seams::Messages::current().error(kNoProgramRights, seams::kErrorCaption);
+        tryAgain();
+        return;
+    }
+    login.role = *role;
+    journal_.applyRights(ui::journalRights(*role));
     for (int shift = 1; shift <= 4; ++shift)
         dm.smena(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
 
     hide();
-    if (role == ui::LoginRole::Economist)
+    if (*role == ui::LoginRole::Economist)
         journal_.setWindowTitle(QStringLiteral("Табель"));
     else
-        journal_.setWindowTitle(QStringLiteral("Табель (Сервер: ") + arguments_.server +
-                                QStringLiteral(", БД: ") + arguments_.database + u')');
+        journal_.setWindowTitle(QStringLiteral("Табель (Сервер: ") + serverText() +
+                                QStringLiteral(", БД: ") + site_.database + u')');
     seams::execModal(&journal_);
     close();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app_arguments.h"
+#include "data/site_settings.h"
 
 #include <QDialog>
 
@@ -9,27 +9,38 @@ class Form23;
 }
 class Form1;
 
-// The login window: the application's main window. "Вход" connects, decides the role
-// and shows the journal modally; when the journal closes, the program ends.
+// The login window: the application's main window. "Вход" connects with the name and
+// password typed, takes the role from the login's groups and shows the journal modally; when
+// the journal closes, the program ends. A refused login leaves the window open for another try.
 class Form23 : public QDialog {
     Q_OBJECT
 public:
-    Form23(Form1& journal, const AppArguments& arguments, QWidget* parent = nullptr);
+    Form23(Form1& journal, const data::SiteSettings& site, QWidget* parent = nullptr);
     ~Form23() override;
 
-    // The connection failure text: "Подключение к БД отсутсвует (сервер: …, БД: …)".
+    // "Подключение к БД отсутсвует (сервер: …, БД: …)": no server answered, or it has no
+    // such database.
     QString connectionFailureText() const;
+
+    static inline const QString kLoginRefused =
+        QStringLiteral("Неверное имя пользователя или пароль.");
+    static inline const QString kNoProgramRights =
+        QStringLiteral("У учётной записи нет прав в программе.");
 
 protected:
     bool event(QEvent* event) override;
 
 private:
     void on_Button1_clicked();
+    bool connectAs(const QString& name, const QString& password);
+    void tryAgain();
     void fillCaption();
+    // "host" or "host:port" when the port is not the usual one
+    QString serverText() const;
 
     Ui::Form23* ui;
     Form1& journal_;
-    AppArguments arguments_;
+    data::SiteSettings site_;
 };
 
 // Leading and trailing blanks and control characters go, as the login trims them.

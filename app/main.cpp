@@ -1,3 +1,4 @@
+#include "app_arguments.h"
 #include "startup.h"
 
 #include "data/data_error.h"
@@ -11,10 +12,16 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    // asked before any window exists, so it also answers where there is no display
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("norv_smena %s\n", NORV_VERSION);
-        return 0;
+    // asked before any window exists, so they also answer where there is no display
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("norv_smena %s\n", NORV_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(applicationUsage().toUtf8().constData(), stdout);
+            return 0;
+        }
     }
     QApplication app(argc, argv);
     setupRussianLocale(app);

@@ -1,8 +1,10 @@
 #include "report_cli.h"
 
+#include "data/connection_text.h"
 #include "data/data_error.h"
 #include "data/data_module.h"
-#include "data/deployment_settings.h"
+#include "data/program_groups.h"
+#include "data/site_settings.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
 #include "seams/messages.h"
@@ -125,16 +127,16 @@ QString usage() {
     return QStringLiteral(
         "norv_report: отчёты и выгрузки учёта производства в файл, без окон.\n"
         "\n"
-        "  norv_report SERVER DATABASE USER REPORT --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+        "  norv_report [SERVER DATABASE] USER REPORT --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
         "              [--kind all|finished|blanks] --pdf FILE\n"
         "      REPORT: workers          отчёт по рабочим\n"
         "              products         отчёт по продукции\n"
         "              workers-detail   детальный отчёт по рабочим\n"
         "              products-detail  детальный отчёт по продукции\n"
         "              requisitions     детальный отчёт по заявкам\n"
-        "  norv_report SERVER DATABASE USER production --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+        "  norv_report [SERVER DATABASE] USER production --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
         "              [--kind all|finished|blanks] --xlsx FILE   выпуск периода в таблицу\n"
-        "  norv_report SERVER DATABASE USER timesheet --month M --year Y (--pdf FILE | --xlsx "
+        "  norv_report [SERVER DATABASE] USER timesheet --month M --year Y (--pdf FILE | --xlsx "
         "FILE)\n"
         "                                               табель по времени за месяц\n"
         "\n"
@@ -143,9 +145,13 @@ QString usage() {
         "                    продукция), blanks (заготовки)\n"
         "  --password-file F пароль из первой строки файла; без ключа пароль читается\n"
         "                    из стандартного ввода (в командной строке его не бывает)\n"
+        "  --config F        файл настроек вместо /etc/norv-smena/norv-smena.conf\n"
+        "  --version         версия программы\n"
         "  --help            эта справка\n"
         "\n"
-        "SERVER — адрес сервера базы данных или папка его сокета.\n"
+        "SERVER — адрес сервера базы данных или папка его сокета. Без SERVER и DATABASE\n"
+        "они, как и порт и режим SSL, берутся из файла настроек\n"
+        "/etc/norv-smena/norv-smena.conf (server, port, database, sslmode, sslrootcert).\n"
         "Файл появляется под своим именем только целиком; при ошибке его нет.\n"
         "Коды выхода: 0 готово; 1 неверный запрос (ключи, даты, период, файл пароля);\n"
         "2 вход не удался; 3 файл не записан; 4 база данных отказала при чтении отчёта.\n");
@@ -162,6 +168,10 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString* err
         const QString& a = arguments[i];
         if (a == u"--help" || a == u"-h") {
             r.help = true;
+            return r;
+        }
+        if (a == u"--version") {
+            r.version = true;
             return r;
         }
         if (!a.startsWith(QStringLiteral("--"))) {
@@ -201,16 +211,21 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString* err
             r.xlsx = value;
         } else if (a == u"--password-file") {
             r.passwordFile = value;
+        } else if (a == u"--config") {
+            r.configFile = value;
         } else {
             return fail(QStringLiteral("неизвестный ключ %1").arg(a));
         }
     }
-    if (positional.size() != 4)
-        return fail(QStringLiteral("нужны SERVER DATABASE USER и отчёт (norv_report --help)"));
-    r.server = positional[0];
-    r.database = positional[1];
-    r.user = positional[2];
-    r.report = positional[3];
+    if (positional.size() != 4 && positional.size() != 2)
+        return fail(QStringLiteral("нужны [SERVER DATABASE] USER и отчёт (norv_report --help)"));
+    if (positional.size() == 4) {
+        r.server = positional[0];
+        r.database = positional[1];
+        positional = positional.mid(2);
+    }
+    r.user = positional[0];
+    r.report = positional[1];
 
     const bool printed = kPrintedReports.contains(r.report);
     if (printed || r.report == u"production") {
@@ -241,14 +256,26 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         if (progress)
             err << "norv_report: " << text << Qt::endl;
     };
-    data::DataModule6 dm(data::DataModule6::BuiltinConnection::Leave);
-    dm.ADO_DB.setConnectionString(
-        data::buildConnectionString(r.server, r.database, r.user, password));
+    data::DataModule6 dm;
+    const data::SiteSettings site =
+        data::SiteSettings::read(r.configFile).withArguments(r.server, r.database);
+    dm.ADO_DB.setConnectionString(data::loginConnectionString(site, r.user, password));
     try {
         dm.ADO_DB.open();
+        if (data::programGroupsOfLogin(dm.ADO_DB).isEmpty()) {
+            err << "norv_report: У учётной записи нет прав в программе." << Qt::endl;
+            return kLoginFailed;
+        }
     } catch (const data::DataError& e) {
-        err << "norv_report: вход не удался (сервер: " << r.server << ", БД: " << r.database
-            << "): " << e.message() << Qt::endl;
+        err << "norv_report: вход не удался (сервер: " << site.server << ", БД: " << site.database
+            << "): "
+            << (e.sqlState() == data::kLoginRefusedState
+                    ? QStringLiteral("Неверное имя пользователя или пароль.")
+                : e.sqlState() == data::kNoSuchDatabaseState
+                    ? QStringLiteral("на сервере нет такой базы данных.")
+                    : QStringLiteral("сервер базы данных не отвечает."))
+            << Qt::endl
+            << "norv_report: (" << e.message().simplified() << ")" << Qt::endl;
         return kLoginFailed;
     }
 

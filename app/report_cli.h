@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/site_settings.h"
 #include "reports/report_selection.h"
 
 #include <QDate>
@@ -35,7 +36,9 @@ struct Request {
     QString pdf;
     QString xlsx;
     QString passwordFile;
+    QString configFile = data::kSiteSettingsFile;
     bool help = false;
+    bool version = false;
 };
 
 // The arguments after the program's name. nullopt with *error for a request that cannot run.

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
         out << cli::usage();
         return cli::kDone;
     }
+    if (request->version) {
+        out << "norv_report " << NORV_VERSION << Qt::endl;
+        return cli::kDone;
+    }
     QString password;
     if (!request->passwordFile.isEmpty()) {
         QFile file(request->passwordFile);

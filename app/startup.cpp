@@ -34,7 +34,7 @@ void setupRussianLocale(QGuiApplication& app) {
 
 Program::Program(const AppArguments& arguments) : arguments_(arguments) {
     journal_ = std::make_unique<Form1>([this](Form1& journal) {
-        login_ = std::make_unique<Form23>(journal, arguments_);
+        login_ = std::make_unique<Form23>(journal, arguments_.siteSettings());
         login_->show();
         createWindows(journal);
     });

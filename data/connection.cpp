@@ -64,6 +64,8 @@ void Connection::open() {
     if (!p.port.isEmpty())
         add("port", p.port);
     add("dbname", p.dbname);
+    if (!socketDir && !p.sslrootcert.isEmpty())
+        add("sslrootcert", p.sslrootcert);
     add("user", p.user);
     add("password", p.password);
     // a path that cannot exist: libpq then skips the password file without a word
@@ -95,7 +97,15 @@ void Connection::open() {
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString message = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
         close();
-        throw DataError(message);
+        // libpq gives no SQLSTATE for a refused connection: a server that answers a ping
+        // is there, so it refused this login, unless it named the missing database
+        QString state = kServerUnreachableState;
+        if (PQpingParams(k.data(), v.data(), 0) == PQPING_OK)
+            state =
+                message.contains(u'"' + p.dbname + u'"') && !message.contains(u'"' + p.user + u'"')
+                    ? kNoSuchDatabaseState
+                    : kLoginRefusedState;
+        throw DataError(message, state);
     }
     // Notices (for example from functions) are not for the user.
     PQsetNoticeProcessor(

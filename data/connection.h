@@ -8,6 +8,12 @@ typedef struct pg_conn PGconn;
 
 namespace data {
 
+// What a failed open() reports as its SQLSTATE: the server refused the name or password,
+// the database does not exist there, or no server answered.
+inline const QString kLoginRefusedState = QStringLiteral("28000");
+inline const QString kNoSuchDatabaseState = QStringLiteral("3D000");
+inline const QString kServerUnreachableState = QStringLiteral("08001");
+
 // The program's one database connection, opened from the login's connection text.
 class Connection {
 public:
@@ -19,7 +25,7 @@ public:
     void setConnectionString(const QString& text) { connectionString_ = text; }
     const QString& connectionString() const { return connectionString_; }
 
-    // Throws DataError with the server's own message.
+    // Throws DataError with the server's own message and one of the states above.
     void open();
     void close();
     bool isOpen() const;

@@ -1,6 +1,7 @@
 #include "connection_text.h"
 
 #include "data_error.h"
+#include "site_settings.h"
 
 namespace data {
 
@@ -97,6 +98,8 @@ void applyPairs(const QList<QPair<QString, QString>>& pairs, ConnectionParams& p
             params.password = value;
         else if (key == u"sslmode")
             params.sslmode = value.toLower();
+        else if (key == u"sslrootcert")
+            params.sslrootcert = value;
         else if (key == u"extended properties")
             applyPairs(parseConnectionText(value), params);
         // every other key tunes the ODBC driver and has no libpq counterpart
@@ -109,6 +112,35 @@ ConnectionParams mapConnectionText(const QString& text) {
     ConnectionParams params;
     applyPairs(parseConnectionText(text), params);
     return params;
+}
+
+QString loginConnectionString(const SiteSettings& site, const QString& user,
+                              const QString& password) {
+    QString text = QStringLiteral("DRIVER={PostgreSQL UNICODE};DATABASE=") +
+                   odbcValue(site.database) + QStringLiteral(";SERVER=") + odbcValue(site.server) +
+                   QStringLiteral(";PORT=") + QString::number(site.port) + QStringLiteral(";UID=") +
+                   odbcValue(user) + QStringLiteral(";PWD=") + odbcValue(password) +
+                   QStringLiteral(";SSLmode=") + odbcValue(site.sslmode) + u';';
+    if (!site.sslrootcert.isEmpty())
+        text += QStringLiteral("SSLrootcert=") + odbcValue(site.sslrootcert) + u';';
+    // the ODBC driver's tuning, kept so the text reads as it always has; libpq ignores it
+    return text +
+           QStringLiteral("ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;"
+                          "ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;"
+                          "MaxLongVarcharSize=8190;") +
+           QStringLiteral("Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;"
+                          "UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;"
+                          "LFConversion=1;UpdatableCursors=1;") +
+           QStringLiteral("TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;"
+                          "LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1");
+}
+
+QString buildConnectionString(const QString& server, const QString& database, const QString& user,
+                              const QString& password) {
+    SiteSettings site;
+    site.server = server;
+    site.database = database;
+    return loginConnectionString(site, user, password);
 }
 
 } // namespace data

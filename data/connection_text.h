@@ -24,11 +24,23 @@ struct ConnectionParams {
     QString user;
     QString password;
     QString sslmode;
+    QString sslrootcert;
 };
 
 // SERVER, PORT, DATABASE, UID, PWD, SSLmode (also ADO's "User ID" and "Password", and
 // "Extended Properties" with a nested text); the driver's tuning keys are accepted and
 // ignored. Later keys win, nested ones included.
 ConnectionParams mapConnectionText(const QString& text);
+
+struct SiteSettings;
+
+// The text a login connects with: the site's server, port, database and SSL settings and
+// the typed name and password, each value braced where it would otherwise cut or add keys.
+QString loginConnectionString(const SiteSettings& site, const QString& user,
+                              const QString& password);
+
+// The same on a server and database with the default port and SSL mode.
+QString buildConnectionString(const QString& server, const QString& database, const QString& user,
+                              const QString& password);
 
 } // namespace data

@@ -1,6 +1,5 @@
 #include "data_module.h"
 
-#include "deployment_settings.h"
 #include "product_kind.h"
 #include "seams/messages.h"
 
@@ -78,18 +77,23 @@ QStringList hTabelSql(int shift) {
     };
 }
 
+QString& newModulesConnection() {
+    static QString text;
+    return text;
+}
+
 } // namespace
 
-DataModule6::DataModule6(BuiltinConnection builtin, QObject* parent) : QObject(parent) {
+void DataModule6::connectNewModulesWith(const QString& connectionText) {
+    newModulesConnection() = connectionText;
+}
+
+DataModule6::DataModule6(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule6"));
     setStatements();
-    if (builtin == BuiltinConnection::Leave)
-        return;
-    ADO_DB.setConnectionString(builtinConnectionString());
-    try {
+    if (!newModulesConnection().isEmpty()) {
+        ADO_DB.setConnectionString(newModulesConnection());
         ADO_DB.open();
-    } catch (const DataError& e) {
-        seams::Messages::current().standardError(e.message());
     }
 }
 

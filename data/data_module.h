@@ -15,13 +15,8 @@ namespace data {
 class DataModule6 : public QObject {
     Q_OBJECT
 public:
-    enum class BuiltinConnection { OpenAtOnce, Leave };
-
-    // Opens ADO_DB with the built-in connection text at once; a failure is shown in the
-    // standard error box and start-up goes on (the login connects anew). A program that
-    // logs in by itself (the command-line reports) leaves the built-in connection alone.
-    explicit DataModule6(BuiltinConnection builtin = BuiltinConnection::OpenAtOnce,
-                         QObject* parent = nullptr);
+    // Connects nothing: the login opens ADO_DB with the name and password typed.
+    explicit DataModule6(QObject* parent = nullptr);
     ~DataModule6() override;
 
     Connection ADO_DB;
@@ -64,6 +59,10 @@ public:
     // column cnt; a positive count shows the message (caption "Ошибка") and gives true.
     bool CheckExists(const QString& statement, const QString& message,
                      const Parameters& params = {});
+
+    // Tests open every data module they create on their own database at once; the program
+    // never calls this. An empty text restores the default.
+    static void connectNewModulesWith(const QString& connectionText);
 
 private:
     void setStatements();

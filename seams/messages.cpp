@@ -28,6 +28,14 @@ void QtMessages::error(const QString& text, const QString& caption) {
     QMessageBox::critical(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
 }
 
+void QtMessages::errorWithDetail(const QString& text, const QString& detail,
+                                 const QString& caption) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setDetailedText(detail);
+    box.exec();
+}
+
 bool QtMessages::question(const QString& text, const QString& caption) {
     return QMessageBox::question(QApplication::activeWindow(), caption, text,
                                  QMessageBox::Yes | QMessageBox::No,

@@ -12,6 +12,12 @@ public:
 
     // Error box: the caption, an error icon and OK.
     virtual void error(const QString& text, const QString& caption) = 0;
+    // The same, with the technical text (the server's own words) behind "Подробнее".
+    virtual void errorWithDetail(const QString& text, const QString& detail,
+                                 const QString& caption) {
+        (void)detail;
+        error(text, caption);
+    }
     // Question box: the caption, a question icon, Yes and No; true for Yes.
     virtual bool question(const QString& text, const QString& caption) = 0;
     // Information box: the caption, an information icon and OK.
@@ -32,6 +38,8 @@ inline const QString kAllFieldsRequired = QStringLiteral("Все поля дол
 class QtMessages : public Messages {
 public:
     void error(const QString& text, const QString& caption) override;
+    void errorWithDetail(const QString& text, const QString& detail,
+                         const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;
     void information(const QString& text, const QString& caption) override;
     void standardError(const QString& text) override;

@@ -1,26 +1,33 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace ui {
 
-// What a login name may do; the names are compared exactly (case-sensitive) after
-// trimming.
+// What a login may do in the windows. The database decides it: the login's membership in
+// the program's groups (data/program_groups.h), the same groups its grants follow.
 enum class LoginRole {
-    Master,        // "zemplar", "quorvin", "fennix": accept positions only
-    Administrator, // "sys": everything
-    Economist,     // "econom": reports only
-    Clerk,         // every other name, the empty one too: record positions
+    Master,        // norv_master: accept positions only
+    Administrator, // norv_administrator: everything
+    Economist,     // norv_reader: reports only
+    Clerk,         // norv_writer: record positions
 };
 
-inline LoginRole loginRole(const QString& userName) {
-    if (userName == u"zemplar" || userName == u"quorvin" || userName == u"fennix")
-        return LoginRole::Master;
-    if (userName == u"sys")
+// The most capable role among the groups (a clerk is a reader as well, an administrator
+// everything); nullopt when the login is in none of them.
+inline std::optional<LoginRole> roleFromGroups(const QStringList& groups) {
+    if (groups.contains(u"norv_administrator"))
         return LoginRole::Administrator;
-    if (userName == u"econom")
+    if (groups.contains(u"norv_master"))
+        return LoginRole::Master;
+    if (groups.contains(u"norv_writer"))
+        return LoginRole::Clerk;
+    if (groups.contains(u"norv_reader"))
         return LoginRole::Economist;
-    return LoginRole::Clerk;
+    return std::nullopt;
 }
 
 // Which parts of the journal a role may use; what is not named keeps its design state.
@@ -43,15 +50,15 @@ inline JournalRights journalRights(LoginRole role) {
 }
 
 // The login values: set by the login step, held by the journal for the whole run and given
-// to the windows that read them.
+// to the windows that read them. The password stays with the connection only.
 struct LoginValues {
-    QString UserName;     // trimmed; "sys" after the service code
-    QString UserPassword; // trimmed; the built-in password after the service code
-    int CurSmena = 1;     // the shift the journal shows, 1 to 4
-    int BuildMajor = 0;   // the build shown in the login window's caption
+    QString UserName;                  // trimmed, as typed
+    LoginRole role = LoginRole::Clerk; // from the login's groups
+    int CurSmena = 1;                  // the shift the journal shows, 1 to 4
+    int BuildMajor = 0;                // the build shown in the login window's caption
     int BuildMinor = 0;
 
-    bool isMaster() const { return loginRole(UserName) == LoginRole::Master; }
+    bool isMaster() const { return role == LoginRole::Master; }
 };
 
 } // namespace ui

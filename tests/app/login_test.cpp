@@ -1,9 +1,10 @@
-// The login: trimming, the service code, the connection text, the role table applied to
-// the journal, and the connection failure that ends the program.
+// The login: the server checks every name and password, with or without command-line
+// arguments; the role comes from the login's groups; the site settings file and the
+// arguments choose the database; a refused login leaves the window open for another try.
 #include "app/login_window.h"
 #include "app/startup.h"
+#include "data/connection_text.h"
 #include "data/data_module.h"
-#include "data/deployment_settings.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -13,9 +14,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -24,6 +27,28 @@ const QStringList kControls{
     "Button1",      "Button2",      "Button3",      "Button5",      "N2",    "N11",     "N7",
     "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "CBox1", "Button8", "DBGrid2",
     "DateT",        "N1",           "N3",           "Button4",      "N5"};
+
+//                        B1B2B3B5N2N11N7 R1-4 CB B8 G D N1N3 B4N5
+const QString kMaster = "0001000"
+                        "1111"
+                        "1111"
+                        "00"
+                        "11";
+const QString kAdministrator = "1111111"
+                               "1111"
+                               "1111"
+                               "00"
+                               "11";
+const QString kEconomist = "0000001"
+                           "0000"
+                           "0000"
+                           "00"
+                           "11";
+const QString kClerk = "1110111"
+                       "1111"
+                       "1111"
+                       "00"
+                       "11";
 
 QString enabledStates(Form1& journal) {
     QString states;
@@ -45,10 +70,13 @@ class LoginTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void roles_data();
-    void roles();
-    void arguments_data();
-    void arguments();
+    void cleanupTestCase();
+    void logins_data();
+    void logins();
+    void rolesFollowTheGroups_data();
+    void rolesFollowTheGroups();
+    void theSiteSettingsChooseTheDatabase();
+    void anUnreachableServerIsNamed();
     void typedValuesCannotChangeTheConnectionText();
     void enterAndEscape();
 
@@ -57,24 +85,44 @@ private:
         bool journalShown = false;
         QString states;
         QString caption;
-        QString connectionString;
+        QString connectedAs; // session_user of the journal's connection
         bool loginVisibleAfter = true;
+        QString passwordLeft; // what the password box holds afterwards
     };
     Outcome login(const AppArguments& args, const QString& name, const QString& password);
+    // The test database given by a settings file (no arguments) or by the two arguments
+    // (with a settings file that does not exist).
+    AppArguments arguments(bool fromCommandLine) const;
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
+    QTemporaryDir folder_;
+    QString settingsFile_;
 };
 
 void LoginTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("login");
-    db_->useAsBuiltin();
-    data::DeploymentSettings s = data::DeploymentSettings::current();
-    s.serviceCode = "9876";
-    data::DeploymentSettings::set(s);
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
+    settingsFile_ = folder_.filePath("norv-smena.conf");
+    QFile file(settingsFile_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QString("; a workstation of the test database\n[General]\nserver=%1\nport=5432\n"
+                       "database=%2\nsslmode=prefer\n")
+                   .arg(db_->socketDir(), db_->name())
+                   .toUtf8());
+}
+
+void LoginTest::cleanupTestCase() {
+    runner_.reset();
+    messages_.reset();
+}
+
+AppArguments LoginTest::arguments(bool fromCommandLine) const {
+    if (fromCommandLine)
+        return AppArguments{db_->socketDir(), db_->name(), folder_.filePath("none.conf")};
+    return AppArguments{{}, {}, settingsFile_};
 }
 
 LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& name,
@@ -82,6 +130,7 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
     Outcome outcome;
     Program program(args);
     Form23& login = program.login();
+    login.show();
     login.findChild<QLineEdit*>("Edit1")->setText(name);
     login.findChild<QLineEdit*>("Edit2")->setText(password);
     runner_->then([&](QDialog* d) {
@@ -89,190 +138,193 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
         outcome.journalShown = journal != nullptr;
         outcome.states = enabledStates(*journal);
         outcome.caption = journal->windowTitle();
-        outcome.connectionString = journal->dataModule().ADO_DB.connectionString();
+        data::Dataset who(&journal->dataModule().ADO_DB, "who");
+        who.setSql("select session_user::text as who");
+        who.open();
+        outcome.connectedAs = who.asString("who");
         QVERIFY(!login.isVisible());
     });
     login.findChild<QPushButton*>("Button1")->click();
     if (runner_->pending() > 0) // the journal was never shown
         runner_ = std::make_unique<ScriptedModalRunner>();
     outcome.loginVisibleAfter = login.isVisible();
+    outcome.passwordLeft = login.findChild<QLineEdit*>("Edit2")->text();
     return outcome;
 }
 
-void LoginTest::roles_data() {
+// Each name and password, without arguments (the settings file) and with both arguments:
+// the typed values are the database's credentials either way.
+void LoginTest::logins_data() {
+    QTest::addColumn<bool>("fromCommandLine");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("states"); // kControls: 1 enabled, 0 disabled
-    QTest::addColumn<QString>("userName");
-    //                                                   B1B2B3B5N2N11N7R1-4 CB B8 G  D  N1N3B4N5
-    const QString master = "0001000"
-                           "1111"
-                           "1"
-                           "1"
-                           "1"
-                           "1"
-                           "00"
-                           "11";
-    const QString sys = "1111111"
-                        "1111"
-                        "1"
-                        "1"
-                        "1"
-                        "1"
-                        "00"
-                        "11";
-    const QString econom = "0000001"
-                           "0000"
-                           "0"
-                           "0"
-                           "0"
-                           "0"
-                           "00"
-                           "11";
-    const QString clerk = "1110111"
-                          "1111"
-                          "1"
-                          "1"
-                          "1"
-                          "1"
-                          "00"
-                          "11";
-    QTest::newRow("zemplar") << "zemplar"
-                             << "x" << master << "zemplar";
-    QTest::newRow("quorvin") << "quorvin"
-                             << "x" << master << "quorvin";
-    QTest::newRow("fennix") << "fennix"
-                            << "" << master << "fennix";
-    QTest::newRow("sys") << "sys"
-                         << "anything" << sys << "sys";
-    QTest::newRow("sys with blanks") << "  sys \t"
-                                     << "x" << sys << "sys";
-    QTest::newRow("SYS upper case") << "SYS"
-                                    << "x" << clerk << "SYS";
-    QTest::newRow("econom") << "econom"
-                            << "x" << econom << "econom";
-    QTest::newRow("Econom capital") << "Econom"
-                                    << "x" << clerk << "Econom";
-    QTest::newRow("empty name") << ""
-                                << "" << clerk << "";
-    QTest::newRow("clerk") << "petrova"
-                           << "x" << clerk << "petrova";
-    QTest::newRow("service code, any name") << "zemplar"
-                                            << " 9876 " << sys << "sys";
-    QTest::newRow("service code, empty name") << ""
-                                              << "9876" << sys << "sys";
+    QTest::addColumn<QString>("states"); // empty: refused with the message
+    QTest::addColumn<QString>("message");
+    const QString refused = Form23::kLoginRefused;
+    for (const bool args : {false, true}) {
+        const char* how = args ? "arguments: " : "settings file: ";
+        const auto row = [&](const char* what) {
+            return &QTest::newRow((QByteArray(how) + what).constData());
+        };
+        *row("administrator") << args << "sys"
+                              << "sysdemo" << kAdministrator << "";
+        *row("master") << args << "zemplar"
+                       << "zemplar-demo" << kMaster << "";
+        *row("economist") << args << "econom"
+                          << "econom-demo" << kEconomist << "";
+        *row("clerk") << args << "petrova"
+                      << "petrova-demo" << kClerk << "";
+        *row("blanks around name and password") << args << "  sys \t"
+                                                << " sysdemo " << kAdministrator << "";
+        *row("wrong password") << args << "zemplar"
+                               << "wrong"
+                               << "" << refused;
+        *row("any name, any password") << args << "nobody"
+                                       << "whatever"
+                                       << "" << refused;
+        *row("empty name and password") << args << ""
+                                        << ""
+                                        << "" << refused;
+        *row("another login's password") << args << "sys"
+                                         << "econom-demo"
+                                         << "" << refused;
+        // role names are case-sensitive: there is no login "SYS"
+        *row("name in upper case") << args << "SYS"
+                                   << "sysdemo"
+                                   << "" << refused;
+        // the four digits that once gave sys to any name are a password like any other
+        *row("the old service code") << args << "zemplar"
+                                     << "4321"
+                                     << "" << refused;
+        *row("the old service code, no name") << args << ""
+                                              << "4321"
+                                              << "" << refused;
+    }
 }
 
-void LoginTest::roles() {
+void LoginTest::logins() {
+    QFETCH(bool, fromCommandLine);
     QFETCH(QString, name);
     QFETCH(QString, password);
     QFETCH(QString, states);
-    QFETCH(QString, userName);
-    const Outcome o = login(AppArguments{}, name, password);
-    QVERIFY(o.journalShown);
+    QFETCH(QString, message);
+    messages_->clear();
+    const Outcome o = login(arguments(fromCommandLine), name, password);
+    if (states.isEmpty()) {
+        QVERIFY(!o.journalShown);
+        QCOMPARE(messages_->shown.size(), 1);
+        QCOMPARE(messages_->shown[0].text, message);
+        QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
+        QVERIFY(o.loginVisibleAfter); // another try
+        QVERIFY(o.passwordLeft.isEmpty());
+        return;
+    }
+    QVERIFY2(o.journalShown, qPrintable(messages_->last()));
+    QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
     QCOMPARE(o.states, states);
-    QCOMPARE(o.caption,
-             userName == "econom" ? QString("Табель") : QString("Табель (Сервер: , БД: )"));
-    QCOMPARE(o.connectionString, data::builtinConnectionString());
+    QCOMPARE(o.connectedAs, name.trimmed());
+    QCOMPARE(o.caption, states == kEconomist
+                            ? QString("Табель")
+                            : "Табель (Сервер: " + db_->socketDir() + ", БД: " + db_->name() + ")");
     QVERIFY(!o.loginVisibleAfter); // closing the journal ends the program
 }
 
-void LoginTest::arguments_data() {
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("connects");
-    QTest::addColumn<QString>("label3");
-    const QString host = qEnvironmentVariable("NORV_TEST_PGHOST");
-    QTest::newRow("none: built-in") << ""
-                                    << ""
-                                    << "whoever"
-                                    << "whatever" << true << "Сервер: , БД: ";
-    QTest::newRow("only server: built-in") << host << ""
-                                           << "whoever"
-                                           << "x" << true << "Сервер: " + host + ", БД: ";
-    QTest::newRow("both, master") << host << "DB"
-                                  << "zemplar"
-                                  << "zemplar-demo" << true << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, service code") << host << "DB"
-                                        << ""
-                                        << "9876" << true << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, wrong password") << host << "DB"
-                                          << "zemplar"
-                                          << "wrong" << false << "Сервер: " + host + ", БД: DB";
-    QTest::newRow("both, unknown database")
-        << host << "no_such_db"
-        << "sys"
-        << "sysdemo" << false << "Сервер: " + host + ", БД: no_such_db";
+// The groups decide, not the names: a new master gets "Принять", a second economist works
+// as the first, a login in none of the groups gets no journal.
+void LoginTest::rolesFollowTheGroups_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("states");
+    QTest::newRow("a new master") << "norv_master" << kMaster;
+    QTest::newRow("a second economist") << "norv_reader" << kEconomist;
+    QTest::newRow("a new clerk") << "norv_writer" << kClerk;
+    QTest::newRow("a second administrator") << "norv_administrator" << kAdministrator;
+    QTest::newRow("in no group") << ""
+                                 << "";
 }
 
-void LoginTest::arguments() {
-    QFETCH(QString, server);
-    QFETCH(QString, database);
-    QFETCH(QString, name);
-    QFETCH(QString, password);
-    QFETCH(bool, connects);
-    QFETCH(QString, label3);
-    if (database == "DB")
-        database = db_->name();
-    label3.replace(", БД: DB", ", БД: " + db_->name());
-    const AppArguments args{server, database};
-    {
-        Program program(args);
-        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(), label3);
-        QCOMPARE(program.login().windowTitle(), QString("Авторизация (build: 0.0)"));
-    }
+void LoginTest::rolesFollowTheGroups() {
+    QFETCH(QString, group);
+    QFETCH(QString, states);
+    const TestDatabase::Login user = db_->createLogin("ivanov", "ivanov-pass", group);
     messages_->clear();
-    const Outcome o = login(args, name, password);
-    QCOMPARE(o.journalShown, connects);
-    QVERIFY(!o.loginVisibleAfter);
-    if (!connects) {
-        QCOMPARE(messages_->shown.size(), 1);
-        QCOMPARE(messages_->shown[0].text,
-                 "Подключение к БД отсутсвует (сервер: " + server + ", БД: " + database + ")");
-        QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
+    const Outcome o = login(arguments(true), user.name(), "ivanov-pass");
+    if (states.isEmpty()) {
+        QVERIFY(!o.journalShown);
+        QCOMPARE(messages_->last(), Form23::kNoProgramRights);
+        QVERIFY(o.loginVisibleAfter);
         return;
     }
-    QVERIFY(messages_->shown.isEmpty());
-    if (args.both()) {
-        const bool service = password == "9876";
-        QCOMPARE(o.connectionString,
-                 data::buildConnectionString(server, database, service ? "sys" : name,
-                                             service ? "sysdemo" : password));
-        QCOMPARE(o.caption, "Табель (Сервер: " + server + ", БД: " + database + ")");
-    } else {
-        QCOMPARE(o.connectionString, data::builtinConnectionString());
-        QCOMPARE(o.caption, "Табель (Сервер: " + server + ", БД: )");
+    QVERIFY2(o.journalShown, qPrintable(messages_->last()));
+    QCOMPARE(o.states, states);
+}
+
+// The login window shows the server and database it will use: the file's, and the
+// arguments over them.
+void LoginTest::theSiteSettingsChooseTheDatabase() {
+    {
+        Program program(arguments(false));
+        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+                 "Сервер: " + db_->socketDir() + ", БД: " + db_->name());
+        QCOMPARE(program.login().windowTitle(), QString("Авторизация (build: 0.0)"));
     }
+    {
+        Program program(AppArguments{{}, "other_db", settingsFile_});
+        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+                 "Сервер: " + db_->socketDir() + ", БД: other_db");
+    }
+    {
+        Program program(AppArguments{{}, {}, folder_.filePath("none.conf")});
+        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+                 QString("Сервер: localhost, БД: norv_erp_dev"));
+        // nothing is connected before the login
+        QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
+    }
+}
+
+void LoginTest::anUnreachableServerIsNamed() {
+    messages_->clear();
+    const AppArguments args{"/tmp/norv-no-server-here", db_->name(), folder_.filePath("none.conf")};
+    const Outcome o = login(args, "sys", "sysdemo");
+    QVERIFY(!o.journalShown);
+    QCOMPARE(messages_->last(), "Подключение к БД отсутсвует (сервер: /tmp/norv-no-server-here, "
+                                "БД: " +
+                                    db_->name() + ")");
+    QVERIFY(o.loginVisibleAfter);
+
+    messages_->clear();
+    const Outcome noDatabase =
+        login(AppArguments{db_->socketDir(), "no_such_db", folder_.filePath("none.conf")}, "sys",
+              "sysdemo");
+    QVERIFY(!noDatabase.journalShown);
+    QCOMPARE(messages_->last(),
+             "Подключение к БД отсутсвует (сервер: " + db_->socketDir() + ", БД: no_such_db)");
 }
 
 void LoginTest::typedValuesCannotChangeTheConnectionText() {
     // A password with ';', '=' and braces is one value: the login connects with exactly it.
     const QString password = "x;SERVER=elsewhere}{";
     const TestDatabase::Login brace = db_->createLogin("brace_user", password);
-    const QString& user = brace.name();
-    const AppArguments args{qEnvironmentVariable("NORV_TEST_PGHOST"), db_->name()};
     messages_->clear();
-    Outcome o = login(args, user, password);
+    Outcome o = login(arguments(true), brace.name(), password);
     QVERIFY2(o.journalShown, qPrintable(messages_->last()));
     // the same password cut at ';' must not connect
-    o = login(args, user, "x");
+    o = login(arguments(true), brace.name(), "x");
     QVERIFY(!o.journalShown);
-    QVERIFY(messages_->last().startsWith("Подключение к БД отсутсвует"));
+    QCOMPARE(messages_->last(), Form23::kLoginRefused);
 }
 
 void LoginTest::enterAndEscape() {
-    Program program(AppArguments{});
+    Program program(arguments(true));
     Form23& login = program.login();
     QVERIFY(login.isVisible());
     login.findChild<QLineEdit*>("Edit1")->setText("sys");
+    login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
     bool shown = false;
     runner_->then([&](QDialog*) { shown = true; });
     QTest::keyClick(login.findChild<QLineEdit*>("Edit2"), Qt::Key_Return);
     QVERIFY(shown);
 
-    Program second(AppArguments{});
+    Program second(arguments(true));
     QVERIFY(second.login().isVisible());
     QTest::keyClick(second.login().findChild<QLineEdit*>("Edit1"), Qt::Key_Escape);
     QVERIFY(!second.login().isVisible());

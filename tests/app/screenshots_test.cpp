@@ -77,10 +77,10 @@ void ScreenshotsTest::loginAndJournal_data() {
 
 void ScreenshotsTest::loginAndJournal() {
     QFETCH(QString, name);
-    Program program(AppArguments{});
+    Program program(AppArguments{db_->socketDir(), db_->name()});
     Form23& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText(name);
-    login.findChild<QLineEdit*>("Edit2")->setText("password");
+    login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf(name));
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
     runner_->then(
         [&](QDialog* d) { QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png")); });
@@ -91,9 +91,10 @@ void ScreenshotsTest::loginAndJournal() {
 // A day of the shop as the README and the users' guide show it: the entry dialog on a stored
 // position, the time-sheet of the month and a printed report in its preview.
 void ScreenshotsTest::theWindowsOfADay() {
-    Program program(AppArguments{});
+    Program program(AppArguments{db_->socketDir(), db_->name()});
     Form23& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText("sys");
+    login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf("sys"));
     runner_->then([&](QDialog* journal) {
         // a position of the day with its materials, when there is one
         const QString withMaterials = db_->scalar(

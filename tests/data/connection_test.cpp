@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "data/connection_text.h"
 #include "data/data_error.h"
-#include "data/deployment_settings.h"
+#include "data/site_settings.h"
 #include "tests/support/test_database.h"
 
 #include <QtTest>
@@ -34,7 +34,7 @@ void ConnectionTest::mapsText_data() {
     QTest::addColumn<QStringList>("expected"); // host, port, dbname, user, password, sslmode
     QTest::newRow("login text") << buildConnectionString("10.0.0.5", "erp", "ivanov", "secret")
                                 << QStringList{"10.0.0.5", "5432",   "erp",
-                                               "ivanov",   "secret", "allow"};
+                                               "ivanov",   "secret", "prefer"};
     QTest::newRow("keys any case") << "server=h;Database=d;uid=u;Pwd=p;PORT=6000"
                                    << QStringList{"h", "6000", "d", "u", "p", ""};
     QTest::newRow("braced with ; and =")
@@ -49,6 +49,10 @@ void ConnectionTest::mapsText_data() {
            "Extended Properties=\"DRIVER={PostgreSQL UNICODE};DATABASE=norv;SERVER=1.2.3.4;"
            "PORT=5432;UID=sys;PWD=inner;SSLmode=allow\""
         << QStringList{"1.2.3.4", "5432", "norv", "sys", "inner", "allow"};
+    QTest::newRow("site settings")
+        << loginConnectionString(
+               SiteSettings{"db.plant", 6432, "erp", "verify-full", "/etc/ca.crt"}, "u", "p")
+        << QStringList{"db.plant", "6432", "erp", "u", "p", "verify-full"};
     QTest::newRow("cyrillic password")
         << "UID=u;PWD=пароль" << QStringList{"", "", "", "u", "пароль", ""};
 }
@@ -97,7 +101,7 @@ void ConnectionTest::loginValuesRoundTrip() {
 void ConnectionTest::twelvePiecesAsTheLoginWritesThem() {
     QCOMPARE(buildConnectionString("srv", "db", "u", "p"),
              QString("DRIVER={PostgreSQL UNICODE};DATABASE=db;SERVER=srv;PORT=5432;UID=u;PWD=p;"
-                     "SSLmode=allow;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;"
+                     "SSLmode=prefer;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;"
                      "RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;"
                      "MaxVarcharSize=255;MaxLongVarcharSize=8190;Debug=0;CommLog=0;"
                      "UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;"
@@ -114,26 +118,34 @@ void ConnectionTest::malformedText() {
 void ConnectionTest::liveConnections_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("errorPart"); // empty: must connect
+    QTest::addColumn<QString>("state");     // what the failure is told apart as
     QTest::newRow("sys") << "sys"
+                         << ""
                          << "";
     QTest::newRow("master") << "zemplar"
+                            << ""
                             << "";
     QTest::newRow("wrong password") << "badpassword"
-                                    << "password authentication failed";
+                                    << "password authentication failed" << kLoginRefusedState;
+    QTest::newRow("unknown login") << "nobody"
+                                   << "password authentication failed" << kLoginRefusedState;
     QTest::newRow("unknown database") << "nodb"
-                                      << "does not exist";
+                                      << "does not exist" << kNoSuchDatabaseState;
     QTest::newRow("server down") << "down"
-                                 << "No such file or directory";
+                                 << "No such file or directory" << kServerUnreachableState;
 }
 
 void ConnectionTest::liveConnections() {
     QFETCH(QString, what);
     QFETCH(QString, errorPart);
+    QFETCH(QString, state);
     if (!db_)
         db_ = std::make_unique<TestDatabase>("conn");
     QString text;
     if (what == "badpassword")
         text = buildConnectionString(db_->socketDir(), db_->name(), "sys", "wrongpw");
+    else if (what == "nobody")
+        text = buildConnectionString(db_->socketDir(), db_->name(), "nobody", "whatever");
     else if (what == "nodb")
         text = buildConnectionString(db_->socketDir(), "no_such_db", "sys", "sysdemo");
     else if (what == "down")
@@ -152,6 +164,7 @@ void ConnectionTest::liveConnections() {
         QFAIL("the connection opened");
     } catch (const DataError& e) {
         QVERIFY2(e.message().contains(errorPart), qPrintable(e.message()));
+        QCOMPARE(e.sqlState(), state);
         QVERIFY(!c.isOpen());
     }
 }

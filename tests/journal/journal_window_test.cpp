@@ -4,6 +4,7 @@
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
+#include "tests/support/demo_logins.h"
 #include "tests/support/entry_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -131,6 +132,7 @@ void JournalWindowTest::cleanup() {
 void JournalWindowTest::openJournal(const QString& user) {
     form_ = std::make_unique<Form1>();
     form_->loginValues().UserName = user;
+    form_->loginValues().role = demoLoginRole(user);
     form_->loginValues().CurSmena = 1;
     for (int shift = 1; shift <= 4; ++shift)
         form_->dataModule().smena(shift).setParam("ok", "ta");

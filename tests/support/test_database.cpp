@@ -1,7 +1,8 @@
 #include "test_database.h"
 
+#include "data/connection_text.h"
 #include "data/data_error.h"
-#include "data/deployment_settings.h"
+#include "data/data_module.h"
 #include "data/statement.h"
 
 #include <QCoreApplication>
@@ -72,19 +73,23 @@ QString TestDatabase::connectionString(const QString& user) const {
 }
 
 void TestDatabase::useAsBuiltin() const {
-    data::DeploymentSettings s = data::DeploymentSettings::current();
-    s.builtinServer = host_;
-    s.defaultDatabase = name_;
-    s.builtinPassword = passwordOf(QStringLiteral("sys"));
-    data::DeploymentSettings::set(s);
+    data::DataModule6::connectNewModulesWith(connectionString());
 }
 
-TestDatabase::Login::Login(TestDatabase& db, const QString& name, const QString& password)
+data::SiteSettings TestDatabase::siteSettings() const {
+    data::SiteSettings site;
+    site.server = host_;
+    site.database = name_;
+    return site;
+}
+
+TestDatabase::Login::Login(TestDatabase& db, const QString& name, const QString& password,
+                           const QString& group)
     : db_(db), name_(QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid())) {
     QString quoted = password;
     quoted.replace(u'\'', QStringLiteral("''"));
-    db_.exec(QStringLiteral("create role %1 login password '%2' in role norv_writer")
-                 .arg(name_, quoted));
+    db_.exec(QStringLiteral("create role %1 login password '%2'").arg(name_, quoted) +
+             (group.isEmpty() ? QString() : QStringLiteral(" in role ") + group));
 }
 
 TestDatabase::Login::~Login() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/connection.h"
+#include "data/site_settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,15 +22,19 @@ public:
     // Connection text for a login of the test cluster (demo passwords).
     QString connectionString(const QString& user = QStringLiteral("sys")) const;
     static QString passwordOf(const QString& user);
-    // Points the built-in connection settings at this database.
+    // Every data module created from now on connects to this database as sys at once.
     void useAsBuiltin() const;
+    // The site settings of a workstation of this database.
+    data::SiteSettings siteSettings() const;
 
     // A login made as the README tells an administrator ("create role ... login password ...
     // in role norv_writer", nothing else), dropped when the object goes. Roles belong to the
-    // cluster, so the name gets the test's process id: "ivanova_4711".
+    // cluster, so the name gets the test's process id: "ivanova_4711". An empty group makes a
+    // login in none of the program's groups.
     class Login {
     public:
-        Login(TestDatabase& db, const QString& name, const QString& password);
+        Login(TestDatabase& db, const QString& name, const QString& password,
+              const QString& group = QStringLiteral("norv_writer"));
         Login(Login&& other) noexcept : db_(other.db_), name_(std::move(other.name_)) {
             other.name_.clear();
         }
@@ -42,8 +47,9 @@ public:
         TestDatabase& db_;
         QString name_;
     };
-    Login createLogin(const QString& name, const QString& password) {
-        return Login(*this, name, password);
+    Login createLogin(const QString& name, const QString& password,
+                      const QString& group = QStringLiteral("norv_writer")) {
+        return Login(*this, name, password, group);
     }
 
     // A connection as sys for fixtures and checks.
