@@ -14,6 +14,7 @@
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
+#include "ui/date_box.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
 #include "ui/login_role.h"
@@ -487,7 +488,7 @@ void Form11::on_Button4_clicked() {
 // --- the save
 
 bool Form11::typedDateValid() const {
-    return QDate::fromString(ui->DTimeP->text(), ui->DTimeP->displayFormat()).isValid();
+    return ui->DTimeP->showsADay();
 }
 
 void Form11::on_Button1_clicked() {
