@@ -10,7 +10,7 @@ namespace data {
 namespace {
 
 [[noreturn]] void notInteger(const QString& text) {
-    throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(text), kNotANumber);
+    throw DataError::notANumber(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 } // namespace
@@ -43,8 +43,8 @@ double toDouble(const QString& text) {
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || t.isEmpty() || !std::isfinite(v))
-        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text),
-                        kNotANumber);
+        throw DataError::notANumber(
+            QStringLiteral("'%1' is not a valid floating point value").arg(text));
     return v;
 }
 
@@ -55,9 +55,8 @@ double rounded(double value, int decimals) {
 
 QString sqlNumber(double value, int maxDecimals) {
     if (!std::isfinite(value))
-        throw DataError(
-            QStringLiteral("'%1' is not a valid floating point value").arg(QString::number(value)),
-            kNotANumber);
+        throw DataError::notANumber(
+            QStringLiteral("'%1' is not a valid floating point value").arg(QString::number(value)));
     QString s = QString::number(value, 'f', maxDecimals);
     if (s.contains(u'.')) {
         while (s.endsWith(u'0'))

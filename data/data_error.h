@@ -11,10 +11,6 @@ namespace data {
 inline const QString kConnectionLost =
     QStringLiteral("Соединение с базой данных потеряно. Повторите действие.");
 
-// The SQLSTATE of a text that is no number (invalid_text_representation), also given to the
-// client's own conversion errors so that every window tells them in one way.
-inline const QString kNotANumber = QStringLiteral("22P02");
-
 // Every failure of the data layer (connection, statement, conversion, filter) is
 // reported as one of these; the windows' general error handler shows its text.
 class DataError : public std::runtime_error {
@@ -23,6 +19,12 @@ public:
                        const QString& primary = {})
         : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState),
           primary_(primary.isEmpty() ? message : primary) {}
+    // A typed or stored text the program itself could not read as a number.
+    static DataError notANumber(const QString& message) {
+        DataError e(message);
+        e.notANumber_ = true;
+        return e;
+    }
     const QString& message() const { return message_; }
     // The server's primary message alone, without detail and hint.
     const QString& primaryMessage() const { return primary_; }
@@ -38,8 +40,7 @@ public:
     // A rule of the database refused the change: its own errors (NV...) and values out of
     // range (check_violation). Their primary message is meant for the person.
     bool isRuleRefusal() const { return sqlState_.startsWith(u"NV") || sqlState_ == u"23514"; }
-    // A typed or stored text is no number.
-    bool isNotANumber() const { return sqlState_ == kNotANumber; }
+    bool isNotANumber() const { return notANumber_; }
     // The data was held by another session longer than the lock or statement timeout.
     bool isBusy() const { return sqlState_ == u"55P03" || sqlState_ == u"57014"; }
 
@@ -47,6 +48,7 @@ private:
     QString message_;
     QString sqlState_;
     QString primary_;
+    bool notANumber_ = false;
 };
 
 } // namespace data
