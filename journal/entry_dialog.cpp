@@ -520,6 +520,14 @@ void Form11::on_Button1_clicked() {
         seams::Messages::current().error(kNoOperationPrice, seams::kErrorCaption);
         return;
     }
+    const journal::SaveConditions conditions{journal_.dayOff(), journal_.loginValues().CurSmena,
+                                             seams::Clock::today()};
+    // a norm price stored before prices were kept below 10^6 may overflow with the factors
+    if (!ui::positionPriceAllowed(
+            journal::positionPrice(held_.cena, conditions.dayOff, conditions.shift))) {
+        seams::Messages::current().error(ui::kPositionPriceOutOfRange, seams::kErrorCaption);
+        return;
+    }
     journal::PositionSaver saver(dataModule_);
     refusal =
         journal::checkDayHours(held_, saver.otherHoursOfDay(held_.w_id, held_.workDay, held_.s_id));
@@ -528,8 +536,6 @@ void Form11::on_Button1_clicked() {
         return;
     }
 
-    const journal::SaveConditions conditions{journal_.dayOff(), journal_.loginValues().CurSmena,
-                                             seams::Clock::today()};
     data::Dataset& shift = journal_.currentShift();
     const bool added = held_.s_id == 0;
     const int recNo = shift.recNo();

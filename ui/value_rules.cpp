@@ -41,6 +41,10 @@ bool priceAllowed(double price) {
     return std::fabs(scaled - std::round(scaled)) < 1e-3;
 }
 
+bool positionPriceAllowed(double price) {
+    return price >= 0 && price < 10000000;
+}
+
 bool normAllowed(double norm) {
     return norm >= 0 && norm <= 999999;
 }

@@ -20,6 +20,8 @@ inline const QString kWorkDateOutOfRange =
 inline const QString kWorkDateImpossible = QStringLiteral("Такой даты нет в календаре.");
 inline const QString kPriceOutOfRange = QStringLiteral(
     "Цена должна быть больше 0 и меньше 1 000 000, не больше 4 знаков после запятой.");
+inline const QString kPositionPriceOutOfRange =
+    QStringLiteral("Цена позиции должна быть от 0 до 10 000 000.");
 inline const QString kNormOutOfRange = QStringLiteral("Норматив должен быть от 0 до 999 999.");
 inline const QString kBonusOutOfRange = QStringLiteral("Премия должна быть от 0 до 1 000 %.");
 
@@ -36,6 +38,8 @@ bool hoursAllowed(qint64 hours);
 bool workDateAllowed(const QDate& day, const QDate& today);
 // Above 0, below 1 000 000, at most 4 decimals.
 bool priceAllowed(double price);
+// The price per piece a position stores, with its day-off and shift factors: below 10^7.
+bool positionPriceAllowed(double price);
 bool normAllowed(double norm);
 bool bonusAllowed(double bonus);
 

@@ -42,6 +42,8 @@ private slots:
     void checksRefuseAndWriteNothing();
     void valuesInRange_data();
     void valuesInRange();
+    void positionPriceInRange_data();
+    void positionPriceInRange();
     void anImpossibleTypedDateIsRefused_data();
     void anImpossibleTypedDateIsRefused();
     void addFreezesTheHeaderAndOpensTheSections();
@@ -367,6 +369,32 @@ void EntryDialogTest::valuesInRange() {
     QCOMPARE(positions(), before + (message.isEmpty() ? 1 : 0));
     if (!message.isEmpty())
         QCOMPARE(messages_->shown.last().caption, QString("Ошибка"));
+}
+
+// An operation priced before prices were kept below 10^6, saved on a day off (twice its price).
+void EntryDialogTest::positionPriceInRange_data() {
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("message");
+    // the operation's price is held in 32 bits: a half is exact at this size
+    QTest::newRow("4 999 999,5 makes 9 999 999") << "4999999.5"
+                                                 << "";
+    QTest::newRow("5 000 000 makes 10 000 000") << "5000000"
+                                                << "Цена позиции должна быть от 0 до 10 000 000.";
+}
+
+void EntryDialogTest::positionPriceInRange() {
+    QFETCH(QString, price);
+    QFETCH(QString, message);
+    db_->exec("update accounts_dep.norm set price=" + price + " where o_id=3");
+    journal_->weekend = true;
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Петров П.П.", 3, "1", "8");
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    db_->exec("update accounts_dep.norm set price=7 where o_id=3");
+    QCOMPARE(messages_->last(), message);
+    QCOMPARE(positions(), message.isEmpty() ? 1 : 0);
 }
 
 // 31.02.2026 typed into the date box: refused, not saved on another day.
