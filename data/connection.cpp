@@ -80,7 +80,8 @@ void Connection::open() {
     // role, so a clerk the administrator adds with plain SQL works like any other: dates
     // written as DD.MM.YYYY text read day first, and names the operations export leaves
     // without a schema are found in accounts_dep.
-    add("options", QStringLiteral("-c DateStyle=ISO,DMY -c search_path=public,accounts_dep"));
+    add("options", QStringLiteral("-c DateStyle=ISO,DMY -c search_path=public,accounts_dep "
+                                  "-c lock_timeout=10s -c statement_timeout=300s"));
 
     std::vector<const char*> k;
     std::vector<const char*> v;

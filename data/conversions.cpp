@@ -10,7 +10,7 @@ namespace data {
 namespace {
 
 [[noreturn]] void notInteger(const QString& text) {
-    throw DataError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw DataError::notANumber(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 } // namespace
@@ -43,7 +43,8 @@ double toDouble(const QString& text) {
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || t.isEmpty() || !std::isfinite(v))
-        throw DataError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        throw DataError::notANumber(
+            QStringLiteral("'%1' is not a valid floating point value").arg(text));
     return v;
 }
 
@@ -54,7 +55,7 @@ double rounded(double value, int decimals) {
 
 QString sqlNumber(double value, int maxDecimals) {
     if (!std::isfinite(value))
-        throw DataError(
+        throw DataError::notANumber(
             QStringLiteral("'%1' is not a valid floating point value").arg(QString::number(value)));
     QString s = QString::number(value, 'f', maxDecimals);
     if (s.contains(u'.')) {

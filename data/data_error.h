@@ -15,9 +15,19 @@ inline const QString kConnectionLost =
 // reported as one of these; the windows' general error handler shows its text.
 class DataError : public std::runtime_error {
 public:
-    explicit DataError(const QString& message, const QString& sqlState = {})
-        : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState) {}
+    explicit DataError(const QString& message, const QString& sqlState = {},
+                       const QString& primary = {})
+        : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState),
+          primary_(primary.isEmpty() ? message : primary) {}
+    // A typed or stored text the program itself could not read as a number.
+    static DataError notANumber(const QString& message) {
+        DataError e(message);
+        e.notANumber_ = true;
+        return e;
+    }
     const QString& message() const { return message_; }
+    // The server's primary message alone, without detail and hint.
+    const QString& primaryMessage() const { return primary_; }
     // The server's SQLSTATE ("23505" for a unique violation); empty for client errors.
     const QString& sqlState() const { return sqlState_; }
     // A unique index refused the row: the same key was written meanwhile.
@@ -27,10 +37,18 @@ public:
     bool isForeignKeyViolation() const { return sqlState_ == u"23503"; }
     // The connection to the server was lost during the action (SQLSTATE class 08).
     bool isConnectionLost() const { return sqlState_.startsWith(u"08"); }
+    // A rule of the database refused the change: its own errors (NV...) and values out of
+    // range (check_violation). Their primary message is meant for the person.
+    bool isRuleRefusal() const { return sqlState_.startsWith(u"NV") || sqlState_ == u"23514"; }
+    bool isNotANumber() const { return notANumber_; }
+    // The data was held by another session longer than the lock or statement timeout.
+    bool isBusy() const { return sqlState_ == u"55P03" || sqlState_ == u"57014"; }
 
 private:
     QString message_;
     QString sqlState_;
+    QString primary_;
+    bool notANumber_ = false;
 };
 
 } // namespace data

@@ -166,7 +166,10 @@ ResultPtr execute(Connection& connection, const ParsedSql& sql, const Parameters
         const QString message = result ? resultErrorMessage(result.get())
                                        : QString::fromUtf8(PQerrorMessage(conn)).trimmed();
         const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
-        throw DataError(message, state ? QString::fromLatin1(state) : QString());
+        const char* primary =
+            result ? PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        throw DataError(message, state ? QString::fromLatin1(state) : QString(),
+                        primary ? QString::fromUtf8(primary) : QString());
     }
     return result;
 }

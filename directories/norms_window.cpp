@@ -6,14 +6,35 @@
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/number_format.h"
+#include "ui/value_rules.h"
 
 #include <QKeyEvent>
+
+#include <optional>
 
 namespace {
 
 // "#0.00#": at least one integer digit, two decimals, a third only when it is not zero.
 QString priceText(const QVariant& price) {
     return ui::decimalsText(price.toDouble(), 2, 3);
+}
+
+// A row out of range stays pending with the message of its first wrong value; an empty norm
+// or bonus takes the table's default 0.
+void checkNormRow(const data::Dataset& rows) {
+    const auto wrong = [&rows](const char* field, bool (*allowed)(double), bool mayBeEmpty) {
+        const QVariant value = rows.value(QString::fromLatin1(field));
+        if (!value.isValid() || value.isNull() || value.toString().trimmed().isEmpty())
+            return !mayBeEmpty;
+        const std::optional<double> number = ui::decimalValue(value);
+        return !number || !allowed(*number);
+    };
+    if (wrong("norma", ui::normAllowed, true))
+        throw ui::Refusal(ui::kNormOutOfRange);
+    if (wrong("price", ui::priceAllowed, false))
+        throw ui::Refusal(ui::kPriceOutOfRange);
+    if (wrong("prize", ui::bonusAllowed, true))
+        throw ui::Refusal(ui::kBonusOutOfRange);
 }
 
 } // namespace
@@ -49,6 +70,7 @@ Form22::Form22(data::DataModule6& dataModule, QWidget* parent)
         // a new row belongs to the operation the window was opened for
         .beforeWrite =
             [this](data::Dataset& rows) {
+                checkNormRow(rows);
                 if (rows.state() == data::Dataset::State::Insert)
                     rows.setValue(QStringLiteral("o_id"), operationId_);
             },

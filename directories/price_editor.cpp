@@ -9,8 +9,11 @@
 #include "seams/modal_runner.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
+#include "ui/value_rules.h"
 
 #include <QShowEvent>
+
+#include <optional>
 
 namespace {
 
@@ -107,12 +110,16 @@ void Form10::on_Button1_clicked() {
         if (dataModule_.CheckExists(QStringLiteral("select count(ID)") + sameOperation,
                                     kDuplicateOperation))
             return;
-        // a malformed price stops here, before anything is written
-        const double price = data::toDouble(ui->Edit3->text().trimmed());
+        // a malformed or out-of-range price stops here, before anything is written
+        const std::optional<double> price = ui::decimalValue(ui->Edit3->text());
+        if (!price || !ui::priceAllowed(*price)) {
+            seams::Messages::current().error(ui::kPriceOutOfRange, seams::kErrorCaption);
+            return;
+        }
         data::Command& insert = dataModule_.Oper_ins;
         insert.setParam(QStringLiteral("oper_vid"), vid_id);
         insert.setParam(QStringLiteral("naimen"), kind);
-        insert.setParam(QStringLiteral("cena_new"), price);
+        insert.setParam(QStringLiteral("cena_new"), *price);
         insert.setParam(QStringLiteral("i_id"), izdel_id);
         if (!ui::writeRefusingDuplicate([&] { insert.execute(); }, kDuplicateOperation))
             return;

@@ -14,13 +14,16 @@
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
+#include "ui/date_box.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
 #include "ui/login_role.h"
 #include "ui/lookup_combo_box.h"
 #include "ui/number_format.h"
+#include "ui/value_rules.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QScopeGuard>
 
 namespace {
@@ -114,8 +117,8 @@ Form11::Form11(data::DataModule6& dataModule, JournalView& journal, QWidget* par
     ui::useDecimalKeys(ui->Edit8);
     ui::useWholeNumberKeys(ui->Edit4);
     ui::useWholeNumberKeys(ui->Edit6);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit6})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4,
+                                                      ui->Edit6, ui->DTimeP})
         w->installEventFilter(this);
 
     connect(ui->LCB_id_doc, &ui::LookupComboBox::listClosed, this,
@@ -211,12 +214,16 @@ void Form11::openNew() {
     fio_smena_gds.close(); // no brigade of an earlier position shown
     ui->Label10->clear();
     held_.s_id = 0;
+    held_.opened = {};
+    impossibleDate_ = false;
     seams::execModal(this);
     shift.requery();
 }
 
 void Form11::loadPosition(const data::Dataset& row) {
     held_.s_id = row.asInt(QStringLiteral("id"));
+    held_.opened = journal::PositionVersion::listed(row);
+    impossibleDate_ = false;
     held_.w_id = row.asInt(QStringLiteral("w_id"));
     held_.i_id = row.asInt(QStringLiteral("i_id"));
     held_.o_id = row.asInt(QStringLiteral("o_id"));
@@ -341,6 +348,15 @@ void Form11::done(int result) {
 // --- the header
 
 bool Form11::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the date box puts back the last whole date when the typed one is none (31.02):
+    // noted here, before the box does so, for the save to refuse it.
+    if (watched == ui->DTimeP &&
+        (event->type() == QEvent::FocusOut ||
+         (event->type() == QEvent::KeyPress &&
+          (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+           static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter))) &&
+        !typedDateValid())
+        impossibleDate_ = true;
     if (event->type() == QEvent::MouseButtonPress &&
         (watched == ui->Edit1 || watched == ui->Edit2)) {
         auto* box = static_cast<QWidget*>(watched);
@@ -471,18 +487,31 @@ void Form11::on_Button4_clicked() {
 
 // --- the save
 
+bool Form11::typedDateValid() const {
+    return ui->DTimeP->showsADay();
+}
+
 void Form11::on_Button1_clicked() {
+    if (impossibleDate_ || !typedDateValid()) {
+        impossibleDate_ = false;
+        seams::Messages::current().error(ui::kWorkDateImpossible, seams::kErrorCaption);
+        return;
+    }
     held_.quantity = ui->Edit3->text();
     held_.rejects = ui->Edit4->text();
     held_.hours = ui->Edit6->text();
     held_.workDay = ui->DTimeP->date();
     held_.id_doc = ui->LCB_id_doc->showsText() ? ui->LCB_id_doc->keyValue() : 0;
     held_.id_doc_item = ui->LCB_id_doc_item->showsText() ? ui->LCB_id_doc_item->keyValue() : 0;
-    journal::PositionForm form{ui->Edit1->text(), ui->Edit2->text(), ui->LCB_id_doc->showsText(),
-                               ui->LCB_id_doc_item->showsText(), 0};
+    journal::PositionForm form{ui->Edit1->text(),
+                               ui->Edit2->text(),
+                               ui->LCB_id_doc->showsText(),
+                               ui->LCB_id_doc_item->showsText(),
+                               0,
+                               seams::Clock::today()};
     if (form.lineShown && !v_mnf_requisition_item.isEmpty())
         form.lineRequired = v_mnf_requisition_item.asDouble(QStringLiteral("f_qty"));
-    const journal::SaveRefusal refusal = journal::checkPosition(held_, form);
+    journal::SaveRefusal refusal = journal::checkPosition(held_, form);
     if (refusal != journal::SaveRefusal::None) {
         seams::Messages::current().error(journal::refusalText(refusal), seams::kErrorCaption);
         return;
@@ -491,13 +520,36 @@ void Form11::on_Button1_clicked() {
         seams::Messages::current().error(kNoOperationPrice, seams::kErrorCaption);
         return;
     }
-
     const journal::SaveConditions conditions{journal_.dayOff(), journal_.loginValues().CurSmena,
                                              seams::Clock::today()};
+    // a norm price stored before prices were kept below 10^6 may overflow with the factors
+    if (!ui::positionPriceAllowed(
+            journal::positionPrice(held_.cena, conditions.dayOff, conditions.shift))) {
+        seams::Messages::current().error(ui::kPositionPriceOutOfRange, seams::kErrorCaption);
+        return;
+    }
+    journal::PositionSaver saver(dataModule_);
+    refusal =
+        journal::checkDayHours(held_, saver.otherHoursOfDay(held_.w_id, held_.workDay, held_.s_id));
+    if (refusal != journal::SaveRefusal::None) {
+        seams::Messages::current().error(journal::refusalText(refusal), seams::kErrorCaption);
+        return;
+    }
+
     data::Dataset& shift = journal_.currentShift();
     const bool added = held_.s_id == 0;
     const int recNo = shift.recNo();
-    held_.s_id = journal::PositionSaver(dataModule_).save(held_, conditions);
+    const journal::PositionVersion written = journal::PositionSaver::written(held_, conditions);
+    try {
+        held_.s_id = saver.save(held_, conditions);
+    } catch (const journal::PositionStale&) {
+        // what the journal lists now is what another workstation left
+        shift.requery();
+        if (!shift.isEmpty() && recNo > 0)
+            shift.setRecNo(recNo);
+        throw;
+    }
+    held_.opened = written;
     if (added) {
         shift.requery();
         shift.locate(QStringLiteral("id"), held_.s_id);
@@ -564,8 +616,9 @@ void Form11::on_Button7_clicked() {
     ins_person.setParam(QStringLiteral("s_id"), held_.s_id);
     try {
         ins_person.execute();
-    } catch (const data::DataError&) {
-        seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
+    } catch (const data::DataError& e) {
+        if (!ui::showRefusal(e))
+            seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
     }
     fio_smena_gds.open();
 }
@@ -581,8 +634,9 @@ void Form11::on_Button8_clicked() {
     remove.setParam(QStringLiteral("id"), fio_smena_gds.asInt64(QStringLiteral("id")));
     try {
         remove.execute();
-    } catch (const data::DataError&) {
-        seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
+    } catch (const data::DataError& e) {
+        if (!ui::showRefusal(e))
+            seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
     }
     fio_smena_gds.requery();
     if (!fio_smena_gds.isEmpty() && recNo > 0)
@@ -593,8 +647,9 @@ void Form11::on_Button9_clicked() {
     save_all.setParam(QStringLiteral("s_id"), held_.s_id);
     try {
         save_all.execute();
-    } catch (const data::DataError&) {
-        seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
+    } catch (const data::DataError& e) {
+        if (!ui::showRefusal(e))
+            seams::Messages::current().error(kCannotSave, seams::kErrorCaption);
     }
     accept();
 }

@@ -92,6 +92,7 @@ private:
     void on_Button8_clicked();
     void on_Button9_clicked();
     void numberBoxLeft(QObject* box);
+    bool typedDateValid() const; // the date box's text is a day of the calendar
 
     Ui::Form11* ui;
     data::DataModule6& dataModule_;
@@ -111,4 +112,5 @@ private:
     qint64 p_id = 0;              // person id of the worker last chosen
     int naimen = 0;               // product kind of the chosen operation
     bool operationPriced_ = true; // false: the edited position's operation has no price
+    bool impossibleDate_ = false; // a date that is none was typed and put back by the box
 };

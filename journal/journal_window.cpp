@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QShowEvent>
 
 #include <array>
@@ -297,12 +298,18 @@ void Form1::acceptCurrentPosition() {
         return;
     }
 
-    smena_accept_row->setParam(QStringLiteral("id"), positionId);
-    smena_accept_row->execute();
-
     const int recNo = shift.recNo();
-    shift.requery();
-    shift.setRecNo(recNo);
+    // the list is read again whether it is accepted, refused or found changed
+    const auto reread = qScopeGuard([&shift, recNo] {
+        ui::runGuarded([&] {
+            shift.requery();
+            shift.setRecNo(recNo);
+        });
+    });
+    smena_accept_row->setParam(QStringLiteral("id"), positionId);
+    journal::PositionSaver(*dataModule_)
+        .whileAsListed(positionId, journal::PositionVersion::listed(shift),
+                       [this] { smena_accept_row->execute(); });
 }
 
 void Form1::on_Button3_clicked() {
@@ -314,14 +321,18 @@ void Form1::on_Button3_clicked() {
         shift.requery();
         return;
     }
-    // The cell of the position's own day and shift: the date picker may have been moved by
-    // the keyboard to another day than the one listed.
-    const journal::DayCell cell{shift.asInt(QStringLiteral("w_id")),
-                                shift.asInt(QStringLiteral("smena")),
-                                shift.asDate(QStringLiteral("data"))};
-    journal::PositionSaver(*dataModule_).remove(shift.asInt(QStringLiteral("id")), cell, [&shift] {
+    // Only the position as listed goes: another workstation's change or deletion since is
+    // told, and the list read again. The cell is the position's own as stored.
+    const int positionId = shift.asInt(QStringLiteral("id"));
+    const journal::PositionVersion listed = journal::PositionVersion::listed(shift);
+    try {
+        journal::PositionSaver(*dataModule_).remove(positionId, listed, [&shift] {
+            shift.requery();
+        });
+    } catch (const journal::PositionStale&) {
         shift.requery();
-    });
+        throw;
+    }
 }
 
 void Form1::on_DBGrid2_doubleClicked() {

@@ -8,6 +8,7 @@
 #include "data/dataset.h"
 #include "data/transaction.h"
 #include "seams/messages.h"
+#include "ui/value_rules.h"
 
 #include <optional>
 #include <tuple>
@@ -46,6 +47,14 @@ QString refusalText(SaveRefusal refusal) {
         return QStringLiteral("Количество изделий не может быть больше требуемого!");
     case SaveRefusal::RejectsAboveQuantity:
         return QStringLiteral("Брак не может быть больше количества!");
+    case SaveRefusal::QuantityOutOfRange:
+        return ui::kQuantityOutOfRange;
+    case SaveRefusal::HoursOutOfRange:
+        return ui::kHoursOutOfRange;
+    case SaveRefusal::WorkDateOutOfRange:
+        return ui::kWorkDateOutOfRange;
+    case SaveRefusal::DayHoursAbove24:
+        return ui::kDayHoursAbove24;
     case SaveRefusal::None:
         break;
     }
@@ -57,13 +66,28 @@ SaveRefusal checkPosition(const Position& p, const PositionForm& form) {
         p.quantity.trimmed().isEmpty() || p.rejects.trimmed().isEmpty() ||
         p.hours.trimmed().isEmpty() || !form.lineShown || !form.requisitionShown)
         return SaveRefusal::MissingFields;
-    const double quantity = data::toDouble(p.quantity);
+    const std::optional<double> typed = ui::decimalValue(p.quantity);
+    if (!typed || !ui::quantityAllowed(*typed))
+        return SaveRefusal::QuantityOutOfRange;
+    const double quantity = *typed;
+    bool whole = false;
+    const qint64 hours = p.hours.trimmed().toLongLong(&whole);
+    if (!whole || !ui::hoursAllowed(hours))
+        return SaveRefusal::HoursOutOfRange;
+    if (!ui::workDateAllowed(p.workDay, form.today))
+        return SaveRefusal::WorkDateOutOfRange;
     if (quantity > form.lineRequired && form.lineRequired > 0)
         return SaveRefusal::AboveRequired;
     // more rejects than pieces would be a negative piecework sum
     if (data::toInt(p.rejects.trimmed()) > quantity)
         return SaveRefusal::RejectsAboveQuantity;
     return SaveRefusal::None;
+}
+
+SaveRefusal checkDayHours(const Position& p, int otherHoursOfDay) {
+    return data::toInt(p.hours.trimmed()) + otherHoursOfDay > ui::kMaxHours
+               ? SaveRefusal::DayHoursAbove24
+               : SaveRefusal::None;
 }
 
 double positionPrice(float operationPrice, bool dayOff, int shift) {
@@ -110,18 +134,63 @@ QString updateStatement(const Position& p, const SaveConditions& c) {
 
 namespace {
 
+// The columns of a version, in its order: what the dialog's save, the acceptance and the
+// brigade's division write (the entry date and the material columns follow them).
+const QStringList kVersionColumns{
+    QStringLiteral("w_id"),   QStringLiteral("i_id"),       QStringLiteral("o_id"),
+    QStringLiteral("cena"),   QStringLiteral("kol_vo"),     QStringLiteral("brak"),
+    QStringLiteral("data"),   QStringLiteral("smena"),      QStringLiteral("time"),
+    QStringLiteral("color"),  QStringLiteral("prize"),      QStringLiteral("ok"),
+    QStringLiteral("id_doc"), QStringLiteral("id_doc_item")};
+
+// The lock read with the comparison, so the check costs no round trip of its own: the server
+// compares each column with the listed text read as the column's type.
+QString lockedReadSql(bool compare) {
+    QString unchanged = QStringLiteral("true");
+    if (compare) {
+        QStringList same;
+        for (const QString& column : kVersionColumns)
+            same << column + QStringLiteral(" is not distinct from :v_") + column;
+        unchanged = same.join(QStringLiteral(" and "));
+    }
+    return QStringLiteral("select w_id, smena, data, ") + unchanged +
+           QStringLiteral(" as unchanged from accounts_dep.smena where id=:id for update");
+}
+
+struct Stored {
+    DayCell cell;
+    bool unchanged = true;
+};
+
 // The cell a stored position counts in now, its row locked until the transaction ends so no
-// other workstation moves it meanwhile; nothing when it is gone.
-std::optional<DayCell> storedCell(data::DataModule6& dm, int positionId) {
+// other workstation moves it meanwhile, and whether it is still the version given; nothing
+// when it is gone.
+std::optional<Stored> lockStored(data::DataModule6& dm, int positionId,
+                                 const PositionVersion& version = {}) {
     data::Dataset stored(&dm.ADO_DB);
-    stored.setSql(
-        QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=:id for update"));
+    stored.setSql(lockedReadSql(version.known()));
     stored.setParam(QStringLiteral("id"), positionId);
+    for (qsizetype i = 0; i < kVersionColumns.size() && version.known(); ++i) {
+        const std::optional<QString>& v = version.values[size_t(i)];
+        stored.setParam(QStringLiteral("v_") + kVersionColumns[i], v ? QVariant(*v) : QVariant());
+    }
     stored.open();
     if (stored.isEmpty())
         return std::nullopt;
-    return DayCell{stored.asInt(QStringLiteral("w_id")), stored.asInt(QStringLiteral("smena")),
-                   stored.asDate(QStringLiteral("data"))};
+    return Stored{DayCell{stored.asInt(QStringLiteral("w_id")),
+                          stored.asInt(QStringLiteral("smena")),
+                          stored.asDate(QStringLiteral("data"))},
+                  stored.value(QStringLiteral("unchanged")).toBool()};
+}
+
+// The stored cell of a position still as listed; PositionStale when it is not.
+DayCell lockAsListed(data::DataModule6& dm, int positionId, const PositionVersion& listed) {
+    const std::optional<Stored> stored = lockStored(dm, positionId, listed);
+    if (!stored)
+        throw PositionStale(true);
+    if (!stored->unchanged)
+        throw PositionStale(false);
+    return stored->cell;
 }
 
 bool operator<(const DayCell& a, const DayCell& b) {
@@ -142,7 +211,11 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
         transaction.commit();
         return id;
     }
-    const std::optional<DayCell> left = storedCell(dm_, p.s_id);
+    std::optional<DayCell> left;
+    if (p.opened.known())
+        left = lockAsListed(dm_, p.s_id, p.opened);
+    else if (const std::optional<Stored> stored = lockStored(dm_, p.s_id))
+        left = stored->cell;
     statement.setSql(updateStatement(p, c));
     statement.execute();
     const bool moved = left && (*left < cell || cell < *left);
@@ -160,7 +233,8 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
 void PositionSaver::remove(int positionId, const DayCell& listed,
                            const std::function<void()>& deleted) {
     data::Transaction transaction(dm_.ADO_DB);
-    const DayCell cell = storedCell(dm_, positionId).value_or(listed);
+    std::optional<Stored> stored = lockStored(dm_, positionId);
+    const DayCell cell = stored ? stored->cell : listed;
     data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
     deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
                     QString::number(positionId));
@@ -169,6 +243,70 @@ void PositionSaver::remove(int positionId, const DayCell& listed,
     transaction.commit();
     if (deleted)
         deleted();
+}
+
+void PositionSaver::remove(int positionId, const PositionVersion& listed,
+                           const std::function<void()>& deleted) {
+    data::Transaction transaction(dm_.ADO_DB);
+    const DayCell cell = lockAsListed(dm_, positionId, listed);
+    data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
+    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
+                    QString::number(positionId));
+    deletion.execute();
+    HoursUpkeep(dm_).afterDeletion(cell);
+    transaction.commit();
+    if (deleted)
+        deleted();
+}
+
+void PositionSaver::whileAsListed(int positionId, const PositionVersion& listed,
+                                  const std::function<void()>& write) {
+    data::Transaction transaction(dm_.ADO_DB);
+    lockAsListed(dm_, positionId, listed);
+    write();
+    transaction.commit();
+}
+
+int PositionSaver::otherHoursOfDay(int workerCode, const QDate& day, int exceptPositionId) {
+    data::Dataset others(&dm_.ADO_DB);
+    others.setSql(QStringLiteral("select coalesce(sum(time), 0) as hours from accounts_dep.smena "
+                                 "where w_id=:w_id and data=:data and id<>:id"));
+    others.setParam(QStringLiteral("w_id"), workerCode);
+    others.setParam(QStringLiteral("data"), day);
+    others.setParam(QStringLiteral("id"), exceptPositionId);
+    others.open();
+    return data::toInt(others.asInt64(QStringLiteral("hours")));
+}
+
+PositionVersion PositionVersion::listed(const data::Dataset& row) {
+    PositionVersion version;
+    const int current = row.currentRow();
+    if (current < 0)
+        return version;
+    for (const QString& column : kVersionColumns) {
+        const int field = row.fieldIndex(column);
+        if (field < 0)
+            return {}; // not a list of positions: nothing to compare
+        version.values.push_back(row.isNullAt(current, field)
+                                     ? std::nullopt
+                                     : std::optional<QString>(row.textAt(current, field)));
+    }
+    return version;
+}
+
+PositionVersion PositionSaver::written(const Position& p, const SaveConditions& c) {
+    const Numbers n = numbers(p, c);
+    // a new position is stored "no"; an edit keeps the status it was opened with
+    std::optional<QString> ok = QStringLiteral("no");
+    if (p.s_id != 0 && p.opened.known())
+        ok = p.opened.values[size_t(kVersionColumns.indexOf(QStringLiteral("ok")))];
+    else if (p.s_id != 0)
+        return {};
+    const QString zero = QStringLiteral("0");
+    return PositionVersion{
+        {QString::number(p.w_id), QString::number(p.i_id), QString::number(p.o_id), n.price,
+         n.quantity, n.rejects, p.workDay.toString(Qt::ISODate), QString::number(c.shift), n.hours,
+         zero, zero, ok, QString::number(p.id_doc), QString::number(p.id_doc_item)}};
 }
 
 } // namespace journal

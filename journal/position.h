@@ -2,16 +2,48 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
+
+#include "ui/guard.h"
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace data {
 class DataModule6;
-}
+class Dataset;
+} // namespace data
 
 #include "hours_upkeep.h"
 
 namespace journal {
+
+// A stored position as a list showed it: the columns that a save, an acceptance or a division
+// write, each as the server's text (nothing for null). A write from that list goes ahead only
+// while the row still holds them, so what another workstation did meanwhile is not lost.
+struct PositionVersion {
+    std::vector<std::optional<QString>> values; // empty: not known, nothing compared
+
+    // The current row of a list that has the position table's columns (the journal's shifts).
+    static PositionVersion listed(const data::Dataset& row);
+    bool known() const { return !values.empty(); }
+};
+
+inline const QString kPositionChanged =
+    QStringLiteral("Позиция изменена на другом рабочем месте. Откройте её заново.");
+inline const QString kPositionDeleted = QStringLiteral("Позиция удалена на другом рабочем месте.");
+
+// A save, deletion or acceptance refused because the position is no longer as listed.
+class PositionStale : public ui::Refusal {
+public:
+    explicit PositionStale(bool deleted)
+        : ui::Refusal(deleted ? kPositionDeleted : kPositionChanged), deleted_(deleted) {}
+    bool deleted() const { return deleted_; }
+
+private:
+    bool deleted_;
+};
 
 // One position of the journal (a row of accounts_dep.smena) as the entry dialog holds it:
 // the ids the pickers chose and the texts of the number boxes as typed.
@@ -27,6 +59,7 @@ struct Position {
     QDate workDay;
     qint64 id_doc = 0;      // requisition; 0 for none
     qint64 id_doc_item = 0; // requisition line; 0 for none
+    PositionVersion opened; // a stored one as the dialog opened it; unknown: not compared
 };
 
 // What the dialog shows beside the position's values, for the completeness check.
@@ -36,6 +69,7 @@ struct PositionForm {
     bool requisitionShown = false;
     bool lineShown = false;
     double lineRequired = 0; // f_qty of the chosen line; 0 or less sets no limit
+    QDate today;             // the work date may be up to the end of next year
 };
 
 // The conditions of the save that change the price.
@@ -50,12 +84,19 @@ enum class SaveRefusal {
     MissingFields, // "Все поля должны быть заполнены!"
     AboveRequired, // "Количество изделий не может быть больше требуемого!"
     RejectsAboveQuantity, // "Брак не может быть больше количества!"
+    QuantityOutOfRange,
+    HoursOutOfRange,
+    WorkDateOutOfRange,
+    DayHoursAbove24, // the worker's positions of the day over all shifts
 };
 QString refusalText(SaveRefusal refusal);
 
-// The checks before anything is written. A quantity that is no decimal number throws the
-// conversion error.
+// The checks before anything is written (all but the day's sum, which needs the database).
+// A quantity or hours that are no number are out of range; rejects that are no whole number
+// throw the conversion error.
 SaveRefusal checkPosition(const Position& position, const PositionForm& form);
+// The day's sum: the hours of the position with the worker's other positions of that day.
+SaveRefusal checkDayHours(const Position& position, int otherHoursOfDay);
 
 // The price per piece written: the operation's price times 2 on a day off, then times 1.2 in
 // shift 3 or 1.5 in shift 4, rounded to 4 decimals.
@@ -73,7 +114,20 @@ QString updateStatement(const Position& position, const SaveConditions& conditio
 class PositionSaver {
 public:
     explicit PositionSaver(data::DataModule6& dataModule) : dm_(dataModule) {}
+    // A stored position whose opened version is known is first locked and compared: changed
+    // or deleted meanwhile, PositionStale is thrown and nothing is written.
     int save(const Position& position, const SaveConditions& conditions);
+    // What the row holds after save() wrote the position, for the next save from the same
+    // dialog.
+    static PositionVersion written(const Position& position, const SaveConditions& conditions);
+
+    // The hours of the worker's positions of that day in all shifts but the one given.
+    int otherHoursOfDay(int workerCode, const QDate& day, int exceptPositionId);
+
+    // Runs write (an acceptance, for example) in one transaction once the position is locked
+    // and still as listed; PositionStale otherwise, nothing written.
+    void whileAsListed(int positionId, const PositionVersion& listed,
+                       const std::function<void()>& write);
 
     // Deletes a stored position and sets the cell it leaves to what is left there; a missing
     // time-sheet row stays missing. The cell is the position's own as stored, which another
@@ -81,6 +135,10 @@ public:
     // (worker, shift and day), for a position already gone. deleted is called once it is done
     // (the journal re-reads its list there).
     void remove(int positionId, const DayCell& listed, const std::function<void()>& deleted = {});
+    // The same from a list whose version of the position is known: a position changed or
+    // deleted since it was listed is refused with PositionStale, nothing written.
+    void remove(int positionId, const PositionVersion& listed,
+                const std::function<void()>& deleted = {});
 
 private:
     data::DataModule6& dm_;

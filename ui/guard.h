@@ -5,17 +5,73 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace ui {
 
-// Runs an event handler; an error it does not catch ends the handler and is shown in
-// the standard error box, and the program goes on (what was written stays written).
+// What a person is told when another session held the data past the lock timeout.
+inline const QString kDataBusy =
+    QStringLiteral("Данные заняты другим рабочим местом. Повторите позже.");
+inline const QString kNotANumberText = QStringLiteral("Введено не число.");
+inline const QString kValueOutOfRange = QStringLiteral("Значение не входит в допустимые пределы.");
+
+// A window's own check refused what was typed: the text goes to an error box "Ошибка" and
+// the handler ends before anything is written.
+class Refusal : public std::runtime_error {
+public:
+    explicit Refusal(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+namespace detail {
+inline bool hasCyrillic(const QString& text) {
+    for (QChar c : text)
+        if (c.script() == QChar::Script_Cyrillic)
+            return true;
+    return false;
+}
+} // namespace detail
+
+// The one place where a refusal of the database becomes a message: the database's own rules
+// and values out of range show the server's primary text (its Russian; a plain check
+// constraint speaks English, so that goes below a Russian sentence), data held by another
+// workstation says so, and a text that is no number says so above the technical text. True
+// when the error was one of these and is shown.
+inline bool showRefusal(const data::DataError& e) {
+    seams::Messages& messages = seams::Messages::current();
+    if (e.isRuleRefusal()) {
+        const QString& primary = e.primaryMessage();
+        messages.error(detail::hasCyrillic(primary) ? primary
+                                                    : kValueOutOfRange + u'\n' + e.message(),
+                       seams::kErrorCaption);
+        return true;
+    }
+    if (e.isBusy()) {
+        messages.error(kDataBusy, seams::kErrorCaption);
+        return true;
+    }
+    if (e.isNotANumber()) {
+        messages.error(kNotANumberText + u'\n' + e.message(), seams::kErrorCaption);
+        return true;
+    }
+    return false;
+}
+
+// Runs an event handler; an error it does not catch ends the handler and is shown (a refusal
+// as above, anything else in the standard error box), and the program goes on (what was
+// written stays written).
 template <typename F> void runGuarded(F&& handler) {
     try {
         std::forward<F>(handler)();
+    } catch (const Refusal& r) {
+        seams::Messages::current().error(r.text(), seams::kErrorCaption);
     } catch (const data::DataError& e) {
-        seams::Messages::current().standardError(e.message());
+        if (!showRefusal(e))
+            seams::Messages::current().standardError(e.message());
     } catch (const std::exception& e) {
         seams::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
     }

@@ -13,6 +13,7 @@
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
 #include "ui/number_format.h"
+#include "ui/value_rules.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -66,6 +67,8 @@ private slots:
     void addARowByKeyboard();
     void changeARow();
     void aRowTheDatabaseRefusesStaysPending();
+    void valuesInRange_data();
+    void valuesInRange();
     void deleteKeepsTheLastRow_data();
     void deleteKeepsTheLastRow();
     void saveShowsTheNewMinimumOnTheSameRow_data();
@@ -275,7 +278,7 @@ void NormsTest::changeARow() {
     QCOMPARE(messages_->shown.size(), 0);
 }
 
-// A new row without a price: the database refuses it, the grid goes back to it with its
+// A new row without a price: the window refuses it, the grid goes back to it with its
 // values, and a price makes it go through.
 void NormsTest::aRowTheDatabaseRefusesStaysPending() {
     inNormsOf(1, [&](QDialog* d) {
@@ -283,8 +286,8 @@ void NormsTest::aRowTheDatabaseRefusesStaysPending() {
         typeCell(grid, 2, 0, "30");
         goToRow(grid, 0);
         QCOMPARE(messages_->shown.size(), 1);
-        QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::StandardError);
-        QVERIFY2(messages_->shown[0].text.contains("price"), qPrintable(messages_->last()));
+        QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
+        QCOMPARE(messages_->shown[0].text, ui::kPriceOutOfRange);
         QCOMPARE(grid->currentIndex().row(), 2);
         QCOMPARE(grid->model()->headerData(2, Qt::Vertical).toString(), QString("✎"));
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("30"));
@@ -298,6 +301,55 @@ void NormsTest::aRowTheDatabaseRefusesStaysPending() {
     });
     QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5 30/6/0"));
     QCOMPARE(messages_->shown.size(), 2);
+}
+
+// Norm 20 of operation 1 (price 10,25, bonus 5) changed in one cell: each bound just inside
+// and just outside; a value out of range stays pending with its message, nothing written.
+void NormsTest::valuesInRange_data() {
+    QTest::addColumn<int>("column"); // 0 norm, 1 price, 2 bonus
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message"); // empty: written
+    QTest::newRow("norm 0") << 0 << "0"
+                            << "";
+    QTest::newRow("norm 999 999") << 0 << "999999"
+                                  << "";
+    QTest::newRow("norm 1 000 000") << 0 << "1000000" << ui::kNormOutOfRange;
+    QTest::newRow("price 0") << 1 << "0" << ui::kPriceOutOfRange;
+    QTest::newRow("price 0,0001") << 1 << "0,0001"
+                                  << "";
+    QTest::newRow("price 999 999,9999") << 1 << "999999,9999"
+                                        << "";
+    QTest::newRow("price 1 000 000") << 1 << "1000000" << ui::kPriceOutOfRange;
+    QTest::newRow("price with five decimals") << 1 << "1,23455" << ui::kPriceOutOfRange;
+    QTest::newRow("bonus 0") << 2 << "0"
+                             << "";
+    QTest::newRow("bonus 1000") << 2 << "1000"
+                                << "";
+    QTest::newRow("bonus 1001") << 2 << "1001" << ui::kBonusOutOfRange;
+}
+
+void NormsTest::valuesInRange() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    const QString before = stored(1);
+    QString written;
+    inNormsOf(1, [&](QDialog* d) {
+        QTableView* grid = gridOf(d);
+        typeCell(grid, 1, column, typed);
+        goToRow(grid, 0);
+        written = stored(1);
+        d->close(); // drops what is still pending
+    });
+    QCOMPARE(messages_->last(), message);
+    if (message.isEmpty()) {
+        QStringList row = QString("20/10.25/5").split('/');
+        row[column] = QString(typed).replace(',', '.');
+        QVERIFY2(written.contains(row.join('/')), qPrintable(written));
+    } else {
+        QCOMPARE(messages_->shown.last().caption, QString("Ошибка"));
+        QCOMPARE(written, before);
+    }
 }
 
 void NormsTest::deleteKeepsTheLastRow_data() {

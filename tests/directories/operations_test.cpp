@@ -22,6 +22,7 @@
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
 #include "tests/support/xlsx_reader.h"
+#include "ui/value_rules.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -239,15 +240,29 @@ void OperationsTest::save_data() {
         << 0 << "АБ"
         << "Пок" << 0 << "1a2.5x" << none << kStoredBefore + " 5:502/2/0"
         << "АБ-7|Покраска|12,5|Готовая продукция|1";
+    const QStringList price{"error Ошибка: " + ui::kPriceOutOfRange};
     QTest::newRow("add with a malformed price")
         << 0 << "АБ"
-        << "Пок" << 0 << "12.5.1"
-        << QStringList{"standard: '12,5,1' is not a valid floating point value"} << kStoredBefore
-        << "";
-    QTest::newRow("add without a price")
+        << "Пок" << 0 << "12.5.1" << price << kStoredBefore << "";
+    QTest::newRow("add without a price") << 0 << "АБ"
+                                         << "Пок" << 0 << "" << price << kStoredBefore << "";
+    // each bound of a price just inside and just outside
+    QTest::newRow("add at price 0") << 0 << "АБ"
+                                    << "Пок" << 0 << "0" << price << kStoredBefore << "";
+    QTest::newRow("add at price 0,0001")
         << 0 << "АБ"
-        << "Пок" << 0 << "" << QStringList{"standard: '' is not a valid floating point value"}
-        << kStoredBefore << "";
+        << "Пок" << 0 << "0,0001" << none << kStoredBefore + " 5:502/2/0"
+        << "АБ-7|Покраска|0,0001|Готовая продукция|1";
+    QTest::newRow("add at price 999999,9999")
+        << 0 << "АБ"
+        << "Пок" << 0 << "999999,9999" << none << kStoredBefore + " 5:502/2/0"
+        << "АБ-7|Покраска|999999,9999|Готовая продукция|1";
+    QTest::newRow("add at price 1000000")
+        << 0 << "АБ"
+        << "Пок" << 0 << "1000000" << price << kStoredBefore << "";
+    QTest::newRow("add with five decimals")
+        << 0 << "АБ"
+        << "Пок" << 0 << "1,23456" << price << kStoredBefore << "";
     QTest::newRow("change to its own values")
         << 1 << ""
         << "" << -1 << "" << none << kStoredBefore << "КМ-120-01|Сборка|10,25|Готовая продукция|2";

@@ -40,6 +40,12 @@ private slots:
     void quantityBox();
     void checksRefuseAndWriteNothing_data();
     void checksRefuseAndWriteNothing();
+    void valuesInRange_data();
+    void valuesInRange();
+    void positionPriceInRange_data();
+    void positionPriceInRange();
+    void anImpossibleTypedDateIsRefused_data();
+    void anImpossibleTypedDateIsRefused();
     void addFreezesTheHeaderAndOpensTheSections();
     void editRewritesOnePosition();
     void editMovingAPositionKeepsBothCells_data();
@@ -250,7 +256,8 @@ void EntryDialogTest::quantityBox() {
                  quantity->clear();
                  typeInto(quantity, "1,,2");
                  child<QPushButton>(d, "Button1")->click();
-                 QCOMPARE(messages_->last(), QString("'1,,2' is not a valid floating point value"));
+                 QCOMPARE(messages_->last(),
+                          QString("Количество должно быть больше 0 и не больше 1 000 000."));
                  QCOMPARE(positions(), 0);
                  quantity->setText("12,5");
                  child<QPushButton>(d, "Button1")->click();
@@ -293,6 +300,138 @@ void EntryDialogTest::checksRefuseAndWriteNothing() {
     QCOMPARE(messages_->last(), message);
     if (!message.isEmpty())
         QCOMPARE(messages_->shown.last().caption, QString("Ошибка"));
+}
+
+// Each bound just inside and just outside, on a line without a limit; today is 02.03.2026.
+void EntryDialogTest::valuesInRange_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("hours");
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<int>("otherHours");  // the worker's position in shift 2 of that day
+    QTest::addColumn<QString>("message"); // empty: saved
+    const QString quantity = "Количество должно быть больше 0 и не больше 1 000 000.";
+    const QString hours = "Часы должны быть от 0 до 24.";
+    const QString daySum = "Часов рабочего за день по всем сменам не может быть больше 24.";
+    const QString date = "Дата работы должна быть с 2000 года по следующий год.";
+    QTest::newRow("quantity 0") << "0"
+                                << "8" << kMonday << 0 << quantity;
+    QTest::newRow("quantity 0,001") << "0,001"
+                                    << "8" << kMonday << 0 << "";
+    QTest::newRow("quantity 1 000 000") << "1000000"
+                                        << "8" << kMonday << 0 << "";
+    QTest::newRow("quantity 1 000 000,001") << "1000000,001"
+                                            << "8" << kMonday << 0 << quantity;
+    QTest::newRow("quantity 1e308 pasted") << "1e308"
+                                           << "8" << kMonday << 0 << quantity;
+    QTest::newRow("hours 0") << "10"
+                             << "0" << kMonday << 0 << "";
+    QTest::newRow("hours 24") << "10"
+                              << "24" << kMonday << 0 << "";
+    QTest::newRow("hours 25") << "10"
+                              << "25" << kMonday << 0 << hours;
+    QTest::newRow("hours -1 pasted") << "10"
+                                     << "-1" << kMonday << 0 << hours;
+    QTest::newRow("a day of 24 hours") << "10"
+                                       << "4" << kMonday << 20 << "";
+    QTest::newRow("a day of 25 hours") << "10"
+                                       << "5" << kMonday << 20 << daySum;
+    QTest::newRow("31.12.1999") << "10"
+                                << "8" << QDate(1999, 12, 31) << 0 << date;
+    QTest::newRow("01.01.2000") << "10"
+                                << "8" << QDate(2000, 1, 1) << 0 << "";
+    QTest::newRow("31.12 of next year") << "10"
+                                        << "8" << QDate(2027, 12, 31) << 0 << "";
+    QTest::newRow("01.01 two years on") << "10"
+                                        << "8" << QDate(2028, 1, 1) << 0 << date;
+    QTest::newRow("year 9999") << "10"
+                               << "8" << QDate(9999, 3, 2) << 0 << date;
+}
+
+void EntryDialogTest::valuesInRange() {
+    QFETCH(QString, quantity);
+    QFETCH(QString, hours);
+    QFETCH(QDate, day);
+    QFETCH(int, otherHours);
+    QFETCH(QString, message);
+    if (otherHours > 0)
+        db_->exec(QString("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) "
+                          "values ('%1', 2, 102, 501, 3, %2)")
+                      .arg(day.toString(Qt::ISODate))
+                      .arg(otherHours));
+    const int before = positions();
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Петров П.П.", 3, quantity, hours);
+                 child<QDateEdit>(d, "DTimeP")->setDate(day);
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    QCOMPARE(messages_->last(), message);
+    QCOMPARE(positions(), before + (message.isEmpty() ? 1 : 0));
+    if (!message.isEmpty())
+        QCOMPARE(messages_->shown.last().caption, QString("Ошибка"));
+}
+
+// An operation priced before prices were kept below 10^6, saved on a day off (twice its price).
+void EntryDialogTest::positionPriceInRange_data() {
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("message");
+    // the operation's price is held in 32 bits: a half is exact at this size
+    QTest::newRow("4 999 999,5 makes 9 999 999") << "4999999.5"
+                                                 << "";
+    QTest::newRow("5 000 000 makes 10 000 000") << "5000000"
+                                                << "Цена позиции должна быть от 0 до 10 000 000.";
+}
+
+void EntryDialogTest::positionPriceInRange() {
+    QFETCH(QString, price);
+    QFETCH(QString, message);
+    db_->exec("update accounts_dep.norm set price=" + price + " where o_id=3");
+    journal_->weekend = true;
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Петров П.П.", 3, "1", "8");
+                 child<QPushButton>(d, "Button1")->click();
+             });
+    db_->exec("update accounts_dep.norm set price=7 where o_id=3");
+    QCOMPARE(messages_->last(), message);
+    QCOMPARE(positions(), message.isEmpty() ? 1 : 0);
+}
+
+// 31.02.2026 typed into the date box: refused, not saved on another day.
+void EntryDialogTest::anImpossibleTypedDateIsRefused_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("day, then month") << "day, then month";
+    QTest::newRow("its digits in a row") << "31022026";
+}
+
+void EntryDialogTest::anImpossibleTypedDateIsRefused() {
+    QFETCH(QString, how);
+    inDialog([this] { entry_->openNew(); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLineFree, "Петров П.П.", 3, "10", "8");
+                 auto* date = child<QDateEdit>(d, "DTimeP");
+                 date->setFocus();
+                 if (how == "day, then month") {
+                     date->setSelectedSection(QDateTimeEdit::DaySection);
+                     typeInto(date, "31");
+                     date->setSelectedSection(QDateTimeEdit::MonthSection);
+                     typeInto(date, "02");
+                 } else {
+                     date->setSelectedSection(QDateTimeEdit::DaySection);
+                     typeInto(date, how);
+                 }
+                 QCOMPARE(date->text(), QString("31.02.2026"));
+                 QFocusEvent out(QEvent::FocusOut);
+                 QApplication::sendEvent(date, &out);
+                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(messages_->last(), QString("Такой даты нет в календаре."));
+                 QCOMPARE(positions(), 0);
+                 // the date it shows again is saved once the person saves again
+                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(positions(), 1);
+                 QCOMPARE(position(entry_->positionId(), "data"),
+                          date->date().toString(Qt::ISODate));
+             });
 }
 
 // After the first save the header is frozen and the materials and the brigade open; the next

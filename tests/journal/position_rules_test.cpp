@@ -15,7 +15,6 @@ private slots:
     void price();
     void checks_data();
     void checks();
-    void aQuantityThatIsNoNumberStopsTheCheck();
     void statementsCarryNumbersFormattedByCode();
     void materialProposal_data();
     void materialProposal();
@@ -63,7 +62,8 @@ void PositionRulesTest::checks_data() {
     QTest::addColumn<int>("refusal");
     const int none = int(SaveRefusal::None), missing = int(SaveRefusal::MissingFields),
               above = int(SaveRefusal::AboveRequired),
-              rejects = int(SaveRefusal::RejectsAboveQuantity);
+              rejects = int(SaveRefusal::RejectsAboveQuantity),
+              outOfRange = int(SaveRefusal::QuantityOutOfRange);
     QTest::newRow("complete") << "12,5"
                               << "1" << 0.0 << true << "Иванов" << none;
     QTest::newRow("no worker") << "12,5"
@@ -72,8 +72,10 @@ void PositionRulesTest::checks_data() {
                                    << "1" << 0.0 << false << "Иванов" << missing;
     QTest::newRow("empty quantity") << ""
                                     << "0" << 0.0 << true << "Иванов" << missing;
-    QTest::newRow("quantity 0 can be saved") << "0"
-                                             << "0" << 0.0 << true << "Иванов" << none;
+    QTest::newRow("quantity 0") << "0"
+                                << "0" << 0.0 << true << "Иванов" << outOfRange;
+    QTest::newRow("a quantity that is no number") << "1,,2"
+                                                  << "0" << 0.0 << true << "Иванов" << outOfRange;
     QTest::newRow("no limit at f_qty 0") << "100500"
                                          << "0" << 0.0 << true << "Иванов" << none;
     QTest::newRow("exactly the requirement") << "100"
@@ -97,24 +99,12 @@ void PositionRulesTest::checks() {
     p.quantity = quantity;
     p.rejects = rejects;
     p.hours = "8";
-    const PositionForm form{worker, "КМ-120; Сборка; Готовая продукция", true, lineShown, required};
+    p.workDay = QDate(2026, 3, 2);
+    const PositionForm form{
+        worker, "КМ-120; Сборка; Готовая продукция", true, lineShown, required, QDate(2026, 3, 2)};
     QCOMPARE(int(checkPosition(p, form)), refusal);
 }
 
-void PositionRulesTest::aQuantityThatIsNoNumberStopsTheCheck() {
-    Position p;
-    p.quantity = "1,,2";
-    p.rejects = "0";
-    p.hours = "0";
-    try {
-        checkPosition(p, {"Иванов", "КМ-120", true, true, 0});
-        QFAIL("no conversion error");
-    } catch (const data::DataError& e) {
-        QCOMPARE(e.message(), QString("'1,,2' is not a valid floating point value"));
-    }
-}
-
-// Whatever reaches the boxes, the statement holds plain numbers: a comma becomes a point.
 void PositionRulesTest::statementsCarryNumbersFormattedByCode() {
     Position p;
     p.s_id = 77;

@@ -1,0 +1,200 @@
+// What the database refuses reaches a person as one Russian error box: its own rules and
+// values out of range with the server's text, data held too long as busy, a text that is no
+// number above the technical text; anything else still in the standard error box. The windows
+// that write show them so and write nothing.
+#include "data/command.h"
+#include "data/conversions.h"
+#include "data/data_module.h"
+#include "journal/journal_window.h"
+#include "seams/clock.h"
+#include "tests/support/entry_harness.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scripted_modal_runner.h"
+#include "tests/support/small_shop.h"
+#include "tests/support/test_database.h"
+#include "ui/guard.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+namespace {
+
+const QDate kMonday(2026, 3, 2);
+
+QString raising(const QString& state, const QString& text) {
+    return QStringLiteral("do $$ begin raise exception '%1' using errcode = '%2'; end $$")
+        .arg(text, state);
+}
+
+// A test-only rule of the position table, as the database's own triggers will raise them.
+const char* const kRefuseTrigger = R"(
+    create or replace function accounts_dep.test_refuse() returns trigger language plpgsql as $$
+    begin
+        raise exception '%', tg_argv[1] using errcode = tg_argv[0];
+    end $$;
+)";
+
+} // namespace
+
+class DatabaseRefusalsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void oneMessagePerKind_data();
+    void oneMessagePerKind();
+    void windowsShowTheRuleAndWriteNothing_data();
+    void windowsShowTheRuleAndWriteNothing();
+
+private:
+    std::unique_ptr<TestDatabase> db_;
+    std::unique_ptr<RecordingMessages> messages_;
+    std::unique_ptr<ScriptedModalRunner> modal_;
+    std::unique_ptr<data::DataModule6> dm_;
+};
+
+void DatabaseRefusalsTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    db_ = std::make_unique<TestDatabase>("refusals");
+    db_->useAsBuiltin();
+    db_->exec(kSmallShopSql);
+    db_->exec(R"(
+        insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '15', '2026-03-01');
+        insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty)
+            values (7100001, 7000001, 1, 500, 0);
+    )");
+    db_->exec(kRefuseTrigger);
+    messages_ = std::make_unique<RecordingMessages>();
+    modal_ = std::make_unique<ScriptedModalRunner>();
+    dm_ = std::make_unique<data::DataModule6>();
+}
+
+void DatabaseRefusalsTest::init() {
+    db_->exec("drop trigger if exists test_refuse on accounts_dep.smena;"
+              "delete from accounts_dep.smena; delete from accounts_dep.h_tabel;"
+              "delete from accounts_dep.smena_gds_use;");
+    messages_->clear();
+    seams::Clock::setFixedToday(kMonday);
+}
+
+void DatabaseRefusalsTest::oneMessagePerKind_data() {
+    QTest::addColumn<QStringList>("sql"); // none: a typed text the program reads as a number
+    QTest::addColumn<QString>("shown");   // "<kind>: <text>"
+    const QString accepted = "Позиция принята мастером: изменить или удалить её нельзя.";
+    QTest::newRow("NV001") << QStringList{raising("NV001", accepted)}
+                           << "error Ошибка: " + accepted;
+    QTest::newRow("NV003") << QStringList{raising("NV003", "Не заведен расход ТМЦ!")}
+                           << "error Ошибка: Не заведен расход ТМЦ!";
+    QTest::newRow("23514 from a rule")
+        << QStringList{raising("23514", "Часы должны быть от 0 до 24.")}
+        << "error Ошибка: Часы должны быть от 0 до 24.";
+    QTest::newRow("23514 from a plain check constraint")
+        << QStringList{"insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) "
+                       "values ('2026-03-02', 1, 101, 500, 1, -1)"}
+        << "error Ошибка: Значение не входит в допустимые пределы.\nnew row for relation";
+    QTest::newRow("55P03") << QStringList{raising("55P03",
+                                                  "canceling statement due to lock timeout")}
+                           << "error Ошибка: Данные заняты другим рабочим местом. Повторите позже.";
+    QTest::newRow("57014 by the statement timeout")
+        << QStringList{"set statement_timeout = '50ms'", "select pg_sleep(2)"}
+        << "error Ошибка: Данные заняты другим рабочим местом. Повторите позже.";
+    QTest::newRow("a typed text that is no number")
+        << QStringList{} << "error Ошибка: Введено не число.\n'12а' is not a valid integer value";
+    QTest::newRow("anything else") << QStringList{"select * from accounts_dep.no_such_table"}
+                                   << "standard: relation \"accounts_dep.no_such_table\"";
+}
+
+void DatabaseRefusalsTest::oneMessagePerKind() {
+    QFETCH(QStringList, sql);
+    QFETCH(QString, shown);
+    ui::runGuarded([&] {
+        if (sql.isEmpty())
+            data::toInt(QStringLiteral("12а"));
+        for (const QString& statement : sql) {
+            data::Command command(&dm_->ADO_DB);
+            command.setSql(statement);
+            command.execute();
+        }
+    });
+    data::Command reset(&dm_->ADO_DB);
+    reset.setSql("reset statement_timeout");
+    reset.execute();
+    QCOMPARE(messages_->shown.size(), 1);
+    const RecordingMessages::Shown& m = messages_->shown[0];
+    const QString text =
+        (m.kind == RecordingMessages::Kind::StandardError ? "standard: "
+                                                          : "error " + m.caption + ": ") +
+        m.text;
+    QVERIFY2(text.startsWith(shown), qPrintable(text));
+}
+
+// A rule the database keeps refuses a save of the entry dialog, a deletion and an acceptance
+// of the journal: the server's text in the box, the position as it was.
+void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("save from the entry dialog") << "save";
+    QTest::newRow("deletion from the journal") << "delete";
+    QTest::newRow("acceptance from the journal") << "accept";
+}
+
+void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing() {
+    QFETCH(QString, action);
+    const int id =
+        db_->scalar("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time, ok, "
+                    "kol_vo, cena, id_doc, id_doc_item) values ('2026-03-02', 1, 101, 500, 1, 8, "
+                    "'no', 10, 4.5, 7000001, 7100001) returning id")
+            .toInt();
+    db_->exec(QString("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, f_qty_use) "
+                      "values (%1, 1, 1)")
+                  .arg(id));
+    const QString rule = action == "accept" ? "Принимать позиции может только мастер."
+                                            : "Позиция принята мастером: изменить или удалить "
+                                              "её нельзя.";
+    const QString state = action == "accept" ? "NV002" : "NV001";
+    db_->exec(QString("create trigger test_refuse before update or delete on accounts_dep.smena "
+                      "for each row execute function accounts_dep.test_refuse('%1', '%2')")
+                  .arg(state, rule));
+    const QString before = db_->scalar(
+        QString("select kol_vo || '/' || ok from accounts_dep.smena where id=%1").arg(id));
+    if (action == "save") {
+        FakeJournal journal(*dm_);
+        journal.date = kMonday;
+        journal.login.UserName = "petrova";
+        journal.readShift();
+        EntryWindows windows(*dm_, journal);
+        QVERIFY(journal.currentShift().locate("id", id));
+        modal_->then([&](QDialog* d) {
+            entryChild<QLineEdit>(d, "Edit3")->setText("12");
+            entryChild<QPushButton>(d, "Button1")->click();
+            d->reject();
+        });
+        windows.entry.openChange();
+    } else {
+        Form1 journal;
+        journal.loginValues().UserName = "sys";
+        journal.loginValues().CurSmena = 1;
+        for (int shift = 1; shift <= 4; ++shift)
+            journal.dataModule().smena(shift).setParam("ok", "ta");
+        journal.applyRights({.recordPositions = true, .acceptPositions = true});
+        journal.show();
+        QVERIFY(journal.currentShift().locate("id", id));
+        messages_->answer(true);
+        journal.findChild<QPushButton*>(action == "accept" ? "Button5" : "Button3")->click();
+    }
+    QStringList errors;
+    for (const auto& shown : messages_->shown)
+        if (shown.kind != RecordingMessages::Kind::Question)
+            errors << (shown.kind == RecordingMessages::Kind::Error ? shown.caption + ": "
+                                                                    : "standard: ") +
+                          shown.text;
+    QCOMPARE(errors, QStringList{"Ошибка: " + rule});
+    QCOMPARE(db_->scalar(
+                 QString("select kol_vo || '/' || ok from accounts_dep.smena where id=%1").arg(id)),
+             before);
+    QCOMPARE(db_->timesheetText(101), QString(""));
+}
+
+QTEST_MAIN(DatabaseRefusalsTest)
+#include "database_refusals_test.moc"
