@@ -427,18 +427,17 @@ $$;
 -- first time its month or worker is locked.
 --
 -- Order, so that no two transactions wait on each other in a circle: a month
--- before the workers of that month, months in ascending order, workers of a
--- month in ascending order.
+-- before the worker's days of that month, months in ascending order, then by
+-- worker and day.
 CREATE TABLE accounts_dep.h_tabel_month_lock (
     year  integer NOT NULL,
     month integer NOT NULL,
     PRIMARY KEY (year, month)
 );
 CREATE TABLE accounts_dep.h_tabel_worker_lock (
-    year  integer NOT NULL,
-    month integer NOT NULL,
     w_id  integer NOT NULL,
-    PRIMARY KEY (year, month, w_id)
+    data  date    NOT NULL,
+    PRIMARY KEY (w_id, data)
 );
 
 -- h_tabel_lock_month(month, year, exclusive): the lock by which cell upkeep
@@ -466,22 +465,22 @@ BEGIN
 END
 $$;
 
--- h_tabel_lock_worker(worker, month, year): a worker's days of one month, every
--- shift: his cells are summed and written one transaction after the other, and
--- the 24 hours of his day are checked under it. Takes the month shared first.
-CREATE FUNCTION accounts_dep.h_tabel_lock_worker(p_w_id integer, p_month integer, p_year integer)
+-- h_tabel_lock_worker(worker, date): a worker's day, every shift: his cells of
+-- that day are summed and written one transaction after the other, and the 24
+-- hours of his day are checked under it. Takes the month shared first.
+CREATE FUNCTION accounts_dep.h_tabel_lock_worker(p_w_id integer, p_data date)
 RETURNS void
 LANGUAGE plpgsql
 SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
 AS $$
 BEGIN
-    PERFORM accounts_dep.h_tabel_lock_month(p_month, p_year, false);
-    INSERT INTO accounts_dep.h_tabel_worker_lock (year, month, w_id)
-    VALUES (p_year, p_month, p_w_id)
+    PERFORM accounts_dep.h_tabel_lock_month(extract(month FROM p_data)::integer,
+                                            extract(year FROM p_data)::integer, false);
+    INSERT INTO accounts_dep.h_tabel_worker_lock (w_id, data) VALUES (p_w_id, p_data)
     ON CONFLICT DO NOTHING;
     PERFORM FROM accounts_dep.h_tabel_worker_lock
-    WHERE year = p_year AND month = p_month AND w_id = p_w_id FOR UPDATE;
+    WHERE w_id = p_w_id AND data = p_data FOR UPDATE;
 END
 $$;
 
@@ -492,7 +491,7 @@ $$;
 -- login writes h_tabel itself, cells only follow the positions.
 --
 -- Two workstations saving or deleting positions of the same cell at the same
--- moment are taken one after the other: the worker's month is locked before the
+-- moment are taken one after the other: the worker's day is locked before the
 -- sum is read, and each statement sees what was committed before it started, so
 -- the last writer sums every position whose own statement had already committed.
 -- One statement, so the cell is written completely or not at all.
@@ -513,7 +512,7 @@ BEGIN
     IF p_w_id IS NULL OR p_smena IS NULL OR p_data IS NULL THEN
         RAISE EXCEPTION 'Табель: не заданы рабочий, смена или дата';
     END IF;
-    PERFORM accounts_dep.h_tabel_lock_worker(p_w_id, v_month, v_year);
+    PERFORM accounts_dep.h_tabel_lock_worker(p_w_id, p_data);
 
     SELECT coalesce((SELECT d.hours FROM accounts_dep.h_tabel_day_hours(p_data) d
                      WHERE d.w_id = p_w_id AND d.smena = p_smena), 0)
@@ -545,9 +544,10 @@ $$;
 --   month, every other day 0.
 -- A failure half-way leaves the month as it was. A save on another workstation
 -- during the rebuild waits for it and then writes its cell; one before it is seen.
--- The cells wait in a temporary table of the owner, which no login can write.
--- The session's table of gathered cells, made on first use. A table of that name
--- that a login made himself is refused rather than trusted.
+-- The cells wait in temporary tables of the owner, which no login can write.
+-- The session's tables of gathered cells and of the days read, made on first
+-- use. A table of either name that a login made himself is refused rather than
+-- trusted.
 CREATE FUNCTION accounts_dep.h_tabel_rebuild_cells()
 RETURNS void
 LANGUAGE plpgsql
@@ -555,14 +555,21 @@ SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
 AS $$
 DECLARE
-    v_table regclass := to_regclass('pg_temp.h_tabel_rebuild_cell');
+    v_cells regclass := to_regclass('pg_temp.h_tabel_rebuild_cell');
+    v_days  regclass := to_regclass('pg_temp.h_tabel_rebuild_read');
 BEGIN
-    IF v_table IS NULL THEN
+    IF v_cells IS NULL THEN
         CREATE TEMP TABLE h_tabel_rebuild_cell
             (year integer, month integer, day integer, w_id integer, smena integer, hours integer)
             ON COMMIT DELETE ROWS;
-    ELSIF (SELECT relowner FROM pg_class WHERE oid = v_table) <> current_user::regrole THEN
+    ELSIF (SELECT relowner FROM pg_class WHERE oid = v_cells) <> current_user::regrole THEN
         RAISE EXCEPTION 'Табель: временная таблица h_tabel_rebuild_cell чужая';
+    END IF;
+    IF v_days IS NULL THEN
+        CREATE TEMP TABLE h_tabel_rebuild_read (year integer, month integer, day integer)
+            ON COMMIT DELETE ROWS;
+    ELSIF (SELECT relowner FROM pg_class WHERE oid = v_days) <> current_user::regrole THEN
+        RAISE EXCEPTION 'Табель: временная таблица h_tabel_rebuild_read чужая';
     END IF;
 END
 $$;
@@ -572,18 +579,22 @@ RETURNS void
 LANGUAGE plpgsql
 SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
+-- the month's cells are gathered in memory rather than spilt to disk
+SET work_mem = '64MB'
 AS $$
 DECLARE
     v_data date := make_date(p_year, p_month, p_day);
 BEGIN
     PERFORM accounts_dep.h_tabel_lock_month(p_month, p_year, true);
     PERFORM accounts_dep.h_tabel_rebuild_cells();
-    -- the month's cells are gathered in memory rather than spilt to disk
-    SET LOCAL work_mem = '64MB';
-    DELETE FROM pg_temp.h_tabel_rebuild_cell
-    WHERE year = p_year AND month = p_month AND day = p_day;
-    -- a row without a worker marks the day as read
-    INSERT INTO pg_temp.h_tabel_rebuild_cell VALUES (p_year, p_month, p_day, NULL, NULL, NULL);
+    IF EXISTS (SELECT FROM pg_temp.h_tabel_rebuild_read r
+               WHERE r.year = p_year AND r.month = p_month AND r.day = p_day) THEN
+        -- read again: the day's cells are replaced
+        DELETE FROM pg_temp.h_tabel_rebuild_cell
+        WHERE year = p_year AND month = p_month AND day = p_day;
+    ELSE
+        INSERT INTO pg_temp.h_tabel_rebuild_read VALUES (p_year, p_month, p_day);
+    END IF;
     INSERT INTO pg_temp.h_tabel_rebuild_cell
     SELECT p_year, p_month, p_day, d.w_id, d.smena, d.hours
     FROM accounts_dep.h_tabel_day_hours(v_data) d;
@@ -595,6 +606,9 @@ RETURNS void
 LANGUAGE plpgsql
 SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
+SET work_mem = '64MB'
+-- the gathered cells have no statistics, and a sort of them costs twice a hash
+SET enable_sort = off
 AS $$
 DECLARE
     v_first date := make_date(p_year, p_month, 1);
@@ -605,8 +619,8 @@ BEGIN
     FOR v_day IN
         SELECT d FROM generate_series(1, extract(day FROM v_first + interval '1 month - 1 day')::integer) d
         EXCEPT
-        SELECT c.day FROM pg_temp.h_tabel_rebuild_cell c
-        WHERE c.year = p_year AND c.month = p_month AND c.w_id IS NULL
+        SELECT r.day FROM pg_temp.h_tabel_rebuild_read r
+        WHERE r.year = p_year AND r.month = p_month
     LOOP
         PERFORM accounts_dep.h_tabel_rebuild_day(p_month, p_year, v_day);
     END LOOP;
@@ -633,9 +647,10 @@ BEGIN
            coalesce(sum(hours) FILTER (WHERE day = 29), 0), coalesce(sum(hours) FILTER (WHERE day = 30), 0),
            coalesce(sum(hours) FILTER (WHERE day = 31), 0)
     FROM pg_temp.h_tabel_rebuild_cell c
-    WHERE c.year = p_year AND c.month = p_month AND c.w_id IS NOT NULL
+    WHERE c.year = p_year AND c.month = p_month
     GROUP BY c.w_id, c.smena;
-    DELETE FROM pg_temp.h_tabel_rebuild_cell WHERE year = p_year AND month = p_month;
+    -- whatever another month had gathered meanwhile is read again by its own write
+    TRUNCATE pg_temp.h_tabel_rebuild_read, pg_temp.h_tabel_rebuild_cell;
 END
 $$;
 
@@ -741,7 +756,7 @@ CREATE TRIGGER smena_rules
 -- smena_day_limit (after each row): a worker's positions of one day, all shifts,
 -- hold 24 hours at most. Checked under the worker's month lock (the one
 -- h_tabel_set_day takes), so two workstations cannot both pass it; a position
--- moved to another worker or month locks both, in the lock order, so opposite
+-- moved to another worker or day locks both, in the lock order, so opposite
 -- moves do not wait on each other. Nothing is locked when the hours do not grow.
 CREATE FUNCTION accounts_dep.smena_day_limit()
 RETURNS trigger
@@ -750,24 +765,21 @@ SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
 AS $$
 DECLARE
-    v_moved boolean := TG_OP = 'UPDATE'
-        AND (NEW.w_id <> OLD.w_id OR date_trunc('month', NEW.data) <> date_trunc('month', OLD.data));
+    v_moved boolean := TG_OP = 'UPDATE' AND (NEW.w_id <> OLD.w_id OR NEW.data <> OLD.data);
     v_key   record;
     v_hours bigint;
 BEGIN
-    IF NOT v_moved AND NOT (NEW.time > 0 AND (TG_OP = 'INSERT' OR NEW.time > OLD.time
-                                               OR NEW.data <> OLD.data)) THEN
+    IF NOT v_moved AND NOT (NEW.time > 0 AND (TG_OP = 'INSERT' OR NEW.time > OLD.time)) THEN
         RETURN NULL;
     END IF;
     FOR v_key IN
-        SELECT DISTINCT k.y, k.m, k.w
-        FROM (VALUES (extract(year FROM NEW.data)::integer, extract(month FROM NEW.data)::integer, NEW.w_id),
-                     (CASE WHEN v_moved THEN extract(year FROM OLD.data)::integer END,
-                      extract(month FROM OLD.data)::integer, OLD.w_id)) AS k(y, m, w)
-        WHERE k.y IS NOT NULL
-        ORDER BY k.y, k.m, k.w
+        SELECT DISTINCT date_trunc('month', k.d) AS m, k.w, k.d
+        FROM (VALUES (NEW.w_id, NEW.data),
+                     (CASE WHEN v_moved THEN OLD.w_id END, OLD.data)) AS k(w, d)
+        WHERE k.w IS NOT NULL
+        ORDER BY 1, 2, 3
     LOOP
-        PERFORM accounts_dep.h_tabel_lock_worker(v_key.w, v_key.m, v_key.y);
+        PERFORM accounts_dep.h_tabel_lock_worker(v_key.w, v_key.d);
     END LOOP;
     IF NEW.time > 0 THEN
         SELECT sum(s.time) INTO v_hours
@@ -963,8 +975,7 @@ BEGIN
 
         -- in one order, so two divisions sharing members never wait on each other
         FOR w IN SELECT DISTINCT u FROM unnest(v_workers) u ORDER BY u LOOP
-            PERFORM accounts_dep.h_tabel_lock_worker(w, extract(month FROM pos.data)::integer,
-                                                     extract(year FROM pos.data)::integer);
+            PERFORM accounts_dep.h_tabel_lock_worker(w, pos.data);
         END LOOP;
 
         FOR i IN 1 .. n LOOP

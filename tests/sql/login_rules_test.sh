@@ -151,7 +151,7 @@ petrova|ok|update accounts_dep.smena set kol_vo = 11 where id = 1005
 petrova|ok|delete from accounts_dep.smena where id = 1005
 # a reader takes no lock that holds up a writer, makes no temporary table, stores nothing
 econom|42501|select accounts_dep.h_tabel_lock_month(3, 2025, true)
-econom|42501|select accounts_dep.h_tabel_lock_worker(201, 3, 2025)
+econom|42501|select accounts_dep.h_tabel_lock_worker(201, '2025-03-14')
 econom|42501|select * from accounts_dep.h_tabel_month_lock for share
 econom|42501|select * from accounts_dep.h_tabel_worker_lock for update
 econom|42501|lock table accounts_dep.h_tabel_month_lock in access share mode
@@ -265,7 +265,7 @@ reader_sql=$(
   done
   attempt "select pg_advisory_lock(740101, 202503), pg_advisory_lock(740102, 0)"
   attempt "select accounts_dep.h_tabel_lock_month(3, 2025, true)"
-  attempt "select accounts_dep.h_tabel_lock_worker(201, 3, 2025)"
+  attempt "select accounts_dep.h_tabel_lock_worker(201, '2025-03-14')"
   echo "select 'holding' as reader, pg_sleep(60);"
 )
 printf '%s\n' "$reader_sql" | PGPASSWORD=econom-demo psql -X -q -h "$NORV_TEST_PGHOST" -p 5432 -U econom \
