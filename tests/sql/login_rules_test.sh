@@ -301,5 +301,35 @@ else
   printf '%s\n' "$save" >&2
 fi
 
+# Two clerks move positions in opposite directions between two workers, each then setting the
+# old and the new day cell as the program does: both go through, neither waits for the other
+# in a circle (the move locks both workers' days in one order).
+move() { # position, to worker, from worker
+  PGPASSWORD=petrova-demo psql -X -q -h "$NORV_TEST_PGHOST" -p 5432 -U petrova -d "$db" \
+      -v ON_ERROR_STOP=1 -tA 2>&1 <<SQL
+begin;
+update accounts_dep.smena set w_id = $2 where id = $1;
+select pg_sleep(0.3);
+select accounts_dep.h_tabel_set_day($3, 1, '2025-03-14', false);
+select pg_sleep(0.3);
+select accounts_dep.h_tabel_set_day($2, 1, '2025-03-14', true);
+commit;
+SQL
+}
+move 1001 202 201 > /tmp/norv-move-a.$$ &
+move_a=$!
+move 1006 201 202 > /tmp/norv-move-b.$$
+wait "$move_a"
+moves=$(cat /tmp/norv-move-a.$$ /tmp/norv-move-b.$$)
+rm -f /tmp/norv-move-a.$$ /tmp/norv-move-b.$$
+cells=$(super -d "$db" -tAc "select string_agg(w_id || ':' || d14, ' ' order by w_id) from accounts_dep.h_tabel where smena = 1 and w_id in (201, 202)")
+if ! printf '%s\n' "$moves" | grep -q ERROR && [ "$cells" = "201:20 202:4" ]; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAILED: opposite moves (cells $cells):" >&2
+  printf '%s\n' "$moves" >&2
+fi
+
 echo "login rules: $passed passed, $failed failed"
 [ "$failed" = 0 ]
