@@ -453,15 +453,19 @@ SECURITY DEFINER
 SET search_path = accounts_dep, public, pg_temp
 AS $$
 BEGIN
-    INSERT INTO accounts_dep.h_tabel_month_lock (year, month) VALUES (p_year, p_month)
-    ON CONFLICT DO NOTHING;
-    IF p_exclusive THEN
-        PERFORM FROM accounts_dep.h_tabel_month_lock
-        WHERE year = p_year AND month = p_month FOR UPDATE;
-    ELSE
-        PERFORM FROM accounts_dep.h_tabel_month_lock
-        WHERE year = p_year AND month = p_month FOR SHARE;
-    END IF;
+    -- twice at most: the row is added the first time
+    FOR attempt IN 1 .. 2 LOOP
+        IF p_exclusive THEN
+            PERFORM FROM accounts_dep.h_tabel_month_lock
+            WHERE year = p_year AND month = p_month FOR UPDATE;
+        ELSE
+            PERFORM FROM accounts_dep.h_tabel_month_lock
+            WHERE year = p_year AND month = p_month FOR SHARE;
+        END IF;
+        EXIT WHEN FOUND;
+        INSERT INTO accounts_dep.h_tabel_month_lock (year, month) VALUES (p_year, p_month)
+        ON CONFLICT DO NOTHING;
+    END LOOP;
 END
 $$;
 
@@ -477,10 +481,13 @@ AS $$
 BEGIN
     PERFORM accounts_dep.h_tabel_lock_month(extract(month FROM p_data)::integer,
                                             extract(year FROM p_data)::integer, false);
-    INSERT INTO accounts_dep.h_tabel_worker_lock (w_id, data) VALUES (p_w_id, p_data)
-    ON CONFLICT DO NOTHING;
-    PERFORM FROM accounts_dep.h_tabel_worker_lock
-    WHERE w_id = p_w_id AND data = p_data FOR UPDATE;
+    FOR attempt IN 1 .. 2 LOOP
+        PERFORM FROM accounts_dep.h_tabel_worker_lock
+        WHERE w_id = p_w_id AND data = p_data FOR UPDATE;
+        EXIT WHEN FOUND;
+        INSERT INTO accounts_dep.h_tabel_worker_lock (w_id, data) VALUES (p_w_id, p_data)
+        ON CONFLICT DO NOTHING;
+    END LOOP;
 END
 $$;
 
