@@ -135,6 +135,9 @@ zemplar|$NV004|select accounts_dep.smena__accept_row(1003)
 sys|ok|select accounts_dep.smena__accept_row(1001)
 sys|$NV003|update accounts_dep.smena set ok = 'ok' where id = 1002
 econom|42501|select accounts_dep.smena__accept_row(1001)
+zemplar|ok|select accounts_dep.smena__accept_row(1004)
+# demo data and restores load accepted positions
+postgres|ok|insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, kol_vo, ok) values ('2025-03-14', 1, 201, 501, 2, 1, 'ok')
 # an accepted position stays as it is, for everyone
 petrova|$NV001|update accounts_dep.smena set kol_vo = 11 where id = 1004
 petrova|$NV001|update accounts_dep.smena set ok = 'no' where id = 1004
