@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
           select g, (1000 + g)::text, 'Работник ' || lpad(g::text, 4, '0') from generate_series(1, 1000) g;
         insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
         insert into accounts_dep.oper(id, i_id, vid) values (1, 1, 1);
-        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time)
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time)
           select date '2026-03-01' + g / 1936, 1 + (g % 1936) / 1000 + (g % 1936 % 3 = 0)::int,
-                 1001 + (g % 1936) % 1000, 1, 1, 1 + g % 9
+                 1001 + (g % 1936) % 1000, 1, 1, 1, 1 + g % 9
           from generate_series(0, 59999) g;
         analyze;
     )");

@@ -1,7 +1,10 @@
 // Twenty workstations at once: each saves, edits and deletes positions through the program's
 // own save, upkeep and deletion (no windows) for the same few workers and days, 500 actions
 // each. Afterwards every day cell of the time-sheet must equal the sum of its positions, no
-// worker's month may have two rows, and no action may have failed.
+// worker's month may have two rows, no worker's day more than 24 hours, and no action may have
+// failed but for the database's refusal of a day over 24 hours (counted apart: the stations
+// keep adding hours to the same few days, and the refusal under the worker's lock is part of
+// what is measured).
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "journal/position.h"
@@ -48,7 +51,7 @@ int main(int argc, char** argv) {
 
     std::mutex lock;
     std::vector<double> saveMs;
-    std::atomic<int> failed{0}, saves{0}, edits{0}, deletions{0};
+    std::atomic<int> failed{0}, saves{0}, edits{0}, deletions{0}, overDay{0};
     QStringList failures;
     QElapsedTimer wall;
     wall.start();
@@ -95,6 +98,11 @@ int main(int argc, char** argv) {
                         }
                     }
                 } catch (const data::DataError& e) {
+                    if (e.sqlState() == u"23514" &&
+                        e.message().contains(QStringLiteral("по всем сменам"))) {
+                        ++overDay;
+                        continue;
+                    }
                     ++failed;
                     const std::lock_guard<std::mutex> guard(lock);
                     failures << e.message();
@@ -126,14 +134,19 @@ int main(int argc, char** argv) {
     const QString duplicates = db.scalar(
         "select count(*) from (select 1 from accounts_dep.h_tabel group by w_id, smena, month, "
         "year having count(*) > 1) d");
+    const QString overLimit = db.scalar(
+        "select count(*) from (select 1 from accounts_dep.smena group by w_id, data having "
+        "sum(time) > 24) d");
     const int actions = kStations * kActions;
     std::printf("%d workstations x %d actions (%d saves, %d edits, %d deletions) on 3 workers "
                 "and 2 days: %.0f actions/s; one save p50 %.1f ms, p99 %.1f ms (target under 50 "
-                "ms); drifted cells %s, duplicate rows %s, failed actions %d (targets 0)\n",
+                "ms); drifted cells %s, duplicate rows %s, days over 24 h %s, failed actions %d "
+                "(targets 0); refused as over 24 h a day %d\n",
                 kStations, kActions, saves.load(), edits.load(), deletions.load(),
                 actions / seconds, percentile(saveMs, 0.5), percentile(saveMs, 0.99),
-                qPrintable(drifted), qPrintable(duplicates), failed.load());
+                qPrintable(drifted), qPrintable(duplicates), qPrintable(overLimit), failed.load(),
+                overDay.load());
     for (const QString& f : failures.mid(0, 3))
         std::printf("  failed: %s\n", qPrintable(f));
-    return drifted == "0" && duplicates == "0" && failed == 0 ? 0 : 1;
+    return drifted == "0" && duplicates == "0" && overLimit == "0" && failed == 0 ? 0 : 1;
 }

@@ -8,12 +8,12 @@ class DataModule6;
 
 namespace timesheet {
 
-// Rebuilds the hours time-sheet of a month (every shift) from its positions: the cells of
-// each day are read by the day-cell rule, then the month's rows are deleted and written anew
-// in one statement, all in one transaction, so a failure half-way leaves the month as it was. It
-// holds the month's lock that the upkeep of a save or deletion also takes: a save on another
-// workstation during the rebuild waits for it and then writes its cell; one before it is seen by
-// it.
+// Rebuilds the hours time-sheet of a month (every shift) from its positions through the
+// database's rebuild functions (accounts_dep.h_tabel_rebuild_day for each day, then
+// h_tabel_rebuild_write), all in one transaction, so a failure half-way leaves the month as
+// it was. The functions hold the month's lock that the upkeep of a save or deletion also
+// takes: a save on another workstation during the rebuild waits for it and then writes its
+// cell; one before it is seen by it.
 class MonthRebuild {
 public:
     explicit MonthRebuild(data::DataModule6& dataModule) : dm_(dataModule) {}

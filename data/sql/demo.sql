@@ -6,7 +6,7 @@
 -- Deterministic for a given day (setseed below; dates count back from
 -- current_date so the journal always opens on positions). Set-based throughout.
 
-SET ROLE sys;
+-- as the superuser: it loads accepted positions, which no login could
 SET client_min_messages = warning;
 SET work_mem = '64MB';
 -- Temp tables have no statistics, so the planner expects huge joins and JIT
@@ -605,4 +605,3 @@ COMMIT;
 ANALYZE accounts_dep.smena, accounts_dep.smena_gds_use, accounts_dep.h_tabel,
         accounts_dep.oper, accounts_dep.norm, cmn_gds_and_srv.consignment;
 
-RESET ROLE;

@@ -51,7 +51,7 @@ void DataModuleTest::initTestCase() {
         insert into accounts_dep.oper(id, i_id, vid, naimen, cena_new) values
             (1, 500, 1, 0, null), (2, 500, 2, 1, null), (3, 501, 1, 0, null);
         insert into accounts_dep.norm(o_id, norma, price, prize) values
-            (1, 10, 5.123456, 0), (1, 20, 4.5, 5), (3, 1, 100, 0);
+            (1, 10, 5.1235, 0), (1, 20, 4.5, 5), (3, 1, 100, 0);
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok)
         values ('2026-03-02', 1, 101, 500, 1, 2.5, 10, 1, 8, 'no'),
                ('2026-03-02', 1, 102, 500, 1, 2.5, 4, 0, 4, 'ok'),

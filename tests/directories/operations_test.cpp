@@ -536,15 +536,15 @@ void OperationsTest::remove() {
     });
     if (use == "position") // the count alone refuses, as where the key is missing
         db_->exec("alter table accounts_dep.smena drop constraint smena_o_id_fk;"
-                  "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id) "
-                  "values ('2026-03-02', 1, 101, 500, 1)");
+                  "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo) "
+                  "values ('2026-03-02', 1, 101, 500, 1, 1)");
     if (use == "meanwhile") // the trigger plays the other workstation within our delete
         db_->exec(R"(
             create function public.other_workstation_uses() returns trigger
             language plpgsql as $$
             begin
-                insert into accounts_dep.smena(data, smena, w_id, i_id, o_id)
-                values ('2026-03-02', 1, 101, old.i_id, old.id);
+                insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo)
+                values ('2026-03-02', 1, 101, old.i_id, old.id, 1);
                 return old;
             end $$;
             create trigger other_workstation before delete on accounts_dep.oper

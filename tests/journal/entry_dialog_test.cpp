@@ -131,7 +131,8 @@ void EntryDialogTest::initTestCase() {
 }
 
 void EntryDialogTest::init() {
-    db_->exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; "
+    // truncate: no row trigger, so accepted positions go too
+    db_->exec("truncate accounts_dep.smena; delete from accounts_dep.h_tabel; "
               "delete from accounts_dep.smena_gds_use; delete from accounts_dep.person_temp;");
     messages_->clear();
     seams::Clock::setFixedToday(kMonday);
@@ -742,28 +743,35 @@ void EntryDialogTest::brigadeAddAndRemove() {
 }
 
 // "Сохранить" divides the position among its brigade and closes the dialog, with or without
-// members; a division the database refuses is reported and the dialog closes all the same.
+// members; a division the database refuses (the position accepted meanwhile, or a share that
+// would get no pieces) is reported and the dialog closes all the same.
 void EntryDialogTest::brigadeDivision_data() {
+    QTest::addColumn<QString>("quantity");
     QTest::addColumn<QStringList>("members");
     QTest::addColumn<bool>("acceptedMeanwhile"); // a master accepted it on another workstation
     QTest::addColumn<QString>("divided");        // the positions afterwards, "worker:hours"
     QTest::addColumn<QString>("message");
-    QTest::newRow("two members") << QStringList{"Петров П.П."} << false << "101:4 102:4"
+    QTest::newRow("two members") << "10" << QStringList{"Петров П.П."} << false << "101:4 102:4"
                                  << "";
-    QTest::newRow("no members") << QStringList{} << false << "101:8"
+    QTest::newRow("no members") << "10" << QStringList{} << false << "101:8"
                                 << "";
-    QTest::newRow("refused by the database") << QStringList{"Петров П.П."} << true << "101:8"
-                                             << "Невозможно сохранить данные в БД!";
+    QTest::newRow("refused by the database")
+        << "10" << QStringList{"Петров П.П."} << true << "101:8"
+        << "Невозможно сохранить данные в БД!";
+    QTest::newRow("a share without pieces")
+        << "0,001" << QStringList{"Петров П.П."} << false << "101:8"
+        << "Невозможно сохранить данные в БД!";
 }
 
 void EntryDialogTest::brigadeDivision() {
+    QFETCH(QString, quantity);
     QFETCH(QStringList, members);
     QFETCH(bool, acceptedMeanwhile);
     QFETCH(QString, divided);
     QFETCH(QString, message);
     inDialog([this] { entry_->openNew(); },
              [&](QDialog* d) {
-                 fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
+                 fillHeader(d, kLineFree, "Иванов И.И.", 3, quantity, "8");
                  child<QPushButton>(d, "Button1")->click();
                  for (const QString& name : members)
                      pickWorker(d, name, "Button7");

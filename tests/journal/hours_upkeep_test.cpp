@@ -65,13 +65,13 @@ void HoursUpkeepTest::initTestCase() {
 
 int HoursUpkeepTest::insertPosition(int worker, const Position& p) {
     return db_
-        ->scalar(
-            QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) "
-                           "values ('%1', %2, %3, 1, 1, %4) returning id")
-                .arg(p.date.toString(Qt::ISODate))
-                .arg(p.shift)
-                .arg(worker)
-                .arg(p.hours))
+        ->scalar(QStringLiteral(
+                     "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time) "
+                     "values ('%1', %2, %3, 1, 1, 1, %4) returning id")
+                     .arg(p.date.toString(Qt::ISODate))
+                     .arg(p.shift)
+                     .arg(worker)
+                     .arg(p.hours))
         .toInt();
 }
 
@@ -180,8 +180,8 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
             start.arrive_and_wait();
             for (int i = 0; i < 4; ++i) {
                 statement.setSql(QStringLiteral("insert into accounts_dep.smena(data, smena, "
-                                                "w_id, i_id, o_id, time) values ('%1', 1, %2, "
-                                                "1, 1, %3) returning id")
+                                                "w_id, i_id, o_id, kol_vo, time) values ('%1', 1, "
+                                                "%2, 1, 1, 1, %3) returning id")
                                      .arg(day.toString(Qt::ISODate))
                                      .arg(worker)
                                      .arg(firstHours + i));
@@ -196,7 +196,7 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
             }
         };
         std::thread a([&] { workstation(stationA, 1); });
-        std::thread b([&] { workstation(stationB, 10); });
+        std::thread b([&] { workstation(stationB, 2); }); // 24 hours together
         a.join();
         b.join();
         const QString sum = db_->scalar(QStringLiteral("select coalesce(sum(time), 0) from "

@@ -35,7 +35,11 @@ TestDatabase::TestDatabase(const QString& prefix) {
                 .arg(prefix.toLower())
                 .arg(QCoreApplication::applicationPid())
                 .arg(QRandomGenerator::global()->bounded(100000));
-    superExec(QStringLiteral("create database %1 template %2 owner sys").arg(name_, tmpl));
+    superExec(QStringLiteral("create database %1 template %2 owner norv_owner").arg(name_, tmpl));
+    // a copy does not inherit the template's database rights: no temporary tables for readers
+    superExec(QStringLiteral("revoke temporary on database %1 from public; "
+                             "grant temporary on database %1 to norv_writer")
+                  .arg(name_));
 }
 
 TestDatabase::~TestDatabase() {
@@ -110,7 +114,10 @@ TestDatabase::Login::~Login() {
 data::Connection& TestDatabase::sys() {
     if (!sys_) {
         sys_ = std::make_unique<data::Connection>();
-        sys_->setConnectionString(connectionString());
+        // the cluster's superuser (trust on the private socket), so fixtures can set up any
+        // state the rules would refuse a login
+        sys_->setConnectionString(
+            data::buildConnectionString(host_, name_, QStringLiteral("postgres"), QString()));
         sys_->open();
     }
     return *sys_;

@@ -52,9 +52,10 @@ public:
         return Login(*this, name, password, group);
     }
 
-    // A connection as sys for fixtures and checks.
+    // A connection as the cluster's superuser for fixtures and checks (named sys() from the
+    // days sys owned the database).
     data::Connection& sys();
-    // Runs statements as sys; throws DataError.
+    // Runs statements as the superuser; throws DataError.
     void exec(const QString& sql);
     // First column of the first row as text ("" when no row).
     QString scalar(const QString& sql);

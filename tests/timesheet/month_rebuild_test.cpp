@@ -53,11 +53,11 @@ void MonthRebuildTest::init() {
         drop trigger if exists fail_day_15 on accounts_dep.h_tabel;
         insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка') on conflict do nothing;
         insert into accounts_dep.oper(id, i_id, vid) values (1, 1, 1) on conflict do nothing;
-        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) values
-            ('2026-03-01', 1, 101, 1, 1, 8), ('2026-03-01', 1, 101, 1, 1, 3),
-            ('2026-03-02', 2, 101, 1, 1, 7), ('2026-03-15', 3, 102, 1, 1, 12),
-            ('2026-03-15', 4, 102, 1, 1, 2), ('2026-03-20', 1, 103, 1, 1, 0),
-            ('2026-03-31', 1, 102, 1, 1, 5), ('2026-02-27', 1, 101, 1, 1, 6);
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time) values
+            ('2026-03-01', 1, 101, 1, 1, 1, 8), ('2026-03-01', 1, 101, 1, 1, 1, 3),
+            ('2026-03-02', 2, 101, 1, 1, 1, 7), ('2026-03-15', 3, 102, 1, 1, 1, 12),
+            ('2026-03-15', 4, 102, 1, 1, 1, 2), ('2026-03-20', 1, 103, 1, 1, 1, 0),
+            ('2026-03-31', 1, 102, 1, 1, 1, 5), ('2026-02-27', 1, 101, 1, 1, 1, 6);
         insert into accounts_dep.h_tabel(w_id, smena, month, year, d1, d5) values
             (101, 1, 3, 2026, 4, 9), (104, 1, 3, 2026, 8, 0), (101, 1, 2, 2026, 0, 0);
         update accounts_dep.h_tabel set d27 = 6 where month = 2;
@@ -138,7 +138,7 @@ void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
             try {
                 data::Command insert(&other.ADO_DB);
                 insert.setSql("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
-                              "time) values ('2026-03-02', 2, 101, 1, 1, 4)");
+                              "kol_vo, time) values ('2026-03-02', 2, 101, 1, 1, 1, 4)");
                 insert.execute();
                 journal::HoursUpkeep(other).afterSave({101, 2, QDate(2026, 3, 2)});
             } catch (...) {

@@ -73,7 +73,7 @@ void TimesheetWindowTest::initTestCase() {
 // 31st; Петров a 9-hour day.
 void TimesheetWindowTest::init() {
     db_->exec(R"(
-        delete from accounts_dep.h_tabel; delete from accounts_dep.smena;
+        delete from accounts_dep.h_tabel; truncate accounts_dep.smena;
         insert into accounts_dep.h_tabel(w_id, smena, month, year, d6, d31) values
             (101, 1, 4, 2026, 8, 2), (101, 2, 4, 2026, 3, 0), (102, 1, 4, 2026, 9, 0);
         insert into accounts_dep.h_tabel(w_id, smena, month, year, d7) values (101, 4, 4, 2026, 2);
@@ -153,8 +153,8 @@ void TimesheetWindowTest::titlesFollowTheMonth() {
 }
 
 void TimesheetWindowTest::rebuildFromTheWindow() {
-    db_->exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) values "
-              "('2026-04-06', 1, 103, 1, 1, 7), ('2026-04-30', 3, 103, 1, 1, 12)");
+    db_->exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time) values "
+              "('2026-04-06', 1, 103, 1, 1, 1, 7), ('2026-04-30', 3, 103, 1, 1, 1, 12)");
     open(QDate(2026, 4, 1), [&](QDialog* d) {
         d->findChild<QPushButton*>("Button1")->click();
         QCOMPARE(d->findChild<QProgressBar*>("PB")->maximum(), 30);
