@@ -28,6 +28,7 @@ const QString kDeleted = "Позиция удалена на другом раб
 const QString kBusy = "Данные заняты другим рабочим местом. Повторите позже.";
 
 // What the other workstation does meanwhile, as SQL on its own connection (%1: the id).
+// (an acceptance needs a material row, which the test gives every position)
 const char* const kAccepts = "select accounts_dep.smena__accept_row(%1)";
 const char* const kEdits = "update accounts_dep.smena set kol_vo=kol_vo+1 where id=%1";
 const char* const kMovesIt = "update accounts_dep.smena set data=data+1 where id=%1";
@@ -105,8 +106,9 @@ void TwoWorkstationsTest::initTestCase() {
 }
 
 void TwoWorkstationsTest::init() {
-    db_->exec("delete from accounts_dep.smena; delete from accounts_dep.h_tabel; "
-              "delete from accounts_dep.smena_gds_use; delete from accounts_dep.person_temp;");
+    // truncate: accepted positions refuse a delete, whoever sends it
+    db_->exec("truncate accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.smena_gds_use, "
+              "accounts_dep.person_temp;");
     messages_->clear();
     seams::Clock::setFixedToday(kMonday);
     journal_->date = kMonday;
@@ -122,12 +124,16 @@ void TwoWorkstationsTest::cleanup() {
 }
 
 int TwoWorkstationsTest::addPosition(int hours) {
-    return db_
-        ->scalar(QString("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time, ok, "
-                         "kol_vo, brak, cena, id_doc, id_doc_item) values ('2026-03-02', 1, 101, "
-                         "500, 1, %1, 'no', 10, 0, 4.5, 7000001, 7100001) returning id")
-                     .arg(hours))
-        .toInt();
+    const int id =
+        db_->scalar(QString("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time, "
+                            "ok, kol_vo, brak, cena, id_doc, id_doc_item) values ('2026-03-02', 1, "
+                            "101, 500, 1, %1, 'no', 10, 0, 4.5, 7000001, 7100001) returning id")
+                        .arg(hours))
+            .toInt();
+    db_->exec(QString("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, f_qty_use) "
+                      "values (%1, 1, 1)")
+                  .arg(id));
+    return id;
 }
 
 void TwoWorkstationsTest::other(const QString& sql) {
@@ -256,9 +262,6 @@ void TwoWorkstationsTest::journalActionOnAStalePosition() {
     QFETCH(QString, message);
     QFETCH(QString, after);
     const int id = addPosition();
-    db_->exec(QString("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, f_qty_use) "
-                      "values (%1, 1, 1)")
-                  .arg(id));
     const std::unique_ptr<Form1> journal = openJournal();
     QVERIFY(journal->currentShift().locate("id", id));
     if (!meanwhile.isEmpty())
@@ -280,8 +283,11 @@ void TwoWorkstationsTest::heldDataEndsTheAction_data() {
     QTest::addColumn<QString>("held");
     QTest::newRow("edit, the position held") << "edit"
                                              << "select * from accounts_dep.smena for update";
-    QTest::newRow("new position, its cell held") << "new"
-                                                 << "select * from accounts_dep.h_tabel for update";
+    // the other workstation saves a position of the same worker and day: his day is locked
+    QTest::newRow("new position, the worker's day held")
+        << "new"
+        << "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time) "
+           "values ('2026-03-02', 2, 101, 500, 1, 1, 1)";
     QTest::newRow("deletion, the position held") << "delete"
                                                  << "select * from accounts_dep.smena for update";
     QTest::newRow("acceptance, the position held") << "accept"
