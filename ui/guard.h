@@ -38,16 +38,18 @@ inline bool hasCyrillic(const QString& text) {
 
 // The one place where a refusal of the database becomes a message: the database's own rules
 // and values out of range show the server's primary text (its Russian; a plain check
-// constraint speaks English, so that goes below a Russian sentence), data held by another
-// workstation says so, and a text that is no number says so above the technical text. True
+// constraint speaks English, so that goes behind a Russian sentence as its detail), data held
+// by another workstation says so, and a text that is no number says so, the technical text as
+// detail. True
 // when the error was one of these and is shown.
 inline bool showRefusal(const data::DataError& e) {
     seams::Messages& messages = seams::Messages::current();
     if (e.isRuleRefusal()) {
         const QString& primary = e.primaryMessage();
-        messages.error(detail::hasCyrillic(primary) ? primary
-                                                    : kValueOutOfRange + u'\n' + e.message(),
-                       seams::kErrorCaption);
+        if (detail::hasCyrillic(primary))
+            messages.error(primary, seams::kErrorCaption);
+        else
+            messages.errorWithDetail(kValueOutOfRange, e.message(), seams::kErrorCaption);
         return true;
     }
     if (e.isBusy()) {
@@ -55,7 +57,7 @@ inline bool showRefusal(const data::DataError& e) {
         return true;
     }
     if (e.isNotANumber()) {
-        messages.error(kNotANumberText + u'\n' + e.message(), seams::kErrorCaption);
+        messages.errorWithDetail(kNotANumberText, e.message(), seams::kErrorCaption);
         return true;
     }
     return false;

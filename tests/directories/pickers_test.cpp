@@ -269,8 +269,8 @@ void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
     QCOMPARE(choice.calls, QStringList{"name Ааронов Б.Б."});
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
-    QCOMPARE(messages_->shown[0].text,
-             QString("Введено не число.\n'A12' is not a valid integer value"));
+    QCOMPARE(messages_->shown[0].text, QString("Введено не число."));
+    QCOMPARE(messages_->shown[0].detail, QString("'A12' is not a valid integer value"));
     dataModule_->Workers.close();
     db_->exec("delete from cmn_contractor.person where s_code='A12'");
 }

@@ -81,7 +81,7 @@ void DatabaseRefusalsTest::init() {
 
 void DatabaseRefusalsTest::oneMessagePerKind_data() {
     QTest::addColumn<QStringList>("sql"); // none: a typed text the program reads as a number
-    QTest::addColumn<QString>("shown");   // "<kind>: <text>"
+    QTest::addColumn<QString>("shown");   // "<kind>: <text>\n<detail>"
     const QString accepted = "Позиция принята мастером: изменить или удалить её нельзя.";
     QTest::newRow("NV001") << QStringList{raising("NV001", accepted)}
                            << "error Ошибка: " + accepted;
@@ -126,7 +126,7 @@ void DatabaseRefusalsTest::oneMessagePerKind() {
     const QString text =
         (m.kind == RecordingMessages::Kind::StandardError ? "standard: "
                                                           : "error " + m.caption + ": ") +
-        m.text;
+        m.text + (m.detail.isEmpty() ? QString() : "\n" + m.detail);
     QVERIFY2(text.startsWith(shown), qPrintable(text));
 }
 

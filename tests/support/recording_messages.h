@@ -14,6 +14,7 @@ public:
         Kind kind;
         QString text;
         QString caption;
+        QString detail; // the technical text behind "Подробнее"
     };
 
     RecordingMessages() { install(this); }
@@ -23,6 +24,8 @@ public:
     }
 
     void error(const QString& text, const QString& caption) override;
+    void errorWithDetail(const QString& text, const QString& detail,
+                         const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;
     void information(const QString& text, const QString& caption) override;
     void standardError(const QString& text) override;
