@@ -230,16 +230,24 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
     return p.s_id;
 }
 
-void PositionSaver::remove(int positionId, const DayCell& listed,
-                           const std::function<void()>& deleted) {
-    data::Transaction transaction(dm_.ADO_DB);
-    std::optional<Stored> stored = lockStored(dm_, positionId);
-    const DayCell cell = stored ? stored->cell : listed;
-    data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
+namespace {
+
+// The deletion itself and the cell the position leaves, inside the caller's transaction.
+void deleteKeepingCell(data::DataModule6& dm, int positionId, const DayCell& cell) {
+    data::Command deletion(&dm.ADO_DB, QStringLiteral("DelPosition"));
     deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
                     QString::number(positionId));
     deletion.execute();
-    HoursUpkeep(dm_).afterDeletion(cell);
+    HoursUpkeep(dm).afterDeletion(cell);
+}
+
+} // namespace
+
+void PositionSaver::remove(int positionId, const DayCell& listed,
+                           const std::function<void()>& deleted) {
+    data::Transaction transaction(dm_.ADO_DB);
+    const std::optional<Stored> stored = lockStored(dm_, positionId);
+    deleteKeepingCell(dm_, positionId, stored ? stored->cell : listed);
     transaction.commit();
     if (deleted)
         deleted();
@@ -248,12 +256,7 @@ void PositionSaver::remove(int positionId, const DayCell& listed,
 void PositionSaver::remove(int positionId, const PositionVersion& listed,
                            const std::function<void()>& deleted) {
     data::Transaction transaction(dm_.ADO_DB);
-    const DayCell cell = lockAsListed(dm_, positionId, listed);
-    data::Command deletion(&dm_.ADO_DB, QStringLiteral("DelPosition"));
-    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
-                    QString::number(positionId));
-    deletion.execute();
-    HoursUpkeep(dm_).afterDeletion(cell);
+    deleteKeepingCell(dm_, positionId, lockAsListed(dm_, positionId, listed));
     transaction.commit();
     if (deleted)
         deleted();

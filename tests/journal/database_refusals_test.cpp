@@ -60,11 +60,7 @@ void DatabaseRefusalsTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("refusals");
     db_->useAsBuiltin();
     db_->exec(kSmallShopSql);
-    db_->exec(R"(
-        insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '15', '2026-03-01');
-        insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty)
-            values (7100001, 7000001, 1, 500, 0);
-    )");
+    db_->exec(kSmallShopRequisitionSql);
     db_->exec(kRefuseTrigger);
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();

@@ -63,10 +63,8 @@ void ReconnectTest::initTestCase() {
     modal_ = std::make_unique<ScriptedModalRunner>();
     seams::Clock::setFixedToday(QDate(2026, 3, 2));
     db_->exec(kSmallShopSql);
+    db_->exec(kSmallShopRequisitionSql);
     db_->exec(R"(
-        insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '15', '2026-03-01');
-        insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty) values
-            (7100001, 7000001, 1, 500, 0);
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, time) values
             ('2026-03-02', 1, 101, 500, 1, 4.5, 10, 8);
     )");

@@ -91,10 +91,8 @@ void TwoWorkstationsTest::initTestCase() {
     db_->exec(kSmallShopSql);
     db_->exec(R"(
         insert into cmn_contractor.person(id, s_code, s_caption) values (11, '102', 'Петров П.П.');
-        insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '15', '2026-03-01');
-        insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty)
-            values (7100001, 7000001, 1, 500, 0);
     )");
+    db_->exec(kSmallShopRequisitionSql);
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     other_ = std::make_unique<data::Connection>();
