@@ -6,6 +6,7 @@
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/program_groups.h"
+#include "data/schema_version.h"
 #include "journal/journal_window.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -98,6 +99,13 @@ void Form23::on_Button1_clicked() {
     if (!role) {
         dm.ADO_DB.close();
         seams::Messages::current().error(kNoProgramRights, seams::kErrorCaption);
+        tryAgain();
+        return;
+    }
+    // nothing of the program may run on a schema it was not built for
+    if (const std::optional<QString> refusal = data::schemaVersionRefusal(dm.ADO_DB)) {
+        dm.ADO_DB.close();
+        seams::Messages::current().error(*refusal, seams::kErrorCaption);
         tryAgain();
         return;
     }

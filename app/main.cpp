@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     setupRussianLocale(app);
+    tieToDesktopEntry();
     std::unique_ptr<Program> program;
     try {
         program = std::make_unique<Program>(AppArguments::fromCommandLine(app.arguments()));

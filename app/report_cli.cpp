@@ -4,6 +4,7 @@
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/program_groups.h"
+#include "data/schema_version.h"
 #include "data/site_settings.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
@@ -264,6 +265,10 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         dm.ADO_DB.open();
         if (data::programGroupsOfLogin(dm.ADO_DB).isEmpty()) {
             err << "norv_report: У учётной записи нет прав в программе." << Qt::endl;
+            return kLoginFailed;
+        }
+        if (const std::optional<QString> refusal = data::schemaVersionRefusal(dm.ADO_DB)) {
+            err << "norv_report: " << *refusal << Qt::endl;
             return kLoginFailed;
         }
     } catch (const data::DataError& e) {

@@ -18,6 +18,7 @@
 #include "timesheet/timesheet_window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -32,8 +33,18 @@ void setupRussianLocale(QGuiApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("Учёт производства"));
 }
 
+void tieToDesktopEntry() {
+    QGuiApplication::setDesktopFileName(kDesktopEntryName);
+    // the installed icon when the desktop's theme finds it, else the copy built in
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(kDesktopEntryName, QIcon(QStringLiteral(":/norv-smena.svg"))));
+}
+
 Program::Program(const AppArguments& arguments) : arguments_(arguments) {
     journal_ = std::make_unique<Form1>([this](Form1& journal) {
+        // the build in the login's caption is the program's version
+        journal.loginValues().BuildMajor = NORV_VERSION_MAJOR;
+        journal.loginValues().BuildMinor = NORV_VERSION_MINOR;
         login_ = std::make_unique<Form23>(journal, arguments_.siteSettings());
         login_->show();
         createWindows(journal);

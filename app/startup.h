@@ -2,6 +2,8 @@
 
 #include "app_arguments.h"
 
+#include <QString>
+
 #include <memory>
 
 class Form1;
@@ -27,6 +29,11 @@ class QGuiApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
 void setupRussianLocale(QGuiApplication& app);
+
+// The menu entry's name (norv-smena.desktop) and icon: the desktop ties the windows to the
+// entry by it, and the window class (the application's name) is its StartupWMClass.
+inline const QString kDesktopEntryName = QStringLiteral("norv-smena");
+void tieToDesktopEntry();
 
 // The start-up order: the journal Form1 first, whose creation makes the data module
 // (opening the built-in connection) and then the login window Form23, the application's

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "data/connection_text.h"
 #include "data/data_module.h"
+#include "data/schema_version.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -79,6 +80,8 @@ private slots:
     void anUnreachableServerIsNamed();
     void typedValuesCannotChangeTheConnectionText();
     void enterAndEscape();
+    void aDatabaseOfAnotherVersionIsRefused_data();
+    void aDatabaseOfAnotherVersionIsRefused();
 
 private:
     struct Outcome {
@@ -265,7 +268,8 @@ void LoginTest::theSiteSettingsChooseTheDatabase() {
         Program program(arguments(false));
         QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
                  "Сервер: " + db_->socketDir() + ", БД: " + db_->name());
-        QCOMPARE(program.login().windowTitle(), QString("Авторизация (build: 0.0)"));
+        QCOMPARE(program.login().windowTitle(),
+                 QString("Авторизация (build: %1)").arg(NORV_VERSION));
     }
     {
         Program program(AppArguments{{}, "other_db", settingsFile_});
@@ -328,6 +332,64 @@ void LoginTest::enterAndEscape() {
     QVERIFY(second.login().isVisible());
     QTest::keyClick(second.login().findChild<QLineEdit*>("Edit1"), Qt::Key_Escape);
     QVERIFY(!second.login().isVisible());
+}
+
+// The schema records its version; a database older or newer than the program's gets no
+// journal, its connection is closed and the window waits for another try.
+void LoginTest::aDatabaseOfAnotherVersionIsRefused_data() {
+    QTest::addColumn<QString>("fixture"); // %1: the program's schema version
+    QTest::addColumn<int>("version");     // the database's, as the message names it
+    QTest::addColumn<QString>("message");
+    const int program = data::programSchemaVersion();
+    const QString older = QString("База данных версии %1, программе нужна версия %2. Обратитесь "
+                                  "к администратору (norv_admin upgrade).");
+    const QString newer("Программа старше базы данных: обновите программу на рабочем месте.");
+    const QString versions =
+        "create table if not exists accounts_dep.schema_version (version integer primary key, "
+        "description text, applied_at timestamptz default now(), applied_by text);"
+        "grant select on accounts_dep.schema_version to public;"
+        "delete from accounts_dep.schema_version;";
+    QTest::newRow("one migration behind")
+        << versions + "insert into accounts_dep.schema_version(version) values (%1 - 1)"
+        << program - 1 << older.arg(program - 1).arg(program);
+    QTest::newRow("no program schema at all")
+        << "alter table accounts_dep.smena rename to smena_elsewhere" << 0
+        << older.arg(0).arg(program);
+    QTest::newRow("a migration ahead")
+        << versions +
+               "insert into accounts_dep.schema_version(version) values (%1 - 1), (%1), (%1 + 1)"
+        << program + 1 << newer;
+}
+
+void LoginTest::aDatabaseOfAnotherVersionIsRefused() {
+    QFETCH(QString, fixture);
+    QFETCH(int, version);
+    QFETCH(QString, message);
+    TestDatabase other("login_version");
+    other.exec(fixture.arg(data::programSchemaVersion()));
+    data::Connection probe;
+    probe.setConnectionString(other.connectionString("econom"));
+    probe.open();
+    QCOMPARE(data::databaseSchemaVersion(probe), version); // as any login reads it
+
+    messages_->clear();
+    const AppArguments args{other.socketDir(), other.name(), folder_.filePath("none.conf")};
+    Program program(args);
+    Form23& login = program.login();
+    login.findChild<QLineEdit*>("Edit1")->setText("sys");
+    login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
+    bool journalShown = false;
+    runner_->then([&](QDialog*) { journalShown = true; });
+    login.findChild<QPushButton*>("Button1")->click();
+    if (runner_->pending() > 0)
+        runner_ = std::make_unique<ScriptedModalRunner>();
+    QVERIFY(!journalShown);
+    QCOMPARE(messages_->shown.size(), 1);
+    QCOMPARE(messages_->shown[0].text, message);
+    QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
+    QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
+    QVERIFY(login.isVisible());
+    QVERIFY(login.findChild<QLineEdit*>("Edit2")->text().isEmpty());
 }
 
 QTEST_MAIN(LoginTest)

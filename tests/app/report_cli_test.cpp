@@ -3,6 +3,7 @@
 // the windows' code writes for the same period; and each bad request with its message and
 // exit code, no file left behind and an earlier file under the name kept as it was.
 #include "data/data_module.h"
+#include "data/schema_version.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
 #include "spreadsheet/spreadsheet.h"
@@ -44,9 +45,13 @@ private slots:
     void badRequests_data();
     void badRequests();
     void help();
+    void aDatabaseOfAnotherVersionIsRefused_data();
+    void aDatabaseOfAnotherVersionIsRefused();
+    void version();
 
 private:
-    Outcome run(const QStringList& arguments, const QString& password = "sysdemo");
+    Outcome run(const QStringList& arguments, const QString& password = "sysdemo",
+                const TestDatabase* db = nullptr);
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
@@ -84,10 +89,13 @@ void ReportCliTest::initTestCase() {
     dm_ = std::make_unique<data::DataModule6>();
 }
 
-Outcome ReportCliTest::run(const QStringList& arguments, const QString& password) {
+Outcome ReportCliTest::run(const QStringList& arguments, const QString& password,
+                           const TestDatabase* db) {
+    if (!db)
+        db = db_.get();
     QProcess p;
     p.start(QStringLiteral(NORV_REPORT_PROGRAM),
-            QStringList{db_->socketDir(), db_->name(), "sys"} + arguments);
+            QStringList{db->socketDir(), db->name(), "sys"} + arguments);
     p.write((password + "\n").toUtf8());
     p.closeWriteChannel();
     p.waitForFinished(60000);
@@ -251,6 +259,53 @@ void ReportCliTest::help() {
          {"workers", "products", "workers-detail", "products-detail", "requisitions", "production",
           "timesheet", "--password-file", "--kind", "Коды выхода"})
         QVERIFY2(text.contains(QString::fromUtf8(word)), word);
+}
+
+// A database older or newer than the program: the login fails with the reason, nothing is
+// written.
+void ReportCliTest::aDatabaseOfAnotherVersionIsRefused_data() {
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QString>("message");
+    const int program = data::programSchemaVersion();
+    QTest::newRow("older") << program - 1
+                           << QString("norv_report: База данных версии %1, программе нужна версия "
+                                      "%2. Обратитесь к администратору (norv_admin upgrade).\n")
+                                  .arg(program - 1)
+                                  .arg(program);
+    QTest::newRow("newer") << program + 1
+                           << QString("norv_report: Программа старше базы данных: обновите "
+                                      "программу на рабочем месте.\n");
+}
+
+void ReportCliTest::aDatabaseOfAnotherVersionIsRefused() {
+    QFETCH(int, version);
+    QFETCH(QString, message);
+    TestDatabase other("cli_version");
+    other.exec(QString("create table if not exists accounts_dep.schema_version (version integer "
+                       "primary key, description text, applied_at timestamptz default now(), "
+                       "applied_by text);"
+                       "grant select on accounts_dep.schema_version to public;"
+                       "delete from accounts_dep.schema_version;"
+                       "insert into accounts_dep.schema_version(version) values (%1)")
+                   .arg(version));
+    const QString out = folder_.filePath("versions.pdf");
+    const Outcome o = run({"workers", "--from", "01.02.2026", "--to", "01.03.2026", "--pdf", out},
+                          "sysdemo", &other);
+    QCOMPARE(o.code, 2);
+    QCOMPARE(o.err, message);
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(QDir(folder_.path()).entryList({".norv-report-*"}, QDir::Files | QDir::Hidden),
+             QStringList());
+}
+
+// the version the package and the login's caption show
+void ReportCliTest::version() {
+    QProcess p;
+    p.start(QStringLiteral(NORV_REPORT_PROGRAM), {"--version"});
+    p.waitForFinished();
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()),
+             QString("norv_report %1\n").arg(NORV_VERSION));
 }
 
 QTEST_MAIN(ReportCliTest)
