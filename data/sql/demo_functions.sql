@@ -5,6 +5,26 @@
 -- calls the program's functions); CREATE OR REPLACE keeps an older copy's grants.
 -- Run by norv_admin as superuser, in one transaction.
 
+-- The demo's stand-ins belong to norv_owner, as a fresh install makes them (before
+-- versions a login owned them), so that its views may read them.
+DO $$
+DECLARE
+    r record;
+BEGIN
+    FOR r IN
+        SELECT n.nspname, c.relname, c.relkind FROM pg_namespace n
+        LEFT JOIN pg_class c ON c.relnamespace = n.oid AND c.relkind = 'r'
+        WHERE n.nspname IN ('cmn_contractor', 'hrms_staffpos', 'hrms_movement', 'mnf_doc',
+                            'cmn_gds_and_srv')
+    LOOP
+        EXECUTE format('ALTER SCHEMA %I OWNER TO norv_owner', r.nspname);
+        IF r.relname IS NOT NULL THEN
+            EXECUTE format('ALTER TABLE %I.%I OWNER TO norv_owner', r.nspname, r.relname);
+        END IF;
+    END LOOP;
+END
+$$;
+
 SET LOCAL ROLE norv_owner;
 
 -- ---------------------------------------------------------------------------

@@ -612,6 +612,9 @@ GRANT EXECUTE ON FUNCTION accounts_dep.h_tabel_set_day(integer, integer, date, b
                           accounts_dep.h_tabel_rebuild_write(integer, integer)
     TO norv_writer;
 
--- Functions the owner adds later, anywhere in the database, follow the same rule.
+-- Objects the owner adds later follow the same rules (functions anywhere in the
+-- database).
+ALTER DEFAULT PRIVILEGES FOR ROLE norv_owner IN SCHEMA accounts_dep
+    GRANT SELECT ON TABLES TO norv_reader;
 ALTER DEFAULT PRIVILEGES FOR ROLE norv_owner
     REVOKE EXECUTE ON FUNCTIONS FROM PUBLIC;
