@@ -53,6 +53,23 @@ a password on the command line|2|пароль не передаётся в ко�
 an unknown command|2|неизвестная команда «uninstall»||-d $newer uninstall
 backup without a file|2|не указан файл||-d $newer backup
 CASES
+# a re-run of install, and of the demo logins, leaves a login's password and settings alone
+keep=refuse_keep_$$_$RANDOM
+again=refuse_again_$$_$RANDOM
+super -d postgres -c "set password_encryption = 'scram-sha-256'" \
+  -c "create role $keep login password 'keep-1' in role norv_writer" \
+  -c "alter role $keep set work_mem = '7MB'" \
+  -c "create database $again template $NORV_TEST_TEMPLATE owner norv_owner" >/dev/null || exit 1
+trap 'cleanup; super -d postgres -c "drop database if exists $again with (force)" -c "drop role if exists $keep" >/dev/null 2>&1' EXIT
+out=$(bash "$admin" -h "$NORV_TEST_PGHOST" -p 5432 -d "$again" install 2>&1)
+code=$?
+super -d postgres -f "$root/data/sql/demo_logins.sql" >/dev/null || exit 1
+if [ $code = 0 ] && grep -qF "Схема программы уже установлена (версия" <<<"$out" \
+   && [ "$(PGPASSWORD=keep-1 psql -X -t -A -h "$NORV_TEST_PGHOST" -p 5432 -U "$keep" -d "$again" -c "show work_mem")" = 7MB ]; then
+  echo "ok: a re-run of install keeps a login's password and settings"
+else
+  echo "FAIL: a re-run of install: exit $code, said: $out"; failed=1
+fi
 # nothing was installed where the check failed
 [ "$(super -d "$partial" -tAc "select to_regclass('accounts_dep.smena') is null")" = t ] \
   && echo "ok: a failed check installs nothing" || { echo "FAIL: a failed check installed the schema"; failed=1; }
