@@ -116,10 +116,6 @@ BEGIN
               WHERE NOT EXISTS (SELECT FROM accounts_dep.oper o WHERE o.id = s.o_id)
               GROUP BY s.o_id) l;
     END IF;
-    PERFORM setval(pg_get_serial_sequence('accounts_dep.oper', 'id'),
-                   greatest((SELECT max(id) FROM accounts_dep.oper), 1));
-    PERFORM setval(pg_get_serial_sequence('accounts_dep.vid_oper', 'id'),
-                   greatest((SELECT max(id) FROM accounts_dep.vid_oper), 1));
     RAISE NOTICE 'Удалённых видов операций восстановлено под именем «(удалённый вид N)»: % (операций с ними: %)',
         v_types, v_typed_ops;
     RAISE NOTICE 'Удалённых операций восстановлено под видом «(удалённая операция)»: % (позиций с ними: %)',
