@@ -12,6 +12,21 @@ DECLARE
     r record;
 BEGIN
     FOR r IN
+        SELECT c.oid::regclass AS v FROM pg_class c
+        WHERE c.relnamespace = 'accounts_dep'::regnamespace
+          AND c.relname IN ('v_mnf_requisition', 'v_mnf_requisition_item', 'v_cmn_gds_in')
+    LOOP
+        EXECUTE format('ALTER VIEW %s OWNER TO norv_owner', r.v);
+    END LOOP;
+    FOR r IN
+        SELECT p.oid::regprocedure AS f FROM pg_proc p
+        WHERE p.pronamespace = 'accounts_dep'::regnamespace
+          AND p.proname IN ('show_consignment', 'get_doc_item_caption_by_smena',
+                            'smena__accept_row', 'divide_between_person')
+    LOOP
+        EXECUTE format('ALTER FUNCTION %s OWNER TO norv_owner', r.f);
+    END LOOP;
+    FOR r IN
         SELECT n.nspname, c.relname, c.relkind FROM pg_namespace n
         LEFT JOIN pg_class c ON c.relnamespace = n.oid AND c.relkind = 'r'
         WHERE n.nspname IN ('cmn_contractor', 'hrms_staffpos', 'hrms_movement', 'mnf_doc',

@@ -108,4 +108,20 @@ bash "$admin" -h "$NORV_TEST_PGHOST" -p 5432 -d "$old" upgrade > "$work/again.ou
 check "a second upgrade does nothing" grep -qF "Невыполненных миграций нет: база в версии 2." "$work/again.out"
 check "a second upgrade records nothing" [ "$(super -d "$old" -tAc "select count(*) from accounts_dep.schema_version")" = 2 ]
 
+# A plant's upgrade (without --demo) leaves what the enterprise defines in accounts_dep
+# to its owner: the old division, which calls the day-cell function with three
+# arguments, still divides and writes the cells.
+plant=upgrade_plant_$$_$RANDOM
+trap 'cleanup; super -d postgres -c "drop database if exists $plant with (force)" >/dev/null 2>&1' EXIT
+super -d postgres -c "create database $plant owner sys template template0" >/dev/null || exit 1
+super -d "$plant" -f "$root/tests/fixtures/version1.sql" >/dev/null || exit 1
+check "a plant's upgrade succeeds" bash "$admin" -h "$NORV_TEST_PGHOST" -p 5432 -d "$plant" upgrade >/dev/null
+check "the enterprise's functions keep their owner" [ "$(super -d "$plant" -tAc \
+  "select pg_get_userbyid(proowner) from pg_proc where proname = 'divide_between_person'")" = sys ]
+check "the enterprise's old division still works" [ "$(PGPASSWORD=petrova-demo psql -X -q -t -A \
+  -h "$NORV_TEST_PGHOST" -p 5432 -U petrova -d "$plant" -v ON_ERROR_STOP=1 \
+  -c "select accounts_dep.divide_between_person(2)" \
+  -c "select string_agg(format('%s:%s', h.w_id, h.d5), ',' order by h.w_id) from accounts_dep.h_tabel h
+      where h.month = 11 and h.year = 2024 and h.smena = 1 and h.w_id in (201, 202)" | tail -1)" = "201:6,202:10" ]
+
 [ $failed = 0 ] && echo "the upgrade holds" || exit 1

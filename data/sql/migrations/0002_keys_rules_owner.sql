@@ -29,8 +29,10 @@ BEGIN
 END
 $$;
 
--- norv_owner owns the schema and everything in it (before versions a login did), and
--- the per-schema default grants of any other role go: objects are the owner's only.
+-- norv_owner owns the schema and the program's objects in it (before versions a login
+-- did), and the per-schema default grants of any other role go. What the enterprise
+-- defines here keeps its owner: its functions read the enterprise's tables with that
+-- owner's rights.
 DO $$
 DECLARE
     r record;
@@ -41,6 +43,7 @@ BEGIN
         WHERE c.relnamespace = 'accounts_dep'::regnamespace
           AND c.relkind IN ('r', 'v', 'm', 'S', 'p', 'f')
           AND c.relowner <> 'norv_owner'::regrole
+          AND c.relname NOT IN ('v_mnf_requisition', 'v_mnf_requisition_item', 'v_cmn_gds_in')
           -- a sequence owned by a column follows its table
           AND NOT (c.relkind = 'S' AND EXISTS (
                 SELECT FROM pg_depend d WHERE d.objid = c.oid AND d.deptype IN ('a', 'i')
@@ -54,6 +57,8 @@ BEGIN
     FOR r IN
         SELECT p.oid::regprocedure AS f, p.prokind FROM pg_proc p
         WHERE p.pronamespace = 'accounts_dep'::regnamespace AND p.proowner <> 'norv_owner'::regrole
+          AND p.proname NOT IN ('show_consignment', 'get_doc_item_caption_by_smena',
+                                'smena__accept_row', 'divide_between_person')
     LOOP
         EXECUTE format('ALTER %s %s OWNER TO norv_owner',
                        CASE r.prokind WHEN 'p' THEN 'PROCEDURE' WHEN 'a' THEN 'AGGREGATE'
@@ -590,7 +595,26 @@ CREATE TRIGGER oper_rules
 -- touches the lock tables, nobody but the owner writes izdel.
 -- ---------------------------------------------------------------------------
 
-GRANT SELECT ON ALL TABLES IN SCHEMA accounts_dep TO norv_reader;
+-- the program's own objects: what the enterprise defines here keeps its own grants
+DO $$
+DECLARE
+    r record;
+BEGIN
+    FOR r IN
+        SELECT c.oid::regclass AS t FROM pg_class c
+        WHERE c.relnamespace = 'accounts_dep'::regnamespace AND c.relkind IN ('r', 'v', 'm', 'p')
+          AND c.relowner = 'norv_owner'::regrole
+    LOOP
+        EXECUTE format('GRANT SELECT ON %s TO norv_reader', r.t);
+    END LOOP;
+    FOR r IN
+        SELECT p.oid::regprocedure AS f FROM pg_proc p
+        WHERE p.pronamespace = 'accounts_dep'::regnamespace AND p.proowner = 'norv_owner'::regrole
+    LOOP
+        EXECUTE format('REVOKE EXECUTE ON FUNCTION %s FROM PUBLIC', r.f);
+    END LOOP;
+END
+$$;
 REVOKE ALL ON accounts_dep.h_tabel_month_lock, accounts_dep.h_tabel_worker_lock
     FROM norv_reader, PUBLIC;
 REVOKE INSERT, UPDATE, DELETE ON accounts_dep.h_tabel FROM norv_writer;
@@ -599,7 +623,6 @@ REVOKE USAGE, SELECT ON accounts_dep.h_tabel_id_seq FROM norv_writer;
 -- Functions are executable by PUBLIC unless revoked; give each group only its own.
 -- The lock functions are no one's: only the functions with the owner's rights
 -- call them.
-REVOKE EXECUTE ON ALL FUNCTIONS IN SCHEMA accounts_dep FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION accounts_dep.h_tabel_day_hours(date),
                           accounts_dep.price_in_range(double precision)
     TO norv_reader;
