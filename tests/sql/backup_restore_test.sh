@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # norv_admin backup of a database with data and logins of its own, the database dropped,
 # and norv_admin restore into a fresh private cluster: every login works there with its
-# old password and keeps its group, and every count and the month's sums are equal.
+# old password and keeps its group, every count and the months' sums are equal, and so
+# is the month's time-sheet written by norv_report.
+#   backup_restore_test.sh NORV_REPORT
 set -uo pipefail
+report=$1
 : "${NORV_TEST_PGHOST:?run the tests through scripts/test}"
 : "${NORV_TEST_TEMPLATE:?run the tests through scripts/test}"
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -49,6 +52,12 @@ counts() { # counts HOST DATABASE
             from accounts_dep.h_tabel group by month, year) m"
 }
 counts "$NORV_TEST_PGHOST" "$db" > "$work/before"
+printf 'econom-demo\n' > "$work/password"
+timesheet() { # timesheet HOST OUT: this month's time-sheet as text
+  "$report" "$1" "$db" econom timesheet --month "$(date +%-m)" --year "$(date +%Y)" \
+    --password-file "$work/password" --pdf "$2.pdf" && pdftotext -layout "$2.pdf" "$2.txt"
+}
+timesheet "$NORV_TEST_PGHOST" "$work/sheet-before" || exit 1
 
 bash "$admin" -h "$NORV_TEST_PGHOST" -p 5432 -d "$db" backup "$work/plant.backup" || exit 1
 super -d postgres -c "drop database $db with (force)" >/dev/null || exit 1
@@ -58,6 +67,8 @@ host=$other/run
 check "the restore succeeds" bash "$admin" -h "$host" -p 5432 restore "$work/plant.backup"
 counts "$host" "$db" > "$work/after"
 check "every count is equal" diff -u "$work/before" "$work/after"
+check "the time-sheet is written from the restored database" timesheet "$host" "$work/sheet-after"
+check "the time-sheet is equal" diff -q "$work/sheet-before.txt" "$work/sheet-after.txt"
 
 login() { PGPASSWORD=$3 psql -X -q -t -A -h "$host" -p 5432 -U "$1" -d "$db" -c "$2" 2>&1; }
 check "a clerk added on the plant logs in with his password and saves" \

@@ -595,7 +595,9 @@ CREATE TRIGGER oper_rules
 -- touches the lock tables, nobody but the owner writes izdel.
 -- ---------------------------------------------------------------------------
 
--- the program's own objects: what the enterprise defines here keeps its own grants
+-- The program's own objects only: what the enterprise defines here keeps its own
+-- grants. Functions are executable by PUBLIC unless revoked; each group gets its own
+-- below.
 DO $$
 DECLARE
     r record;
@@ -620,7 +622,6 @@ REVOKE ALL ON accounts_dep.h_tabel_month_lock, accounts_dep.h_tabel_worker_lock
 REVOKE INSERT, UPDATE, DELETE ON accounts_dep.h_tabel FROM norv_writer;
 REVOKE USAGE, SELECT ON accounts_dep.h_tabel_id_seq FROM norv_writer;
 
--- Functions are executable by PUBLIC unless revoked; give each group only its own.
 -- The lock functions are no one's: only the functions with the owner's rights
 -- call them.
 GRANT EXECUTE ON FUNCTION accounts_dep.h_tabel_day_hours(date),
