@@ -60,6 +60,8 @@ timesheet() { # timesheet HOST OUT: this month's time-sheet as text
 timesheet "$NORV_TEST_PGHOST" "$work/sheet-before" || exit 1
 
 bash "$admin" -h "$NORV_TEST_PGHOST" -p 5432 -d "$db" backup "$work/plant.backup" || exit 1
+check "only its owner may read the backup (it holds password verifiers)" \
+  [ "$(stat -c %a "$work/plant.backup")" = 600 ]
 super -d postgres -c "drop database $db with (force)" >/dev/null || exit 1
 
 NORV_PG_DIR=$other NORV_PG_DB=another bash "$root/scripts/pg" start >/dev/null || exit 1
