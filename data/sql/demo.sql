@@ -1,7 +1,7 @@
 -- Demo data: a sheet-metal shop of about 300 people making enclosures and
 -- cabinets, with four months of positions up to and including today.
 --
--- Run as superuser after schema.sql:
+-- Run as superuser after norv_admin install --demo:
 --   psql -v ON_ERROR_STOP=1 -d <db> -f data/sql/demo.sql
 -- Deterministic for a given day (setseed below; dates count back from
 -- current_date so the journal always opens on positions). Set-based throughout.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The built programs hold no password: none of the demo logins' (read from roles.sql), in
+# The built programs hold no password: none of the demo logins' (read from demo_logins.sql), in
 # UTF-8 or in the UTF-16 of a QStringLiteral, and no built-in connection or service code.
 #   no_secrets_test.sh ROLES_SQL PROGRAM...
 set -euo pipefail

@@ -2,8 +2,8 @@
 -- brigade division, the first-norm trigger, the time-sheet key, iif and the
 -- grants of the group roles.
 --
--- Run as superuser against a fresh database with roles.sql and schema.sql
--- loaded and no demo data:
+-- Run as superuser against a fresh database made by norv_admin install --demo
+-- and the demo logins, without demo data:
 --   psql -X -v ON_ERROR_STOP=1 -d <db> -f tests/sql/db_functions_test.sql
 -- Prints "db functions: N passed, 0 failed". A failing check is reported as a
 -- WARNING with its name, and the script then ends with an error.
