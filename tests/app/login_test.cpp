@@ -344,20 +344,18 @@ void LoginTest::aDatabaseOfAnotherVersionIsRefused_data() {
     const QString older = QString("База данных версии %1, программе нужна версия %2. Обратитесь "
                                   "к администратору (norv_admin upgrade).");
     const QString newer("Программа старше базы данных: обновите программу на рабочем месте.");
-    const QString versions =
-        "create table if not exists accounts_dep.schema_version (version integer primary key, "
-        "description text, applied_at timestamptz default now(), applied_by text);"
-        "grant select on accounts_dep.schema_version to public;"
-        "delete from accounts_dep.schema_version;";
+    // the test database was installed at the program's version: its record is rewritten
+    const QString versions = "delete from accounts_dep.schema_version;";
     QTest::newRow("one migration behind")
-        << versions + "insert into accounts_dep.schema_version(version) values (%1 - 1)"
+        << versions +
+               "insert into accounts_dep.schema_version(version, description) values (%1 - 1, '')"
         << program - 1 << older.arg(program - 1).arg(program);
     QTest::newRow("no program schema at all")
         << "alter table accounts_dep.smena rename to smena_elsewhere" << 0
         << older.arg(0).arg(program);
     QTest::newRow("a migration ahead")
-        << versions +
-               "insert into accounts_dep.schema_version(version) values (%1 - 1), (%1), (%1 + 1)"
+        << versions + "insert into accounts_dep.schema_version(version, description) values (%1 - "
+                      "1, ''), (%1, ''), (%1 + 1, 'a later one')"
         << program + 1 << newer;
 }
 

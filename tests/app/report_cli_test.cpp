@@ -281,13 +281,10 @@ void ReportCliTest::aDatabaseOfAnotherVersionIsRefused() {
     QFETCH(int, version);
     QFETCH(QString, message);
     TestDatabase other("cli_version");
-    other.exec(QString("create table if not exists accounts_dep.schema_version (version integer "
-                       "primary key, description text, applied_at timestamptz default now(), "
-                       "applied_by text);"
-                       "grant select on accounts_dep.schema_version to public;"
-                       "delete from accounts_dep.schema_version;"
-                       "insert into accounts_dep.schema_version(version) values (%1)")
-                   .arg(version));
+    other.exec(
+        QString("delete from accounts_dep.schema_version;"
+                "insert into accounts_dep.schema_version(version, description) values (%1, '')")
+            .arg(version));
     const QString out = folder_.filePath("versions.pdf");
     const Outcome o = run({"workers", "--from", "01.02.2026", "--to", "01.03.2026", "--pdf", out},
                           "sysdemo", &other);
