@@ -7,8 +7,9 @@
 // A shop's data for the benchmarks: 400 workers, 200 products, 20 operation types, 2000
 // operations with a norm each, a requisition with two lines, two materials with
 // consignments, and about 700,000 positions a year (1920 a day over the four shifts) from
-// 1 January 2026 on, with the time-sheet rows they give.
-inline void createShopData(TestDatabase& db, int years = 1) {
+// 1 January of firstYear on, with the time-sheet rows they give. Work dates end with next
+// year, so more years start further back.
+inline void createShopData(TestDatabase& db, int years = 1, int firstYear = 2026) {
     db.exec(QStringLiteral(R"(
         insert into cmn_contractor.person(id, s_code, s_caption, b_employee)
           select g, (1000+g)::text, 'Работник ' || g, true from generate_series(1, 400) g;
@@ -32,14 +33,15 @@ inline void createShopData(TestDatabase& db, int years = 1) {
         -- worker has five positions of 1 or 2 hours a day, room for a benchmark's saves
         set session_replication_role = replica;
         insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok)
-          select date '2026-01-01' + (g / 1920), 1 + (g % 4), 1001 + (g % 400),
+          select make_date(:first_year, 1, 1) + (g / 1920), 1 + (g % 4), 1001 + (g % 400),
                  1 + (g % 2000) % 200, 1 + (g % 2000), 1.5, 10, 0, 1 + g % 2, 'no'
           from generate_series(0, %1 - 1) g;
         set session_replication_role = origin;
         insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, id_cons_use, f_qty_use)
           select id, 3000001, 3500001, 1 from accounts_dep.smena where id % 3 = 0;
     )")
-                .arg(700800 * years));
+                .arg(700800 * years)
+                .replace(QStringLiteral(":first_year"), QString::number(firstYear)));
     for (int year = 0; year < years; ++year)
         for (int month = 1; month <= 12; ++month) {
             QString days;
@@ -56,7 +58,7 @@ inline void createShopData(TestDatabase& db, int years = 1) {
                                    "+ interval '1 month' group by w_id, smena")
                         .arg(columns)
                         .arg(month)
-                        .arg(2026 + year)
+                        .arg(firstYear + year)
                         .arg(days));
         }
     db.exec(QStringLiteral("analyze"));

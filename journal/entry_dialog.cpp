@@ -528,13 +528,9 @@ void Form11::on_Button1_clicked() {
         seams::Messages::current().error(ui::kPositionPriceOutOfRange, seams::kErrorCaption);
         return;
     }
+    // the 24 hours of the worker's day are the database's to check, under the day's lock:
+    // its refusal rolls the save back and is shown with the same text
     journal::PositionSaver saver(dataModule_);
-    refusal =
-        journal::checkDayHours(held_, saver.otherHoursOfDay(held_.w_id, held_.workDay, held_.s_id));
-    if (refusal != journal::SaveRefusal::None) {
-        seams::Messages::current().error(journal::refusalText(refusal), seams::kErrorCaption);
-        return;
-    }
 
     data::Dataset& shift = journal_.currentShift();
     const bool added = held_.s_id == 0;

@@ -53,8 +53,6 @@ QString refusalText(SaveRefusal refusal) {
         return ui::kHoursOutOfRange;
     case SaveRefusal::WorkDateOutOfRange:
         return ui::kWorkDateOutOfRange;
-    case SaveRefusal::DayHoursAbove24:
-        return ui::kDayHoursAbove24;
     case SaveRefusal::None:
         break;
     }
@@ -82,12 +80,6 @@ SaveRefusal checkPosition(const Position& p, const PositionForm& form) {
     if (data::toInt(p.rejects.trimmed()) > quantity)
         return SaveRefusal::RejectsAboveQuantity;
     return SaveRefusal::None;
-}
-
-SaveRefusal checkDayHours(const Position& p, int otherHoursOfDay) {
-    return data::toInt(p.hours.trimmed()) + otherHoursOfDay > ui::kMaxHours
-               ? SaveRefusal::DayHoursAbove24
-               : SaveRefusal::None;
 }
 
 double positionPrice(float operationPrice, bool dayOff, int shift) {
@@ -268,17 +260,6 @@ void PositionSaver::whileAsListed(int positionId, const PositionVersion& listed,
     lockAsListed(dm_, positionId, listed);
     write();
     transaction.commit();
-}
-
-int PositionSaver::otherHoursOfDay(int workerCode, const QDate& day, int exceptPositionId) {
-    data::Dataset others(&dm_.ADO_DB);
-    others.setSql(QStringLiteral("select coalesce(sum(time), 0) as hours from accounts_dep.smena "
-                                 "where w_id=:w_id and data=:data and id<>:id"));
-    others.setParam(QStringLiteral("w_id"), workerCode);
-    others.setParam(QStringLiteral("data"), day);
-    others.setParam(QStringLiteral("id"), exceptPositionId);
-    others.open();
-    return data::toInt(others.asInt64(QStringLiteral("hours")));
 }
 
 PositionVersion PositionVersion::listed(const data::Dataset& row) {

@@ -87,16 +87,14 @@ enum class SaveRefusal {
     QuantityOutOfRange,
     HoursOutOfRange,
     WorkDateOutOfRange,
-    DayHoursAbove24, // the worker's positions of the day over all shifts
 };
 QString refusalText(SaveRefusal refusal);
 
-// The checks before anything is written (all but the day's sum, which needs the database).
+// The checks before anything is written. The 24 hours of a worker's day over all shifts are
+// the database's to check, under the day's lock, in the save itself.
 // A quantity or hours that are no number are out of range; rejects that are no whole number
 // throw the conversion error.
 SaveRefusal checkPosition(const Position& position, const PositionForm& form);
-// The day's sum: the hours of the position with the worker's other positions of that day.
-SaveRefusal checkDayHours(const Position& position, int otherHoursOfDay);
 
 // The price per piece written: the operation's price times 2 on a day off, then times 1.2 in
 // shift 3 or 1.5 in shift 4, rounded to 4 decimals.
@@ -120,9 +118,6 @@ public:
     // What the row holds after save() wrote the position, for the next save from the same
     // dialog.
     static PositionVersion written(const Position& position, const SaveConditions& conditions);
-
-    // The hours of the worker's positions of that day in all shifts but the one given.
-    int otherHoursOfDay(int workerCode, const QDate& day, int exceptPositionId);
 
     // Runs write (an acceptance, for example) in one transaction once the position is locked
     // and still as listed; PositionStale otherwise, nothing written.

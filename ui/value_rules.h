@@ -13,8 +13,6 @@ namespace ui {
 inline const QString kQuantityOutOfRange =
     QStringLiteral("Количество должно быть больше 0 и не больше 1 000 000.");
 inline const QString kHoursOutOfRange = QStringLiteral("Часы должны быть от 0 до 24.");
-inline const QString kDayHoursAbove24 =
-    QStringLiteral("Часов рабочего за день по всем сменам не может быть больше 24.");
 inline const QString kWorkDateOutOfRange =
     QStringLiteral("Дата работы должна быть с 2000 года по следующий год.");
 inline const QString kWorkDateImpossible = QStringLiteral("Такой даты нет в календаре.");
