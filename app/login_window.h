@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/connection.h"
+#include "data/program_groups.h"
 #include "data/site_settings.h"
 
 #include <QDialog>
@@ -22,10 +24,8 @@ public:
     // such database.
     QString connectionFailureText() const;
 
-    static inline const QString kLoginRefused =
-        QStringLiteral("Неверное имя пользователя или пароль.");
-    static inline const QString kNoProgramRights =
-        QStringLiteral("У учётной записи нет прав в программе.");
+    static inline const QString& kLoginRefused = data::kLoginRefusedText;
+    static inline const QString& kNoProgramRights = data::kNoProgramRightsText;
 
 protected:
     bool event(QEvent* event) override;

@@ -264,7 +264,7 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
     try {
         dm.ADO_DB.open();
         if (data::programGroupsOfLogin(dm.ADO_DB).isEmpty()) {
-            err << "norv_report: У учётной записи нет прав в программе." << Qt::endl;
+            err << "norv_report: " << data::kNoProgramRightsText << Qt::endl;
             return kLoginFailed;
         }
         if (const std::optional<QString> refusal = data::schemaVersionRefusal(dm.ADO_DB)) {
@@ -274,8 +274,7 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
     } catch (const data::DataError& e) {
         err << "norv_report: вход не удался (сервер: " << site.server << ", БД: " << site.database
             << "): "
-            << (e.sqlState() == data::kLoginRefusedState
-                    ? QStringLiteral("Неверное имя пользователя или пароль.")
+            << (e.sqlState() == data::kLoginRefusedState ? data::kLoginRefusedText
                 : e.sqlState() == data::kNoSuchDatabaseState
                     ? QStringLiteral("на сервере нет такой базы данных.")
                     : QStringLiteral("сервер базы данных не отвечает."))

@@ -13,6 +13,8 @@ namespace data {
 inline const QString kLoginRefusedState = QStringLiteral("28000");
 inline const QString kNoSuchDatabaseState = QStringLiteral("3D000");
 inline const QString kServerUnreachableState = QStringLiteral("08001");
+// What a person is told for the first of them, in the login window and by norv_report.
+inline const QString kLoginRefusedText = QStringLiteral("Неверное имя пользователя или пароль.");
 
 // The program's one database connection, opened from the login's connection text.
 class Connection {

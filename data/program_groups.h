@@ -13,6 +13,10 @@ inline const QString kMasterGroup = QStringLiteral("norv_master");
 inline const QString kWriterGroup = QStringLiteral("norv_writer");
 inline const QString kReaderGroup = QStringLiteral("norv_reader");
 
+// What a login in none of them is told, in the login window and by norv_report.
+inline const QString kNoProgramRightsText =
+    QStringLiteral("У учётной записи нет прав в программе.");
+
 // Those of the program's groups the connected login is a member of, directly or through
 // another group. A database without them gives an empty list, not an error.
 QStringList programGroupsOfLogin(Connection& connection);
