@@ -111,15 +111,15 @@ private:
 
 void printedReport(data::DataModule6& dm, const Request& r, const QString& path) {
     if (r.report == u"workers")
-        Form16(dm).writePdf(r.period, path);
+        WorkersReport(dm).writePdf(r.period, path);
     else if (r.report == u"products")
-        Form17(dm).writePdf(r.period, path);
+        ProductsReport(dm).writePdf(r.period, path);
     else if (r.report == u"workers-detail")
-        Form20(dm).writePdf(r.period, path);
+        WorkerDetailsReport(dm).writePdf(r.period, path);
     else if (r.report == u"products-detail")
-        Form21(dm).writePdf(r.period, path);
+        ProductDetailsReport(dm).writePdf(r.period, path);
     else
-        Form25(dm).writePdf(r.period, path);
+        RequisitionsReport(dm).writePdf(r.period, path);
 }
 
 } // namespace
@@ -295,10 +295,10 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             if (r.report == u"timesheet")
-                Form15(dm).writePdf(r.month, r.year,
-                                    timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
-                                        QStringLiteral(" г."),
-                                    temporary);
+                PrintedTimesheet(dm).writePdf(r.month, r.year,
+                                              timesheet::monthName(r.month) + u' ' +
+                                                  QString::number(r.year) + QStringLiteral(" г."),
+                                              temporary);
             else
                 printedReport(dm, r, temporary);
         } else {
@@ -311,7 +311,7 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
             };
             bool opened = false;
             if (r.report == u"timesheet") {
-                Form15 printed(dm);
+                PrintedTimesheet printed(dm);
                 opened = timesheet::writeMonthSpreadsheet(printed.H_Tabel, r.month, r.year,
                                                           timesheet::monthName(r.month) + u' ' +
                                                               QString::number(r.year),

@@ -1,19 +1,19 @@
 #include "startup.h"
 
-#include "login_window.h"
+#include "login_dialog.h"
 
 #include "directories/norms_window.h"
+#include "directories/operation_editor.h"
 #include "directories/operation_type_editor.h"
 #include "directories/operation_types_window.h"
 #include "directories/operations_window.h"
-#include "directories/price_editor.h"
-#include "directories/products_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
+#include "directories/product_picker.h"
+#include "directories/worker_picker.h"
 #include "journal/journal_window.h"
-#include "journal/material_window.h"
+#include "journal/material_dialog.h"
+#include "journal/position_editor.h"
 #include "reports/production_reports.h"
-#include "reports/reports_window.h"
+#include "reports/report_selection_dialog.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_window.h"
 
@@ -41,69 +41,71 @@ void tieToDesktopEntry() {
 }
 
 Program::Program(const AppArguments& arguments) : arguments_(arguments) {
-    journal_ = std::make_unique<Form1>([this](Form1& journal) {
+    journal_ = std::make_unique<JournalWindow>([this](JournalWindow& journal) {
         // the build in the login's caption is the program's version
         journal.loginValues().BuildMajor = NORV_VERSION_MAJOR;
         journal.loginValues().BuildMinor = NORV_VERSION_MINOR;
-        login_ = std::make_unique<Form23>(journal, arguments_.siteSettings());
+        login_ = std::make_unique<LoginDialog>(journal, arguments_.siteSettings());
         login_->show();
         createWindows(journal);
     });
 }
 
 Program::~Program() {
-    form24_.reset();
-    form22_.reset();
-    form19_.reset();
-    form15_.reset();
-    form18_.reset();
-    form25_.reset();
-    form21_.reset();
-    form20_.reset();
-    form17_.reset();
-    form16_.reset();
-    form11_.reset();
-    form10_.reset();
-    form4_.reset();
-    form8_.reset();
-    form9_.reset();
-    form5_.reset();
-    form3_.reset();
+    materialDialog_.reset();
+    norms_.reset();
+    timesheet_.reset();
+    printedTimesheet_.reset();
+    reportSelection_.reset();
+    requisitionsReport_.reset();
+    productDetailsReport_.reset();
+    workerDetailsReport_.reset();
+    productsReport_.reset();
+    workersReport_.reset();
+    positionEditor_.reset();
+    operationEditor_.reset();
+    operations_.reset();
+    operationTypes_.reset();
+    typeEditor_.reset();
+    workerPicker_.reset();
+    productPicker_.reset();
     login_.reset();
     journal_.reset();
 }
 
 // The other windows, created once each, none shown.
-void Program::createWindows(Form1& journal) {
+void Program::createWindows(JournalWindow& journal) {
     data::DataModule6& dataModule = journal.dataModule();
-    form3_ = std::make_unique<Form3>(dataModule);
-    form4_ = std::make_unique<Form4>(dataModule);
-    form5_ = std::make_unique<Form5>(dataModule);
-    form8_ = std::make_unique<Form8>(dataModule);
-    form9_ = std::make_unique<Form9>(dataModule);
-    form10_ = std::make_unique<Form10>(dataModule);
-    form11_ = std::make_unique<Form11>(dataModule, journal);
-    form16_ = std::make_unique<Form16>(dataModule);
-    form17_ = std::make_unique<Form17>(dataModule);
-    form20_ = std::make_unique<Form20>(dataModule);
-    form21_ = std::make_unique<Form21>(dataModule);
-    form25_ = std::make_unique<Form25>(dataModule);
-    form18_ = std::make_unique<Form18>(
-        dataModule, Form18::Reports{*form16_, *form17_, *form20_, *form21_, *form25_},
+    productPicker_ = std::make_unique<ProductPicker>(dataModule);
+    operations_ = std::make_unique<OperationsWindow>(dataModule);
+    workerPicker_ = std::make_unique<WorkerPicker>(dataModule);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(dataModule);
+    typeEditor_ = std::make_unique<OperationTypeEditor>(dataModule);
+    operationEditor_ = std::make_unique<OperationEditor>(dataModule);
+    positionEditor_ = std::make_unique<PositionEditor>(dataModule, journal);
+    workersReport_ = std::make_unique<WorkersReport>(dataModule);
+    productsReport_ = std::make_unique<ProductsReport>(dataModule);
+    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule);
+    productDetailsReport_ = std::make_unique<ProductDetailsReport>(dataModule);
+    requisitionsReport_ = std::make_unique<RequisitionsReport>(dataModule);
+    reportSelection_ = std::make_unique<ReportSelectionDialog>(
+        dataModule,
+        ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
+                                       *productDetailsReport_, *requisitionsReport_},
         login_.get());
     // the printed time-sheet is no window; the time-sheet window previews it
-    form15_ = std::make_unique<Form15>(dataModule);
-    form19_ = std::make_unique<Form19>(dataModule, *form15_);
-    form22_ = std::make_unique<Form22>(dataModule);
-    form24_ = std::make_unique<Form24>(dataModule);
-    form11_->useWindows(*form5_, *form4_, *form24_);
-    journal.useEntryDialog(*form11_);
-    form8_->useEditor(*form9_);
-    form10_->usePickers(*form3_, *form8_);
-    form4_->useEditors(*form10_, *form22_);
+    printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule);
+    timesheet_ = std::make_unique<TimesheetWindow>(dataModule, *printedTimesheet_);
+    norms_ = std::make_unique<NormsWindow>(dataModule);
+    materialDialog_ = std::make_unique<MaterialDialog>(dataModule);
+    positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
+    journal.useEntryDialog(*positionEditor_);
+    operationTypes_->useEditor(*typeEditor_);
+    operationEditor_->usePickers(*productPicker_, *operationTypes_);
+    operations_->useEditors(*operationEditor_, *norms_);
 
-    journal.useOpeners({.operationTypes = [this] { form8_->openDirectory(); },
-                        .prices = [this] { form4_->openDirectory(); },
-                        .timesheet = [this](const QDate& date) { form19_->openForMonth(date); },
-                        .reports = [this] { form18_->openReports(); }});
+    journal.useOpeners({.operationTypes = [this] { operationTypes_->openDirectory(); },
+                        .prices = [this] { operations_->openDirectory(); },
+                        .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
+                        .reports = [this] { reportSelection_->openReports(); }});
 }

@@ -6,25 +6,25 @@
 
 #include <memory>
 
-class Form1;
-class Form23;
-class Form3;
-class Form4;
-class Form5;
-class Form8;
-class Form9;
-class Form10;
-class Form11;
-class Form15;
-class Form16;
-class Form17;
-class Form18;
-class Form19;
-class Form20;
-class Form21;
-class Form22;
-class Form24;
-class Form25;
+class JournalWindow;
+class LoginDialog;
+class ProductPicker;
+class OperationsWindow;
+class WorkerPicker;
+class OperationTypesWindow;
+class OperationTypeEditor;
+class OperationEditor;
+class PositionEditor;
+class PrintedTimesheet;
+class WorkersReport;
+class ProductsReport;
+class ReportSelectionDialog;
+class TimesheetWindow;
+class WorkerDetailsReport;
+class ProductDetailsReport;
+class NormsWindow;
+class MaterialDialog;
+class RequisitionsReport;
 class QGuiApplication;
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -35,52 +35,52 @@ void setupRussianLocale(QGuiApplication& app);
 inline const QString kDesktopEntryName = QStringLiteral("norv-smena");
 void tieToDesktopEntry();
 
-// The start-up order: the journal Form1 first, whose creation makes the data module
-// (opening the built-in connection) and then the login window Form23, the application's
+// The start-up order: the journal JournalWindow first, whose creation makes the data module
+// (opening the built-in connection) and then the login window LoginDialog, the application's
 // main window, visible at once; then every other window, once each, none shown.
 class Program {
 public:
     explicit Program(const AppArguments& arguments);
     ~Program();
 
-    Form1& journal() { return *journal_; }
-    Form23& login() { return *login_; }
-    Form3& products() { return *form3_; }
-    Form4& operations() { return *form4_; }
-    Form5& workers() { return *form5_; }
-    Form8& operationTypes() { return *form8_; }
-    Form9& operationTypeEditor() { return *form9_; }
-    Form10& priceEditor() { return *form10_; }
-    Form11& entry() { return *form11_; }
-    Form19& timesheet() { return *form19_; }
-    Form15& printedTimesheet() { return *form15_; }
-    Form18& reports() { return *form18_; }
-    Form22& norms() { return *form22_; }
-    Form24& materials() { return *form24_; }
+    JournalWindow& journal() { return *journal_; }
+    LoginDialog& login() { return *login_; }
+    ProductPicker& products() { return *productPicker_; }
+    OperationsWindow& operations() { return *operations_; }
+    WorkerPicker& workers() { return *workerPicker_; }
+    OperationTypesWindow& operationTypes() { return *operationTypes_; }
+    OperationTypeEditor& operationTypeEditor() { return *typeEditor_; }
+    OperationEditor& priceEditor() { return *operationEditor_; }
+    PositionEditor& entry() { return *positionEditor_; }
+    TimesheetWindow& timesheet() { return *timesheet_; }
+    PrintedTimesheet& printedTimesheet() { return *printedTimesheet_; }
+    ReportSelectionDialog& reports() { return *reportSelection_; }
+    NormsWindow& norms() { return *norms_; }
+    MaterialDialog& materials() { return *materialDialog_; }
 
 private:
-    void createWindows(Form1& journal);
+    void createWindows(JournalWindow& journal);
 
     AppArguments arguments_;
-    std::unique_ptr<Form23> login_;
-    std::unique_ptr<Form1> journal_;
+    std::unique_ptr<LoginDialog> login_;
+    std::unique_ptr<JournalWindow> journal_;
     // the windows over the journal's data module; they go before it
-    std::unique_ptr<Form3> form3_;
-    std::unique_ptr<Form4> form4_;
-    std::unique_ptr<Form5> form5_;
-    std::unique_ptr<Form8> form8_;
-    std::unique_ptr<Form9> form9_;
-    std::unique_ptr<Form10> form10_;
-    std::unique_ptr<Form11> form11_;
+    std::unique_ptr<ProductPicker> productPicker_;
+    std::unique_ptr<OperationsWindow> operations_;
+    std::unique_ptr<WorkerPicker> workerPicker_;
+    std::unique_ptr<OperationTypesWindow> operationTypes_;
+    std::unique_ptr<OperationTypeEditor> typeEditor_;
+    std::unique_ptr<OperationEditor> operationEditor_;
+    std::unique_ptr<PositionEditor> positionEditor_;
     // the printed reports are no windows; the report window previews them
-    std::unique_ptr<Form16> form16_;
-    std::unique_ptr<Form17> form17_;
-    std::unique_ptr<Form20> form20_;
-    std::unique_ptr<Form21> form21_;
-    std::unique_ptr<Form25> form25_;
-    std::unique_ptr<Form18> form18_;
-    std::unique_ptr<Form15> form15_;
-    std::unique_ptr<Form19> form19_;
-    std::unique_ptr<Form22> form22_;
-    std::unique_ptr<Form24> form24_;
+    std::unique_ptr<WorkersReport> workersReport_;
+    std::unique_ptr<ProductsReport> productsReport_;
+    std::unique_ptr<WorkerDetailsReport> workerDetailsReport_;
+    std::unique_ptr<ProductDetailsReport> productDetailsReport_;
+    std::unique_ptr<RequisitionsReport> requisitionsReport_;
+    std::unique_ptr<ReportSelectionDialog> reportSelection_;
+    std::unique_ptr<PrintedTimesheet> printedTimesheet_;
+    std::unique_ptr<TimesheetWindow> timesheet_;
+    std::unique_ptr<NormsWindow> norms_;
+    std::unique_ptr<MaterialDialog> materialDialog_;
 };

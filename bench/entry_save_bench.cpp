@@ -7,7 +7,7 @@
 #include "journal/hours_upkeep.h"
 #include "journal/position.h"
 #include "seams/clock.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         dm.smena(shift).open();
     }
     EntryWindows windows(dm, journal);
-    Form11& entry = windows.entry;
+    PositionEditor& entry = windows.entry;
 
     // One save of each in turn, so a slow moment of the disk (every save ends in a commit)
     // falls on both sides alike. The program: "Запись" in the dialog, the header filled

@@ -6,7 +6,7 @@
 #include "bare_statement.h"
 #include "data/data_module.h"
 #include "reports/production_reports.h"
-#include "reports/reports_window.h"
+#include "reports/report_selection_dialog.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
@@ -303,12 +303,14 @@ int main(int argc, char** argv) {
     const int positions = db.scalar("select count(*) from accounts_dep.smena").toInt();
     db.useAsBuiltin();
     data::DataModule6 dm;
-    Form16 form16(dm);
-    Form17 form17(dm);
-    Form20 form20(dm);
-    Form21 form21(dm);
-    Form25 form25(dm);
-    Form18 window(dm, Form18::Reports{form16, form17, form20, form21, form25});
+    WorkersReport workersReport(dm);
+    ProductsReport productsReport(dm);
+    WorkerDetailsReport workerDetailsReport(dm);
+    ProductDetailsReport productDetailsReport(dm);
+    RequisitionsReport requisitionsReport(dm);
+    ReportSelectionDialog window(
+        dm, ReportSelectionDialog::Reports{workersReport, productsReport, workerDetailsReport,
+                                           productDetailsReport, requisitionsReport});
     PGconn* bare = db.sys().handle(); // a connection of its own, beside the program's
     const QString title = QStringLiteral(" за период с 01.01.2026 по 01.01.2027");
     auto c = [](double x, double w, const char* field, int decimals = -1, bool centred = true,
@@ -317,8 +319,8 @@ int main(int argc, char** argv) {
     };
     const std::vector<HandReport> hand{
         {"Отчет по рабочим",
-         &form16,
-         form16.t_Report.sql(),
+         &workersReport,
+         workersReport.t_Report.sql(),
          "   Отчет по рабочим" + title,
          {},
          {},
@@ -330,8 +332,8 @@ int main(int argc, char** argv) {
          9,
          {c(157, 33, "summa", 2)}},
         {"Отчет по продукции",
-         &form17,
-         form17.t_Report.sql(),
+         &productsReport,
+         productsReport.t_Report.sql(),
          "   Отчет по продукции" + title,
          {"Коробки", "Количество"},
          {c(140, 25, "mass"), c(165, 25, "kolvo")},
@@ -342,8 +344,8 @@ int main(int argc, char** argv) {
          9,
          {c(140, 25, "mass", 0), c(165, 25, "kolvo")}},
         {"Детальный отчет по рабочим",
-         &form20,
-         form20.w_Report.sql(),
+         &workerDetailsReport,
+         workerDetailsReport.w_Report.sql(),
          "   Детальный отчет по рабочим" + title,
          {"Брак", "Количество", "Сумма", "Премия"},
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa"), c(171, 19, "s_prize")},
@@ -356,8 +358,8 @@ int main(int argc, char** argv) {
          8,
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa", 2)}},
         {"Детальный отчет по продукции",
-         &form21,
-         form21.i_Report.sql(),
+         &productDetailsReport,
+         productDetailsReport.i_Report.sql(),
          "   Детальный отчет по продукции" + title,
          {"Брак", "Коробки", "Кол-во", "Сумма"},
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa")},
@@ -369,8 +371,8 @@ int main(int argc, char** argv) {
          9,
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa", 2)}},
         {"Детальный отчет по заявкам",
-         &form25,
-         form25.i_Report.sql(),
+         &requisitionsReport,
+         requisitionsReport.i_Report.sql(),
          "   Детальный отчет по заявкам" + title,
          {"Брак", "Номенкл.", "Кол-во", "Сумма"},
          {c(103, 13, "brk"), c(116, 30, "nom"), c(146, 18, "kolvo"), c(164, 26, "summa")},

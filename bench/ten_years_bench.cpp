@@ -55,7 +55,7 @@ Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
         saver.save(p, {false, 1, day});
     });
     f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(dm).run(6, lastYear); });
-    Form16 workers(dm);
+    WorkersReport workers(dm);
     f.yearReportMs = medianMs(1, [&] {
         workers.writePdf(
             {QDate(lastYear, 1, 1), QDate(lastYear + 1, 1, 1), reports::ProductKind::All}, pdf);

@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
     RecordingLauncher launcher;
     QTemporaryDir folder;
     spreadsheet::setOutputFolder(folder.path());
-    Form15 printed(dm);
-    Form19 window(dm, printed);
+    PrintedTimesheet printed(dm);
+    TimesheetWindow window(dm, printed);
     double exportMs = 0;
     modal.then([&](QDialog* d) {
         exportMs = medianMs(3, [&] { d->findChild<QPushButton*>("Button2")->click(); });

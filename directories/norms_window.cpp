@@ -39,8 +39,8 @@ void checkNormRow(const data::Dataset& rows) {
 
 } // namespace
 
-Form22::Form22(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), norm(&dataModule.ADO_DB, QStringLiteral("norm")), ui(new Ui::Form22),
+NormsWindow::NormsWindow(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), norm(&dataModule.ADO_DB, QStringLiteral("norm")), ui(new Ui::NormsWindow),
       dataModule_(dataModule) {
     ui->setupUi(this);
     // id breaks ties, so rows of the same norm keep their order between readings
@@ -85,12 +85,12 @@ Form22::Form22(data::DataModule6& dataModule, QWidget* parent)
             ui::guarded([this] { on_Button2_clicked(); }));
 }
 
-Form22::~Form22() {
+NormsWindow::~NormsWindow() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-void Form22::openNorms(int operationId) {
+void NormsWindow::openNorms(int operationId) {
     operationId_ = operationId;
     norm.close();
     norm.setFilter(QStringLiteral("o_id=") + QString::number(operationId));
@@ -101,7 +101,7 @@ void Form22::openNorms(int operationId) {
 }
 
 // Escape presses "Сохранить", as Enter does: it writes, it does not discard.
-void Form22::keyPressEvent(QKeyEvent* event) {
+void NormsWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         ui->Button1->click();
         return;
@@ -109,19 +109,19 @@ void Form22::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void Form22::reject() {
+void NormsWindow::reject() {
     model_->cancelPendingRow();
     QDialog::reject();
 }
 
-void Form22::refreshNorms() {
+void NormsWindow::refreshNorms() {
     if (norm.modified())
         model_->writePendingRow(); // re-reads the norms after writing
     else
         norm.requery();
 }
 
-void Form22::on_Button1_clicked() {
+void NormsWindow::on_Button1_clicked() {
     model_->writePendingRow();
     // the operations list shows each operation's smallest price and count of norms
     data::Dataset& operations = dataModule_.Oper;
@@ -132,7 +132,7 @@ void Form22::on_Button1_clicked() {
 }
 
 // The last norm stays: an operation without one would drop out of the operations list.
-void Form22::on_Button2_clicked() {
+void NormsWindow::on_Button2_clicked() {
     const QModelIndex current = ui->DBGrid1->currentIndex();
     if (current.isValid() && model_->isAppendRow(current.row()))
         model_->cancelPendingRow(); // only a new row, not yet written, is there

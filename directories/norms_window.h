@@ -13,18 +13,18 @@ class DatasetModel;
 }
 
 namespace Ui {
-class Form22;
+class NormsWindow;
 }
 
 // The norms of one operation (norm, price, bonus) in an editable grid over the window's own
 // updatable list norm. "Сохранить" (also Enter and Escape) writes what is pending and re-reads
 // the operations list, whose smallest price and count of norms come from here; the title-bar
 // close drops what is pending.
-class Form22 : public QDialog {
+class NormsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit Form22(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form22() override;
+    explicit NormsWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~NormsWindow() override;
 
     // Shows the norms of the operation modally (the current row of Oper in the operations list).
     void openNorms(int operationId);
@@ -45,7 +45,7 @@ private:
     // Writes a pending row (a new one as the operation's) and re-reads the norms.
     void refreshNorms();
 
-    Ui::Form22* ui;
+    Ui::NormsWindow* ui;
     data::DataModule6& dataModule_;
     ui::DatasetModel* model_ = nullptr;
     int operationId_ = 0; // every row written here belongs to it

@@ -19,8 +19,8 @@ const QString kCountSameName = QStringLiteral(
 
 } // namespace
 
-Form9::Form9(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form9), dataModule_(dataModule) {
+OperationTypeEditor::OperationTypeEditor(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationTypeEditor), dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
     connect(ui->Button1, &QPushButton::clicked, this,
@@ -28,30 +28,30 @@ Form9::Form9(data::DataModule6& dataModule, QWidget* parent)
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-Form9::~Form9() {
+OperationTypeEditor::~OperationTypeEditor() {
     delete ui;
 }
 
-void Form9::openNew() {
+void OperationTypeEditor::openNew() {
     ui->Edit1->clear();
     setWindowTitle(QStringLiteral("Заведение нового вида операций"));
     Tag = 1;
     seams::execModal(this);
 }
 
-void Form9::openChange(const QString& name) {
+void OperationTypeEditor::openChange(const QString& name) {
     setWindowTitle(QStringLiteral("Изменение данных вида операции"));
     Tag = 2;
     ui->Edit1->setText(name);
     seams::execModal(this);
 }
 
-void Form9::showEvent(QShowEvent* event) {
+void OperationTypeEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->Edit1->setFocus();
 }
 
-void Form9::on_Button1_clicked() {
+void OperationTypeEditor::on_Button1_clicked() {
     const QString name = ui->Edit1->text().trimmed();
     if (name.isEmpty()) {
         seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);

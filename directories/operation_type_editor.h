@@ -8,16 +8,16 @@ class Dataset;
 } // namespace data
 
 namespace Ui {
-class Form9;
+class OperationTypeEditor;
 }
 
 // The operation type editor: enters a new type (Tag 1) or renames the current row of the
 // shared list Vid_oper (Tag 2).
-class Form9 : public QDialog {
+class OperationTypeEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit Form9(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form9() override;
+    explicit OperationTypeEditor(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~OperationTypeEditor() override;
 
     // Shows the editor modally with an empty name for a new type.
     void openNew();
@@ -32,7 +32,7 @@ protected:
 private:
     void on_Button1_clicked();
 
-    Ui::Form9* ui;
+    Ui::OperationTypeEditor* ui;
     data::DataModule6& dataModule_;
     int Tag = 1;
 };

@@ -22,8 +22,8 @@ const QString kTypeInUse =
 
 } // namespace
 
-Form8::Form8(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form8), dataModule_(dataModule) {
+OperationTypesWindow::OperationTypesWindow(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationTypesWindow), dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
 
@@ -46,12 +46,12 @@ Form8::Form8(data::DataModule6& dataModule, QWidget* parent)
     directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
 }
 
-Form8::~Form8() {
+OperationTypesWindow::~OperationTypesWindow() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-void Form8::openDirectory() {
+void OperationTypesWindow::openDirectory() {
     Tag = 0;
     dataModule_.Vid_oper.open();
     // a search left over from the last pick must not hide types from the directory
@@ -64,7 +64,7 @@ void Form8::openDirectory() {
     dataModule_.Vid_oper.close();
 }
 
-void Form8::openForSelection(OperationTypeReceiver& receiver) {
+void OperationTypesWindow::openForSelection(OperationTypeReceiver& receiver) {
     Tag = 1;
     dataModule_.Vid_oper.open();
     ui->Button2->setText(QStringLiteral("Выбрать"));
@@ -84,19 +84,19 @@ void Form8::openForSelection(OperationTypeReceiver& receiver) {
     seams::execModal(this);
 }
 
-void Form8::showEvent(QShowEvent* event) {
+void OperationTypesWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!ui->Edit1->isHidden())
         ui->Edit1->setFocus();
 }
 
-void Form8::on_Button1_clicked() {
-    if (!form9_)
+void OperationTypesWindow::on_Button1_clicked() {
+    if (!typeEditor_)
         return;
-    form9_->openNew();
+    typeEditor_->openNew();
 }
 
-void Form8::on_Button2_clicked() {
+void OperationTypesWindow::on_Button2_clicked() {
     data::Dataset& types = dataModule_.Vid_oper;
     if (Tag != 0) {
         if (receiver_)
@@ -105,12 +105,12 @@ void Form8::on_Button2_clicked() {
         accept();
         return;
     }
-    if (!form9_ || types.isEmpty()) // nothing to change
+    if (!typeEditor_ || types.isEmpty()) // nothing to change
         return;
-    form9_->openChange(types.asString(QStringLiteral("vid")).trimmed());
+    typeEditor_->openChange(types.asString(QStringLiteral("vid")).trimmed());
 }
 
-void Form8::on_Button3_clicked() {
+void OperationTypesWindow::on_Button3_clicked() {
     data::Dataset& types = dataModule_.Vid_oper;
     if (types.isEmpty())
         return;

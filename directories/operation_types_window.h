@@ -13,10 +13,10 @@ class IncrementalSearch;
 } // namespace ui
 
 namespace Ui {
-class Form8;
+class OperationTypesWindow;
 }
 
-class Form9;
+class OperationTypeEditor;
 
 // Takes the operation type chosen in the list's selection mode (the price editor).
 struct OperationTypeReceiver {
@@ -26,15 +26,15 @@ struct OperationTypeReceiver {
 };
 
 // The list of operation types over the shared list Vid_oper: a directory (add, change,
-// delete through the editor Form9) or, in selection mode, a picker with a search box.
-class Form8 : public QDialog {
+// delete through the editor OperationTypeEditor) or, in selection mode, a picker with a search box.
+class OperationTypesWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit Form8(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form8() override;
+    explicit OperationTypesWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~OperationTypesWindow() override;
 
     // The editor that add and change open; start-up creates it after this window.
-    void useEditor(Form9& editor) { form9_ = &editor; }
+    void useEditor(OperationTypeEditor& editor) { typeEditor_ = &editor; }
 
     // The main menu's "Операции": shows the whole list modally to add, change and delete.
     void openDirectory();
@@ -52,10 +52,10 @@ private:
     void on_Button2_clicked();
     void on_Button3_clicked();
 
-    Ui::Form8* ui;
+    Ui::OperationTypesWindow* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
-    Form9* form9_ = nullptr;
+    OperationTypeEditor* typeEditor_ = nullptr;
     OperationTypeReceiver* receiver_ = nullptr; // while a selection is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;

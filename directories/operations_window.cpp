@@ -3,7 +3,7 @@
 
 #include "directories/grid_double_click.h"
 #include "directories/norms_window.h"
-#include "directories/price_editor.h"
+#include "directories/operation_editor.h"
 
 #include "data/conversions.h"
 #include "data/data_module.h"
@@ -38,15 +38,15 @@ const QStringList kExportSql{
 
 } // namespace
 
-QString Form4::productFilter(const QString& lineProductCode) {
+QString OperationsWindow::productFilter(const QString& lineProductCode) {
     bool ok = false;
     const qint64 id = lineProductCode.trimmed().toLongLong(&ok);
     return QStringLiteral("i_id=") + QString::number(ok ? id : 0);
 }
 
-Form4::Form4(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")), ui(new Ui::Form4),
-      dataModule_(dataModule) {
+OperationsWindow::OperationsWindow(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")),
+      ui(new Ui::OperationsWindow), dataModule_(dataModule) {
     ui->setupUi(this);
     XLS_Rep.setSql(kExportSql);
 
@@ -77,17 +77,17 @@ Form4::Form4(data::DataModule6& dataModule, QWidget* parent)
     directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
 }
 
-Form4::~Form4() {
+OperationsWindow::~OperationsWindow() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-void Form4::useEditors(Form10& priceEditor, Form22& norms) {
-    form10_ = &priceEditor;
-    form22_ = &norms;
+void OperationsWindow::useEditors(OperationEditor& priceEditor, NormsWindow& norms) {
+    operationEditor_ = &priceEditor;
+    norms_ = &norms;
 }
 
-void Form4::openDirectory() {
+void OperationsWindow::openDirectory() {
     Tag = 0;
     data::Dataset& operations = dataModule_.Oper;
     // the list's own search decides what is shown (see activated)
@@ -101,7 +101,8 @@ void Form4::openDirectory() {
     seams::execModal(this);
 }
 
-void Form4::openForSelection(const RequisitionLineSource& line, OperationReceiver& receiver) {
+void OperationsWindow::openForSelection(const RequisitionLineSource& line,
+                                        OperationReceiver& receiver) {
     Tag = 1;
     ui->Button2->setText(QStringLiteral("Выбрать"));
     ui->Button1->hide();
@@ -119,12 +120,12 @@ void Form4::openForSelection(const RequisitionLineSource& line, OperationReceive
     seams::execModal(this);
 }
 
-void Form4::showEvent(QShowEvent* event) {
+void OperationsWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     activated();
 }
 
-void Form4::activated() {
+void OperationsWindow::activated() {
     if (!ui->Edit1->isHidden())
         ui->Edit1->setFocus();
     if (!ui->Edit1->text().trimmed().isEmpty())
@@ -133,7 +134,7 @@ void Form4::activated() {
 
 // Blanks alone search for nothing. While the entry dialog shows a requisition, only the
 // operations on its line's product are offered.
-QString Form4::searchFilter(const QString& typed) const {
+QString OperationsWindow::searchFilter(const QString& typed) const {
     const QString byMark =
         typed.trimmed().isEmpty()
             ? QString()
@@ -144,33 +145,33 @@ QString Form4::searchFilter(const QString& typed) const {
     return byMark.isEmpty() ? byProduct : byProduct + QStringLiteral(" and ") + byMark;
 }
 
-void Form4::on_Button1_clicked() {
-    if (!form10_)
+void OperationsWindow::on_Button1_clicked() {
+    if (!operationEditor_)
         return;
-    form10_->openNew();
+    operationEditor_->openNew();
     activated();
 }
 
-void Form4::on_Button2_clicked() {
+void OperationsWindow::on_Button2_clicked() {
     if (Tag == 0)
         changeOperation();
     else
         chooseOperation();
 }
 
-void Form4::changeOperation() {
+void OperationsWindow::changeOperation() {
     const data::Dataset& operations = dataModule_.Oper;
-    if (!form10_ || operations.isEmpty()) // nothing to change
+    if (!operationEditor_ || operations.isEmpty()) // nothing to change
         return;
-    form10_->openChange(operations.asString(QStringLiteral("marka")).trimmed(),
-                        operations.asString(QStringLiteral("vid")).trimmed(),
-                        operations.asInt(QStringLiteral("naimen")),
-                        operations.asInt(QStringLiteral("i_id")),
-                        operations.asInt(QStringLiteral("oper_vid")));
+    operationEditor_->openChange(operations.asString(QStringLiteral("marka")).trimmed(),
+                                 operations.asString(QStringLiteral("vid")).trimmed(),
+                                 operations.asInt(QStringLiteral("naimen")),
+                                 operations.asInt(QStringLiteral("i_id")),
+                                 operations.asInt(QStringLiteral("oper_vid")));
     activated();
 }
 
-void Form4::chooseOperation() {
+void OperationsWindow::chooseOperation() {
     const data::Dataset& operations = dataModule_.Oper;
     if (operations.isEmpty()) {
         reject(); // nothing to hand over
@@ -195,7 +196,7 @@ void Form4::chooseOperation() {
     accept();
 }
 
-void Form4::on_Button3_clicked() {
+void OperationsWindow::on_Button3_clicked() {
     if (!seams::Messages::current().question(QStringLiteral("Удалить операцию?"),
                                              seams::kDeleteCaption))
         return;
@@ -217,7 +218,7 @@ void Form4::on_Button3_clicked() {
 }
 
 // Every operation, whatever the search shows, into a new workbook.
-void Form4::on_Button5_clicked() {
+void OperationsWindow::on_Button5_clicked() {
     const ui::WaitCursor wait;
     // read anew, also when an earlier export stopped with the query open
     XLS_Rep.requery();
@@ -244,14 +245,14 @@ void Form4::on_Button5_clicked() {
     XLS_Rep.close();
 }
 
-void Form4::on_DBGrid1_doubleClicked() {
+void OperationsWindow::on_DBGrid1_doubleClicked() {
     if (!ui->CheckBox1->isChecked() || Tag != 0) {
         on_Button2_clicked();
         return;
     }
     const data::Dataset& operations = dataModule_.Oper;
-    if (!form22_ || operations.isEmpty()) // no operation, no norms
+    if (!norms_ || operations.isEmpty()) // no operation, no norms
         return;
-    form22_->openNorms(operations.asInt(QStringLiteral("id")));
+    norms_->openNorms(operations.asInt(QStringLiteral("id")));
     activated();
 }

@@ -15,11 +15,11 @@ class IncrementalSearch;
 } // namespace ui
 
 namespace Ui {
-class Form4;
+class OperationsWindow;
 }
 
-class Form10;
-class Form22;
+class OperationEditor;
+class NormsWindow;
 
 // The requisition line the entry dialog shows; the operations list then offers only the
 // operations on the line's product.
@@ -42,17 +42,17 @@ struct OperationReceiver {
 };
 
 // The operations with their smallest price and count of norms, over the shared list Oper:
-// a directory (add and change through the price editor Form10, delete, the norms of an
-// operation in Form22) or, in selection mode, the entry dialog's picker. Both modes search
+// a directory (add and change through the price editor OperationEditor, delete, the norms of an
+// operation in NormsWindow) or, in selection mode, the entry dialog's picker. Both modes search
 // by the beginning of the mark and export every operation to a spreadsheet.
-class Form4 : public QDialog {
+class OperationsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit Form4(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form4() override;
+    explicit OperationsWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~OperationsWindow() override;
 
     // The windows this one opens; start-up creates them after it.
-    void useEditors(Form10& priceEditor, Form22& norms);
+    void useEditors(OperationEditor& priceEditor, NormsWindow& norms);
 
     // The main menu's "Цены": opens Oper and shows the list modally; closes Oper afterwards.
     void openDirectory();
@@ -86,11 +86,11 @@ private:
     void changeOperation();
     void chooseOperation();
 
-    Ui::Form4* ui;
+    Ui::OperationsWindow* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
-    Form10* form10_ = nullptr;
-    Form22* form22_ = nullptr;
+    OperationEditor* operationEditor_ = nullptr;
+    NormsWindow* norms_ = nullptr;
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
     // while the entry dialog's pick is open

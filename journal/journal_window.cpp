@@ -4,9 +4,9 @@
 #include "data/command.h"
 #include "data/data_module.h"
 #include "data/dataset.h"
-#include "entry_dialog.h"
 #include "hours_upkeep.h"
 #include "position.h"
+#include "position_editor.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -89,8 +89,9 @@ void markWidget(QWidget* widget, bool marked, const QColor& colour) {
 
 } // namespace
 
-Form1::Form1(const std::function<void(Form1&)>& createWindows, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form1) {
+JournalWindow::JournalWindow(const std::function<void(JournalWindow&)>& createWindows,
+                             QWidget* parent)
+    : QDialog(parent), ui(new Ui::JournalWindow) {
     ui->setupUi(this);
     ui->mainLayout->setMenuBar(ui->MainMenu1);
     // The submenus' entries in the menu bar carry the menus' names: "Справочники" and
@@ -115,18 +116,18 @@ Form1::Form1(const std::function<void(Form1&)>& createWindows, QWidget* parent)
         createWindows(*this);
 }
 
-Form1::~Form1() {
+JournalWindow::~JournalWindow() {
     ui->DBGrid2->setModel(nullptr);
     delete ui;
 }
 
-void Form1::setUpGrid() {
+void JournalWindow::setUpGrid() {
     gridModel_ = new ui::DatasetModel(&dataModule_->Smena1, journalColumns(), this);
     gridModel_->setObjectName(QStringLiteral("DataSource"));
     ui::bindDataGrid(ui->DBGrid2, gridModel_);
 }
 
-void Form1::connectHandlers() {
+void JournalWindow::connectHandlers() {
     const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
                                                     ui->RadioButton3, ui->RadioButton4};
     for (int shift = 1; shift <= 4; ++shift)
@@ -168,19 +169,19 @@ void Form1::connectHandlers() {
     connect(ui->N10, &QAction::triggered, this, ui::guarded([this] { on_N10_triggered(); }));
 }
 
-QDate Form1::journalDate() const {
+QDate JournalWindow::journalDate() const {
     return ui->DateT->date();
 }
 
-bool Form1::dayOff() const {
+bool JournalWindow::dayOff() const {
     return ui->CBox1->isChecked();
 }
 
-data::Dataset& Form1::currentShift() {
+data::Dataset& JournalWindow::currentShift() {
     return dataModule_->smena(login_.CurSmena);
 }
 
-void Form1::applyRights(const ui::JournalRights& rights) {
+void JournalWindow::applyRights(const ui::JournalRights& rights) {
     for (QWidget* w : std::initializer_list<QWidget*>{ui->Button1, ui->Button2, ui->Button3})
         w->setEnabled(rights.recordPositions);
     ui->Button5->setEnabled(rights.acceptPositions);
@@ -193,14 +194,14 @@ void Form1::applyRights(const ui::JournalRights& rights) {
         w->setEnabled(rights.browseDays);
 }
 
-void Form1::showEvent(QShowEvent* event) {
+void JournalWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window restored by the window manager is not coming back from a dialog.
     if (!event->spontaneous())
         ui::runGuarded([this] { activate(); });
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
+bool JournalWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->DateT && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -214,13 +215,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-int Form1::openModal(QDialog* dialog) {
+int JournalWindow::openModal(QDialog* dialog) {
     const int result = seams::execModal(dialog);
     activate();
     return result;
 }
 
-void Form1::activate() {
+void JournalWindow::activate() {
     const QDate today = seams::Clock::today();
     ui->DateT->setDate(today);
     if (isWeekend(today))
@@ -228,7 +229,7 @@ void Form1::activate() {
     readShifts();
 }
 
-void Form1::readShifts() {
+void JournalWindow::readShifts() {
     for (data::Dataset* shift : shiftLists(*dataModule_))
         shift->close();
     for (data::Dataset* shift : shiftLists(*dataModule_)) {
@@ -237,29 +238,29 @@ void Form1::readShifts() {
     }
 }
 
-void Form1::on_RadioButton_clicked(int shift, bool checked) {
+void JournalWindow::on_RadioButton_clicked(int shift, bool checked) {
     if (checked)
         showShift(shift);
 }
 
-void Form1::showShift(int shift) {
+void JournalWindow::showShift(int shift) {
     gridModel_->setDataset(&dataModule_->smena(shift));
     login_.CurSmena = shift;
     paintShiftButtons();
 }
 
-void Form1::paintShiftButtons() {
+void JournalWindow::paintShiftButtons() {
     const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
                                                     ui->RadioButton3, ui->RadioButton4};
     for (int shift = 1; shift <= 4; ++shift)
         markWidget(shiftButtons[size_t(shift - 1)], shift == login_.CurSmena, kGreen);
 }
 
-void Form1::paintWeekendBox() {
+void JournalWindow::paintWeekendBox() {
     markWidget(ui->CBox1, ui->CBox1->isChecked(), kRed);
 }
 
-void Form1::on_DateT_dateChosen() {
+void JournalWindow::on_DateT_dateChosen() {
     {
         ui::WaitCursor wait;
         readShifts();
@@ -268,7 +269,7 @@ void Form1::on_DateT_dateChosen() {
     ui->DBGrid2->setFocus();
 }
 
-void Form1::on_Button8_clicked() {
+void JournalWindow::on_Button8_clicked() {
     ui::WaitCursor wait;
     for (data::Dataset* shift : shiftLists(*dataModule_))
         shift->close();
@@ -276,12 +277,12 @@ void Form1::on_Button8_clicked() {
         shift->open();
 }
 
-void Form1::on_Button5_clicked() {
+void JournalWindow::on_Button5_clicked() {
     acceptCurrentPosition();
 }
 
 // Only finished products with at least one material row can be accepted.
-void Form1::acceptCurrentPosition() {
+void JournalWindow::acceptCurrentPosition() {
     data::Dataset& shift = currentShift();
     if (shift.isEmpty())
         return;
@@ -312,7 +313,7 @@ void Form1::acceptCurrentPosition() {
                        [this] { smena_accept_row->execute(); });
 }
 
-void Form1::on_Button3_clicked() {
+void JournalWindow::on_Button3_clicked() {
     data::Dataset& shift = currentShift();
     if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
         return;
@@ -335,7 +336,7 @@ void Form1::on_Button3_clicked() {
     }
 }
 
-void Form1::on_DBGrid2_doubleClicked() {
+void JournalWindow::on_DBGrid2_doubleClicked() {
     if (login_.isMaster()) {
         acceptCurrentPosition();
         return;
@@ -347,14 +348,14 @@ void Form1::on_DBGrid2_doubleClicked() {
     backFromEntry(listed);
 }
 
-void Form1::on_Button1_clicked() {
+void JournalWindow::on_Button1_clicked() {
     if (!entry_)
         return;
     entry_->openNew();
     backFromEntry(entry_->positionId());
 }
 
-void Form1::on_Button2_clicked() {
+void JournalWindow::on_Button2_clicked() {
     if (!entry_)
         return;
     const int listed = currentShift().isEmpty() ? 0 : currentShift().asInt(QStringLiteral("id"));
@@ -363,34 +364,34 @@ void Form1::on_Button2_clicked() {
 }
 
 // Back on today's lists, standing on the position the dialog worked on when it is listed.
-void Form1::backFromEntry(int positionId) {
+void JournalWindow::backFromEntry(int positionId) {
     activate();
     if (positionId != 0)
         currentShift().locate(QStringLiteral("id"), positionId);
 }
 
-void Form1::on_N6_triggered() {
+void JournalWindow::on_N6_triggered() {
     if (!openers_.operationTypes)
         return;
     openers_.operationTypes();
     activate();
 }
 
-void Form1::on_N4_triggered() {
+void JournalWindow::on_N4_triggered() {
     if (!openers_.prices)
         return;
     openers_.prices();
     activate();
 }
 
-void Form1::on_N11_triggered() {
+void JournalWindow::on_N11_triggered() {
     if (!openers_.timesheet)
         return;
     openers_.timesheet(ui->DateT->date());
     activate();
 }
 
-void Form1::on_N10_triggered() {
+void JournalWindow::on_N10_triggered() {
     if (!openers_.reports)
         return;
     openers_.reports();

@@ -20,22 +20,22 @@ class DatasetModel;
 }
 
 namespace Ui {
-class Form1;
+class JournalWindow;
 }
 
 // The shift journal: the positions of one date and shift, acceptance and deletion,
 // and the menu to every other window. Shown modally by the login; closing it ends
 // the program.
-class Form11;
+class PositionEditor;
 
-class Form1 : public QDialog, public JournalView {
+class JournalWindow : public QDialog, public JournalView {
     Q_OBJECT
 public:
     // Creates the data module first (which opens the built-in connection), then calls
     // createWindows, through which start-up creates the login window and the others.
-    explicit Form1(const std::function<void(Form1&)>& createWindows = {},
-                   QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit JournalWindow(const std::function<void(JournalWindow&)>& createWindows = {},
+                           QWidget* parent = nullptr);
+    ~JournalWindow() override;
 
     // The login values, held for the whole run: the login step sets them, the shift buttons
     // move CurSmena.
@@ -71,7 +71,7 @@ public:
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
-    void useEntryDialog(Form11& entry) { entry_ = &entry; }
+    void useEntryDialog(PositionEditor& entry) { entry_ = &entry; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -104,10 +104,10 @@ private:
     void on_N11_triggered();
     void on_N10_triggered();
 
-    Ui::Form1* ui;
+    Ui::JournalWindow* ui;
     ui::LoginValues login_;
     Openers openers_;
-    Form11* entry_ = nullptr;
+    PositionEditor* entry_ = nullptr;
     std::unique_ptr<data::DataModule6> dataModule_;
     // the window's own query and command
     std::unique_ptr<data::Dataset> smena_gds_use_cnt;

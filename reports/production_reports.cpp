@@ -224,25 +224,25 @@ report::Report requisitionsLayout() {
 
 } // namespace
 
-Form16::Form16(data::DataModule6& dataModule)
+WorkersReport::WorkersReport(data::DataModule6& dataModule)
     : PrintedReport(dataModule, QStringLiteral("t_Report"), kWorkersSql,
                     QStringLiteral("   Отчет по рабочим за период с "), workersLayout()) {}
 
-Form17::Form17(data::DataModule6& dataModule)
+ProductsReport::ProductsReport(data::DataModule6& dataModule)
     : PrintedReport(dataModule, QStringLiteral("t_Report"), kProductsSql,
                     QStringLiteral("   Отчет по продукции за период с "), productsLayout()) {}
 
-Form20::Form20(data::DataModule6& dataModule)
+WorkerDetailsReport::WorkerDetailsReport(data::DataModule6& dataModule)
     : PrintedReport(dataModule, QStringLiteral("w_Report"), kWorkerDetailsSql,
                     QStringLiteral("   Детальный отчет по рабочим за период с "),
                     workerDetailsLayout()) {}
 
-Form21::Form21(data::DataModule6& dataModule)
+ProductDetailsReport::ProductDetailsReport(data::DataModule6& dataModule)
     : PrintedReport(dataModule, QStringLiteral("i_Report"), kProductDetailsSql,
                     QStringLiteral("   Детальный отчет по продукции за период с "),
                     productDetailsLayout()) {}
 
-Form25::Form25(data::DataModule6& dataModule)
+RequisitionsReport::RequisitionsReport(data::DataModule6& dataModule)
     : PrintedReport(dataModule, QStringLiteral("i_Report"), kRequisitionsSql,
                     QStringLiteral("   Детальный отчет по заявкам за период с "),
                     requisitionsLayout()) {}

@@ -113,7 +113,7 @@ report::Report layout(const QString& periodLabel) {
 
 } // namespace
 
-Form15::Form15(data::DataModule6& dataModule)
+PrintedTimesheet::PrintedTimesheet(data::DataModule6& dataModule)
     : H_Tabel(&dataModule.ADO_DB, QStringLiteral("H_Tabel")) {
     H_Tabel.setSql(kSql);
 }
@@ -128,13 +128,14 @@ report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
 
 } // namespace
 
-void Form15::preview(int month, int year, const QString& periodLabel) {
+void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) {
     const auto closeAfterwards = qScopeGuard([this] { H_Tabel.close(); });
     const report::PreparedReport prepared = prepareMonth(H_Tabel, month, year, periodLabel);
     prepared.preview(QApplication::activeWindow());
 }
 
-void Form15::writePdf(int month, int year, const QString& periodLabel, const QString& path) {
+void PrintedTimesheet::writePdf(int month, int year, const QString& periodLabel,
+                                const QString& path) {
     const auto closeAfterwards = qScopeGuard([this] { H_Tabel.close(); });
     prepareMonth(H_Tabel, month, year, periodLabel).writePdf(path);
 }

@@ -11,9 +11,9 @@ class DataModule6;
 // The printed monthly time-sheet: a worker a line with the hours of each day, all shifts added
 // together, and the worker's total; A4 landscape, the heading on every page. Never shown
 // itself: the time-sheet window previews it, and its query feeds that window's export too.
-class Form15 {
+class PrintedTimesheet {
 public:
-    explicit Form15(data::DataModule6& dataModule);
+    explicit PrintedTimesheet(data::DataModule6& dataModule);
 
     // The month's rows of every shift summed per worker name, in name order; parameters
     // mnth and yea.

@@ -39,8 +39,9 @@ QList<ui::DatasetColumn> sheetColumns() {
 
 } // namespace
 
-Form19::Form19(data::DataModule6& dataModule, Form15& printed, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form19), dataModule_(dataModule), printed_(printed) {
+TimesheetWindow::TimesheetWindow(data::DataModule6& dataModule, PrintedTimesheet& printed,
+                                 QWidget* parent)
+    : QDialog(parent), ui(new Ui::TimesheetWindow), dataModule_(dataModule), printed_(printed) {
     ui->setupUi(this);
     setFixedSize(size());
     fillYears();
@@ -67,19 +68,19 @@ Form19::Form19(data::DataModule6& dataModule, Form15& printed, QWidget* parent)
     connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-Form19::~Form19() {
+TimesheetWindow::~TimesheetWindow() {
     for (QTableView* grid : {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3})
         grid->setModel(nullptr);
     delete ui;
 }
 
-std::array<data::Dataset*, 3> Form19::sheets() const {
+std::array<data::Dataset*, 3> TimesheetWindow::sheets() const {
     return {&dataModule_.H_Tabel_1, &dataModule_.H_Tabel_2, &dataModule_.H_Tabel_3};
 }
 
 // From the first year of the shop's records to this year, so the current month can always
 // be chosen.
-void Form19::fillYears() {
+void TimesheetWindow::fillYears() {
     const QSignalBlocker quiet(ui->ComboBox2);
     ui->ComboBox2->clear();
     for (int year = kFirstYear; year <= std::max(kFirstYear, seams::Clock::today().year()); ++year)
@@ -87,15 +88,15 @@ void Form19::fillYears() {
     ui->ComboBox2->setCurrentIndex(-1);
 }
 
-int Form19::month() const {
+int TimesheetWindow::month() const {
     return ui->ComboBox1->currentIndex() + 1;
 }
 
-int Form19::year() const {
+int TimesheetWindow::year() const {
     return ui->ComboBox2->currentText().toInt();
 }
 
-void Form19::openForMonth(const QDate& journalDate) {
+void TimesheetWindow::openForMonth(const QDate& journalDate) {
     fillYears();
     {
         const QSignalBlocker quietMonths(ui->ComboBox1);
@@ -116,13 +117,13 @@ void Form19::openForMonth(const QDate& journalDate) {
     seams::execModal(this);
 }
 
-bool Form19::event(QEvent* e) {
+bool TimesheetWindow::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         ui->Button2->setText(QStringLiteral("Excel"));
     return QDialog::event(e);
 }
 
-void Form19::periodChanged() {
+void TimesheetWindow::periodChanged() {
     if (year() == 0)
         return;
     const timesheet::MonthShape shape = timesheet::MonthShape::of(month(), year());
@@ -137,14 +138,14 @@ void Form19::periodChanged() {
         grid->viewport()->update();
 }
 
-void Form19::on_Button5_clicked() {
+void TimesheetWindow::on_Button5_clicked() {
     for (data::Dataset* sheet : sheets())
         sheet->close();
     for (data::Dataset* sheet : sheets())
         sheet->open();
 }
 
-void Form19::on_Button1_clicked() {
+void TimesheetWindow::on_Button1_clicked() {
     if (year() == 0)
         return;
     for (data::Dataset* sheet : sheets())
@@ -167,7 +168,7 @@ void Form19::on_Button1_clicked() {
 }
 
 // The month of all shifts, a worker a line, into sheet 1 of a new workbook.
-void Form19::on_Button2_clicked() {
+void TimesheetWindow::on_Button2_clicked() {
     if (year() == 0)
         return;
     timesheet::writeMonthSpreadsheet(printed_.H_Tabel, month(), year(),
@@ -176,7 +177,7 @@ void Form19::on_Button2_clicked() {
                                      ui::exportCounter(ui->Button2));
 }
 
-void Form19::on_Button6_clicked() {
+void TimesheetWindow::on_Button6_clicked() {
     if (year() == 0)
         return;
     printed_.preview(month(), year(),

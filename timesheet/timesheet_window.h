@@ -15,10 +15,10 @@ class DatasetModel;
 }
 
 namespace Ui {
-class Form19;
+class TimesheetWindow;
 }
 
-class Form15;
+class PrintedTimesheet;
 
 namespace timesheet {
 class DayCellDelegate;
@@ -26,12 +26,13 @@ class DayCellDelegate;
 
 // "Табель по времени": the month's hours of shifts 1 to 3, a tab each, over the data module's
 // H_Tabel_1..3; the month's rebuild from the positions, its export to a spreadsheet and the
-// preview of the printed time-sheet Form15.
-class Form19 : public QDialog {
+// preview of the printed time-sheet PrintedTimesheet.
+class TimesheetWindow : public QDialog {
     Q_OBJECT
 public:
-    Form19(data::DataModule6& dataModule, Form15& printed, QWidget* parent = nullptr);
-    ~Form19() override;
+    TimesheetWindow(data::DataModule6& dataModule, PrintedTimesheet& printed,
+                    QWidget* parent = nullptr);
+    ~TimesheetWindow() override;
 
     // The journal's menu: shows the month of journalDate modally; closes the three lists after.
     void openForMonth(const QDate& journalDate);
@@ -51,9 +52,9 @@ private:
     void on_Button6_clicked();
     std::array<data::Dataset*, 3> sheets() const;
 
-    Ui::Form19* ui;
+    Ui::TimesheetWindow* ui;
     data::DataModule6& dataModule_;
-    Form15& printed_;
+    PrintedTimesheet& printed_;
     std::array<ui::DatasetModel*, 3> models_{};
     std::array<timesheet::DayCellDelegate*, 3> delegates_{};
 };

@@ -1,7 +1,7 @@
 // The login: the server checks every name and password, with or without command-line
 // arguments; the role comes from the login's groups; the site settings file and the
 // arguments choose the database; a refused login leaves the window open for another try.
-#include "app/login_window.h"
+#include "app/login_dialog.h"
 #include "app/startup.h"
 #include "data/connection_text.h"
 #include "data/data_module.h"
@@ -51,7 +51,7 @@ const QString kClerk = "1110111"
                        "00"
                        "11";
 
-QString enabledStates(Form1& journal) {
+QString enabledStates(JournalWindow& journal) {
     QString states;
     for (const QString& name : kControls) {
         // menus are disabled through their menu-bar action
@@ -132,12 +132,12 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
                                     const QString& password) {
     Outcome outcome;
     Program program(args);
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     login.show();
     login.findChild<QLineEdit*>("Edit1")->setText(name);
     login.findChild<QLineEdit*>("Edit2")->setText(password);
     runner_->then([&](QDialog* d) {
-        auto* journal = qobject_cast<Form1*>(d);
+        auto* journal = qobject_cast<JournalWindow*>(d);
         outcome.journalShown = journal != nullptr;
         outcome.states = enabledStates(*journal);
         outcome.caption = journal->windowTitle();
@@ -163,7 +163,7 @@ void LoginTest::logins_data() {
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("states"); // empty: refused with the message
     QTest::addColumn<QString>("message");
-    const QString refused = Form23::kLoginRefused;
+    const QString refused = LoginDialog::kLoginRefused;
     for (const bool args : {false, true}) {
         const char* how = args ? "arguments: " : "settings file: ";
         const auto row = [&](const char* what) {
@@ -253,7 +253,7 @@ void LoginTest::rolesFollowTheGroups() {
     const Outcome o = login(arguments(true), user.name(), "ivanov-pass");
     if (states.isEmpty()) {
         QVERIFY(!o.journalShown);
-        QCOMPARE(messages_->last(), Form23::kNoProgramRights);
+        QCOMPARE(messages_->last(), LoginDialog::kNoProgramRights);
         QVERIFY(o.loginVisibleAfter);
         return;
     }
@@ -314,12 +314,12 @@ void LoginTest::typedValuesCannotChangeTheConnectionText() {
     // the same password cut at ';' must not connect
     o = login(arguments(true), brace.name(), "x");
     QVERIFY(!o.journalShown);
-    QCOMPARE(messages_->last(), Form23::kLoginRefused);
+    QCOMPARE(messages_->last(), LoginDialog::kLoginRefused);
 }
 
 void LoginTest::enterAndEscape() {
     Program program(arguments(true));
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     QVERIFY(login.isVisible());
     login.findChild<QLineEdit*>("Edit1")->setText("sys");
     login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
@@ -373,7 +373,7 @@ void LoginTest::aDatabaseOfAnotherVersionIsRefused() {
     messages_->clear();
     const AppArguments args{other.socketDir(), other.name(), folder_.filePath("none.conf")};
     Program program(args);
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText("sys");
     login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
     bool journalShown = false;

@@ -2,7 +2,7 @@
 // the program starts on the login window without an error box and without connecting, and a
 // clerk created as the README says logs in and works in the journal, the entry dialog, the
 // time-sheet and the reports.
-#include "app/login_window.h"
+#include "app/login_dialog.h"
 #include "app/startup.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
@@ -67,12 +67,12 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
                              .arg(clerk_->name())),
              QString("0"));
     Program program(AppArguments{db_->socketDir(), db_->name()});
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText(clerk_->name());
     login.findChild<QLineEdit*>("Edit2")->setText("ivanova-pass");
     QStringList seen;
     runner_->then([&](QDialog* journal) {
-        Form1& form1 = program.journal();
+        JournalWindow& form1 = program.journal();
         seen << QString("journal %1").arg(form1.currentShift().recordCount());
         // the entry dialog with its requisitions and the operations of a line
         runner_->then([&](QDialog* entry) {

@@ -132,15 +132,15 @@ void ReportCliTest::printedReportsEqualTheWindows() {
                                                             : reports::ProductKind::Blanks};
     const QString window = folder_.filePath(report + "_window.pdf");
     if (report == "workers")
-        Form16(*dm_).writePdf(selection, window);
+        WorkersReport(*dm_).writePdf(selection, window);
     else if (report == "products")
-        Form17(*dm_).writePdf(selection, window);
+        ProductsReport(*dm_).writePdf(selection, window);
     else if (report == "workers-detail")
-        Form20(*dm_).writePdf(selection, window);
+        WorkerDetailsReport(*dm_).writePdf(selection, window);
     else if (report == "products-detail")
-        Form21(*dm_).writePdf(selection, window);
+        ProductDetailsReport(*dm_).writePdf(selection, window);
     else
-        Form25(*dm_).writePdf(selection, window);
+        RequisitionsReport(*dm_).writePdf(selection, window);
     const QString text = pdfText(cli);
     QVERIFY(text.contains("01.02.2026 по 01.03.2026"));
     QVERIFY(text.contains("Итого:"));
@@ -169,7 +169,7 @@ void ReportCliTest::spreadsheetsEqualTheWindows() {
             query, {QDate(2026, 2, 1), QDate(2026, 3, 1), reports::ProductKind::Finished},
             spreadsheet::reportsHandle()));
     } else {
-        Form15 printed(*dm_);
+        PrintedTimesheet printed(*dm_);
         QVERIFY(timesheet::writeMonthSpreadsheet(printed.H_Tabel, 2, 2026, "Февраль 2026",
                                                  spreadsheet::timesheetHandle()));
     }
@@ -184,7 +184,7 @@ void ReportCliTest::timesheetPdfEqualsTheWindows() {
     const Outcome o = run({"timesheet", "--month", "2", "--year", "2026", "--pdf", cli});
     QVERIFY2(o.code == 0, qPrintable(o.err));
     const QString window = folder_.filePath("timesheet_window.pdf");
-    Form15(*dm_).writePdf(2, 2026, "Февраль 2026 г.", window);
+    PrintedTimesheet(*dm_).writePdf(2, 2026, "Февраль 2026 г.", window);
     QVERIFY(pdfText(cli).contains("Февраль 2026 г."));
     QCOMPARE(pdfText(cli), pdfText(window));
 }

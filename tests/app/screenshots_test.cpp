@@ -1,6 +1,6 @@
 // Saves what a person sees: the login window and the journal for a master, "sys" and
 // "econom", as PNGs in TEST_OUTPUT_DIR, to be looked at after a change.
-#include "app/login_window.h"
+#include "app/login_dialog.h"
 #include "app/startup.h"
 #include "data/dataset.h"
 #include "journal/journal_window.h"
@@ -78,7 +78,7 @@ void ScreenshotsTest::loginAndJournal_data() {
 void ScreenshotsTest::loginAndJournal() {
     QFETCH(QString, name);
     Program program(AppArguments{db_->socketDir(), db_->name()});
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText(name);
     login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf(name));
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
@@ -92,7 +92,7 @@ void ScreenshotsTest::loginAndJournal() {
 // position, the time-sheet of the month and a printed report in its preview.
 void ScreenshotsTest::theWindowsOfADay() {
     Program program(AppArguments{db_->socketDir(), db_->name()});
-    Form23& login = program.login();
+    LoginDialog& login = program.login();
     login.findChild<QLineEdit*>("Edit1")->setText("sys");
     login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf("sys"));
     runner_->then([&](QDialog* journal) {

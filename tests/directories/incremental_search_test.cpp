@@ -4,8 +4,8 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "directories/operation_types_window.h"
-#include "directories/products_window.h"
-#include "directories/workers_window.h"
+#include "directories/product_picker.h"
+#include "directories/worker_picker.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -89,9 +89,9 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
     std::unique_ptr<data::DataModule6> dataModule_;
-    std::unique_ptr<Form3> form3_;
-    std::unique_ptr<Form5> form5_;
-    std::unique_ptr<Form8> form8_;
+    std::unique_ptr<ProductPicker> productPicker_;
+    std::unique_ptr<WorkerPicker> workerPicker_;
+    std::unique_ptr<OperationTypesWindow> operationTypes_;
     NoChoice noChoice_;
 };
 
@@ -111,15 +111,15 @@ void IncrementalSearchTest::initTestCase() {
                 .arg(name));
     }
     dataModule_ = std::make_unique<data::DataModule6>();
-    form3_ = std::make_unique<Form3>(*dataModule_);
-    form5_ = std::make_unique<Form5>(*dataModule_);
-    form8_ = std::make_unique<Form8>(*dataModule_);
+    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
+    workerPicker_ = std::make_unique<WorkerPicker>(*dataModule_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
 }
 
 void IncrementalSearchTest::cleanupTestCase() {
-    form8_.reset();
-    form5_.reset();
-    form3_.reset();
+    operationTypes_.reset();
+    workerPicker_.reset();
+    productPicker_.reset();
     dataModule_.reset();
 }
 
@@ -131,17 +131,17 @@ void IncrementalSearchTest::inWindow(const QString& window,
                                      const std::function<void(const Inside&)>& inside) {
     runner_->then([&](QDialog* d) {
         inside({d, d->findChild<QLineEdit*>("Edit1"), d->findChild<QTableView*>("DBGrid1"),
-                window == "Form3"   ? &dataModule_->Izdel
-                : window == "Form5" ? &dataModule_->Workers
-                                    : &dataModule_->Vid_oper});
+                window == "ProductPicker"  ? &dataModule_->Izdel
+                : window == "WorkerPicker" ? &dataModule_->Workers
+                                           : &dataModule_->Vid_oper});
     });
-    if (window == "Form3") {
-        form3_->openPicker(noChoice_);
-    } else if (window == "Form5") {
-        form5_->openForChoice(noChoice_);
+    if (window == "ProductPicker") {
+        productPicker_->openPicker(noChoice_);
+    } else if (window == "WorkerPicker") {
+        workerPicker_->openForChoice(noChoice_);
         dataModule_->Workers.close();
     } else {
-        form8_->openForSelection(noChoice_);
+        operationTypes_->openForSelection(noChoice_);
     }
     QCOMPARE(runner_->opened.takeLast(), window);
 }
@@ -176,7 +176,7 @@ void IncrementalSearchTest::typingNarrowsTheList_data() {
         {"a match only inside", {"ванов"}, {}},
         {"emptied again", {"Ив", "<Backspace>", "<Backspace>"}, kNames},
     };
-    for (const char* window : {"Form3", "Form5", "Form8"})
+    for (const char* window : {"ProductPicker", "WorkerPicker", "OperationTypesWindow"})
         for (const auto& c : cases)
             QTest::addRow("%s: %s", window, c.name) << window << c.steps << c.shown;
 }
@@ -197,9 +197,9 @@ void IncrementalSearchTest::typingNarrowsTheList() {
 
 void IncrementalSearchTest::upAndDownMoveTheList_data() {
     QTest::addColumn<QString>("window");
-    QTest::newRow("Form3") << "Form3";
-    QTest::newRow("Form5") << "Form5";
-    QTest::newRow("Form8") << "Form8";
+    QTest::newRow("ProductPicker") << "ProductPicker";
+    QTest::newRow("WorkerPicker") << "WorkerPicker";
+    QTest::newRow("OperationTypesWindow") << "OperationTypesWindow";
 }
 
 void IncrementalSearchTest::upAndDownMoveTheList() {
@@ -227,8 +227,9 @@ void IncrementalSearchTest::keysTheBoxTakes_data() {
     const struct {
         const char* name;
         QStringList steps;
-        const char* typingOnly; // Form5, Form8: caret keys, Home, End, Delete do nothing
-        const char* allKeys;    // Form3: only Up and Down are taken
+        const char* typingOnly; // WorkerPicker, OperationTypesWindow: caret keys, Home, End, Delete
+                                // do nothing
+        const char* allKeys;    // ProductPicker: only Up and Down are taken
     } cases[] = {
         {"Home, Delete", {"Ив", "<Home>", "<Delete>", "а"}, "Ива", "ав"},
         {"Left", {"Ив", "<Left>", "а"}, "Ива", "Иав"},
@@ -238,9 +239,10 @@ void IncrementalSearchTest::keysTheBoxTakes_data() {
         {"Backspace edits", {"Ива", "<Backspace>", "л"}, "Ивл", "Ивл"},
     };
     for (const auto& c : cases) {
-        QTest::addRow("Form3: %s", c.name) << "Form3" << c.steps << c.allKeys;
-        QTest::addRow("Form5: %s", c.name) << "Form5" << c.steps << c.typingOnly;
-        QTest::addRow("Form8: %s", c.name) << "Form8" << c.steps << c.typingOnly;
+        QTest::addRow("ProductPicker: %s", c.name) << "ProductPicker" << c.steps << c.allKeys;
+        QTest::addRow("WorkerPicker: %s", c.name) << "WorkerPicker" << c.steps << c.typingOnly;
+        QTest::addRow("OperationTypesWindow: %s", c.name)
+            << "OperationTypesWindow" << c.steps << c.typingOnly;
     }
 }
 

@@ -6,8 +6,8 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "directories/norms_window.h"
+#include "directories/operation_editor.h"
 #include "directories/operations_window.h"
-#include "directories/price_editor.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -100,9 +100,9 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
     std::unique_ptr<data::DataModule6> dataModule_;
-    std::unique_ptr<Form4> form4_;
-    std::unique_ptr<Form10> form10_;
-    std::unique_ptr<Form22> form22_;
+    std::unique_ptr<OperationsWindow> operations_;
+    std::unique_ptr<OperationEditor> operationEditor_;
+    std::unique_ptr<NormsWindow> norms_;
 };
 
 void NormsTest::initTestCase() {
@@ -112,16 +112,16 @@ void NormsTest::initTestCase() {
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     dataModule_ = std::make_unique<data::DataModule6>();
-    form4_ = std::make_unique<Form4>(*dataModule_);
-    form10_ = std::make_unique<Form10>(*dataModule_);
-    form22_ = std::make_unique<Form22>(*dataModule_);
-    form4_->useEditors(*form10_, *form22_);
+    operations_ = std::make_unique<OperationsWindow>(*dataModule_);
+    operationEditor_ = std::make_unique<OperationEditor>(*dataModule_);
+    norms_ = std::make_unique<NormsWindow>(*dataModule_);
+    operations_->useEditors(*operationEditor_, *norms_);
 }
 
 void NormsTest::cleanupTestCase() {
-    form22_.reset();
-    form10_.reset();
-    form4_.reset();
+    norms_.reset();
+    operationEditor_.reset();
+    operations_.reset();
     dataModule_.reset();
 }
 
@@ -140,7 +140,7 @@ void NormsTest::init() {
     )");
     messages_->clear();
     runner_->opened.clear();
-    form4_->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+    operations_->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
 }
 
 void NormsTest::inNormsOf(int operationId, const std::function<void(QDialog*)>& script) {
@@ -151,14 +151,14 @@ void NormsTest::inNormsOf(int operationId, const std::function<void(QDialog*)>& 
                            gridOf(list)->visualRect(row).center());
     });
     runner_->then(script);
-    form4_->openDirectory();
+    operations_->openDirectory();
     QCOMPARE(runner_->pending(), 0);
 }
 
 QStringList NormsTest::shown() {
-    const QAbstractItemModel* model = gridOf(form22_.get())->model();
+    const QAbstractItemModel* model = gridOf(norms_.get())->model();
     QStringList rows;
-    for (int row = 0; row < form22_->norm.recordCount(); ++row)
+    for (int row = 0; row < norms_->norm.recordCount(); ++row)
         rows << QStringLiteral("%1|%2|%3")
                     .arg(model->index(row, 0).data().toString(),
                          model->index(row, 1).data().toString(),
@@ -169,22 +169,22 @@ QStringList NormsTest::shown() {
 void NormsTest::doubleClickOpensTheNormsOnlyWhenTicked_data() {
     QTest::addColumn<bool>("ticked");
     QTest::addColumn<QString>("opened");
-    QTest::newRow("ticked") << true << "Form22";
-    QTest::newRow("not ticked: a change") << false << "Form10";
+    QTest::newRow("ticked") << true << "NormsWindow";
+    QTest::newRow("not ticked: a change") << false << "OperationEditor";
 }
 
 void NormsTest::doubleClickOpensTheNormsOnlyWhenTicked() {
     QFETCH(bool, ticked);
     QFETCH(QString, opened);
-    form4_->findChild<QCheckBox*>("CheckBox1")->setChecked(ticked);
+    operations_->findChild<QCheckBox*>("CheckBox1")->setChecked(ticked);
     QStringList rows;
     inNormsOf(1, [&](QDialog* d) {
-        if (d == form22_.get())
+        if (d == norms_.get())
             rows = shown();
     });
-    QCOMPARE(runner_->opened, QList<QString>({"Form4", opened}));
+    QCOMPARE(runner_->opened, QList<QString>({"OperationsWindow", opened}));
     if (ticked) {
-        QCOMPARE(form22_->windowTitle(), QString("Норматив"));
+        QCOMPARE(norms_->windowTitle(), QString("Норматив"));
         QCOMPARE(rows, QStringList({"10|12,50|0", "20|10,25|5"})); // in norm order
     }
 }
@@ -223,7 +223,7 @@ void NormsTest::addARow() {
         QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5")); // not written while on the row
         goToRow(grid, 1);                                     // the norm 20
         rows = shown();
-        current = form22_->norm.asString("norma");
+        current = norms_->norm.asString("norma");
         d->close();
     });
     QCOMPARE(stored(1), QString("5/8.5/3 10/12.5/0 20/10.25/5"));
@@ -366,7 +366,7 @@ void NormsTest::deleteKeepsTheLastRow() {
     inNormsOf(operation, [&](QDialog* d) {
         goToRow(gridOf(d), 0);
         button(d, "Button2")->click();
-        rowsAfter = form22_->norm.recordCount();
+        rowsAfter = norms_->norm.recordCount();
         QVERIFY(d->isVisible());
         d->close();
     });
@@ -406,7 +406,7 @@ void NormsTest::saveShowsTheNewMinimumOnTheSameRow() {
             QTest::keyClick(grid, how == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         closed = !d->isVisible();
     });
-    form4_->openDirectory();
+    operations_->openDirectory();
     QVERIFY(closed);
     QCOMPARE(before, QString("2: КМ-120-01 10.25, 2 norms"));
     QCOMPARE(after, QString("2: КМ-120-01 1.5, 3 norms"));
@@ -425,7 +425,7 @@ void NormsTest::titleBarCloseDropsPendingChanges() {
     });
     QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5"));
     QCOMPARE(after, QString("2: КМ-120-01 10.25, 2 norms"));
-    QCOMPARE(form22_->norm.state(), data::Dataset::State::Browse);
+    QCOMPARE(norms_->norm.state(), data::Dataset::State::Browse);
 }
 
 void NormsTest::screenshots() {

@@ -54,7 +54,7 @@ private slots:
 private:
     QString storedTypes(); // names in id order, "|" between them
     QLineEdit* edit1(QWidget* w) { return w->findChild<QLineEdit*>("Edit1"); }
-    QTableView* grid() { return form8_->findChild<QTableView*>("DBGrid1"); }
+    QTableView* grid() { return operationTypes_->findChild<QTableView*>("DBGrid1"); }
     void selectType(const QString& name); // the row in the grid, by a click
     void doubleClickGrid();
 
@@ -62,8 +62,8 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
     std::unique_ptr<data::DataModule6> dataModule_;
-    std::unique_ptr<Form8> form8_;
-    std::unique_ptr<Form9> form9_;
+    std::unique_ptr<OperationTypesWindow> operationTypes_;
+    std::unique_ptr<OperationTypeEditor> typeEditor_;
 };
 
 void OperationTypesTest::initTestCase() {
@@ -74,14 +74,14 @@ void OperationTypesTest::initTestCase() {
     runner_ = std::make_unique<ScriptedModalRunner>();
     QCOMPARE(db_->scalar("select upper('сборка ёлка')"), QString("СБОРКА ЁЛКА"));
     dataModule_ = std::make_unique<data::DataModule6>();
-    form8_ = std::make_unique<Form8>(*dataModule_);
-    form9_ = std::make_unique<Form9>(*dataModule_);
-    form8_->useEditor(*form9_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
+    typeEditor_ = std::make_unique<OperationTypeEditor>(*dataModule_);
+    operationTypes_->useEditor(*typeEditor_);
 }
 
 void OperationTypesTest::cleanupTestCase() {
-    form8_.reset();
-    form9_.reset();
+    operationTypes_.reset();
+    typeEditor_.reset();
     dataModule_.reset();
 }
 
@@ -179,7 +179,7 @@ void OperationTypesTest::save() {
     runner_->then([&](QDialog*) {
         if (!adding)
             selectType(row);
-        button(form8_.get(), adding ? "Button1" : "Button2")->click();
+        button(operationTypes_.get(), adding ? "Button1" : "Button2")->click();
         // after the editor: the list re-read from the database, on its first row
         if (saves) {
             QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
@@ -195,8 +195,8 @@ void OperationTypesTest::save() {
         button(editor, "Button1")->click();
         editorOpenAfter = editor->isVisible();
     });
-    form8_->openDirectory();
-    QCOMPARE(runner_->opened, (QList<QString>{"Form8", "Form9"}));
+    operationTypes_->openDirectory();
+    QCOMPARE(runner_->opened, (QList<QString>{"OperationTypesWindow", "OperationTypeEditor"}));
     QCOMPARE(editorOpenAfter, !saves);
     QCOMPARE(storedTypes(), stored);
     if (saves) {
@@ -226,7 +226,7 @@ void OperationTypesTest::aDuplicateWrittenMeanwhileIsRefused() {
             for each row execute function public.other_station_writes_first();
     )");
     bool openAfterRefusal = false;
-    runner_->then([&](QDialog*) { button(form8_.get(), "Button1")->click(); });
+    runner_->then([&](QDialog*) { button(operationTypes_.get(), "Button1")->click(); });
     runner_->then([&](QDialog* editor) {
         edit1(editor)->setText("Сварка");
         button(editor, "Button1")->click();
@@ -237,7 +237,7 @@ void OperationTypesTest::aDuplicateWrittenMeanwhileIsRefused() {
         button(editor, "Button1")->click();
         QVERIFY(!editor->isVisible());
     });
-    form8_->openDirectory();
+    operationTypes_->openDirectory();
     QVERIFY(openAfterRefusal);
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].text, kDuplicate);
@@ -292,14 +292,14 @@ void OperationTypesTest::remove() {
     runner_->then([&](QDialog*) {
         selectType("Покраска");
         messages_->answer(yes);
-        button(form8_.get(), "Button3")->click();
+        button(operationTypes_.get(), "Button3")->click();
         QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
         if (yes && refusal.isEmpty())
             QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
         if (use == "operation") // refused before anything is written: the list as it was
             QCOMPARE(dataModule_->Vid_oper.asString("vid").trimmed(), QString("Покраска"));
     });
-    form8_->openDirectory();
+    operationTypes_->openDirectory();
     QCOMPARE(messages_->shown.size(), refusal.isEmpty() ? 1 : 2);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Question);
     QCOMPARE(messages_->shown[0].text, QString("Удалить вид операции?"));
@@ -352,7 +352,7 @@ void OperationTypesTest::selection() {
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
     TypeChoice choice;
-    edit1(form8_.get())->setText("Пок"); // left from an earlier pick
+    edit1(operationTypes_.get())->setText("Пок"); // left from an earlier pick
     runner_->then([&](QDialog* d) {
         QCOMPARE(d->windowTitle(), QString("Виды операций"));
         QVERIFY(edit1(d)->isVisible());
@@ -376,12 +376,12 @@ void OperationTypesTest::selection() {
         QVERIFY(!d->isVisible());
         QCOMPARE(d->result(), int(handed.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
     });
-    form8_->openForSelection(choice);
+    operationTypes_->openForSelection(choice);
     QCOMPARE(runner_->pending(), 0);
     QCOMPARE(choice.calls, handed);
     QCOMPARE(messages_->shown.size(), 0);
-    QVERIFY(edit1(form8_.get())->isHidden());
-    QVERIFY(!button(form8_.get(), "Button2")->isDefault());
+    QVERIFY(edit1(operationTypes_.get())->isHidden());
+    QVERIFY(!button(operationTypes_.get(), "Button2")->isDefault());
     QVERIFY(!dataModule_->Vid_oper.isOpen());
 }
 
@@ -405,7 +405,7 @@ void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
     });
     program.journal().findChild<QAction*>("N6")->trigger();
     QVERIFY(seen);
-    QCOMPARE(runner_->opened.last(), QString("Form8"));
+    QCOMPARE(runner_->opened.last(), QString("OperationTypesWindow"));
     QVERIFY(!program.journal().dataModule().Vid_oper.isOpen());
     QCOMPARE(messages_->shown.size(), 0);
 }
@@ -424,13 +424,13 @@ void OperationTypesTest::screenshots() {
     });
     runner_->then(
         [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form9_change.png")); });
-    form8_->openDirectory();
+    operationTypes_->openDirectory();
     TypeChoice choice;
     runner_->then([&](QDialog* d) {
         typeInto(edit1(d), "С");
         QVERIFY(saveScreenshot(d, dir + "/form8_selection.png"));
     });
-    form8_->openForSelection(choice);
+    operationTypes_->openForSelection(choice);
 }
 
 QTEST_MAIN(OperationTypesTest)

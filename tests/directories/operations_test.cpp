@@ -8,10 +8,10 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "directories/norms_window.h"
+#include "directories/operation_editor.h"
 #include "directories/operation_types_window.h"
 #include "directories/operations_window.h"
-#include "directories/price_editor.h"
-#include "directories/products_window.h"
+#include "directories/product_picker.h"
 #include "journal/journal_window.h"
 
 #include "seams/messages.h"
@@ -113,18 +113,18 @@ private:
         QVERIFY(dataModule_->Oper.locate("id", id));
         QCOMPARE(grid()->currentIndex().row(), dataModule_->Oper.currentRow());
     }
-    QTableView* grid() { return form4_->findChild<QTableView*>("DBGrid1"); }
-    QCheckBox* pricesBox() { return form4_->findChild<QCheckBox*>("CheckBox1"); }
+    QTableView* grid() { return operations_->findChild<QTableView*>("DBGrid1"); }
+    QCheckBox* pricesBox() { return operations_->findChild<QCheckBox*>("CheckBox1"); }
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
     std::unique_ptr<data::DataModule6> dataModule_;
-    std::unique_ptr<Form3> form3_;
-    std::unique_ptr<Form4> form4_;
-    std::unique_ptr<Form8> form8_;
-    std::unique_ptr<Form10> form10_;
-    std::unique_ptr<Form22> form22_;
+    std::unique_ptr<ProductPicker> productPicker_;
+    std::unique_ptr<OperationsWindow> operations_;
+    std::unique_ptr<OperationTypesWindow> operationTypes_;
+    std::unique_ptr<OperationEditor> operationEditor_;
+    std::unique_ptr<NormsWindow> norms_;
     RecordingLauncher launcher_;
     QTemporaryDir workbooks_;
 };
@@ -138,21 +138,21 @@ void OperationsTest::initTestCase() {
     QVERIFY(workbooks_.isValid());
     spreadsheet::setOutputFolder(workbooks_.path());
     dataModule_ = std::make_unique<data::DataModule6>();
-    form3_ = std::make_unique<Form3>(*dataModule_);
-    form4_ = std::make_unique<Form4>(*dataModule_);
-    form8_ = std::make_unique<Form8>(*dataModule_);
-    form10_ = std::make_unique<Form10>(*dataModule_);
-    form22_ = std::make_unique<Form22>(*dataModule_);
-    form10_->usePickers(*form3_, *form8_);
-    form4_->useEditors(*form10_, *form22_);
+    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
+    operations_ = std::make_unique<OperationsWindow>(*dataModule_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
+    operationEditor_ = std::make_unique<OperationEditor>(*dataModule_);
+    norms_ = std::make_unique<NormsWindow>(*dataModule_);
+    operationEditor_->usePickers(*productPicker_, *operationTypes_);
+    operations_->useEditors(*operationEditor_, *norms_);
 }
 
 void OperationsTest::cleanupTestCase() {
-    form22_.reset();
-    form10_.reset();
-    form8_.reset();
-    form4_.reset();
-    form3_.reset();
+    norms_.reset();
+    operationEditor_.reset();
+    operationTypes_.reset();
+    operations_.reset();
+    productPicker_.reset();
     dataModule_.reset();
     spreadsheet::setOutputFolder(QString());
 }
@@ -173,7 +173,7 @@ void OperationsTest::init() {
     messages_->clear();
     runner_->opened.clear();
     launcher_.opened.clear();
-    edit(form4_.get(), "Edit1")->clear();
+    edit(operations_.get(), "Edit1")->clear();
     pricesBox()->setChecked(false);
 }
 
@@ -303,19 +303,19 @@ void OperationsTest::save() {
         recNoAfter = dataModule_->Oper.recNo();
     });
     runner_->then([&](QDialog* editor) {
-        QCOMPARE(editor, static_cast<QDialog*>(form10_.get()));
+        QCOMPARE(editor, static_cast<QDialog*>(operationEditor_.get()));
         QCOMPARE(editor->focusWidget(), button(editor, "Button3"));
         auto* kindBox = editor->findChild<QComboBox*>("ComboBox1");
         if (row == 0) {
             QCOMPARE(editor->windowTitle(), QString("Заведение новой цены за операцию"));
-            QCOMPARE(form10_->tag(), 1);
+            QCOMPARE(operationEditor_->tag(), 1);
             QCOMPARE(edit(editor, "Edit1")->text(), QString());
             QCOMPARE(edit(editor, "Edit2")->text(), QString());
             QCOMPARE(kindBox->currentIndex(), 0);
             QVERIFY(edit(editor, "Edit3")->isEnabled());
         } else {
             QCOMPARE(editor->windowTitle(), QString("Изменение данных о цене за операцию"));
-            QCOMPARE(form10_->tag(), 2);
+            QCOMPARE(operationEditor_->tag(), 2);
             QVERIFY(!edit(editor, "Edit3")->isEnabled());
         }
         if (!product.isEmpty())
@@ -339,7 +339,7 @@ void OperationsTest::save() {
             press(edit(picker, "Edit1"), type);
             button(picker, "Button2")->click();
         });
-    form4_->openDirectory();
+    operations_->openDirectory();
 
     QCOMPARE(runner_->pending(), 0);
     QCOMPARE(shownMessages(), messages);
@@ -385,8 +385,8 @@ void OperationsTest::aDuplicateWrittenMeanwhileIsRefused() {
     });
     runner_->then([&](QDialog* editor) {
         if (row == 0) {
-            form10_->setProduct("АБ-7", 502);
-            form10_->setOperationType("Покраска", 2);
+            operationEditor_->setProduct("АБ-7", 502);
+            operationEditor_->setOperationType("Покраска", 2);
             edit(editor, "Edit3")->setText("4");
         } else {
             editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
@@ -394,7 +394,7 @@ void OperationsTest::aDuplicateWrittenMeanwhileIsRefused() {
         button(editor, "Button1")->click();
         editorStayedOpen = editor->isVisible();
     });
-    form4_->openDirectory();
+    operations_->openDirectory();
     QCOMPARE(shownMessages(), QStringList{"error Ошибка: " + kDuplicate});
     QVERIFY(editorStayedOpen);
     // nothing of ours is written (the stand-in's row goes with the refused statement)
@@ -464,7 +464,7 @@ void OperationsTest::selection() {
 
     bool closed = false;
     runner_->then([&](QDialog* d) {
-        QCOMPARE(form4_->tag(), 1);
+        QCOMPARE(operations_->tag(), 1);
         QVERIFY(button(d, "Button1")->isHidden());
         QVERIFY(button(d, "Button3")->isHidden());
         QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
@@ -485,15 +485,15 @@ void OperationsTest::selection() {
             button(d, qPrintable(how))->click();
         closed = !d->isVisible();
     });
-    form4_->openForSelection(line, chosen);
+    operations_->openForSelection(line, chosen);
 
     QVERIFY(closed);
     QCOMPARE(chosen.calls, handed);
-    QCOMPARE(runner_->opened, QList<QString>{"Form4"}); // the norms never open here
+    QCOMPARE(runner_->opened, QList<QString>{"OperationsWindow"}); // the norms never open here
     QCOMPARE(shownMessages(), QStringList{});
     QVERIFY(operations.isOpen());
     QVERIFY(!operations.filtered());
-    QVERIFY(!button(form4_.get(), "Button2")->isDefault());
+    QVERIFY(!button(operations_.get(), "Button2")->isDefault());
     operations.close();
 }
 
@@ -561,7 +561,7 @@ void OperationsTest::remove() {
         recNoAfter = dataModule_->Oper.recNo();
         currentAfter = dataModule_->Oper.asInt("id");
     });
-    form4_->openDirectory();
+    operations_->openDirectory();
     QStringList shown{"question Удаление: Удалить операцию?"};
     if (!refusal.isEmpty())
         shown << "error Ошибка: " + refusal;
@@ -586,7 +586,7 @@ void OperationsTest::exportWritesEveryOperation() {
         button(d, "Button5")->click();
         QCOMPARE(dataModule_->Oper.recordCount(), 1); // the list keeps its search
     });
-    form4_->openDirectory();
+    operations_->openDirectory();
     QCOMPARE(shownMessages(), QStringList{});
     QCOMPARE(launcher_.opened.size(), 1);
     XlsxReader sheet;
@@ -599,7 +599,7 @@ void OperationsTest::exportWritesEveryOperation() {
                                             "КМ-120-01,Сборка,\"11,5\",Готовая продукция",
                                             "ШР-45,Сборка,\"30,125\",Готовая продукция",
                                         }));
-    QVERIFY(!form4_->XLS_Rep.isOpen());
+    QVERIFY(!operations_->XLS_Rep.isOpen());
     QVERIFY(!QApplication::overrideCursor());
     const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
     if (!dir.isEmpty()) {
@@ -614,7 +614,7 @@ void OperationsTest::exportStopsWhenNoWorkbookOpens() {
     spreadsheet::setOutputFolder(workbooks_.path() + "/missing/folder");
     const auto restore = qScopeGuard([this] { spreadsheet::setOutputFolder(workbooks_.path()); });
     runner_->then([&](QDialog* d) { button(d, "Button5")->click(); });
-    form4_->openDirectory();
+    operations_->openDirectory();
     QCOMPARE(shownMessages(), QStringList{"error Ошибка: Ошибка открытия файла Microsoft Excel."});
     QVERIFY(launcher_.opened.isEmpty());
     QVERIFY(!QApplication::overrideCursor());
@@ -623,7 +623,7 @@ void OperationsTest::exportStopsWhenNoWorkbookOpens() {
 // The menu opens the directory; the search the last opening left is applied again.
 void OperationsTest::journalMenuOpensTheListWithItsSearch() {
     Program program(AppArguments{});
-    Form4& list = program.operations();
+    OperationsWindow& list = program.operations();
     edit(&list, "Edit1")->setText("ш");
     bool seen = false;
     runner_->then([&](QDialog* d) {
@@ -641,7 +641,7 @@ void OperationsTest::journalMenuOpensTheListWithItsSearch() {
     });
     program.journal().findChild<QAction*>("N4")->trigger();
     QVERIFY(seen);
-    QCOMPARE(runner_->opened.last(), QString("Form4"));
+    QCOMPARE(runner_->opened.last(), QString("OperationsWindow"));
     QVERIFY(!program.journal().dataModule().Oper.isOpen());
     QCOMPARE(shownMessages(), QStringList{});
 }
@@ -670,16 +670,16 @@ void OperationsTest::screenshots() {
     });
     runner_->then(
         [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form10_change.png")); });
-    form4_->openDirectory();
+    operations_->openDirectory();
     runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
     runner_->then([&](QDialog* editor) {
-        form10_->setProduct("ПК-2000-12М", 503);
-        form10_->setOperationType("Сборка", 1);
+        operationEditor_->setProduct("ПК-2000-12М", 503);
+        operationEditor_->setOperationType("Сборка", 1);
         editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
         press(edit(editor, "Edit3"), "14.375");
         QVERIFY(saveScreenshot(editor, dir + "/form10_new.png"));
     });
-    form4_->openDirectory();
+    operations_->openDirectory();
 
     Line line;
     line.shows = true;
@@ -692,7 +692,7 @@ void OperationsTest::screenshots() {
         press(edit(d, "Edit1"), "К");
         QVERIFY(saveScreenshot(d, dir + "/form4_selection.png"));
     });
-    form4_->openForSelection(line, chosen);
+    operations_->openForSelection(line, chosen);
     dataModule_->Oper.close();
 }
 

@@ -3,8 +3,8 @@
 // a worker code that is no whole number, and the search box cleared at each opening.
 #include "data/data_module.h"
 #include "data/dataset.h"
-#include "directories/products_window.h"
-#include "directories/workers_window.h"
+#include "directories/product_picker.h"
+#include "directories/worker_picker.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -81,8 +81,8 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
     std::unique_ptr<data::DataModule6> dataModule_;
-    std::unique_ptr<Form3> form3_;
-    std::unique_ptr<Form5> form5_;
+    std::unique_ptr<ProductPicker> productPicker_;
+    std::unique_ptr<WorkerPicker> workerPicker_;
 };
 
 void PickersTest::initTestCase() {
@@ -109,13 +109,13 @@ void PickersTest::initTestCase() {
             (502, 'АБ-7', null, 0.333333333);
     )");
     dataModule_ = std::make_unique<data::DataModule6>();
-    form3_ = std::make_unique<Form3>(*dataModule_);
-    form5_ = std::make_unique<Form5>(*dataModule_);
+    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
+    workerPicker_ = std::make_unique<WorkerPicker>(*dataModule_);
 }
 
 void PickersTest::cleanupTestCase() {
-    form5_.reset();
-    form3_.reset();
+    workerPicker_.reset();
+    productPicker_.reset();
     dataModule_.reset();
 }
 
@@ -157,7 +157,7 @@ void PickersTest::products() {
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
     Choice choice;
-    form3_->findChild<QLineEdit*>("Edit1")->setText("ШР"); // left from the last pick
+    productPicker_->findChild<QLineEdit*>("Edit1")->setText("ШР"); // left from the last pick
     bool stillOpen = false;
     runner_->then([&](QDialog* d) {
         auto* box = d->findChild<QLineEdit*>("Edit1");
@@ -170,11 +170,11 @@ void PickersTest::products() {
         act(d, how);
         stillOpen = d->isVisible();
     });
-    form3_->openPicker(choice);
-    QCOMPARE(runner_->opened, QList<QString>{"Form3"});
+    productPicker_->openPicker(choice);
+    QCOMPARE(runner_->opened, QList<QString>{"ProductPicker"});
     QCOMPARE(choice.calls, handed);
     QCOMPARE(stillOpen, how == "Enter"); // no default button: Enter does nothing
-    QVERIFY(form3_->findChild<QLineEdit*>("Edit1")->isHidden());
+    QVERIFY(productPicker_->findChild<QLineEdit*>("Edit1")->isHidden());
     QVERIFY(!dataModule_->Izdel.isOpen());
     QCOMPARE(messages_->shown.size(), 0);
 }
@@ -228,11 +228,11 @@ void PickersTest::workers() {
         d->findChild<QLineEdit*>("Edit1")->setText("См");
         d->findChild<QPushButton*>("Button2")->click();
     });
-    QCOMPARE(form5_->openForChoice(earlier), 1);
+    QCOMPARE(workerPicker_->openForChoice(earlier), 1);
     dataModule_->Workers.close();
     runner_->then([&](QDialog* d) {
         auto* box = d->findChild<QLineEdit*>("Edit1");
-        QCOMPARE(form5_->chosen(), 0);
+        QCOMPARE(workerPicker_->chosen(), 0);
         QVERIFY(box->isVisible());
         QCOMPARE(box->text(), QString());
         QCOMPARE(dataModule_->Workers.recordCount(), 4); // employees only
@@ -245,9 +245,9 @@ void PickersTest::workers() {
         act(d, how);
         QVERIFY(!d->isVisible());
     });
-    QCOMPARE(form5_->openForChoice(choice), chosen);
-    QCOMPARE(form5_->chosen(), chosen);
-    QCOMPARE(form5_->tag(), 1);
+    QCOMPARE(workerPicker_->openForChoice(choice), chosen);
+    QCOMPARE(workerPicker_->chosen(), chosen);
+    QCOMPARE(workerPicker_->tag(), 1);
     QCOMPARE(choice.calls, handed);
     QCOMPARE(messages_->shown.size(), 0);
     dataModule_->Workers.close(); // the opener's part
@@ -262,10 +262,10 @@ void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
         clickRow(d, "Ааронов Б.Б.");
         act(d, "Button2");
         QVERIFY(d->isVisible());
-        QCOMPARE(form5_->chosen(), 0);
+        QCOMPARE(workerPicker_->chosen(), 0);
         act(d, "Button4");
     });
-    QCOMPARE(form5_->openForChoice(choice), 0);
+    QCOMPARE(workerPicker_->openForChoice(choice), 0);
     QCOMPARE(choice.calls, QStringList{"name Ааронов Б.Б."});
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
@@ -293,7 +293,7 @@ void PickersTest::screenshots() {
         clickRow(d, "КМ-120-01");
         QVERIFY(saveScreenshot(d, dir + "/form3_picker.png"));
     });
-    form3_->openPicker(choice);
+    productPicker_->openPicker(choice);
     runner_->then([&](QDialog* d) {
         auto* grid = d->findChild<QTableView*>("DBGrid1");
         const QAbstractItemModel* model = grid->model();
@@ -303,7 +303,7 @@ void PickersTest::screenshots() {
         clickRow(d, "Смирнова Ольга Викторовна");
         QVERIFY(saveScreenshot(d, dir + "/form5_workers.png"));
     });
-    form5_->openForChoice(choice);
+    workerPicker_->openForChoice(choice);
     dataModule_->Workers.close();
 }
 

@@ -7,7 +7,7 @@
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/small_shop.h"
@@ -168,7 +168,7 @@ void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing() {
         });
         windows.entry.openChange();
     } else {
-        Form1 journal;
+        JournalWindow journal;
         journal.loginValues().UserName = "sys";
         journal.loginValues().CurSmena = 1;
         for (int shift = 1; shift <= 4; ++shift)

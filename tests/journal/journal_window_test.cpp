@@ -5,7 +5,7 @@
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "tests/support/demo_logins.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -97,7 +97,7 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
-    std::unique_ptr<Form1> form_;
+    std::unique_ptr<JournalWindow> form_;
 };
 
 void JournalWindowTest::initTestCase() {
@@ -131,7 +131,7 @@ void JournalWindowTest::cleanup() {
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
 void JournalWindowTest::openJournal(const QString& user) {
-    form_ = std::make_unique<Form1>();
+    form_ = std::make_unique<JournalWindow>();
     form_->loginValues().UserName = user;
     form_->loginValues().role = demoLoginRole(user);
     form_->loginValues().CurSmena = 1;

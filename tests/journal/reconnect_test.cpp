@@ -6,7 +6,7 @@
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/small_shop.h"
@@ -80,7 +80,7 @@ void ReconnectTest::cleanupTestCase() {
 }
 
 void ReconnectTest::theJournalAfterARestart() {
-    Form1 journal;
+    JournalWindow journal;
     for (int shift = 1; shift <= 4; ++shift)
         journal.dataModule().smena(shift).setParam("ok", "ta");
     journal.show();
@@ -100,11 +100,11 @@ void ReconnectTest::theJournalAfterARestart() {
 }
 
 void ReconnectTest::aSaveInterruptedByARestart() {
-    Form1 journal;
+    JournalWindow journal;
     for (int shift = 1; shift <= 4; ++shift)
         journal.dataModule().smena(shift).setParam("ok", "ta");
     EntryWindows windows(journal.dataModule(), journal);
-    Form11& entry = windows.entry;
+    PositionEditor& entry = windows.entry;
     journal.useEntryDialog(entry);
     journal.show();
     messages_->clear();

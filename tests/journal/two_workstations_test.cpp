@@ -9,7 +9,7 @@
 #include "journal/journal_window.h"
 #include "journal/position.h"
 #include "seams/clock.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/small_shop.h"
@@ -72,7 +72,7 @@ private:
     void lowerLockTimeout(data::DataModule6& dm);
     void openChange(int id, const std::function<void(QDialog*)>& script);
     // The journal of a login that may record and accept, listing Monday's positions.
-    std::unique_ptr<Form1> openJournal();
+    std::unique_ptr<JournalWindow> openJournal();
     QStringList errorsShown();
 
     std::unique_ptr<TestDatabase> db_;
@@ -152,8 +152,8 @@ void TwoWorkstationsTest::openChange(int id, const std::function<void(QDialog*)>
     windows_->entry.openChange();
 }
 
-std::unique_ptr<Form1> TwoWorkstationsTest::openJournal() {
-    auto journal = std::make_unique<Form1>();
+std::unique_ptr<JournalWindow> TwoWorkstationsTest::openJournal() {
+    auto journal = std::make_unique<JournalWindow>();
     journal->loginValues().UserName = "sys";
     journal->loginValues().CurSmena = 1;
     for (int shift = 1; shift <= 4; ++shift)
@@ -260,7 +260,7 @@ void TwoWorkstationsTest::journalActionOnAStalePosition() {
     QFETCH(QString, message);
     QFETCH(QString, after);
     const int id = addPosition();
-    const std::unique_ptr<Form1> journal = openJournal();
+    const std::unique_ptr<JournalWindow> journal = openJournal();
     QVERIFY(journal->currentShift().locate("id", id));
     if (!meanwhile.isEmpty())
         other(meanwhile.arg(id));
@@ -326,7 +326,7 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
             windows_->entry.openNew();
         }
     } else {
-        const std::unique_ptr<Form1> journal = openJournal();
+        const std::unique_ptr<JournalWindow> journal = openJournal();
         lowerLockTimeout(journal->dataModule());
         QVERIFY(journal->currentShift().locate("id", id));
         messages_->answer(true);

@@ -7,7 +7,7 @@
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "reports/production_reports.h"
-#include "reports/reports_window.h"
+#include "reports/report_selection_dialog.h"
 #include "seams/clock.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/pdf_tools.h"
@@ -197,12 +197,12 @@ private:
     std::unique_ptr<RecordingLauncher> launcher_;
     QTemporaryDir folder_;
     std::unique_ptr<data::DataModule6> dm_;
-    std::unique_ptr<Form16> form16_;
-    std::unique_ptr<Form17> form17_;
-    std::unique_ptr<Form20> form20_;
-    std::unique_ptr<Form21> form21_;
-    std::unique_ptr<Form25> form25_;
-    std::unique_ptr<Form18> window_;
+    std::unique_ptr<WorkersReport> workersReport_;
+    std::unique_ptr<ProductsReport> productsReport_;
+    std::unique_ptr<WorkerDetailsReport> workerDetailsReport_;
+    std::unique_ptr<ProductDetailsReport> productDetailsReport_;
+    std::unique_ptr<RequisitionsReport> requisitionsReport_;
+    std::unique_ptr<ReportSelectionDialog> window_;
     int prints_ = 0;
 };
 
@@ -238,13 +238,15 @@ void ReportsTest::initTestCase() {
             ('2026-01-31', 1, 102, 2, 3, 3.125, 100, 0, 7035, 0, 7000002);
     )");
     dm_ = std::make_unique<data::DataModule6>();
-    form16_ = std::make_unique<Form16>(*dm_);
-    form17_ = std::make_unique<Form17>(*dm_);
-    form20_ = std::make_unique<Form20>(*dm_);
-    form21_ = std::make_unique<Form21>(*dm_);
-    form25_ = std::make_unique<Form25>(*dm_);
-    window_ = std::make_unique<Form18>(
-        *dm_, Form18::Reports{*form16_, *form17_, *form20_, *form21_, *form25_});
+    workersReport_ = std::make_unique<WorkersReport>(*dm_);
+    productsReport_ = std::make_unique<ProductsReport>(*dm_);
+    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(*dm_);
+    productDetailsReport_ = std::make_unique<ProductDetailsReport>(*dm_);
+    requisitionsReport_ = std::make_unique<RequisitionsReport>(*dm_);
+    window_ = std::make_unique<ReportSelectionDialog>(
+        *dm_,
+        ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
+                                       *productDetailsReport_, *requisitionsReport_});
 }
 
 void ReportsTest::init() {
@@ -262,14 +264,14 @@ void ReportsTest::cleanupTestCase() {
 
 data::Dataset& ReportsTest::queryOf(const QString& buttonName) {
     if (buttonName == "Button4")
-        return form16_->t_Report;
+        return workersReport_->t_Report;
     if (buttonName == "Button2")
-        return form17_->t_Report;
+        return productsReport_->t_Report;
     if (buttonName == "Button1")
-        return form20_->w_Report;
+        return workerDetailsReport_->w_Report;
     if (buttonName == "Button3")
-        return form21_->i_Report;
-    return form25_->i_Report;
+        return productDetailsReport_->i_Report;
+    return requisitionsReport_->i_Report;
 }
 
 void ReportsTest::printFromWindow(const char* buttonName, Printed& printed, const Choice& choose) {
@@ -388,7 +390,11 @@ void ReportsTest::centredOnTheMainWindow() {
     QWidget main;
     main.setGeometry(200, 150, 640, 480);
     main.show();
-    Form18 window(*dm_, Form18::Reports{*form16_, *form17_, *form20_, *form21_, *form25_}, &main);
+    ReportSelectionDialog window(
+        *dm_,
+        ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
+                                       *productDetailsReport_, *requisitionsReport_},
+        &main);
     QPoint centre;
     modal_->then([&](QDialog* d) { centre = d->geometry().center(); });
     window.openReports();
@@ -424,14 +430,15 @@ void ReportsTest::printedReports() {
 void ReportsTest::writtenStraightToPdf() {
     const reports::Selection february{QDate(2026, 2, 1), QDate(2026, 3, 1),
                                       reports::ProductKind::All};
-    const QString pdf = folder_.filePath("form20.pdf");
-    form20_->writePdf(february, pdf);
-    QVERIFY(!form20_->w_Report.isOpen());
+    const QString pdf = folder_.filePath("workerDetailsReport.pdf");
+    workerDetailsReport_->writePdf(february, pdf);
+    QVERIFY(!workerDetailsReport_->w_Report.isOpen());
     QCOMPARE(pdfPages(pdf), QList<QStringList>{kWorkerDetailsLines});
     // a file that cannot be written is an error, and the query is closed all the same
     QVERIFY_THROWS_EXCEPTION(std::exception,
-                             form20_->writePdf(february, folder_.filePath("no/such/form20.pdf")));
-    QVERIFY(!form20_->w_Report.isOpen());
+                             workerDetailsReport_->writePdf(
+                                 february, folder_.filePath("no/such/workerDetailsReport.pdf")));
+    QVERIFY(!workerDetailsReport_->w_Report.isOpen());
 }
 
 void ReportsTest::productKindFilter_data() {
@@ -597,7 +604,7 @@ void ReportsTest::aFailingQueryEndsInAMessage() {
         QCOMPARE(messages_->shown.size(), 1);
         QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::StandardError);
         QVERIFY2(messages_->last().contains("7а"), qPrintable(messages_->last()));
-        QVERIFY(!form16_->t_Report.isOpen());
+        QVERIFY(!workersReport_->t_Report.isOpen());
         QVERIFY(d->isVisible());
     });
     const qsizetype previews = modal_->opened.count("reportPreview");
@@ -705,7 +712,7 @@ void ReportsTest::spreadsheetThatCannotOpen() {
 // afterwards.
 void ReportsTest::theJournalMenuOpensTheWindow() {
     Program program(AppArguments{});
-    Form1& journal = program.journal();
+    JournalWindow& journal = program.journal();
     for (int shift = 1; shift <= 4; ++shift)
         journal.dataModule().smena(shift).setParam("ok", "ta");
     journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 2, 20));
@@ -753,9 +760,11 @@ void ReportsTest::screenshots() {
     )");
     const reports::Selection april{QDate(2026, 4, 1), QDate(2026, 5, 1), reports::ProductKind::All};
     const QList<std::pair<QString, reports::PrintedReport*>> printed{
-        {"form16_workers", form16_.get()},        {"form17_products", form17_.get()},
-        {"form20_worker_details", form20_.get()}, {"form21_product_details", form21_.get()},
-        {"form25_requisitions", form25_.get()},
+        {"form16_workers", workersReport_.get()},
+        {"form17_products", productsReport_.get()},
+        {"form20_worker_details", workerDetailsReport_.get()},
+        {"form21_product_details", productDetailsReport_.get()},
+        {"form25_requisitions", requisitionsReport_.get()},
     };
     for (const auto& [name, report] : printed) {
         const QString pdf = dir + "/" + name + ".pdf";

@@ -46,8 +46,8 @@ private:
     std::unique_ptr<RecordingLauncher> launcher_;
     QTemporaryDir folder_;
     std::unique_ptr<data::DataModule6> dm_;
-    std::unique_ptr<Form15> printed_;
-    std::unique_ptr<Form19> window_;
+    std::unique_ptr<PrintedTimesheet> printed_;
+    std::unique_ptr<TimesheetWindow> window_;
 };
 
 void TimesheetWindowTest::initTestCase() {
@@ -65,8 +65,8 @@ void TimesheetWindowTest::initTestCase() {
         insert into accounts_dep.oper(id, i_id, vid) values (1, 1, 1);
     )");
     dm_ = std::make_unique<data::DataModule6>();
-    printed_ = std::make_unique<Form15>(*dm_);
-    window_ = std::make_unique<Form19>(*dm_, *printed_);
+    printed_ = std::make_unique<PrintedTimesheet>(*dm_);
+    window_ = std::make_unique<TimesheetWindow>(*dm_, *printed_);
 }
 
 // April 2026 (30 days): Иванов in shifts 1 and 2 on the 6th, overtime on the 7th and a stored
@@ -261,7 +261,7 @@ void TimesheetWindowTest::printedSheet() {
 // journal is back on today afterwards.
 void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
     Program program(AppArguments{});
-    Form1& journal = program.journal();
+    JournalWindow& journal = program.journal();
     for (int shift = 1; shift <= 4; ++shift)
         journal.dataModule().smena(shift).setParam("ok", "ta");
     journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 4, 20));

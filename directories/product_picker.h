@@ -13,7 +13,7 @@ class IncrementalSearch;
 } // namespace ui
 
 namespace Ui {
-class Form3;
+class ProductPicker;
 }
 
 // Takes the product chosen in the picker (the price editor).
@@ -25,11 +25,11 @@ struct ProductReceiver {
 
 // The products picker over the shared list Izdel: narrowed by the beginning of the mark,
 // chosen by a double-click; Escape or "Выход" closes it without a choice.
-class Form3 : public QDialog {
+class ProductPicker : public QDialog {
     Q_OBJECT
 public:
-    explicit Form3(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form3() override;
+    explicit ProductPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~ProductPicker() override;
 
     // Shows the products modally with an empty search box; a choice goes to receiver.
     void openPicker(ProductReceiver& receiver);
@@ -42,7 +42,7 @@ protected:
 private:
     void on_DBGrid1_doubleClicked();
 
-    Ui::Form3* ui;
+    Ui::ProductPicker* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
     ProductReceiver* receiver_ = nullptr; // while the picker is open

@@ -1,5 +1,5 @@
-#include "material_window.h"
-#include "ui_material_window.h"
+#include "material_dialog.h"
+#include "ui_material_dialog.h"
 
 #include "material.h"
 
@@ -24,10 +24,10 @@ const QString kInsertSql = QStringLiteral(
 
 } // namespace
 
-Form24::Form24(data::DataModule6& dataModule, QWidget* parent)
+MaterialDialog::MaterialDialog(data::DataModule6& dataModule, QWidget* parent)
     : QDialog(parent), v_cmn_gds_in(&dataModule.ADO_DB, QStringLiteral("v_cmn_gds_in")),
       v_id_cons_use(&dataModule.ADO_DB, QStringLiteral("v_id_cons_use")),
-      gds_attr(&dataModule.ADO_DB, QStringLiteral("gds_attr")), ui(new Ui::Form24),
+      gds_attr(&dataModule.ADO_DB, QStringLiteral("gds_attr")), ui(new Ui::MaterialDialog),
       dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
@@ -59,12 +59,13 @@ Form24::Form24(data::DataModule6& dataModule, QWidget* parent)
             ui::guarded([this] { on_Button1_clicked(); }));
 }
 
-Form24::~Form24() {
+MaterialDialog::~MaterialDialog() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-void Form24::openForPosition(int positionId, int productId, const QString& positionQuantity) {
+void MaterialDialog::openForPosition(int positionId, int productId,
+                                     const QString& positionQuantity) {
     positionId_ = positionId;
     productId_ = productId;
     positionQuantity_ = positionQuantity;
@@ -79,7 +80,7 @@ void Form24::openForPosition(int positionId, int productId, const QString& posit
 
 // The norms of the position's product; none when it has no attribute row. Read here only, as
 // the dialog shows: the product is known by then.
-void Form24::showEvent(QShowEvent* event) {
+void MaterialDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui::runGuarded([this] {
         gds_attr.close();
@@ -89,19 +90,19 @@ void Form24::showEvent(QShowEvent* event) {
     });
 }
 
-bool Form24::eventFilter(QObject* watched, QEvent* event) {
+bool MaterialDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->LCB_id_gds_use && event->type() == QEvent::FocusOut)
         ui::runGuarded([this] { materialChosen(); });
     return QDialog::eventFilter(watched, event);
 }
 
-void Form24::done(int result) {
+void MaterialDialog::done(int result) {
     v_cmn_gds_in.close();
     v_id_cons_use.close();
     QDialog::done(result);
 }
 
-void Form24::materialChosen() {
+void MaterialDialog::materialChosen() {
     v_id_cons_use.close();
     if (ui->LCB_id_gds_use->keyValue() != 0)
         v_id_cons_use.setParam(QStringLiteral("id"),
@@ -117,7 +118,7 @@ void Form24::materialChosen() {
         ui::decimalsText(journal::proposedConsumption(positionQuantity_, rate_), 0, 4));
 }
 
-void Form24::on_Button1_clicked() {
+void MaterialDialog::on_Button1_clicked() {
     std::optional<double> left;
     if (v_id_cons_use.isOpen() && !v_id_cons_use.isEmpty())
         left = v_id_cons_use.asDouble(QStringLiteral("f_cons_qty"));

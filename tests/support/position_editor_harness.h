@@ -6,10 +6,10 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "directories/operations_window.h"
-#include "directories/workers_window.h"
-#include "journal/entry_dialog.h"
+#include "directories/worker_picker.h"
 #include "journal/journal_view.h"
-#include "journal/material_window.h"
+#include "journal/material_dialog.h"
+#include "journal/position_editor.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "ui/login_role.h"
 #include "ui/lookup_combo_box.h"
@@ -57,10 +57,10 @@ struct EntryWindows {
         : workers(dm), operations(dm), materials(dm), entry(dm, journal) {
         entry.useWindows(workers, operations, materials);
     }
-    Form5 workers;
-    Form4 operations;
-    Form24 materials;
-    Form11 entry;
+    WorkerPicker workers;
+    OperationsWindow operations;
+    MaterialDialog materials;
+    PositionEditor entry;
 };
 
 // A child of the dialog by its objectName; a missing one ends the program, as a renamed

@@ -7,18 +7,18 @@
 #include <QDialog>
 
 namespace Ui {
-class Form23;
+class LoginDialog;
 }
-class Form1;
+class JournalWindow;
 
 // The login window: the application's main window. "Вход" connects with the name and
 // password typed, takes the role from the login's groups and shows the journal modally; when
 // the journal closes, the program ends. A refused login leaves the window open for another try.
-class Form23 : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 public:
-    Form23(Form1& journal, const data::SiteSettings& site, QWidget* parent = nullptr);
-    ~Form23() override;
+    LoginDialog(JournalWindow& journal, const data::SiteSettings& site, QWidget* parent = nullptr);
+    ~LoginDialog() override;
 
     // "Подключение к БД отсутсвует (сервер: …, БД: …)": no server answered, or it has no
     // such database.
@@ -38,8 +38,8 @@ private:
     // "host" or "host:port" when the port is not the usual one
     QString serverText() const;
 
-    Ui::Form23* ui;
-    Form1& journal_;
+    Ui::LoginDialog* ui;
+    JournalWindow& journal_;
     data::SiteSettings site_;
 };
 

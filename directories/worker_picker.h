@@ -13,7 +13,7 @@ class IncrementalSearch;
 } // namespace ui
 
 namespace Ui {
-class Form5;
+class WorkerPicker;
 }
 
 // Takes the worker chosen in the workers list (the entry dialog), value by value in this
@@ -27,11 +27,11 @@ struct WorkerReceiver {
 
 // The enterprise's employees with their staff position of today, over the shared list
 // Workers, to pick one by name. It neither adds, changes nor deletes workers.
-class Form5 : public QDialog {
+class WorkerPicker : public QDialog {
     Q_OBJECT
 public:
-    explicit Form5(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form5() override;
+    explicit WorkerPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~WorkerPicker() override;
 
     // Opens Workers and shows the list modally with an empty search box; a choice goes to
     // receiver. Returns chosen. Workers stays open: each opener closes it when it is done.
@@ -47,7 +47,7 @@ protected:
 private:
     void on_Button2_clicked();
 
-    Ui::Form5* ui;
+    Ui::WorkerPicker* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
     int chosen_ = 0;

@@ -5,12 +5,12 @@
 #include "data/command.h"
 #include "data/dataset.h"
 #include "directories/operations_window.h"
-#include "directories/workers_window.h"
+#include "directories/worker_picker.h"
 
 #include <QDialog>
 
-class Form5;
-class Form24;
+class WorkerPicker;
+class MaterialDialog;
 class JournalView;
 
 namespace data {
@@ -22,24 +22,24 @@ class DatasetModel;
 }
 
 namespace Ui {
-class Form11;
+class PositionEditor;
 }
 
 // The entry dialog: a position of the journal is added, changed or looked at here. The
 // header (requisition, line, worker, operation, quantity, hours, day, rejects) is saved by
 // "Запись" and the dialog stays open; a stored position then gets its materials and, when
 // it is new, its brigade, which "Сохранить" divides the position among.
-class Form11 : public QDialog,
-               public WorkerReceiver,
-               public OperationReceiver,
-               public RequisitionLineSource {
+class PositionEditor : public QDialog,
+                       public WorkerReceiver,
+                       public OperationReceiver,
+                       public RequisitionLineSource {
     Q_OBJECT
 public:
-    Form11(data::DataModule6& dataModule, JournalView& journal, QWidget* parent = nullptr);
-    ~Form11() override;
+    PositionEditor(data::DataModule6& dataModule, JournalView& journal, QWidget* parent = nullptr);
+    ~PositionEditor() override;
 
     // The pickers and the material dialog; start-up creates them before this window.
-    void useWindows(Form5& workers, Form4& operations, Form24& materials);
+    void useWindows(WorkerPicker& workers, OperationsWindow& operations, MaterialDialog& materials);
 
     // "Добавить": an empty header for the journal date; afterwards the journal list is re-read.
     void openNew();
@@ -94,12 +94,12 @@ private:
     void numberBoxLeft(QObject* box);
     bool typedDateValid() const; // the date box's text is a day of the calendar
 
-    Ui::Form11* ui;
+    Ui::PositionEditor* ui;
     data::DataModule6& dataModule_;
     JournalView& journal_;
-    Form5* workers_ = nullptr;
-    Form4* operations_ = nullptr;
-    Form24* materials_ = nullptr;
+    WorkerPicker* workers_ = nullptr;
+    OperationsWindow* operations_ = nullptr;
+    MaterialDialog* materials_ = nullptr;
     ui::DatasetModel* materialModel_ = nullptr;
     ui::DatasetModel* brigadeModel_ = nullptr;
 

@@ -1,5 +1,5 @@
-#include "price_editor.h"
-#include "ui_price_editor.h"
+#include "operation_editor.h"
+#include "ui_operation_editor.h"
 
 #include "data/conversions.h"
 #include "data/data_error.h"
@@ -21,8 +21,8 @@ const QString kDuplicateOperation = QStringLiteral("Операция с таки
 
 } // namespace
 
-Form10::Form10(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form10), dataModule_(dataModule) {
+OperationEditor::OperationEditor(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationEditor), dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
     ui::useDecimalKeys(ui->Edit3);
@@ -36,16 +36,16 @@ Form10::Form10(data::DataModule6& dataModule, QWidget* parent)
             ui::guarded([this] { on_Button4_clicked(); }));
 }
 
-Form10::~Form10() {
+OperationEditor::~OperationEditor() {
     delete ui;
 }
 
-void Form10::usePickers(Form3& products, Form8& operationTypes) {
+void OperationEditor::usePickers(ProductPicker& products, OperationTypesWindow& operationTypes) {
     products_ = &products;
     operationTypes_ = &operationTypes;
 }
 
-void Form10::openNew() {
+void OperationEditor::openNew() {
     ui->Edit1->clear();
     ui->Edit2->clear();
     ui->Edit3->clear();
@@ -56,8 +56,8 @@ void Form10::openNew() {
     seams::execModal(this);
 }
 
-void Form10::openChange(const QString& mark, const QString& typeName, int kind, int productId,
-                        int typeId) {
+void OperationEditor::openChange(const QString& mark, const QString& typeName, int kind,
+                                 int productId, int typeId) {
     setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
     Tag = 2;
     ui->Edit1->setText(mark);
@@ -70,32 +70,32 @@ void Form10::openChange(const QString& mark, const QString& typeName, int kind, 
     seams::execModal(this);
 }
 
-void Form10::showEvent(QShowEvent* event) {
+void OperationEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->Button3->setFocus();
 }
 
-void Form10::setProduct(const QString& mark, int id) {
+void OperationEditor::setProduct(const QString& mark, int id) {
     ui->Edit1->setText(mark);
     izdel_id = id;
 }
 
-void Form10::setOperationType(const QString& name, int id) {
+void OperationEditor::setOperationType(const QString& name, int id) {
     ui->Edit2->setText(name);
     vid_id = id;
 }
 
-void Form10::on_Button3_clicked() {
+void OperationEditor::on_Button3_clicked() {
     if (products_)
         products_->openPicker(*this);
 }
 
-void Form10::on_Button4_clicked() {
+void OperationEditor::on_Button4_clicked() {
     if (operationTypes_)
         operationTypes_->openForSelection(*this);
 }
 
-void Form10::on_Button1_clicked() {
+void OperationEditor::on_Button1_clicked() {
     if (ui->Edit1->text().trimmed().isEmpty() || ui->Edit2->text().trimmed().isEmpty()) {
         seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);
         return;

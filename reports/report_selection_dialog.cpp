@@ -1,5 +1,5 @@
-#include "reports_window.h"
-#include "ui_reports_window.h"
+#include "report_selection_dialog.h"
+#include "ui_report_selection_dialog.h"
 
 #include "production_reports.h"
 #include "production_spreadsheet.h"
@@ -21,10 +21,11 @@
 
 #include <algorithm>
 
-Form18::Form18(data::DataModule6& dataModule, const Reports& reports, QWidget* mainWindow,
-               QWidget* parent)
-    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")), ui(new Ui::Form18),
-      reports_(reports), mainWindow_(mainWindow), kinds_(new QButtonGroup(this)) {
+ReportSelectionDialog::ReportSelectionDialog(data::DataModule6& dataModule, const Reports& reports,
+                                             QWidget* mainWindow, QWidget* parent)
+    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")),
+      ui(new Ui::ReportSelectionDialog), reports_(reports), mainWindow_(mainWindow),
+      kinds_(new QButtonGroup(this)) {
     ui->setupUi(this);
     setFixedSize(size());
     XLS_Rep.setSql(reports::productionSpreadsheetSql());
@@ -44,11 +45,11 @@ Form18::Form18(data::DataModule6& dataModule, const Reports& reports, QWidget* m
     connect(ui->Button5, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-Form18::~Form18() {
+ReportSelectionDialog::~ReportSelectionDialog() {
     delete ui;
 }
 
-void Form18::openReports() {
+void ReportSelectionDialog::openReports() {
     const reports::Selection period = reports::previousMonth(seams::Clock::today());
     ui->DTPicker1->setDate(period.from);
     ui->DTPicker2->setDate(period.to);
@@ -56,25 +57,25 @@ void Form18::openReports() {
     seams::execModal(this);
 }
 
-void Form18::centreOnMainWindow() {
+void ReportSelectionDialog::centreOnMainWindow() {
     const QWidget* over = mainWindow_ ? mainWindow_ : QApplication::activeWindow();
     if (!over || over == this)
         return;
     move(over->frameGeometry().center() - rect().center());
 }
 
-reports::Selection Form18::selection() const {
+reports::Selection ReportSelectionDialog::selection() const {
     return {ui->DTPicker1->date(), ui->DTPicker2->date(),
             reports::ProductKind(std::max(0, kinds_->checkedId()))};
 }
 
-void Form18::runReport(reports::PrintedReport& report) {
+void ReportSelectionDialog::runReport(reports::PrintedReport& report) {
     report.preview(selection(), this);
 }
 
 // The period's production a line per product, operation and colour, into sheet 1 of a new
 // workbook; every cell as text, nothing formatted.
-void Form18::on_Button6_clicked() {
+void ReportSelectionDialog::on_Button6_clicked() {
     const ui::WaitCursor wait;
     reports::writeProductionSpreadsheet(XLS_Rep, selection(), spreadsheet::reportsHandle(),
                                         ui::exportCounter(ui->Button6));

@@ -1,5 +1,5 @@
-#include "products_window.h"
-#include "ui_products_window.h"
+#include "product_picker.h"
+#include "ui_product_picker.h"
 
 #include "directories/grid_double_click.h"
 
@@ -12,8 +12,8 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 
-Form3::Form3(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form3), dataModule_(dataModule) {
+ProductPicker::ProductPicker(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::ProductPicker), dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
 
@@ -31,12 +31,12 @@ Form3::Form3(data::DataModule6& dataModule, QWidget* parent)
     directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
 }
 
-Form3::~Form3() {
+ProductPicker::~ProductPicker() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-void Form3::openPicker(ProductReceiver& receiver) {
+void ProductPicker::openPicker(ProductReceiver& receiver) {
     Tag = 1;
     dataModule_.Izdel.open();
     ui->Edit1->show();
@@ -50,12 +50,12 @@ void Form3::openPicker(ProductReceiver& receiver) {
     seams::execModal(this);
 }
 
-void Form3::showEvent(QShowEvent* event) {
+void ProductPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->Edit1->setFocus();
 }
 
-void Form3::on_DBGrid1_doubleClicked() {
+void ProductPicker::on_DBGrid1_doubleClicked() {
     const data::Dataset& products = dataModule_.Izdel;
     if (receiver_)
         receiver_->setProduct(products.asString(QStringLiteral("marka")).trimmed(),

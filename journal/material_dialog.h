@@ -14,17 +14,17 @@ class DatasetModel;
 }
 
 namespace Ui {
-class Form24;
+class MaterialDialog;
 }
 
 // "Материал": one material consumed by a stored position, with its consignment and quantity.
 // It proposes the quantity from the product's norm per piece and refuses more than the
 // consignment holds.
-class Form24 : public QDialog {
+class MaterialDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Form24(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form24() override;
+    explicit MaterialDialog(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~MaterialDialog() override;
 
     // Shows the dialog modally for the position positionId on the product productId, whose
     // quantity box reads positionQuantity; a row is stored by "Запись". Afterwards, whatever
@@ -47,7 +47,7 @@ private:
     void materialChosen();
     void on_Button1_clicked();
 
-    Ui::Form24* ui;
+    Ui::MaterialDialog* ui;
     data::DataModule6& dataModule_;
     ui::DatasetModel* consignments_ = nullptr;
     int positionId_ = 0;

@@ -1,5 +1,5 @@
-#include "workers_window.h"
-#include "ui_workers_window.h"
+#include "worker_picker.h"
+#include "ui_worker_picker.h"
 
 #include "directories/grid_double_click.h"
 
@@ -14,8 +14,8 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 
-Form5::Form5(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form5), dataModule_(dataModule) {
+WorkerPicker::WorkerPicker(data::DataModule6& dataModule, QWidget* parent)
+    : QDialog(parent), ui(new Ui::WorkerPicker), dataModule_(dataModule) {
     ui->setupUi(this);
     setFixedSize(size());
 
@@ -35,12 +35,12 @@ Form5::Form5(data::DataModule6& dataModule, QWidget* parent)
     directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
 }
 
-Form5::~Form5() {
+WorkerPicker::~WorkerPicker() {
     ui->DBGrid1->setModel(nullptr);
     delete ui;
 }
 
-int Form5::openForChoice(WorkerReceiver& receiver) {
+int WorkerPicker::openForChoice(WorkerReceiver& receiver) {
     Tag = 1;
     dataModule_.Workers.open();
     ui->Button2->setText(QStringLiteral("Выбрать"));
@@ -54,14 +54,14 @@ int Form5::openForChoice(WorkerReceiver& receiver) {
     return chosen_;
 }
 
-void Form5::showEvent(QShowEvent* event) {
+void WorkerPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     chosen_ = 0;
     ui->Edit1->setFocus();
 }
 
 // An empty list chooses nothing but still counts as a choice.
-void Form5::on_Button2_clicked() {
+void WorkerPicker::on_Button2_clicked() {
     const data::Dataset& workers = dataModule_.Workers;
     if (!workers.isEmpty() && receiver_) {
         receiver_->setWorkerName(workers.asString(QStringLiteral("fio")).trimmed());

@@ -1,15 +1,15 @@
-#include "entry_dialog.h"
-#include "ui_entry_dialog.h"
+#include "position_editor.h"
+#include "ui_position_editor.h"
 
 #include "journal_view.h"
-#include "material_window.h"
+#include "material_dialog.h"
 
 #include "data/conversions.h"
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/product_kind.h"
 #include "directories/operations_window.h"
-#include "directories/workers_window.h"
+#include "directories/worker_picker.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -79,12 +79,12 @@ struct BrigadePick : WorkerReceiver {
 
 } // namespace
 
-Form11::Form11(data::DataModule6& dataModule, JournalView& journal, QWidget* parent)
+PositionEditor::PositionEditor(data::DataModule6& dataModule, JournalView& journal, QWidget* parent)
     : QDialog(parent), v_mnf_requisition(&dataModule.ADO_DB, QStringLiteral("v_mnf_requisition")),
       v_mnf_requisition_item(&dataModule.ADO_DB, QStringLiteral("v_mnf_requisition_item")),
       smena_gds_use(&dataModule.ADO_DB, QStringLiteral("smena_gds_use")),
-      fio_smena_gds(&dataModule.ADO_DB, QStringLiteral("fio_smena_gds")), ui(new Ui::Form11),
-      dataModule_(dataModule), journal_(journal),
+      fio_smena_gds(&dataModule.ADO_DB, QStringLiteral("fio_smena_gds")),
+      ui(new Ui::PositionEditor), dataModule_(dataModule), journal_(journal),
       SmenaIU(&dataModule.ADO_DB, QStringLiteral("SmenaIU")),
       ins_person(&dataModule.ADO_DB, QStringLiteral("ins_person")),
       save_all(&dataModule.ADO_DB, QStringLiteral("save_all")) {
@@ -125,62 +125,63 @@ Form11::Form11(data::DataModule6& dataModule, JournalView& journal, QWidget* par
             ui::guarded([this] { on_LCB_id_doc_closed(); }));
     connect(ui->LCB_id_doc_item, &ui::LookupComboBox::listClosed, this,
             ui::guarded([this] { on_LCB_id_doc_item_closed(); }));
-    const auto handler = [this](QPushButton* button, void (Form11::*slot)()) {
+    const auto handler = [this](QPushButton* button, void (PositionEditor::*slot)()) {
         connect(button, &QPushButton::clicked, this,
                 ui::guarded([this, slot] { (this->*slot)(); }));
     };
-    handler(ui->Button1, &Form11::on_Button1_clicked);
-    handler(ui->Button3, &Form11::on_Button3_clicked);
-    handler(ui->Button4, &Form11::on_Button4_clicked);
-    handler(ui->Button5, &Form11::on_Button5_clicked);
-    handler(ui->Button6, &Form11::on_Button6_clicked);
-    handler(ui->Button7, &Form11::on_Button7_clicked);
-    handler(ui->Button8, &Form11::on_Button8_clicked);
-    handler(ui->Button9, &Form11::on_Button9_clicked);
+    handler(ui->Button1, &PositionEditor::on_Button1_clicked);
+    handler(ui->Button3, &PositionEditor::on_Button3_clicked);
+    handler(ui->Button4, &PositionEditor::on_Button4_clicked);
+    handler(ui->Button5, &PositionEditor::on_Button5_clicked);
+    handler(ui->Button6, &PositionEditor::on_Button6_clicked);
+    handler(ui->Button7, &PositionEditor::on_Button7_clicked);
+    handler(ui->Button8, &PositionEditor::on_Button8_clicked);
+    handler(ui->Button9, &PositionEditor::on_Button9_clicked);
     connect(ui->Button2, &QPushButton::clicked, this, [this] {
         smena_gds_use.close();
         reject();
     });
 }
 
-Form11::~Form11() {
+PositionEditor::~PositionEditor() {
     ui->DBGrid1->setModel(nullptr);
     ui->DBGrid2->setModel(nullptr);
     delete ui;
 }
 
-void Form11::useWindows(Form5& workers, Form4& operations, Form24& materials) {
+void PositionEditor::useWindows(WorkerPicker& workers, OperationsWindow& operations,
+                                MaterialDialog& materials) {
     workers_ = &workers;
     operations_ = &operations;
     materials_ = &materials;
 }
 
-void Form11::setLookupStatements() {
+void PositionEditor::setLookupStatements() {
     v_mnf_requisition.close();
     v_mnf_requisition_item.close();
     v_mnf_requisition.setSql(kRequisitionsSql);
     v_mnf_requisition_item.setSql(kLinesSql);
 }
 
-void Form11::openMaterials(int positionId) {
+void PositionEditor::openMaterials(int positionId) {
     smena_gds_use.close();
     smena_gds_use.setParam(QStringLiteral("id_smena"), positionId);
     smena_gds_use.open();
 }
 
-void Form11::openBrigade(int positionId) {
+void PositionEditor::openBrigade(int positionId) {
     fio_smena_gds.close();
     fio_smena_gds.setParam(QStringLiteral("s_id"), positionId);
     fio_smena_gds.open();
 }
 
-void Form11::setMaterialSectionEnabled(bool on) {
+void PositionEditor::setMaterialSectionEnabled(bool on) {
     ui->DBGrid1->setEnabled(on);
     ui->Button5->setEnabled(on);
     ui->Button6->setEnabled(on);
 }
 
-void Form11::setBrigadeSectionEnabled(bool on) {
+void PositionEditor::setBrigadeSectionEnabled(bool on) {
     ui->DBGrid2->setEnabled(on);
     ui->Button7->setEnabled(on);
     ui->Button8->setEnabled(on);
@@ -189,7 +190,7 @@ void Form11::setBrigadeSectionEnabled(bool on) {
 
 // --- openers
 
-void Form11::openNew() {
+void PositionEditor::openNew() {
     data::Dataset& shift = journal_.currentShift();
     ui->DTimeP->setDate(journal_.journalDate());
     ui->Edit1->clear();
@@ -220,7 +221,7 @@ void Form11::openNew() {
     shift.requery();
 }
 
-void Form11::loadPosition(const data::Dataset& row) {
+void PositionEditor::loadPosition(const data::Dataset& row) {
     held_.s_id = row.asInt(QStringLiteral("id"));
     held_.opened = journal::PositionVersion::listed(row);
     impossibleDate_ = false;
@@ -247,7 +248,7 @@ void Form11::loadPosition(const data::Dataset& row) {
     operationPriced_ = own.isValid();
 }
 
-void Form11::openChange() {
+void PositionEditor::openChange() {
     data::Dataset& shift = journal_.currentShift();
     const int recNo = shift.recNo();
     if (shift.isEmpty() || shift.asString(QStringLiteral("ok")).trimmed() == u"ok")
@@ -282,7 +283,7 @@ void Form11::openChange() {
     shift.setRecNo(recNo);
 }
 
-void Form11::openView() {
+void PositionEditor::openView() {
     data::Dataset& shift = journal_.currentShift();
     const auto enableAgain = qScopeGuard([this] {
         ui->GroupBox1->setEnabled(true);
@@ -337,7 +338,7 @@ void Form11::openView() {
     shift.setRecNo(recNo);
 }
 
-void Form11::done(int result) {
+void PositionEditor::done(int result) {
     v_mnf_requisition.close();
     v_mnf_requisition_item.setFilter(QStringLiteral("id_doc=0"));
     v_mnf_requisition_item.setFiltered(true);
@@ -347,7 +348,7 @@ void Form11::done(int result) {
 
 // --- the header
 
-bool Form11::eventFilter(QObject* watched, QEvent* event) {
+bool PositionEditor::eventFilter(QObject* watched, QEvent* event) {
     // Leaving the date box puts back the last whole date when the typed one is none (31.02):
     // noted here, before the box does so, for the save to refuse it.
     if (watched == ui->DTimeP &&
@@ -375,7 +376,7 @@ bool Form11::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void Form11::numberBoxLeft(QObject* box) {
+void PositionEditor::numberBoxLeft(QObject* box) {
     auto* edit = static_cast<QLineEdit*>(box);
     if (edit->text().isEmpty())
         edit->setText(QStringLiteral("0"));
@@ -383,7 +384,7 @@ void Form11::numberBoxLeft(QObject* box) {
         data::toInt(edit->text()); // a pasted text that is no whole number says so here
 }
 
-void Form11::on_LCB_id_doc_closed() {
+void PositionEditor::on_LCB_id_doc_closed() {
     v_mnf_requisition_item.setFiltered(false);
     const qint64 requisition = ui->LCB_id_doc->showsText() ? ui->LCB_id_doc->keyValue() : 0;
     v_mnf_requisition_item.setFilter(QStringLiteral("id_doc=") + QString::number(requisition));
@@ -398,7 +399,7 @@ void Form11::on_LCB_id_doc_closed() {
     held_.w_id = 0;
 }
 
-void Form11::on_LCB_id_doc_item_closed() {
+void PositionEditor::on_LCB_id_doc_item_closed() {
     if (ui->LCB_id_doc_item->showsText()) {
         ui->Edit1->setEnabled(true);
         ui->Button3->setEnabled(true);
@@ -410,31 +411,31 @@ void Form11::on_LCB_id_doc_item_closed() {
     held_.w_id = 0;
 }
 
-bool Form11::showsRequisition() const {
+bool PositionEditor::showsRequisition() const {
     return !ui->LCB_id_doc->currentText().trimmed().isEmpty() ||
            !ui->LCB_id_doc_item->currentText().isEmpty();
 }
 
-QString Form11::lineProductCode() const {
+QString PositionEditor::lineProductCode() const {
     const data::Dataset& lines = v_mnf_requisition_item;
     if (!lines.isOpen() || lines.isEmpty())
         return QString();
     return lines.asString(QStringLiteral("s_gds_mc"));
 }
 
-void Form11::setWorkerName(const QString& name) {
+void PositionEditor::setWorkerName(const QString& name) {
     ui->Edit1->setText(name);
 }
 
-void Form11::setWorkerCode(int code) {
+void PositionEditor::setWorkerCode(int code) {
     held_.w_id = code;
 }
 
-void Form11::setPersonId(qint64 personId) {
+void PositionEditor::setPersonId(qint64 personId) {
     p_id = personId;
 }
 
-void Form11::setOperation(int productId, int operationId, int kind, float price) {
+void PositionEditor::setOperation(int productId, int operationId, int kind, float price) {
     held_.i_id = productId;
     held_.o_id = operationId;
     naimen = kind;
@@ -442,11 +443,11 @@ void Form11::setOperation(int productId, int operationId, int kind, float price)
     operationPriced_ = true;
 }
 
-void Form11::setOperationText(const QString& text) {
+void PositionEditor::setOperationText(const QString& text) {
     ui->Edit2->setText(text);
 }
 
-void Form11::on_Button3_clicked() {
+void PositionEditor::on_Button3_clicked() {
     if (!workers_)
         return;
     const int chosen = workers_->openForChoice(*this);
@@ -461,11 +462,11 @@ void Form11::on_Button3_clicked() {
     }
 }
 
-void Form11::on_Button4_clicked() {
+void PositionEditor::on_Button4_clicked() {
     if (!operations_)
         return;
     data::Dataset& operations = dataModule_.Oper;
-    operations.setFilter(showsRequisition() ? Form4::productFilter(lineProductCode())
+    operations.setFilter(showsRequisition() ? OperationsWindow::productFilter(lineProductCode())
                                             : QStringLiteral("i_id=0"));
     operations.setFiltered(true);
     operations.requery();
@@ -487,11 +488,11 @@ void Form11::on_Button4_clicked() {
 
 // --- the save
 
-bool Form11::typedDateValid() const {
+bool PositionEditor::typedDateValid() const {
     return ui->DTimeP->showsADay();
 }
 
-void Form11::on_Button1_clicked() {
+void PositionEditor::on_Button1_clicked() {
     if (impossibleDate_ || !typedDateValid()) {
         impossibleDate_ = false;
         seams::Messages::current().error(ui::kWorkDateImpossible, seams::kErrorCaption);
@@ -572,7 +573,7 @@ void Form11::on_Button1_clicked() {
 
 // --- materials
 
-void Form11::on_Button5_clicked() {
+void PositionEditor::on_Button5_clicked() {
     if (!materials_)
         return;
     const auto afterwards = qScopeGuard([this] {
@@ -584,7 +585,7 @@ void Form11::on_Button5_clicked() {
     materials_->openForPosition(held_.s_id, held_.i_id, ui->Edit3->text());
 }
 
-void Form11::on_Button6_clicked() {
+void PositionEditor::on_Button6_clicked() {
     if (!smena_gds_use.isOpen() || smena_gds_use.isEmpty())
         return;
     SmenaIU.setSql(QStringLiteral("delete from accounts_dep.smena_gds_use where id=") +
@@ -598,7 +599,7 @@ void Form11::on_Button6_clicked() {
 
 // --- brigade
 
-void Form11::on_Button7_clicked() {
+void PositionEditor::on_Button7_clicked() {
     if (!workers_)
         return;
     BrigadePick pick;
@@ -621,7 +622,7 @@ void Form11::on_Button7_clicked() {
 
 // Removes only the selected member; a person added by mistake is one click away again, so
 // it asks nothing, like the material list beside it.
-void Form11::on_Button8_clicked() {
+void PositionEditor::on_Button8_clicked() {
     if (!fio_smena_gds.isOpen() || fio_smena_gds.isEmpty())
         return;
     const int recNo = fio_smena_gds.recNo();
@@ -639,7 +640,7 @@ void Form11::on_Button8_clicked() {
         fio_smena_gds.setRecNo(recNo);
 }
 
-void Form11::on_Button9_clicked() {
+void PositionEditor::on_Button9_clicked() {
     save_all.setParam(QStringLiteral("s_id"), held_.s_id);
     try {
         save_all.execute();

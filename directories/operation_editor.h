@@ -1,7 +1,7 @@
 #pragma once
 
 #include "directories/operation_types_window.h"
-#include "directories/products_window.h"
+#include "directories/product_picker.h"
 
 #include <QDialog>
 
@@ -12,20 +12,20 @@ class DataModule6;
 }
 
 namespace Ui {
-class Form10;
+class OperationEditor;
 }
 
 // The price editor: adds an operation (a type of work on a product for a product kind) with
 // its first price (Tag 1), or changes the product, type and kind of the current row of the
 // shared list Oper (Tag 2). The product and the type come from their pickers.
-class Form10 : public QDialog, public ProductReceiver, public OperationTypeReceiver {
+class OperationEditor : public QDialog, public ProductReceiver, public OperationTypeReceiver {
     Q_OBJECT
 public:
-    explicit Form10(data::DataModule6& dataModule, QWidget* parent = nullptr);
-    ~Form10() override;
+    explicit OperationEditor(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    ~OperationEditor() override;
 
     // The two pickers the "..." buttons open; start-up creates them before this window.
-    void usePickers(Form3& products, Form8& operationTypes);
+    void usePickers(ProductPicker& products, OperationTypesWindow& operationTypes);
 
     // Shows the editor modally with empty boxes for a new operation and its price.
     void openNew();
@@ -50,11 +50,11 @@ private:
     void on_Button3_clicked();
     void on_Button4_clicked();
 
-    Ui::Form10* ui;
+    Ui::OperationEditor* ui;
     data::DataModule6& dataModule_;
     int Tag = 1;
     int izdel_id = 0; // the chosen product; the pickers and the change opener set it
     int vid_id = 0;   // the chosen operation type
-    Form3* products_ = nullptr;
-    Form8* operationTypes_ = nullptr;
+    ProductPicker* products_ = nullptr;
+    OperationTypesWindow* operationTypes_ = nullptr;
 };

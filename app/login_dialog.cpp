@@ -1,6 +1,6 @@
-#include "login_window.h"
+#include "login_dialog.h"
 
-#include "ui_login_window.h"
+#include "ui_login_dialog.h"
 
 #include "data/connection_text.h"
 #include "data/data_error.h"
@@ -25,8 +25,8 @@ QString trimLoginText(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-Form23::Form23(Form1& journal, const data::SiteSettings& site, QWidget* parent)
-    : QDialog(parent), ui(new Ui::Form23), journal_(journal), site_(site) {
+LoginDialog::LoginDialog(JournalWindow& journal, const data::SiteSettings& site, QWidget* parent)
+    : QDialog(parent), ui(new Ui::LoginDialog), journal_(journal), site_(site) {
     ui->setupUi(this);
     setFixedSize(size());
     connect(ui->Button1, &QPushButton::clicked, this,
@@ -35,21 +35,21 @@ Form23::Form23(Form1& journal, const data::SiteSettings& site, QWidget* parent)
     fillCaption();
 }
 
-Form23::~Form23() {
+LoginDialog::~LoginDialog() {
     delete ui;
 }
 
-bool Form23::event(QEvent* e) {
+bool LoginDialog::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         fillCaption();
     return QDialog::event(e);
 }
 
-QString Form23::serverText() const {
+QString LoginDialog::serverText() const {
     return site_.port == 5432 ? site_.server : site_.server + u':' + QString::number(site_.port);
 }
 
-void Form23::fillCaption() {
+void LoginDialog::fillCaption() {
     ui->Label3->setText(QStringLiteral("Сервер: ") + serverText() + QStringLiteral(", БД: ") +
                         site_.database);
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)")
@@ -57,19 +57,19 @@ void Form23::fillCaption() {
                        .arg(journal_.loginValues().BuildMinor));
 }
 
-QString Form23::connectionFailureText() const {
+QString LoginDialog::connectionFailureText() const {
     return QStringLiteral("Подключение к БД отсутсвует (сервер: ") + serverText() +
            QStringLiteral(", БД: ") + site_.database + u')';
 }
 
 // The password goes, the name stays: the person types the password again.
-void Form23::tryAgain() {
+void LoginDialog::tryAgain() {
     ui->Edit2->clear();
     ui->Edit2->setFocus();
 }
 
 // The server checks the name and password; nothing but what was typed decides who connects.
-bool Form23::connectAs(const QString& name, const QString& password) {
+bool LoginDialog::connectAs(const QString& name, const QString& password) {
     data::Connection& connection = journal_.dataModule().ADO_DB;
     connection.close();
     // the typed values are braced into the text, so they can neither cut it nor add keys
@@ -85,7 +85,7 @@ bool Form23::connectAs(const QString& name, const QString& password) {
     }
 }
 
-void Form23::on_Button1_clicked() {
+void LoginDialog::on_Button1_clicked() {
     ui::LoginValues& login = journal_.loginValues();
     login.CurSmena = 1;
     login.UserName = trimLoginText(ui->Edit1->text());

@@ -5,7 +5,7 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/clock.h"
-#include "tests/support/entry_harness.h"
+#include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -91,7 +91,7 @@ private:
     std::unique_ptr<data::DataModule6> dm_;
     std::unique_ptr<FakeJournal> journal_;
     std::unique_ptr<EntryWindows> windows_;
-    Form11* entry_ = nullptr;
+    PositionEditor* entry_ = nullptr;
 };
 
 void EntryDialogTest::initTestCase() {
@@ -492,7 +492,7 @@ void EntryDialogTest::editRewritesOnePosition() {
     const int id = addThroughDialog("Иванов И.И.", 1, "10", "8");
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
-    const qsizetype openedBefore = modal_->opened.count("Form11");
+    const qsizetype openedBefore = modal_->opened.count("PositionEditor");
     inDialog([this] { entry_->openChange(); },
              [&](QDialog* d) {
                  QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
@@ -516,7 +516,7 @@ void EntryDialogTest::editRewritesOnePosition() {
     db_->exec(QString("update accounts_dep.smena set ok='ok' where id=%1").arg(id));
     journal_->readShift();
     entry_->openChange();
-    QCOMPARE(modal_->opened.count("Form11"), openedBefore + 1); // the change, nothing more
+    QCOMPARE(modal_->opened.count("PositionEditor"), openedBefore + 1); // the change, nothing more
 }
 
 // A position moved to another day or worker leaves its old cell with what is left there.
@@ -598,7 +598,7 @@ void EntryDialogTest::aServerReadingDatesMonthFirst() {
     journal.readShift();
     seams::Clock::setFixedToday(QDate(2026, 3, 13));
     EntryWindows windows(station, journal);
-    Form11& entry = windows.entry;
+    PositionEditor& entry = windows.entry;
     modal_->then([&](QDialog* d) {
         const QString missing = fillEntryHeader(*modal_, d,
                                                 {.requisition = kRequisition,
@@ -823,4 +823,4 @@ void EntryDialogTest::screenshots() {
 }
 
 QTEST_MAIN(EntryDialogTest)
-#include "entry_dialog_test.moc"
+#include "position_editor_test.moc"
