@@ -75,24 +75,28 @@ void OperationEditor::showEvent(QShowEvent* event) {
     ui->Button3->setFocus();
 }
 
-void OperationEditor::setProduct(const QString& mark, int id) {
-    ui->Edit1->setText(mark);
-    izdel_id = id;
+void OperationEditor::showProduct(const ProductChoice& product) {
+    ui->Edit1->setText(product.mark);
+    izdel_id = product.id;
 }
 
-void OperationEditor::setOperationType(const QString& name, int id) {
-    ui->Edit2->setText(name);
-    vid_id = id;
+void OperationEditor::showOperationType(const OperationTypeChoice& type) {
+    ui->Edit2->setText(type.name);
+    vid_id = type.id;
 }
 
 void OperationEditor::on_Button3_clicked() {
-    if (products_)
-        products_->openPicker(*this);
+    if (!products_)
+        return;
+    if (const auto product = products_->pick())
+        showProduct(*product);
 }
 
 void OperationEditor::on_Button4_clicked() {
-    if (operationTypes_)
-        operationTypes_->openForSelection(*this);
+    if (!operationTypes_)
+        return;
+    if (const auto type = operationTypes_->pick())
+        showOperationType(*type);
 }
 
 void OperationEditor::on_Button1_clicked() {

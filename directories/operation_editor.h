@@ -18,7 +18,7 @@ class OperationEditor;
 // The price editor: adds an operation (a type of work on a product for a product kind) with
 // its first price (Tag 1), or changes the product, type and kind of the current row of the
 // shared list Oper (Tag 2). The product and the type come from their pickers.
-class OperationEditor : public QDialog, public ProductReceiver, public OperationTypeReceiver {
+class OperationEditor : public QDialog {
     Q_OBJECT
 public:
     explicit OperationEditor(data::DataModule6& dataModule, QWidget* parent = nullptr);
@@ -38,9 +38,9 @@ public:
     int productId() const { return izdel_id; }
     int operationTypeId() const { return vid_id; }
 
-    // What the pickers hand over.
-    void setProduct(const QString& mark, int id) override;
-    void setOperationType(const QString& name, int id) override;
+    // What the pickers hand over, shown in the boxes.
+    void showProduct(const ProductChoice& product);
+    void showOperationType(const OperationTypeChoice& type);
 
 protected:
     void showEvent(QShowEvent* event) override;

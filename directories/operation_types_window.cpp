@@ -13,7 +13,9 @@
 #include "ui/incremental_search.h"
 
 #include <QScopeGuard>
+
 #include <QShowEvent>
+#include <utility>
 
 namespace {
 
@@ -64,8 +66,9 @@ void OperationTypesWindow::openDirectory() {
     dataModule_.Vid_oper.close();
 }
 
-void OperationTypesWindow::openForSelection(OperationTypeReceiver& receiver) {
+std::optional<OperationTypeChoice> OperationTypesWindow::pick() {
     Tag = 1;
+    choice_.reset();
     dataModule_.Vid_oper.open();
     ui->Button2->setText(QStringLiteral("Выбрать"));
     ui->Button1->hide();
@@ -73,15 +76,14 @@ void OperationTypesWindow::openForSelection(OperationTypeReceiver& receiver) {
     ui->Button2->setDefault(true);
     ui->Edit1->show();
     ui->Edit1->clear();
-    receiver_ = &receiver;
     const auto afterwards = qScopeGuard([this] {
-        receiver_ = nullptr;
         ui->Button2->setDefault(false);
         ui->Button1->setDefault(true);
         ui->Edit1->hide();
         dataModule_.Vid_oper.close();
     });
     seams::execModal(this);
+    return std::exchange(choice_, std::nullopt);
 }
 
 void OperationTypesWindow::showEvent(QShowEvent* event) {
@@ -99,9 +101,8 @@ void OperationTypesWindow::on_Button1_clicked() {
 void OperationTypesWindow::on_Button2_clicked() {
     data::Dataset& types = dataModule_.Vid_oper;
     if (Tag != 0) {
-        if (receiver_)
-            receiver_->setOperationType(types.asString(QStringLiteral("vid")).trimmed(),
-                                        types.asInt(QStringLiteral("id")));
+        choice_ = OperationTypeChoice{types.asString(QStringLiteral("vid")).trimmed(),
+                                      types.asInt(QStringLiteral("id"))};
         accept();
         return;
     }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 namespace data {
 class DataModule6;
 }
@@ -18,11 +20,11 @@ class OperationTypesWindow;
 
 class OperationTypeEditor;
 
-// Takes the operation type chosen in the list's selection mode (the price editor).
-struct OperationTypeReceiver {
-    virtual ~OperationTypeReceiver() = default;
-    // The trimmed name and the id; an empty name and 0 when the list had no row.
-    virtual void setOperationType(const QString& name, int id) = 0;
+// The operation type chosen in the list's selection mode: the trimmed name and the id; an
+// empty name and 0 when the list had no row.
+struct OperationTypeChoice {
+    QString name;
+    int id = 0;
 };
 
 // The list of operation types over the shared list Vid_oper: a directory (add, change,
@@ -38,9 +40,9 @@ public:
 
     // The main menu's "Операции": shows the whole list modally to add, change and delete.
     void openDirectory();
-    // The price editor's pick: shows the list with its search box modally; a choice goes
-    // to receiver.
-    void openForSelection(OperationTypeReceiver& receiver);
+    // The operation editor's pick: shows the list with its search box modally; nothing when
+    // it was closed without a choice.
+    std::optional<OperationTypeChoice> pick();
 
     int tag() const { return Tag; } // 0 directory mode, 1 selection mode
 
@@ -56,7 +58,7 @@ private:
     data::DataModule6& dataModule_;
     int Tag = 0;
     OperationTypeEditor* typeEditor_ = nullptr;
-    OperationTypeReceiver* receiver_ = nullptr; // while a selection is open
+    std::optional<OperationTypeChoice> choice_; // while a selection is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
 };

@@ -19,7 +19,9 @@
 
 #include <QApplication>
 #include <QScopeGuard>
+
 #include <QShowEvent>
+#include <utility>
 
 namespace {
 
@@ -101,23 +103,31 @@ void OperationsWindow::openDirectory() {
     seams::execModal(this);
 }
 
-void OperationsWindow::openForSelection(const RequisitionLineSource& line,
-                                        OperationReceiver& receiver) {
+std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& request) {
     Tag = 1;
+    request_ = request;
+    choice_.reset();
+    data::Dataset& operations = dataModule_.Oper;
+    operations.setFilter(request.forRequisition ? productFilter(request.lineProductCode)
+                                                : QStringLiteral("i_id=0"));
+    operations.setFiltered(true);
+    operations.requery();
+    if (request.currentOperationId == 0)
+        operations.first();
+    else
+        operations.locate(QStringLiteral("id"), request.currentOperationId);
     ui->Button2->setText(QStringLiteral("Выбрать"));
     ui->Button1->hide();
     ui->Button3->hide();
     ui->Button2->setDefault(true);
-    line_ = &line;
-    receiver_ = &receiver;
     const auto afterwards = qScopeGuard([this] {
-        line_ = nullptr;
-        receiver_ = nullptr;
+        request_ = {};
         ui->Button2->setDefault(false);
         ui->Button1->setDefault(true);
         dataModule_.Oper.setFiltered(false);
     });
     seams::execModal(this);
+    return std::exchange(choice_, std::nullopt);
 }
 
 void OperationsWindow::showEvent(QShowEvent* event) {
@@ -139,9 +149,9 @@ QString OperationsWindow::searchFilter(const QString& typed) const {
         typed.trimmed().isEmpty()
             ? QString()
             : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
-    if (!line_ || !line_->showsRequisition())
+    if (Tag != 1 || !request_.forRequisition)
         return byMark;
-    const QString byProduct = productFilter(line_->lineProductCode());
+    const QString byProduct = productFilter(request_.lineProductCode);
     return byMark.isEmpty() ? byProduct : byProduct + QStringLiteral(" and ") + byMark;
 }
 
@@ -177,22 +187,22 @@ void OperationsWindow::chooseOperation() {
         reject(); // nothing to hand over
         return;
     }
-    const int productId = operations.asInt(QStringLiteral("i_id"));
-    const int kind = operations.asInt(QStringLiteral("naimen"));
-    if (receiver_)
-        receiver_->setOperation(productId, operations.asInt(QStringLiteral("id")), kind,
-                                float(operations.asDouble(QStringLiteral("cena"))));
+    OperationChoice choice;
+    choice.productId = operations.asInt(QStringLiteral("i_id"));
+    choice.operationId = operations.asInt(QStringLiteral("id"));
+    choice.productKind = operations.asInt(QStringLiteral("naimen"));
+    choice.price = float(operations.asDouble(QStringLiteral("cena")));
     const QString mark =
         dataModule_
             .readScratchValue(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                                  QString::number(productId),
+                                  QString::number(choice.productId),
                               QStringLiteral("marka"))
             .toString()
             .trimmed();
-    if (receiver_)
-        receiver_->setOperationText(mark + QStringLiteral("; ") +
-                                    operations.asString(QStringLiteral("vid")).trimmed() +
-                                    QStringLiteral("; ") + data::productKindText(kind));
+    choice.text = mark + QStringLiteral("; ") +
+                  operations.asString(QStringLiteral("vid")).trimmed() + QStringLiteral("; ") +
+                  data::productKindText(choice.productKind);
+    choice_ = choice;
     accept();
 }
 

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 namespace data {
 class DataModule6;
 }
@@ -21,24 +23,25 @@ class OperationsWindow;
 class OperationEditor;
 class NormsWindow;
 
-// The requisition line the entry dialog shows; the operations list then offers only the
-// operations on the line's product.
-struct RequisitionLineSource {
-    virtual ~RequisitionLineSource() = default;
-    // True while the dialog shows a requisition or a requisition line.
-    virtual bool showsRequisition() const = 0;
-    // The product code (s_gds_mc) of the dialog's current requisition line, as text.
-    virtual QString lineProductCode() const = 0;
+// What the entry dialog asks the operations list for. While it shows a requisition, only the
+// operations on its line's product are offered; without one the list starts empty and the
+// search finds operations by mark.
+struct OperationRequest {
+    bool forRequisition = false;
+    // The product code (s_gds_mc) of the dialog's requisition line, as text.
+    QString lineProductCode;
+    // The operation the list starts on; 0 for its first row.
+    int currentOperationId = 0;
 };
 
-// Takes the operation chosen in the list's selection mode (the entry dialog), in this order.
-struct OperationReceiver {
-    virtual ~OperationReceiver() = default;
-    // The product, the operation, the product kind (0 finished products, else blanks) and
-    // the operation's smallest norm price.
-    virtual void setOperation(int productId, int operationId, int kind, float price) = 0;
-    // "mark; operation type; product kind" for the dialog's operation box.
-    virtual void setOperationText(const QString& text) = 0;
+// The operation chosen: its product, id, product kind (0 finished products, else blanks),
+// smallest norm price, and "mark; operation type; product kind" for the dialog's box.
+struct OperationChoice {
+    int productId = 0;
+    int operationId = 0;
+    int productKind = 0;
+    float price = 0;
+    QString text;
 };
 
 // The operations with their smallest price and count of norms, over the shared list Oper:
@@ -56,10 +59,9 @@ public:
 
     // The main menu's "Цены": opens Oper and shows the list modally; closes Oper afterwards.
     void openDirectory();
-    // The entry dialog's pick of an operation. The caller has filtered, opened and positioned
-    // Oper; a choice goes to receiver; the search narrows to the product of line's requisition
-    // line while it shows one. Afterwards Oper stays open with its filter switched off.
-    void openForSelection(const RequisitionLineSource& line, OperationReceiver& receiver);
+    // The entry dialog's pick of an operation: nothing when the list was closed without a
+    // choice. Afterwards Oper stays open with its filter switched off.
+    std::optional<OperationChoice> pick(const OperationRequest& request);
 
     int tag() const { return Tag; } // 0 directory mode, 1 selection mode
 
@@ -94,6 +96,6 @@ private:
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
     // while the entry dialog's pick is open
-    const RequisitionLineSource* line_ = nullptr;
-    OperationReceiver* receiver_ = nullptr;
+    OperationRequest request_;
+    std::optional<OperationChoice> choice_;
 };

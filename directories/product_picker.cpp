@@ -12,6 +12,8 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 
+#include <utility>
+
 ProductPicker::ProductPicker(data::DataModule6& dataModule, QWidget* parent)
     : QDialog(parent), ui(new Ui::ProductPicker), dataModule_(dataModule) {
     ui->setupUi(this);
@@ -36,18 +38,18 @@ ProductPicker::~ProductPicker() {
     delete ui;
 }
 
-void ProductPicker::openPicker(ProductReceiver& receiver) {
+std::optional<ProductChoice> ProductPicker::pick() {
     Tag = 1;
+    choice_.reset();
     dataModule_.Izdel.open();
     ui->Edit1->show();
     ui->Edit1->clear();
-    receiver_ = &receiver;
     const auto afterwards = qScopeGuard([this] {
-        receiver_ = nullptr;
         ui->Edit1->hide();
         dataModule_.Izdel.close();
     });
     seams::execModal(this);
+    return std::exchange(choice_, std::nullopt);
 }
 
 void ProductPicker::showEvent(QShowEvent* event) {
@@ -57,8 +59,7 @@ void ProductPicker::showEvent(QShowEvent* event) {
 
 void ProductPicker::on_DBGrid1_doubleClicked() {
     const data::Dataset& products = dataModule_.Izdel;
-    if (receiver_)
-        receiver_->setProduct(products.asString(QStringLiteral("marka")).trimmed(),
-                              products.asInt(QStringLiteral("id")));
+    choice_ = ProductChoice{products.asString(QStringLiteral("marka")).trimmed(),
+                            products.asInt(QStringLiteral("id"))};
     accept();
 }

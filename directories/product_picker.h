@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 namespace data {
 class DataModule6;
 }
@@ -16,11 +18,11 @@ namespace Ui {
 class ProductPicker;
 }
 
-// Takes the product chosen in the picker (the price editor).
-struct ProductReceiver {
-    virtual ~ProductReceiver() = default;
-    // The trimmed mark and the product's id; an empty mark and 0 when the list had no row.
-    virtual void setProduct(const QString& mark, int id) = 0;
+// The product chosen in the picker: the trimmed mark and the id; an empty mark and 0 when
+// the list had no row.
+struct ProductChoice {
+    QString mark;
+    int id = 0;
 };
 
 // The products picker over the shared list Izdel: narrowed by the beginning of the mark,
@@ -31,8 +33,9 @@ public:
     explicit ProductPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
     ~ProductPicker() override;
 
-    // Shows the products modally with an empty search box; a choice goes to receiver.
-    void openPicker(ProductReceiver& receiver);
+    // Shows the products modally with an empty search box; nothing when it was closed
+    // without a choice.
+    std::optional<ProductChoice> pick();
 
     int tag() const { return Tag; } // 1 while it serves as the picker
 
@@ -45,7 +48,7 @@ private:
     Ui::ProductPicker* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
-    ProductReceiver* receiver_ = nullptr; // while the picker is open
+    std::optional<ProductChoice> choice_; // while the picker is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
 };

@@ -14,6 +14,8 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 
+#include <utility>
+
 WorkerPicker::WorkerPicker(data::DataModule6& dataModule, QWidget* parent)
     : QDialog(parent), ui(new Ui::WorkerPicker), dataModule_(dataModule) {
     ui->setupUi(this);
@@ -40,34 +42,35 @@ WorkerPicker::~WorkerPicker() {
     delete ui;
 }
 
-int WorkerPicker::openForChoice(WorkerReceiver& receiver) {
+std::optional<WorkerChoice> WorkerPicker::pick() {
     Tag = 1;
+    choice_.reset();
     dataModule_.Workers.open();
+    const auto afterwards = qScopeGuard([this] { dataModule_.Workers.close(); });
     ui->Button2->setText(QStringLiteral("Выбрать"));
     ui->Button2->setDefault(true);
     ui->Button2->show();
     ui->Edit1->show();
     ui->Edit1->clear();
-    receiver_ = &receiver;
-    const auto afterwards = qScopeGuard([this] { receiver_ = nullptr; });
     seams::execModal(this);
-    return chosen_;
+    return std::exchange(choice_, std::nullopt);
 }
 
 void WorkerPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    chosen_ = 0;
     ui->Edit1->setFocus();
 }
 
-// An empty list chooses nothing but still counts as a choice.
+// An empty list chooses nothing but still counts as a choice. A register code that is no
+// whole number is refused before anything is handed over, so the entry dialog never shows
+// one worker's name with another's code.
 void WorkerPicker::on_Button2_clicked() {
     const data::Dataset& workers = dataModule_.Workers;
-    if (!workers.isEmpty() && receiver_) {
-        receiver_->setWorkerName(workers.asString(QStringLiteral("fio")).trimmed());
-        receiver_->setWorkerCode(data::toInt(workers.asString(QStringLiteral("id"))));
-        receiver_->setPersonId(workers.asInt64(QStringLiteral("p_id")));
-    }
-    chosen_ = 1;
+    WorkerChoice choice;
+    if (!workers.isEmpty())
+        choice.worker = ChosenWorker{workers.asString(QStringLiteral("fio")).trimmed(),
+                                     data::toInt(workers.asString(QStringLiteral("id"))),
+                                     workers.asInt64(QStringLiteral("p_id"))};
+    choice_ = choice;
     accept();
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 namespace data {
 class DataModule6;
 }
@@ -16,13 +18,16 @@ namespace Ui {
 class WorkerPicker;
 }
 
-// Takes the worker chosen in the workers list (the entry dialog), value by value in this
-// order: a worker code that is no whole number stops the choice after the name.
-struct WorkerReceiver {
-    virtual ~WorkerReceiver() = default;
-    virtual void setWorkerName(const QString& name) = 0; // trimmed
-    virtual void setWorkerCode(int code) = 0;
-    virtual void setPersonId(qint64 personId) = 0;
+// A worker of the list: the trimmed name, the register's code and the person.
+struct ChosenWorker {
+    QString name;
+    int code = 0;
+    qint64 personId = 0;
+};
+
+// "Выбрать" on an empty list still closes the list as a choice, with no worker in it.
+struct WorkerChoice {
+    std::optional<ChosenWorker> worker;
 };
 
 // The enterprise's employees with their staff position of today, over the shared list
@@ -33,13 +38,11 @@ public:
     explicit WorkerPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
     ~WorkerPicker() override;
 
-    // Opens Workers and shows the list modally with an empty search box; a choice goes to
-    // receiver. Returns chosen. Workers stays open: each opener closes it when it is done.
-    int openForChoice(WorkerReceiver& receiver);
+    // Opens Workers and shows the list modally with an empty search box; nothing when it
+    // was closed without a choice. Workers is closed again afterwards.
+    std::optional<WorkerChoice> pick();
 
     int tag() const { return Tag; }
-    // 1 once "Выбрать" or a double-click closed the window; 0 again at every activation.
-    int chosen() const { return chosen_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -50,8 +53,7 @@ private:
     Ui::WorkerPicker* ui;
     data::DataModule6& dataModule_;
     int Tag = 0;
-    int chosen_ = 0;
-    WorkerReceiver* receiver_ = nullptr; // while the list is open
+    std::optional<WorkerChoice> choice_; // while the list is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
 };

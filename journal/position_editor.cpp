@@ -65,18 +65,6 @@ QString priceText(double price) {
     return ui::decimalsText(price, 0, 4);
 }
 
-// Collects the person chosen for the brigade; the position's own worker stays as it is.
-struct BrigadePick : WorkerReceiver {
-    qint64 personId = 0;
-    bool handed = false;
-    void setWorkerName(const QString&) override {}
-    void setWorkerCode(int) override {}
-    void setPersonId(qint64 id) override {
-        personId = id;
-        handed = true;
-    }
-};
-
 } // namespace
 
 PositionEditor::PositionEditor(data::DataModule6& dataModule, JournalView& journal, QWidget* parent)
@@ -423,37 +411,29 @@ QString PositionEditor::lineProductCode() const {
     return lines.asString(QStringLiteral("s_gds_mc"));
 }
 
-void PositionEditor::setWorkerName(const QString& name) {
-    ui->Edit1->setText(name);
+void PositionEditor::showWorker(const ChosenWorker& worker) {
+    ui->Edit1->setText(worker.name);
+    held_.w_id = worker.code;
+    p_id = worker.personId;
 }
 
-void PositionEditor::setWorkerCode(int code) {
-    held_.w_id = code;
-}
-
-void PositionEditor::setPersonId(qint64 personId) {
-    p_id = personId;
-}
-
-void PositionEditor::setOperation(int productId, int operationId, int kind, float price) {
-    held_.i_id = productId;
-    held_.o_id = operationId;
-    naimen = kind;
-    held_.cena = price;
+void PositionEditor::showOperation(const OperationChoice& operation) {
+    held_.i_id = operation.productId;
+    held_.o_id = operation.operationId;
+    naimen = operation.productKind;
+    held_.cena = operation.price;
     operationPriced_ = true;
-}
-
-void PositionEditor::setOperationText(const QString& text) {
-    ui->Edit2->setText(text);
+    ui->Edit2->setText(operation.text);
 }
 
 void PositionEditor::on_Button3_clicked() {
     if (!workers_)
         return;
-    const int chosen = workers_->openForChoice(*this);
-    dataModule_.Workers.close();
-    if (chosen != 1)
+    const auto choice = workers_->pick();
+    if (!choice)
         return;
+    if (choice->worker)
+        showWorker(*choice->worker);
     ui->Edit2->clear();
     held_.o_id = 0; // a new worker needs the operation chosen again
     if (!ui->Edit1->text().isEmpty()) {
@@ -465,19 +445,11 @@ void PositionEditor::on_Button3_clicked() {
 void PositionEditor::on_Button4_clicked() {
     if (!operations_)
         return;
-    data::Dataset& operations = dataModule_.Oper;
-    operations.setFilter(showsRequisition() ? OperationsWindow::productFilter(lineProductCode())
-                                            : QStringLiteral("i_id=0"));
-    operations.setFiltered(true);
-    operations.requery();
-    if (Tag == 1)
-        operations.first();
-    else
-        operations.locate(QStringLiteral("id"),
-                          journal_.currentShift().isEmpty()
-                              ? 0
-                              : journal_.currentShift().asInt(QStringLiteral("o_id")));
-    operations_->openForSelection(*this, *this);
+    OperationRequest request{showsRequisition(), lineProductCode(), 0};
+    if (Tag != 1 && !journal_.currentShift().isEmpty())
+        request.currentOperationId = journal_.currentShift().asInt(QStringLiteral("o_id"));
+    if (const auto operation = operations_->pick(request))
+        showOperation(*operation);
     ui->Edit8->setText(priceText(held_.cena));
     numberBoxLeft(ui->Edit3);
     if (!ui->Edit2->text().isEmpty()) {
@@ -602,14 +574,12 @@ void PositionEditor::on_Button6_clicked() {
 void PositionEditor::on_Button7_clicked() {
     if (!workers_)
         return;
-    BrigadePick pick;
-    const int chosen = workers_->openForChoice(pick);
+    const auto choice = workers_->pick();
     ui->Edit1->clear();
-    dataModule_.Workers.close();
-    if (chosen != 1 || !pick.handed)
+    if (!choice || !choice->worker)
         return;
     fio_smena_gds.close();
-    ins_person.setParam(QStringLiteral("p_id"), QString::number(pick.personId));
+    ins_person.setParam(QStringLiteral("p_id"), QString::number(choice->worker->personId));
     ins_person.setParam(QStringLiteral("s_id"), held_.s_id);
     try {
         ins_person.execute();

@@ -29,10 +29,7 @@ class PositionEditor;
 // header (requisition, line, worker, operation, quantity, hours, day, rejects) is saved by
 // "Запись" and the dialog stays open; a stored position then gets its materials and, when
 // it is new, its brigade, which "Сохранить" divides the position among.
-class PositionEditor : public QDialog,
-                       public WorkerReceiver,
-                       public OperationReceiver,
-                       public RequisitionLineSource {
+class PositionEditor : public QDialog {
     Q_OBJECT
 public:
     PositionEditor(data::DataModule6& dataModule, JournalView& journal, QWidget* parent = nullptr);
@@ -51,15 +48,6 @@ public:
     int tag() const { return Tag; }               // 1 add, 2 edit, 3 view
     int positionId() const { return held_.s_id; } // 0 until the position is stored
 
-    // What the pickers hand over.
-    void setWorkerName(const QString& name) override;
-    void setWorkerCode(int code) override;
-    void setPersonId(qint64 personId) override;
-    void setOperation(int productId, int operationId, int kind, float price) override;
-    void setOperationText(const QString& text) override;
-    bool showsRequisition() const override;
-    QString lineProductCode() const override;
-
     // the requisitions and their lines offered, the position's materials and brigade
     data::Dataset v_mnf_requisition;
     data::Dataset v_mnf_requisition_item;
@@ -73,6 +61,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool showsRequisition() const;
+    QString lineProductCode() const;
+    void showWorker(const ChosenWorker& worker);
+    void showOperation(const OperationChoice& operation);
     void setLookupStatements();
     void openMaterials(int positionId);
     void openBrigade(int positionId);

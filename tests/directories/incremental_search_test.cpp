@@ -24,14 +24,6 @@ namespace {
 const QStringList kNames{" Пробелов",  "O'Brien",     "Иванов И.И.",
                          "Ивлев П.П.", "Петров С.С.", "д'Артаньян"};
 
-struct NoChoice : OperationTypeReceiver, ProductReceiver, WorkerReceiver {
-    void setOperationType(const QString&, int) override {}
-    void setProduct(const QString&, int) override {}
-    void setWorkerName(const QString&) override {}
-    void setWorkerCode(int) override {}
-    void setPersonId(qint64) override {}
-};
-
 // Steps: "<Key>" presses that key, "<Caret0>" puts the caret first (as a click would),
 // anything else is typed one character at a time (key clicks abort on Cyrillic).
 void press(QLineEdit* box, const QStringList& steps) {
@@ -92,7 +84,6 @@ private:
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<WorkerPicker> workerPicker_;
     std::unique_ptr<OperationTypesWindow> operationTypes_;
-    NoChoice noChoice_;
 };
 
 void IncrementalSearchTest::initTestCase() {
@@ -136,12 +127,11 @@ void IncrementalSearchTest::inWindow(const QString& window,
                                            : &dataModule_->Vid_oper});
     });
     if (window == "ProductPicker") {
-        productPicker_->openPicker(noChoice_);
+        productPicker_->pick();
     } else if (window == "WorkerPicker") {
-        workerPicker_->openForChoice(noChoice_);
-        dataModule_->Workers.close();
+        workerPicker_->pick();
     } else {
-        operationTypes_->openForSelection(noChoice_);
+        operationTypes_->pick();
     }
     QCOMPARE(runner_->opened.takeLast(), window);
 }

@@ -25,12 +25,11 @@ const QString kDuplicate = QStringLiteral("Такая операция уже з
 const QString kInUse =
     QStringLiteral("Вид операции используется в операциях, удаление невозможно!");
 
-struct TypeChoice : OperationTypeReceiver {
-    QStringList calls;
-    void setOperationType(const QString& name, int id) override {
-        calls << name + "|" + QString::number(id);
-    }
-};
+QStringList handedOver(const std::optional<OperationTypeChoice>& choice) {
+    if (!choice)
+        return {};
+    return {choice->name + "|" + QString::number(choice->id)};
+}
 
 } // namespace
 
@@ -351,7 +350,6 @@ void OperationTypesTest::selection() {
     QFETCH(QString, row);
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
-    TypeChoice choice;
     edit1(operationTypes_.get())->setText("Пок"); // left from an earlier pick
     runner_->then([&](QDialog* d) {
         QCOMPARE(d->windowTitle(), QString("Виды операций"));
@@ -376,9 +374,9 @@ void OperationTypesTest::selection() {
         QVERIFY(!d->isVisible());
         QCOMPARE(d->result(), int(handed.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
     });
-    operationTypes_->openForSelection(choice);
+    const auto choice = operationTypes_->pick();
     QCOMPARE(runner_->pending(), 0);
-    QCOMPARE(choice.calls, handed);
+    QCOMPARE(handedOver(choice), handed);
     QCOMPARE(messages_->shown.size(), 0);
     QVERIFY(edit1(operationTypes_.get())->isHidden());
     QVERIFY(!button(operationTypes_.get(), "Button2")->isDefault());
@@ -388,9 +386,8 @@ void OperationTypesTest::selection() {
 // The menu opens the directory on every type, whatever search the last pick left.
 void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
     Program program(AppArguments{});
-    TypeChoice choice;
     runner_->then([&](QDialog* d) { typeInto(edit1(d), "Сб"); });
-    program.operationTypes().openForSelection(choice);
+    program.operationTypes().pick();
     bool seen = false;
     runner_->then([&](QDialog* d) {
         seen = true;
@@ -425,12 +422,11 @@ void OperationTypesTest::screenshots() {
     runner_->then(
         [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form9_change.png")); });
     operationTypes_->openDirectory();
-    TypeChoice choice;
     runner_->then([&](QDialog* d) {
         typeInto(edit1(d), "С");
         QVERIFY(saveScreenshot(d, dir + "/form8_selection.png"));
     });
-    operationTypes_->openForSelection(choice);
+    operationTypes_->pick();
 }
 
 QTEST_MAIN(OperationTypesTest)

@@ -37,20 +37,16 @@ const QString kInUse = QStringLiteral("Операция используется
 // Operations 1 to 3 have norms; 4 has none, so only the export shows it.
 const QString kStoredBefore = QStringLiteral("1:500/1/0 2:500/2/1 3:501/1/0 4:502/3/0");
 
-struct Line : RequisitionLineSource {
-    bool shows = false;
-    QString code;
-    bool showsRequisition() const override { return shows; }
-    QString lineProductCode() const override { return code; }
-};
-
-struct Chosen : OperationReceiver {
-    QStringList calls;
-    void setOperation(int productId, int operationId, int kind, float price) override {
-        calls << QStringLiteral("%1|%2|%3|%4").arg(productId).arg(operationId).arg(kind).arg(price);
-    }
-    void setOperationText(const QString& text) override { calls << text; }
-};
+QStringList handedOver(const std::optional<OperationChoice>& choice) {
+    if (!choice)
+        return {};
+    return {QStringLiteral("%1|%2|%3|%4")
+                .arg(choice->productId)
+                .arg(choice->operationId)
+                .arg(choice->productKind)
+                .arg(choice->price),
+            choice->text};
+}
 
 // Steps: "<Down>" and "<Up>" press that key, anything else is typed one character at a time
 // (key clicks abort on Cyrillic).
@@ -385,8 +381,8 @@ void OperationsTest::aDuplicateWrittenMeanwhileIsRefused() {
     });
     runner_->then([&](QDialog* editor) {
         if (row == 0) {
-            operationEditor_->setProduct("АБ-7", 502);
-            operationEditor_->setOperationType("Покраска", 2);
+            operationEditor_->showProduct({"АБ-7", 502});
+            operationEditor_->showOperationType({"Покраска", 2});
             edit(editor, "Edit3")->setText("4");
         } else {
             editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
@@ -449,18 +445,8 @@ void OperationsTest::selection() {
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
 
-    Line line;
-    line.shows = requisition;
-    line.code = code;
-    Chosen chosen;
     pricesBox()->setChecked(prices);
-    // the entry dialog's part: its filter, the list opened and positioned
     data::Dataset& operations = dataModule_->Oper;
-    bool codeIsNumber = false;
-    code.trimmed().toInt(&codeIsNumber);
-    operations.setFilter("i_id=" + (requisition && codeIsNumber ? code.trimmed() : "0"));
-    operations.setFiltered(true);
-    operations.open();
 
     bool closed = false;
     runner_->then([&](QDialog* d) {
@@ -485,10 +471,10 @@ void OperationsTest::selection() {
             button(d, qPrintable(how))->click();
         closed = !d->isVisible();
     });
-    operations_->openForSelection(line, chosen);
+    const auto choice = operations_->pick({requisition, code, 0});
 
     QVERIFY(closed);
-    QCOMPARE(chosen.calls, handed);
+    QCOMPARE(handedOver(choice), handed);
     QCOMPARE(runner_->opened, QList<QString>{"OperationsWindow"}); // the norms never open here
     QCOMPARE(shownMessages(), QStringList{});
     QVERIFY(operations.isOpen());
@@ -673,26 +659,19 @@ void OperationsTest::screenshots() {
     operations_->openDirectory();
     runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
     runner_->then([&](QDialog* editor) {
-        operationEditor_->setProduct("ПК-2000-12М", 503);
-        operationEditor_->setOperationType("Сборка", 1);
+        operationEditor_->showProduct({"ПК-2000-12М", 503});
+        operationEditor_->showOperationType({"Сборка", 1});
         editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
         press(edit(editor, "Edit3"), "14.375");
         QVERIFY(saveScreenshot(editor, dir + "/form10_new.png"));
     });
     operations_->openDirectory();
 
-    Line line;
-    line.shows = true;
-    line.code = "500";
-    Chosen chosen;
-    dataModule_->Oper.setFilter("i_id=500");
-    dataModule_->Oper.setFiltered(true);
-    dataModule_->Oper.open();
     runner_->then([&](QDialog* d) {
         press(edit(d, "Edit1"), "К");
         QVERIFY(saveScreenshot(d, dir + "/form4_selection.png"));
     });
-    operations_->openForSelection(line, chosen);
+    operations_->pick({true, "500", 0});
     dataModule_->Oper.close();
 }
 

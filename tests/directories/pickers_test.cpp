@@ -18,15 +18,19 @@
 namespace {
 
 // Every value handed over, in order.
-struct Choice : ProductReceiver, WorkerReceiver {
-    QStringList calls;
-    void setProduct(const QString& mark, int id) override {
-        calls << "product " + mark + "|" + QString::number(id);
-    }
-    void setWorkerName(const QString& name) override { calls << "name " + name; }
-    void setWorkerCode(int code) override { calls << "code " + QString::number(code); }
-    void setPersonId(qint64 personId) override { calls << "person " + QString::number(personId); }
-};
+QStringList handedOver(const std::optional<ProductChoice>& choice) {
+    if (!choice)
+        return {};
+    return {"product " + choice->mark + "|" + QString::number(choice->id)};
+}
+
+QStringList handedOver(const std::optional<WorkerChoice>& choice) {
+    if (!choice || !choice->worker)
+        return {};
+    const ChosenWorker& worker = *choice->worker;
+    return {"name " + worker.name, "code " + QString::number(worker.code),
+            "person " + QString::number(worker.personId)};
+}
 
 // How a row is picked or the window left: "double-click", "Enter", "Escape" (in the search
 // box) or the name of a button.
@@ -156,7 +160,6 @@ void PickersTest::products() {
     QFETCH(QString, row);
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
-    Choice choice;
     productPicker_->findChild<QLineEdit*>("Edit1")->setText("ШР"); // left from the last pick
     bool stillOpen = false;
     runner_->then([&](QDialog* d) {
@@ -170,9 +173,9 @@ void PickersTest::products() {
         act(d, how);
         stillOpen = d->isVisible();
     });
-    productPicker_->openPicker(choice);
+    const auto choice = productPicker_->pick();
     QCOMPARE(runner_->opened, QList<QString>{"ProductPicker"});
-    QCOMPARE(choice.calls, handed);
+    QCOMPARE(handedOver(choice), handed);
     QCOMPARE(stillOpen, how == "Enter"); // no default button: Enter does nothing
     QVERIFY(productPicker_->findChild<QLineEdit*>("Edit1")->isHidden());
     QVERIFY(!dataModule_->Izdel.isOpen());
@@ -221,18 +224,15 @@ void PickersTest::workers() {
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
     QFETCH(int, chosen);
-    Choice choice;
     // a pick before this one leaves its search text and its choice
-    Choice earlier;
     runner_->then([](QDialog* d) {
         d->findChild<QLineEdit*>("Edit1")->setText("См");
         d->findChild<QPushButton*>("Button2")->click();
     });
-    QCOMPARE(workerPicker_->openForChoice(earlier), 1);
-    dataModule_->Workers.close();
+    QVERIFY(workerPicker_->pick().has_value());
+    QVERIFY(!dataModule_->Workers.isOpen());
     runner_->then([&](QDialog* d) {
         auto* box = d->findChild<QLineEdit*>("Edit1");
-        QCOMPARE(workerPicker_->chosen(), 0);
         QVERIFY(box->isVisible());
         QCOMPARE(box->text(), QString());
         QCOMPARE(dataModule_->Workers.recordCount(), 4); // employees only
@@ -245,33 +245,30 @@ void PickersTest::workers() {
         act(d, how);
         QVERIFY(!d->isVisible());
     });
-    QCOMPARE(workerPicker_->openForChoice(choice), chosen);
-    QCOMPARE(workerPicker_->chosen(), chosen);
+    const auto choice = workerPicker_->pick();
+    QCOMPARE(int(choice.has_value()), chosen);
     QCOMPARE(workerPicker_->tag(), 1);
-    QCOMPARE(choice.calls, handed);
+    QCOMPARE(handedOver(choice), handed);
     QCOMPARE(messages_->shown.size(), 0);
-    dataModule_->Workers.close(); // the opener's part
+    QVERIFY(!dataModule_->Workers.isOpen());
 }
 
-// The register's code is text; one that is no whole number stops the choice after the name.
+// The register's code is text; one that is no whole number is refused before anything is
+// handed over, so no name goes out with another worker's code.
 void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
     db_->exec(
         "insert into cmn_contractor.person(s_code, s_caption) values ('A12', 'Ааронов Б.Б.')");
-    Choice choice;
     runner_->then([&](QDialog* d) {
         clickRow(d, "Ааронов Б.Б.");
         act(d, "Button2");
         QVERIFY(d->isVisible());
-        QCOMPARE(workerPicker_->chosen(), 0);
         act(d, "Button4");
     });
-    QCOMPARE(workerPicker_->openForChoice(choice), 0);
-    QCOMPARE(choice.calls, QStringList{"name Ааронов Б.Б."});
+    QVERIFY(!workerPicker_->pick().has_value());
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
     QCOMPARE(messages_->shown[0].text, QString("Введено не число."));
     QCOMPARE(messages_->shown[0].detail, QString("'A12' is not a valid integer value"));
-    dataModule_->Workers.close();
     db_->exec("delete from cmn_contractor.person where s_code='A12'");
 }
 
@@ -280,7 +277,6 @@ void PickersTest::screenshots() {
     if (dir.isEmpty())
         QSKIP("TEST_OUTPUT_DIR is not set");
     QDir().mkpath(dir);
-    Choice choice;
     runner_->then([&](QDialog* d) {
         auto* grid = d->findChild<QTableView*>("DBGrid1");
         const QAbstractItemModel* model = grid->model();
@@ -293,7 +289,7 @@ void PickersTest::screenshots() {
         clickRow(d, "КМ-120-01");
         QVERIFY(saveScreenshot(d, dir + "/form3_picker.png"));
     });
-    productPicker_->openPicker(choice);
+    productPicker_->pick();
     runner_->then([&](QDialog* d) {
         auto* grid = d->findChild<QTableView*>("DBGrid1");
         const QAbstractItemModel* model = grid->model();
@@ -303,8 +299,7 @@ void PickersTest::screenshots() {
         clickRow(d, "Смирнова Ольга Викторовна");
         QVERIFY(saveScreenshot(d, dir + "/form5_workers.png"));
     });
-    workerPicker_->openForChoice(choice);
-    dataModule_->Workers.close();
+    workerPicker_->pick();
 }
 
 QTEST_MAIN(PickersTest)
