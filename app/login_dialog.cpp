@@ -29,9 +29,8 @@ LoginDialog::LoginDialog(JournalWindow& journal, const data::SiteSettings& site,
     : QDialog(parent), ui(new Ui::LoginDialog), journal_(journal), site_(site) {
     ui->setupUi(this);
     setFixedSize(size());
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this, [this] { close(); });
+    connect(ui->loginButton, &QPushButton::clicked, this, ui::guarded([this] { logIn(); }));
+    connect(ui->cancelButton, &QPushButton::clicked, this, [this] { close(); });
     fillCaption();
 }
 
@@ -50,8 +49,8 @@ QString LoginDialog::serverText() const {
 }
 
 void LoginDialog::fillCaption() {
-    ui->Label3->setText(QStringLiteral("Сервер: ") + serverText() + QStringLiteral(", БД: ") +
-                        site_.database);
+    ui->serverLabel->setText(QStringLiteral("Сервер: ") + serverText() + QStringLiteral(", БД: ") +
+                             site_.database);
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)")
                        .arg(journal_.loginValues().BuildMajor)
                        .arg(journal_.loginValues().BuildMinor));
@@ -64,8 +63,8 @@ QString LoginDialog::connectionFailureText() const {
 
 // The password goes, the name stays: the person types the password again.
 void LoginDialog::tryAgain() {
-    ui->Edit2->clear();
-    ui->Edit2->setFocus();
+    ui->passwordEdit->clear();
+    ui->passwordEdit->setFocus();
 }
 
 // The server checks the name and password; nothing but what was typed decides who connects.
@@ -85,11 +84,11 @@ bool LoginDialog::connectAs(const QString& name, const QString& password) {
     }
 }
 
-void LoginDialog::on_Button1_clicked() {
+void LoginDialog::logIn() {
     ui::LoginValues& login = journal_.loginValues();
     login.CurSmena = 1;
-    login.UserName = trimLoginText(ui->Edit1->text());
-    if (!connectAs(login.UserName, trimLoginText(ui->Edit2->text()))) {
+    login.UserName = trimLoginText(ui->loginEdit->text());
+    if (!connectAs(login.UserName, trimLoginText(ui->passwordEdit->text()))) {
         tryAgain();
         return;
     }

@@ -31,7 +31,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void on_Button1_clicked();
+    void logIn();
     bool connectAs(const QString& name, const QString& password);
     void tryAgain();
     void fillCaption();

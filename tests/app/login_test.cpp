@@ -134,8 +134,8 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
     Program program(args);
     LoginDialog& login = program.login();
     login.show();
-    login.findChild<QLineEdit*>("Edit1")->setText(name);
-    login.findChild<QLineEdit*>("Edit2")->setText(password);
+    login.findChild<QLineEdit*>("loginEdit")->setText(name);
+    login.findChild<QLineEdit*>("passwordEdit")->setText(password);
     runner_->then([&](QDialog* d) {
         auto* journal = qobject_cast<JournalWindow*>(d);
         outcome.journalShown = journal != nullptr;
@@ -147,11 +147,11 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
         outcome.connectedAs = who.asString("who");
         QVERIFY(!login.isVisible());
     });
-    login.findChild<QPushButton*>("Button1")->click();
+    login.findChild<QPushButton*>("loginButton")->click();
     if (runner_->pending() > 0) // the journal was never shown
         runner_ = std::make_unique<ScriptedModalRunner>();
     outcome.loginVisibleAfter = login.isVisible();
-    outcome.passwordLeft = login.findChild<QLineEdit*>("Edit2")->text();
+    outcome.passwordLeft = login.findChild<QLineEdit*>("passwordEdit")->text();
     return outcome;
 }
 
@@ -266,19 +266,19 @@ void LoginTest::rolesFollowTheGroups() {
 void LoginTest::theSiteSettingsChooseTheDatabase() {
     {
         Program program(arguments(false));
-        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+        QCOMPARE(program.login().findChild<QLabel*>("serverLabel")->text(),
                  "Сервер: " + db_->socketDir() + ", БД: " + db_->name());
         QCOMPARE(program.login().windowTitle(),
                  QString("Авторизация (build: %1)").arg(NORV_VERSION));
     }
     {
         Program program(AppArguments{{}, "other_db", settingsFile_});
-        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+        QCOMPARE(program.login().findChild<QLabel*>("serverLabel")->text(),
                  "Сервер: " + db_->socketDir() + ", БД: other_db");
     }
     {
         Program program(AppArguments{{}, {}, folder_.filePath("none.conf")});
-        QCOMPARE(program.login().findChild<QLabel*>("Label3")->text(),
+        QCOMPARE(program.login().findChild<QLabel*>("serverLabel")->text(),
                  QString("Сервер: localhost, БД: norv_erp_dev"));
         // nothing is connected before the login
         QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
@@ -321,16 +321,16 @@ void LoginTest::enterAndEscape() {
     Program program(arguments(true));
     LoginDialog& login = program.login();
     QVERIFY(login.isVisible());
-    login.findChild<QLineEdit*>("Edit1")->setText("sys");
-    login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
+    login.findChild<QLineEdit*>("loginEdit")->setText("sys");
+    login.findChild<QLineEdit*>("passwordEdit")->setText("sysdemo");
     bool shown = false;
     runner_->then([&](QDialog*) { shown = true; });
-    QTest::keyClick(login.findChild<QLineEdit*>("Edit2"), Qt::Key_Return);
+    QTest::keyClick(login.findChild<QLineEdit*>("passwordEdit"), Qt::Key_Return);
     QVERIFY(shown);
 
     Program second(arguments(true));
     QVERIFY(second.login().isVisible());
-    QTest::keyClick(second.login().findChild<QLineEdit*>("Edit1"), Qt::Key_Escape);
+    QTest::keyClick(second.login().findChild<QLineEdit*>("loginEdit"), Qt::Key_Escape);
     QVERIFY(!second.login().isVisible());
 }
 
@@ -374,11 +374,11 @@ void LoginTest::aDatabaseOfAnotherVersionIsRefused() {
     const AppArguments args{other.socketDir(), other.name(), folder_.filePath("none.conf")};
     Program program(args);
     LoginDialog& login = program.login();
-    login.findChild<QLineEdit*>("Edit1")->setText("sys");
-    login.findChild<QLineEdit*>("Edit2")->setText("sysdemo");
+    login.findChild<QLineEdit*>("loginEdit")->setText("sys");
+    login.findChild<QLineEdit*>("passwordEdit")->setText("sysdemo");
     bool journalShown = false;
     runner_->then([&](QDialog*) { journalShown = true; });
-    login.findChild<QPushButton*>("Button1")->click();
+    login.findChild<QPushButton*>("loginButton")->click();
     if (runner_->pending() > 0)
         runner_ = std::make_unique<ScriptedModalRunner>();
     QVERIFY(!journalShown);
@@ -387,7 +387,7 @@ void LoginTest::aDatabaseOfAnotherVersionIsRefused() {
     QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
     QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
     QVERIFY(login.isVisible());
-    QVERIFY(login.findChild<QLineEdit*>("Edit2")->text().isEmpty());
+    QVERIFY(login.findChild<QLineEdit*>("passwordEdit")->text().isEmpty());
 }
 
 QTEST_MAIN(LoginTest)

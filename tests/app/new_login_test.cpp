@@ -68,8 +68,8 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
              QString("0"));
     Program program(AppArguments{db_->socketDir(), db_->name()});
     LoginDialog& login = program.login();
-    login.findChild<QLineEdit*>("Edit1")->setText(clerk_->name());
-    login.findChild<QLineEdit*>("Edit2")->setText("ivanova-pass");
+    login.findChild<QLineEdit*>("loginEdit")->setText(clerk_->name());
+    login.findChild<QLineEdit*>("passwordEdit")->setText("ivanova-pass");
     QStringList seen;
     runner_->then([&](QDialog* journal) {
         JournalWindow& form1 = program.journal();
@@ -97,7 +97,7 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
         });
         journal->findChild<QAction*>("N10")->trigger();
     });
-    login.findChild<QPushButton*>("Button1")->click();
+    login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(seen, QStringList({"journal 1", "Заведение новой позиции", "workers 1", "time-sheet 1",
                                 "QPrintPreviewDialog"}));
     QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));

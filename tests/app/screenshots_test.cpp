@@ -79,12 +79,12 @@ void ScreenshotsTest::loginAndJournal() {
     QFETCH(QString, name);
     Program program(AppArguments{db_->socketDir(), db_->name()});
     LoginDialog& login = program.login();
-    login.findChild<QLineEdit*>("Edit1")->setText(name);
-    login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf(name));
+    login.findChild<QLineEdit*>("loginEdit")->setText(name);
+    login.findChild<QLineEdit*>("passwordEdit")->setText(TestDatabase::passwordOf(name));
     QVERIFY(login.grab().save(outputDir_ + "/login.png"));
     runner_->then(
         [&](QDialog* d) { QVERIFY(saveScreenshot(d, outputDir_ + "/journal_" + name + ".png")); });
-    login.findChild<QPushButton*>("Button1")->click();
+    login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(runner_->pending(), 0);
 }
 
@@ -93,8 +93,8 @@ void ScreenshotsTest::loginAndJournal() {
 void ScreenshotsTest::theWindowsOfADay() {
     Program program(AppArguments{db_->socketDir(), db_->name()});
     LoginDialog& login = program.login();
-    login.findChild<QLineEdit*>("Edit1")->setText("sys");
-    login.findChild<QLineEdit*>("Edit2")->setText(TestDatabase::passwordOf("sys"));
+    login.findChild<QLineEdit*>("loginEdit")->setText("sys");
+    login.findChild<QLineEdit*>("passwordEdit")->setText(TestDatabase::passwordOf("sys"));
     runner_->then([&](QDialog* journal) {
         // a position of the day with its materials, when there is one
         const QString withMaterials = db_->scalar(
@@ -127,7 +127,7 @@ void ScreenshotsTest::theWindowsOfADay() {
         });
         journal->findChild<QAction*>("N10")->trigger();
     });
-    login.findChild<QPushButton*>("Button1")->click();
+    login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(runner_->pending(), 0);
 }
 
