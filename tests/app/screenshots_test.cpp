@@ -110,7 +110,7 @@ void ScreenshotsTest::theWindowsOfADay() {
             "id", (withMaterials.isEmpty() ? open : withMaterials).toInt());
         QVERIFY(saveScreenshot(journal, outputDir_ + "/day_journal.png"));
         runner_->then([&](QDialog* entry) {
-            QVERIFY(saveScreenshot(entry, outputDir_ + "/day_entry_dialog.png"));
+            QVERIFY(saveScreenshot(entry, outputDir_ + "/day_position_editor.png"));
         });
         journal->findChild<QPushButton*>("Button2")->click();
         runner_->then([&](QDialog* sheet) {
