@@ -30,6 +30,27 @@ QString readDelimited(const QString& text, qsizetype& pos, QChar closing) {
                                     : QStringLiteral("Строка подключения: не закрыта кавычка"));
 }
 
+// The value after a '=' at pos: braced, quoted, or plain up to the next ';'. Leaves pos at
+// the separator after it, past anything between a closing brace or quote and the ';'.
+QString readValue(const QString& text, qsizetype& pos) {
+    const qsizetype n = text.size();
+    while (pos < n && text[pos] == u' ')
+        ++pos;
+    QString value;
+    if (pos < n && text[pos] == u'{') {
+        value = readDelimited(text, pos, u'}');
+    } else if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
+        value = readDelimited(text, pos, text[pos]);
+    } else {
+        const qsizetype end = text.indexOf(u';', pos);
+        value = text.mid(pos, (end < 0 ? n : end) - pos);
+        pos = end < 0 ? n : end;
+    }
+    while (pos < n && text[pos] != u';')
+        ++pos;
+    return value;
+}
+
 } // namespace
 
 QList<QPair<QString, QString>> parseConnectionText(const QString& text) {
@@ -50,22 +71,7 @@ QList<QPair<QString, QString>> parseConnectionText(const QString& text) {
         }
         const QString key = text.mid(pos, eq - pos).trimmed();
         pos = eq + 1;
-        while (pos < n && text[pos] == u' ')
-            ++pos;
-        QString value;
-        if (pos < n && text[pos] == u'{') {
-            value = readDelimited(text, pos, u'}');
-        } else if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
-            value = readDelimited(text, pos, text[pos]);
-        } else {
-            const qsizetype end = text.indexOf(u';', pos);
-            value = text.mid(pos, (end < 0 ? n : end) - pos);
-            pos = end < 0 ? n : end;
-        }
-        // skip to the separator after a braced or quoted value
-        while (pos < n && text[pos] != u';')
-            ++pos;
-        pairs.append({key, value});
+        pairs.append({key, readValue(text, pos)});
     }
     return pairs;
 }

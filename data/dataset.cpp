@@ -491,73 +491,105 @@ void Dataset::cancel() {
 void Dataset::post() {
     if (!modified())
         return;
-    const int keyColumn = fieldIndex(keyField_);
-    QStringList assignments;
-    QStringList names;
-    Parameters params;
-    int n = 0;
-    for (size_t c = 0; c < columns_.size(); ++c) {
-        if (!editTouched_[c])
-            continue;
-        const QString p = QStringLiteral("p%1").arg(++n);
-        names << quoteIdent(columns_[c].lowerName);
-        assignments << quoteIdent(columns_[c].lowerName) + QStringLiteral("=:") + p;
-        const auto& cell = editBuffer_.cells[c];
-        params.set(p, cell ? QVariant(QString::fromUtf8(*cell)) : QVariant());
+    const std::vector<size_t> touched = touchedColumns();
+    if (state_ == State::Edit && touched.empty()) {
+        state_ = State::Browse;
+        return;
     }
+    Parameters params = touchedValues(touched);
     QString statement;
     if (state_ == State::Insert) {
-        QStringList placeholders;
-        for (int i = 1; i <= n; ++i)
-            placeholders << QStringLiteral(":p%1").arg(i);
-        statement =
-            n == 0 ? QStringLiteral("insert into %1 default values returning *").arg(updateTable_)
-                   : QStringLiteral("insert into %1(%2) values(%3) returning *")
-                         .arg(updateTable_, names.join(u','), placeholders.join(u','));
+        statement = insertStatement(touched);
     } else {
-        if (n == 0) {
-            state_ = State::Browse;
-            return;
-        }
-        if (keyColumn < 0)
-            throw DataError(QStringLiteral("%1: нет ключевого поля %2").arg(name_, keyField_));
-        const int handle = currentHandle();
-        int length = 0;
-        const char* key = cellData(handle, keyColumn, &length);
-        params.set(QStringLiteral("key_"), QString::fromUtf8(key, length));
-        statement = QStringLiteral("update %1 set %2 where %3=:key_ returning *")
-                        .arg(updateTable_, assignments.join(u','), quoteIdent(keyField_.toLower()));
+        params.set(QStringLiteral("key_"), currentKey());
+        statement = updateStatement(touched);
     }
     ResultPtr result = execute(*connection_, parseNamedParameters(statement), params);
-    // take back what the database stored (generated keys, defaults, triggers)
-    ExtraRow stored = editBuffer_;
-    PGresult* r = result.get();
-    if (PQntuples(r) > 0) {
-        for (int rc = 0; rc < PQnfields(r); ++rc) {
-            const int c = fieldIndex(QString::fromUtf8(PQfname(r, rc)));
-            if (c < 0)
-                continue;
-            if (PQgetisnull(r, 0, rc))
-                stored.cells[size_t(c)].reset();
-            else
-                stored.cells[size_t(c)] = QByteArray(PQgetvalue(r, 0, rc), PQgetlength(r, 0, rc));
-        }
+    keepPosted(storedRow(result.get()));
+}
+
+std::vector<size_t> Dataset::touchedColumns() const {
+    std::vector<size_t> touched;
+    for (size_t c = 0; c < columns_.size(); ++c)
+        if (editTouched_[c])
+            touched.push_back(c);
+    return touched;
+}
+
+Parameters Dataset::touchedValues(const std::vector<size_t>& touched) const {
+    Parameters params;
+    for (size_t i = 0; i < touched.size(); ++i) {
+        const auto& cell = editBuffer_.cells[touched[i]];
+        params.set(QStringLiteral("p%1").arg(i + 1),
+                   cell ? QVariant(QString::fromUtf8(*cell)) : QVariant());
     }
+    return params;
+}
+
+QString Dataset::insertStatement(const std::vector<size_t>& touched) const {
+    if (touched.empty())
+        return QStringLiteral("insert into %1 default values returning *").arg(updateTable_);
+    QStringList names;
+    QStringList placeholders;
+    for (size_t i = 0; i < touched.size(); ++i) {
+        names << quoteIdent(columns_[touched[i]].lowerName);
+        placeholders << QStringLiteral(":p%1").arg(i + 1);
+    }
+    return QStringLiteral("insert into %1(%2) values(%3) returning *")
+        .arg(updateTable_, names.join(u','), placeholders.join(u','));
+}
+
+QString Dataset::updateStatement(const std::vector<size_t>& touched) const {
+    QStringList assignments;
+    for (size_t i = 0; i < touched.size(); ++i)
+        assignments << quoteIdent(columns_[touched[i]].lowerName) +
+                           QStringLiteral("=:p%1").arg(i + 1);
+    return QStringLiteral("update %1 set %2 where %3=:key_ returning *")
+        .arg(updateTable_, assignments.join(u','), quoteIdent(keyField_.toLower()));
+}
+
+QString Dataset::currentKey() const {
+    const int keyColumn = fieldIndex(keyField_);
+    if (keyColumn < 0)
+        throw DataError(QStringLiteral("%1: нет ключевого поля %2").arg(name_, keyField_));
+    int length = 0;
+    const char* key = cellData(currentHandle(), keyColumn, &length);
+    return QString::fromUtf8(key, length);
+}
+
+Dataset::ExtraRow Dataset::storedRow(const PGresult* result) const {
+    ExtraRow stored = editBuffer_;
+    if (PQntuples(result) == 0)
+        return stored;
+    for (int rc = 0; rc < PQnfields(result); ++rc) {
+        const int c = fieldIndex(QString::fromUtf8(PQfname(result, rc)));
+        if (c < 0)
+            continue;
+        if (PQgetisnull(result, 0, rc))
+            stored.cells[size_t(c)].reset();
+        else
+            stored.cells[size_t(c)] =
+                QByteArray(PQgetvalue(result, 0, rc), PQgetlength(result, 0, rc));
+    }
+    return stored;
+}
+
+void Dataset::keepPosted(ExtraRow stored) {
     const bool inserting = state_ == State::Insert;
     state_ = State::Browse;
     extra_.push_back(std::move(stored));
     const int handle = -int(extra_.size());
-    if (inserting) {
-        rows_.push_back(handle);
-        rebuildVisible();
-        const int index = int(rows_.size()) - 1;
-        const auto it = std::find(visible_.begin(), visible_.end(), index);
-        emit reset();
-        setCurrent(it == visible_.end() ? current_ : int(it - visible_.begin()));
-    } else {
+    if (!inserting) {
         rows_[size_t(visible_[size_t(current_)])] = handle;
         emit rowChanged(current_);
+        return;
     }
+    rows_.push_back(handle);
+    rebuildVisible();
+    const int index = int(rows_.size()) - 1;
+    const auto it = std::find(visible_.begin(), visible_.end(), index);
+    emit reset();
+    setCurrent(it == visible_.end() ? current_ : int(it - visible_.begin()));
 }
 
 void Dataset::remove() {
@@ -569,14 +601,8 @@ void Dataset::remove() {
         }
         cancel();
     }
-    const int keyColumn = fieldIndex(keyField_);
-    if (keyColumn < 0)
-        throw DataError(QStringLiteral("%1: нет ключевого поля %2").arg(name_, keyField_));
-    const int handle = currentHandle();
-    int length = 0;
-    const char* key = cellData(handle, keyColumn, &length);
     Parameters params;
-    params.set(QStringLiteral("key_"), QString::fromUtf8(key, length));
+    params.set(QStringLiteral("key_"), currentKey());
     execute(*connection_,
             parseNamedParameters(QStringLiteral("delete from %1 where %2=:key_")
                                      .arg(updateTable_, quoteIdent(keyField_.toLower()))),

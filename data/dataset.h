@@ -126,6 +126,16 @@ private:
     QVariant convert(int column, const char* text, int length) const;
     void requireUpdatable() const;
     ExtraRow rowCopy(int handle) const;
+    // post() in steps: the fields setValue() touched since edit() or append() (their values
+    // are :p1, :p2, ... in column order), the statement, the row as the database stored it
+    // (generated keys, defaults, triggers) taking the place of the edited one
+    std::vector<size_t> touchedColumns() const;
+    Parameters touchedValues(const std::vector<size_t>& touched) const;
+    QString insertStatement(const std::vector<size_t>& touched) const;
+    QString updateStatement(const std::vector<size_t>& touched) const; // by :key_
+    QString currentKey() const;
+    ExtraRow storedRow(const PGresult* result) const;
+    void keepPosted(ExtraRow stored);
 
     Connection* connection_;
     QString name_;

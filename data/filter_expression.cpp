@@ -205,38 +205,45 @@ struct Number {
     double real = 0.0;
 };
 
-// Fills number when text is a whole number (blanks around allowed). Returns by
-// flag rather than optional: this runs once per row and stays in registers.
-bool parseNumber(std::string_view text, Number& number) {
+// Blanks around a number are allowed; a '+' goes, as from_chars takes none.
+std::string_view numberText(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
-    // from_chars takes no '+'.
     if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
         text.remove_prefix(1);
-    if (text.empty())
-        return false;
+    return text;
+}
 
-    // Keys are short plain integers: up to 18 digits cannot overflow, so read them
-    // directly; everything else goes through from_chars.
+// Keys are short plain integers: up to 18 digits cannot overflow, so they are read
+// directly; false sends everything else through from_chars.
+bool parseShortInteger(std::string_view text, long long& integer) {
     const bool negative = text.front() == '-';
     const size_t digits = text.size() - (negative ? 1 : 0);
-    if (digits > 0 && digits <= 18) {
-        long long value = 0;
-        size_t i = negative ? 1 : 0;
-        for (; i < text.size(); ++i) {
-            const unsigned digit = unsigned(text[i]) - unsigned('0');
-            if (digit > 9)
-                break;
-            value = value * 10 + digit;
-        }
-        if (i == text.size()) {
-            number.isInteger = true;
-            number.integer = negative ? -value : value;
-            number.real = double(number.integer);
-            return true;
-        }
+    if (digits == 0 || digits > 18)
+        return false;
+    long long value = 0;
+    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        const unsigned digit = unsigned(text[i]) - unsigned('0');
+        if (digit > 9)
+            return false;
+        value = value * 10 + digit;
+    }
+    integer = negative ? -value : value;
+    return true;
+}
+
+// Fills number when text is a whole number (blanks around allowed). Returns by
+// flag rather than optional: this runs once per row and stays in registers.
+bool parseNumber(std::string_view text, Number& number) {
+    text = numberText(text);
+    if (text.empty())
+        return false;
+    if (parseShortInteger(text, number.integer)) {
+        number.isInteger = true;
+        number.real = double(number.integer);
+        return true;
     }
 
     const char* begin = text.data();
@@ -328,124 +335,168 @@ bool isIdentifierPart(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
-std::vector<Token> tokenize(const QString& expression) {
-    std::vector<Token> tokens;
-    const qsizetype length = expression.size();
-    qsizetype i = 0;
-    while (i < length) {
-        const QChar c = expression.at(i);
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        Token token;
-        token.position = int(i + 1);
+// The expression cut into tokens, one reader per kind of token. Every reader starts at the
+// token's first character and leaves the position after its last one.
+class Tokenizer {
+public:
+    explicit Tokenizer(const QString& expression)
+        : expression_(expression), length_(expression.size()) {}
 
-        if (c == u'\'') {
-            QString text;
-            qsizetype j = i + 1;
-            bool closed = false;
-            while (j < length) {
-                if (expression.at(j) == u'\'') {
-                    if (j + 1 < length && expression.at(j + 1) == u'\'') {
-                        text += u'\'';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    ++j;
-                    break;
-                }
-                text += expression.at(j);
-                ++j;
-            }
-            if (!closed)
-                fail(expression, token.position,
+    std::vector<Token> tokens() {
+        std::vector<Token> tokens;
+        while (skipSpaces())
+            tokens.push_back(readToken());
+        Token end;
+        end.kind = TokenKind::End;
+        end.position = int(length_ + 1);
+        tokens.push_back(end);
+        return tokens;
+    }
+
+private:
+    // false at the end of the expression
+    bool skipSpaces() {
+        while (i_ < length_ && expression_.at(i_).isSpace())
+            ++i_;
+        return i_ < length_;
+    }
+
+    QChar at(qsizetype index) const { return index < length_ ? expression_.at(index) : QChar(); }
+    bool digitAt(qsizetype index) const { return index < length_ && isAsciiDigit(at(index)); }
+
+    Token readToken() {
+        const QChar c = at(i_);
+        Token token;
+        token.position = int(i_ + 1);
+        if (c == u'\'')
+            readString(token);
+        else if (isAsciiDigit(c) || ((c == u'-' || c == u'+') && digitAt(i_ + 1)))
+            readNumber(token);
+        else if (isIdentifierStart(c))
+            readWord(token);
+        else if (c == u'(' || c == u')')
+            readParenthesis(token);
+        else if (!readComparison(token))
+            fail(expression_, token.position, QStringLiteral("недопустимый символ «%1»").arg(c));
+        return token;
+    }
+
+    // 'text' with '' for an apostrophe inside
+    void readString(Token& token) {
+        QString text;
+        qsizetype j = i_ + 1;
+        for (;; ++j) {
+            if (j >= length_)
+                fail(expression_, token.position,
                      QStringLiteral("строка не закрыта кавычкой (апостроф внутри текста "
                                     "записывается двумя апострофами '')"));
-            token.kind = TokenKind::String;
-            token.text = text;
-            i = j;
-        } else if (isAsciiDigit(c) || ((c == u'-' || c == u'+') && i + 1 < length &&
-                                       isAsciiDigit(expression.at(i + 1)))) {
-            qsizetype j = i + 1;
-            while (j < length && isAsciiDigit(expression.at(j)))
+            if (expression_.at(j) != u'\'') {
+                text += expression_.at(j);
+            } else if (at(j + 1) == u'\'') {
+                text += u'\'';
                 ++j;
-            if (j < length && expression.at(j) == u'.') {
-                ++j;
-                if (j >= length || !isAsciiDigit(expression.at(j)))
-                    fail(expression, token.position,
-                         QStringLiteral("неверное число «%1»").arg(expression.mid(i, j - i)));
-                while (j < length && isAsciiDigit(expression.at(j)))
-                    ++j;
-            }
-            if (j < length && (isIdentifierPart(expression.at(j)) || expression.at(j) == u'.'))
-                fail(expression, token.position,
-                     QStringLiteral("неверное число «%1»").arg(expression.mid(i, j - i + 1)));
-            token.kind = TokenKind::Number;
-            token.text = expression.mid(i, j - i);
-            i = j;
-        } else if (isIdentifierStart(c)) {
-            qsizetype j = i + 1;
-            while (j < length && isIdentifierPart(expression.at(j)))
-                ++j;
-            token.text = expression.mid(i, j - i);
-            const QString lower = token.text.toLower();
-            if (lower == u"and")
-                token.kind = TokenKind::And;
-            else if (lower == u"or")
-                token.kind = TokenKind::Or;
-            else if (lower == u"not")
-                token.kind = TokenKind::Not;
-            else if (lower == u"like") {
-                token.kind = TokenKind::Like;
-                token.op = CompareOp::Like;
-            } else if (lower == u"null")
-                token.kind = TokenKind::Null;
-            else
-                token.kind = TokenKind::Identifier;
-            i = j;
-        } else if (c == u'(' || c == u')') {
-            token.kind = c == u'(' ? TokenKind::OpenParen : TokenKind::CloseParen;
-            token.text = c;
-            ++i;
-        } else if (c == u'=' || c == u'<' || c == u'>' || c == u'!') {
-            const QChar next = i + 1 < length ? expression.at(i + 1) : QChar();
-            token.kind = TokenKind::Comparison;
-            qsizetype width = 1;
-            if (c == u'=') {
-                token.op = CompareOp::Equal;
-            } else if (c == u'<' && next == u'>') {
-                token.op = CompareOp::NotEqual;
-                width = 2;
-            } else if (c == u'<' && next == u'=') {
-                token.op = CompareOp::LessOrEqual;
-                width = 2;
-            } else if (c == u'<') {
-                token.op = CompareOp::Less;
-            } else if (c == u'>' && next == u'=') {
-                token.op = CompareOp::GreaterOrEqual;
-                width = 2;
-            } else if (c == u'>') {
-                token.op = CompareOp::Greater;
-            } else if (next == u'=') {
-                token.op = CompareOp::NotEqual;
-                width = 2;
             } else {
-                fail(expression, token.position, QStringLiteral("недопустимый символ «!»"));
+                break;
             }
-            token.text = expression.mid(i, width);
-            i += width;
-        } else {
-            fail(expression, token.position, QStringLiteral("недопустимый символ «%1»").arg(c));
         }
-        tokens.push_back(std::move(token));
+        token.kind = TokenKind::String;
+        token.text = text;
+        i_ = j + 1;
     }
-    Token end;
-    end.kind = TokenKind::End;
-    end.position = int(length + 1);
-    tokens.push_back(end);
-    return tokens;
+
+    // an optional sign, digits, and an optional fraction after '.'
+    void readNumber(Token& token) {
+        qsizetype j = skipDigits(i_ + 1);
+        if (at(j) == u'.') {
+            ++j;
+            if (!digitAt(j))
+                failNumber(token, j - i_);
+            j = skipDigits(j);
+        }
+        if (j < length_ && (isIdentifierPart(at(j)) || at(j) == u'.'))
+            failNumber(token, j - i_ + 1);
+        token.kind = TokenKind::Number;
+        token.text = expression_.mid(i_, j - i_);
+        i_ = j;
+    }
+
+    qsizetype skipDigits(qsizetype j) const {
+        while (digitAt(j))
+            ++j;
+        return j;
+    }
+
+    [[noreturn]] void failNumber(const Token& token, qsizetype shownLength) const {
+        fail(expression_, token.position,
+             QStringLiteral("неверное число «%1»").arg(expression_.mid(i_, shownLength)));
+    }
+
+    // a field name or a key word
+    void readWord(Token& token) {
+        qsizetype j = i_ + 1;
+        while (j < length_ && isIdentifierPart(at(j)))
+            ++j;
+        token.text = expression_.mid(i_, j - i_);
+        token.kind = wordKind(token.text.toLower());
+        if (token.kind == TokenKind::Like)
+            token.op = CompareOp::Like;
+        i_ = j;
+    }
+
+    static TokenKind wordKind(const QString& lower) {
+        if (lower == u"and")
+            return TokenKind::And;
+        if (lower == u"or")
+            return TokenKind::Or;
+        if (lower == u"not")
+            return TokenKind::Not;
+        if (lower == u"like")
+            return TokenKind::Like;
+        if (lower == u"null")
+            return TokenKind::Null;
+        return TokenKind::Identifier;
+    }
+
+    void readParenthesis(Token& token) {
+        const QChar c = at(i_);
+        token.kind = c == u'(' ? TokenKind::OpenParen : TokenKind::CloseParen;
+        token.text = c;
+        ++i_;
+    }
+
+    // =, <>, !=, <, >, <=, >=; false when none of them starts here
+    bool readComparison(Token& token) {
+        struct Spelling {
+            QStringView text;
+            CompareOp op;
+        };
+        // the two-character ones first, so that "<=" is not read as "<"
+        static constexpr Spelling kSpellings[] = {
+            {u"<>", CompareOp::NotEqual},       {u"<=", CompareOp::LessOrEqual},
+            {u">=", CompareOp::GreaterOrEqual}, {u"!=", CompareOp::NotEqual},
+            {u"=", CompareOp::Equal},           {u"<", CompareOp::Less},
+            {u">", CompareOp::Greater},
+        };
+        const QStringView rest = QStringView(expression_).mid(i_);
+        for (const Spelling& spelling : kSpellings) {
+            if (!rest.startsWith(spelling.text))
+                continue;
+            token.kind = TokenKind::Comparison;
+            token.op = spelling.op;
+            token.text = spelling.text.toString();
+            i_ += spelling.text.size();
+            return true;
+        }
+        return false;
+    }
+
+    const QString& expression_;
+    const qsizetype length_;
+    qsizetype i_ = 0;
+};
+
+std::vector<Token> tokenize(const QString& expression) {
+    return Tokenizer(expression).tokens();
 }
 
 QString describe(const Token& token) {

@@ -26,78 +26,108 @@ bool isIdentPart(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
+// Copies a statement through and puts $1, $2, ... for every :name outside quotes,
+// comments, dollar quoting and the :: cast; a name gets its number at its first use.
+class NamedParameterScanner {
+public:
+    explicit NamedParameterScanner(const QString& sql) : sql_(sql), n_(sql.size()) {
+        out_.reserve(n_ + 8);
+    }
+
+    ParsedSql scan() {
+        while (i_ < n_)
+            step();
+        parsed_.text = out_.toUtf8();
+        return parsed_;
+    }
+
+private:
+    QChar at(qsizetype j) const { return j < n_ ? sql_[j] : QChar(); }
+
+    void step() {
+        const QChar c = sql_[i_];
+        const QChar next = at(i_ + 1);
+        if (c == u'\'' || c == u'"')
+            copyQuoted(c);
+        else if (c == u'-' && next == u'-')
+            copyUntil(QStringLiteral("\n"));
+        else if (c == u'/' && next == u'*')
+            copyUntil(QStringLiteral("*/"));
+        else if (c == u'$' && (next == u'$' || isIdentStart(next)))
+            copyDollarQuoted();
+        else if (c == u':' && next == u':')
+            copyTo(i_ + 2);
+        else if (c == u':' && isIdentStart(next))
+            replaceParameter();
+        else
+            copyTo(i_ + 1);
+    }
+
+    void copyTo(qsizetype stop) {
+        out_ += QStringView(sql_).mid(i_, stop - i_);
+        i_ = stop;
+    }
+
+    void copyUntil(const QString& terminator) {
+        const qsizetype end = sql_.indexOf(terminator, i_);
+        copyTo(end < 0 ? n_ : end + terminator.size());
+    }
+
+    // quoted text or identifier; a doubled quote stays inside
+    void copyQuoted(QChar quote) {
+        qsizetype j = i_ + 1;
+        while (j < n_) {
+            if (sql_[j] == quote) {
+                if (at(j + 1) == quote) {
+                    j += 2;
+                    continue;
+                }
+                break;
+            }
+            ++j;
+        }
+        copyTo(j < n_ ? j + 1 : n_);
+    }
+
+    // $$...$$ or $tag$...$tag$; a '$' that starts neither is copied as it is
+    void copyDollarQuoted() {
+        qsizetype j = i_ + 1;
+        while (j < n_ && sql_[j] != u'$' && isIdentPart(sql_[j]))
+            ++j;
+        if (at(j) != u'$') {
+            copyTo(i_ + 1);
+            return;
+        }
+        const QString tag = sql_.mid(i_, j - i_ + 1);
+        copyTo(j + 1);
+        copyUntil(tag);
+    }
+
+    void replaceParameter() {
+        qsizetype j = i_ + 1;
+        while (j < n_ && isIdentPart(sql_[j]))
+            ++j;
+        const QString name = sql_.mid(i_ + 1, j - i_ - 1).toLower();
+        qsizetype index = parsed_.names.indexOf(name);
+        if (index < 0) {
+            parsed_.names.append(name);
+            index = parsed_.names.size() - 1;
+        }
+        out_ += u'$' + QString::number(index + 1);
+        i_ = j;
+    }
+
+    const QString& sql_;
+    const qsizetype n_;
+    qsizetype i_ = 0;
+    QString out_;
+    ParsedSql parsed_;
+};
+
 } // namespace
 
 ParsedSql parseNamedParameters(const QString& sql) {
-    ParsedSql parsed;
-    QString out;
-    out.reserve(sql.size() + 8);
-    const qsizetype n = sql.size();
-    qsizetype i = 0;
-    auto copyUntil = [&](const QString& terminator) {
-        const qsizetype end = sql.indexOf(terminator, i);
-        const qsizetype stop = end < 0 ? n : end + terminator.size();
-        out += QStringView(sql).mid(i, stop - i);
-        i = stop;
-    };
-    while (i < n) {
-        const QChar c = sql[i];
-        if (c == u'\'' || c == u'"') {
-            // quoted text or identifier; a doubled quote stays inside
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (sql[j] == c) {
-                    if (j + 1 < n && sql[j + 1] == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            const qsizetype stop = j < n ? j + 1 : n;
-            out += QStringView(sql).mid(i, stop - i);
-            i = stop;
-        } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-            copyUntil(QStringLiteral("\n"));
-        } else if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
-            copyUntil(QStringLiteral("*/"));
-        } else if (c == u'$' && i + 1 < n && (sql[i + 1] == u'$' || isIdentStart(sql[i + 1]))) {
-            // dollar quoting: $$...$$ or $tag$...$tag$
-            qsizetype j = i + 1;
-            while (j < n && sql[j] != u'$' && isIdentPart(sql[j]))
-                ++j;
-            if (j < n && sql[j] == u'$') {
-                const QString tag = sql.mid(i, j - i + 1);
-                out += tag;
-                i = j + 1;
-                copyUntil(tag);
-            } else {
-                out += c;
-                ++i;
-            }
-        } else if (c == u':' && i + 1 < n && sql[i + 1] == u':') {
-            out += QStringLiteral("::");
-            i += 2;
-        } else if (c == u':' && i + 1 < n && isIdentStart(sql[i + 1])) {
-            qsizetype j = i + 1;
-            while (j < n && isIdentPart(sql[j]))
-                ++j;
-            const QString name = sql.mid(i + 1, j - i - 1).toLower();
-            qsizetype index = parsed.names.indexOf(name);
-            if (index < 0) {
-                parsed.names.append(name);
-                index = parsed.names.size() - 1;
-            }
-            out += u'$' + QString::number(index + 1);
-            i = j;
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    parsed.text = out.toUtf8();
-    return parsed;
+    return NamedParameterScanner(sql).scan();
 }
 
 QByteArray parameterText(const QVariant& value) {

@@ -53,7 +53,7 @@ QString reserveFreePath(const QString& preferred, QString* error) {
     const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
     const QString stem = preferred.left(preferred.size() - suffix.size());
     for (int n = 1; n <= 10000; ++n) {
-        const QString candidate =
+        QString candidate =
             n == 1 ? preferred : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix);
         QFile file(candidate);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -114,6 +114,74 @@ bool looksLikeNumber(const QString& text, double* value) {
     return ok;
 }
 
+// Writes cells into the one sheet of a new libxlsxwriter workbook and keeps the first error.
+class SheetWriter {
+public:
+    explicit SheetWriter(lxw_workbook* book)
+        // The name a new workbook's first sheet has in a Russian spreadsheet application.
+        : book_(book), sheet_(workbook_add_worksheet(book, "Лист1")) {}
+
+    void write(int row, int column, const Workbook::Cell& cell) {
+        const auto sheetRow = lxw_row_t(row - 1);
+        const auto sheetColumn = lxw_col_t(column - 1);
+        lxw_format* format = formatFor(cell);
+        if (cell.text.isEmpty()) {
+            // A cell formatted before its value failed keeps the format, as it would on screen.
+            if (format)
+                remember(worksheet_write_blank(sheet_, sheetRow, sheetColumn, format));
+            return;
+        }
+        double number = 0;
+        if (!cell.asText && looksLikeNumber(cell.text, &number)) {
+            // The spreadsheet application turns such a value into a number unless the cell is
+            // formatted as text ("@"); sums and sorting then work on it.
+            remember(worksheet_write_number(sheet_, sheetRow, sheetColumn, number, format));
+        } else {
+            const QByteArray utf8 = protectEscapeLookalikes(cell.text).toUtf8();
+            remember(
+                worksheet_write_string(sheet_, sheetRow, sheetColumn, utf8.constData(), format));
+        }
+    }
+
+    void setWidth(int column, double width) {
+        const auto sheetColumn = lxw_col_t(column - 1);
+        remember(worksheet_set_column(sheet_, sheetColumn, sheetColumn, width, nullptr));
+    }
+
+    // Closing writes the file and frees the workbook, also after an error.
+    lxw_error close() {
+        remember(workbook_close(book_));
+        return firstError_;
+    }
+
+private:
+    // One format per combination of "@" and bold, made only when used.
+    lxw_format* formatFor(const Workbook::Cell& cell) {
+        const int which = (cell.asText ? 1 : 0) | (cell.bold ? 2 : 0);
+        if (which == 0)
+            return nullptr;
+        lxw_format*& format = formats_[which];
+        if (!format) {
+            format = workbook_add_format(book_);
+            if (cell.asText)
+                format_set_num_format(format, "@");
+            if (cell.bold)
+                format_set_bold(format);
+        }
+        return format;
+    }
+
+    void remember(lxw_error result) {
+        if (firstError_ == LXW_NO_ERROR)
+            firstError_ = result;
+    }
+
+    lxw_workbook* book_;
+    lxw_worksheet* sheet_;
+    lxw_format* formats_[4] = {};
+    lxw_error firstError_ = LXW_NO_ERROR;
+};
+
 } // namespace
 
 bool Workbook::save(const QString& path, QString* error) const {
@@ -123,62 +191,19 @@ bool Workbook::save(const QString& path, QString* error) const {
         *error = QStringLiteral("недостаточно памяти");
         return false;
     }
-    // The name a new workbook's first sheet has in a Russian spreadsheet application.
-    lxw_worksheet* sheet = workbook_add_worksheet(book, "Лист1");
-
-    // One format per combination of "@" and bold, made only when used.
-    lxw_format* formats[4] = {};
-    auto formatFor = [&](const Cell& cell) -> lxw_format* {
-        const int which = (cell.asText ? 1 : 0) | (cell.bold ? 2 : 0);
-        if (which == 0)
-            return nullptr;
-        if (!formats[which]) {
-            formats[which] = workbook_add_format(book);
-            if (cell.asText)
-                format_set_num_format(formats[which], "@");
-            if (cell.bold)
-                format_set_bold(formats[which]);
-        }
-        return formats[which];
-    };
-
-    lxw_error firstError = LXW_NO_ERROR;
-    auto remember = [&](lxw_error result) {
-        if (firstError == LXW_NO_ERROR)
-            firstError = result;
-    };
-
+    SheetWriter writer(book);
     QHash<int, double> widths;
     for (const PlacedCell& placed : cells_) {
-        const lxw_row_t row = lxw_row_t(placed.row - 1);
-        const lxw_col_t column = lxw_col_t(placed.column - 1);
-        lxw_format* format = formatFor(placed.cell);
-        if (placed.cell.text.isEmpty()) {
-            // A cell formatted before its value failed keeps the format, as it would on screen.
-            if (format)
-                remember(worksheet_write_blank(sheet, row, column, format));
-            continue;
-        }
-        double number = 0;
-        if (!placed.cell.asText && looksLikeNumber(placed.cell.text, &number)) {
-            // The spreadsheet application turns such a value into a number unless the cell is
-            // formatted as text ("@"); sums and sorting then work on it.
-            remember(worksheet_write_number(sheet, row, column, number, format));
-        } else {
-            const QByteArray utf8 = protectEscapeLookalikes(placed.cell.text).toUtf8();
-            remember(worksheet_write_string(sheet, row, column, utf8.constData(), format));
-        }
-        if (autoFitColumns_.contains(placed.column)) {
+        writer.write(placed.row, placed.column, placed.cell);
+        if (!placed.cell.text.isEmpty() && autoFitColumns_.contains(placed.column)) {
             double& width = widths[placed.column];
             width = std::max(width, widthForText(placed.cell.text));
         }
     }
     for (auto it = widths.cbegin(); it != widths.cend(); ++it)
-        remember(worksheet_set_column(sheet, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1),
-                                      it.value(), nullptr));
+        writer.setWidth(it.key(), it.value());
 
-    // Closing writes the file and frees the workbook, also after an error.
-    remember(workbook_close(book));
+    const lxw_error firstError = writer.close();
     if (firstError != LXW_NO_ERROR) {
         *error = QString::fromUtf8(lxw_strerror(firstError));
         QFile::remove(path);

@@ -60,6 +60,15 @@ void DatasetModel::attach() {
     });
     connections_ << connect(dataset_, &data::Dataset::currentChanged, this,
                             &DatasetModel::currentRowChanged);
+    // A dataset deleted before the model leaves it with no rows, not with rows of nothing.
+    connections_ << connect(dataset_, &QObject::destroyed, this, [this] {
+        beginResetModel();
+        connections_.clear();
+        takeLayout();
+        gridRow_ = -1;
+        endResetModel();
+        emit currentRowChanged(-1);
+    });
 }
 
 void DatasetModel::datasetReset() {
@@ -70,12 +79,15 @@ void DatasetModel::datasetReset() {
 }
 
 // Rows are counted at each reset, so a view never sees the count change unannounced (the
-// dataset moves its current row before it reports the reset).
+// dataset moves its current row, and opens or closes, before it reports the reset). The
+// extra row for a new one too: it exists while the list is open.
 void DatasetModel::takeLayout() {
     fieldIndexes_.assign(size_t(columns_.size()), -1);
     rows_ = 0;
+    appendRow_ = false;
     if (!dataset_ || !dataset_->isOpen())
         return;
+    appendRow_ = editing_.has_value();
     for (qsizetype c = 0; c < columns_.size(); ++c)
         fieldIndexes_[size_t(c)] = dataset_->fieldIndex(columns_[c].field);
     rows_ = dataset_->recordCount();
@@ -91,9 +103,7 @@ int DatasetModel::columnOf(const QString& field) const {
 int DatasetModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
-    // the extra row for a new one exists while the list is open
-    const bool appendRow = editing_ && dataset_ && dataset_->isOpen();
-    return rows_ + (appendRow ? 1 : 0);
+    return rows_ + (appendRow_ ? 1 : 0);
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const {
@@ -217,7 +227,7 @@ void DatasetModel::setEditing(Editing editing) {
 }
 
 bool DatasetModel::isAppendRow(int row) const {
-    return editing_ && dataset_ && dataset_->isOpen() && row >= 0 && row == rows_;
+    return appendRow_ && row == rows_;
 }
 
 int DatasetModel::pendingRow() const {

@@ -124,6 +124,7 @@ private:
     std::vector<int> fieldIndexes_; // per column; -1 when the field is missing
     QList<QColor> titleColours_;
     int rows_ = 0;
+    bool appendRow_ = false; // the extra row for a new one, while editing an open list
     QList<QMetaObject::Connection> connections_;
     std::optional<Editing> editing_;
     int gridRow_ = -1;

@@ -18,7 +18,7 @@
 namespace {
 
 QString requireEnv(const char* name) {
-    const QString v = qEnvironmentVariable(name);
+    QString v = qEnvironmentVariable(name);
     if (v.isEmpty()) {
         std::fprintf(stderr, "%s is not set: run the tests through scripts/test\n", name);
         std::exit(2);

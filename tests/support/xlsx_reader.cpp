@@ -86,6 +86,140 @@ QString xmlError(const char* part, const QXmlStreamReader& xml) {
         .arg(xml.lineNumber());
 }
 
+QString firstSheetName(QXmlStreamReader& xml) {
+    QString name;
+    while (!xml.atEnd() && name.isEmpty())
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QLatin1String("sheet"))
+            name = xml.attributes().value(QLatin1String("name")).toString();
+    return name;
+}
+
+QStringList readSharedStrings(QXmlStreamReader& xml) {
+    QStringList strings;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+            strings.append(readStringItem(xml));
+    return strings;
+}
+
+// Cell styles: index -> ("@" format, bold font).
+using CellStyles = QList<std::pair<bool, bool>>;
+
+class StylesReader {
+public:
+    CellStyles read(QXmlStreamReader& xml) {
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isEndElement())
+                leave(xml.name());
+            else if (xml.isStartElement())
+                enter(xml.name(), xml.attributes());
+        }
+        return cellStyles_;
+    }
+
+private:
+    void enter(QStringView name, const QXmlStreamAttributes& attributes) {
+        if (name == QLatin1String("numFmt") &&
+            attributes.value(QLatin1String("formatCode")) == QLatin1String("@"))
+            textFormats_.append(attributes.value(QLatin1String("numFmtId")).toInt());
+        else if (name == QLatin1String("fonts"))
+            inFonts_ = true;
+        else if (name == QLatin1String("cellXfs"))
+            inCellXfs_ = true;
+        else if (inFonts_ && name == QLatin1String("font"))
+            boldFonts_.append(false);
+        else if (inFonts_ && name == QLatin1String("b") && !boldFonts_.isEmpty())
+            boldFonts_.last() = isTrue(attributes, QStringLiteral("val"));
+        else if (inCellXfs_ && name == QLatin1String("xf"))
+            addCellStyle(attributes);
+    }
+
+    void leave(QStringView name) {
+        if (name == QLatin1String("fonts"))
+            inFonts_ = false;
+        else if (name == QLatin1String("cellXfs"))
+            inCellXfs_ = false;
+    }
+
+    void addCellStyle(const QXmlStreamAttributes& attributes) {
+        const int format = attributes.value(QLatin1String("numFmtId")).toInt();
+        const int font = attributes.value(QLatin1String("fontId")).toInt();
+        cellStyles_.append({textFormats_.contains(format), boldFonts_.value(font, false)});
+    }
+
+    QList<int> textFormats_{49}; // the built-in "@"
+    QList<bool> boldFonts_;
+    bool inFonts_ = false;
+    bool inCellXfs_ = false;
+    CellStyles cellStyles_;
+};
+
+// The <c> element the reader stands on, up to its end.
+XlsxReader::Cell readCell(QXmlStreamReader& xml, const QXmlStreamAttributes& attributes,
+                          const QStringList& sharedStrings, const CellStyles& cellStyles) {
+    const QString type = attributes.value(QLatin1String("t")).toString();
+    const auto style = cellStyles.value(attributes.value(QLatin1String("s")).toInt());
+    XlsxReader::Cell cell{QString(), style.first, style.second};
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("v")) {
+            const QString value = xml.readElementText();
+            if (type == QLatin1String("s")) {
+                cell.text = sharedStrings.value(value.toInt());
+            } else if (type.isEmpty() || type == QLatin1String("n")) {
+                // a number, shown as the workstation writes it
+                cell.number = true;
+                cell.text = QString(value).replace(u'.', u',');
+            } else {
+                cell.text = value;
+            }
+        } else if (xml.name() == QLatin1String("is")) {
+            cell.text = readStringItem(xml);
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return cell;
+}
+
+void readColumnWidths(const QXmlStreamAttributes& attributes, QMap<int, double>& widths) {
+    const int min = attributes.value(QLatin1String("min")).toInt();
+    const int max = attributes.value(QLatin1String("max")).toInt();
+    const double width = attributes.value(QLatin1String("width")).toDouble();
+    for (int column = min; column >= 1 && column <= max; ++column)
+        widths[column] = width;
+}
+
+// sheet1.xml: its column widths and cells; false at a cell reference it cannot read.
+bool readSheet(QXmlStreamReader& xml, const QStringList& sharedStrings,
+               const CellStyles& cellStyles, QMap<XlsxReader::Position, XlsxReader::Cell>& cells,
+               QMap<int, double>& widths) {
+    int currentRow = 0, lastColumn = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto attributes = xml.attributes();
+        if (xml.name() == QLatin1String("col")) {
+            readColumnWidths(attributes, widths);
+        } else if (xml.name() == QLatin1String("row")) {
+            currentRow = attributes.value(QLatin1String("r")).toInt();
+            lastColumn = 0;
+        } else if (xml.name() == QLatin1String("c")) {
+            XlsxReader::Position position{currentRow, lastColumn + 1};
+            if (attributes.hasAttribute(QLatin1String("r"))) {
+                const auto parsed = parseReference(attributes.value(QLatin1String("r")));
+                if (!parsed)
+                    return false;
+                position = *parsed;
+            }
+            lastColumn = position.second;
+            cells.insert(position, readCell(xml, attributes, sharedStrings, cellStyles));
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool XlsxReader::load(const QString& path) {
@@ -105,68 +239,27 @@ bool XlsxReader::load(const QString& path) {
         return false;
     }
 
-    {
-        QXmlStreamReader xml(*workbook);
-        while (!xml.atEnd() && sheetName_.isEmpty())
-            if (xml.readNext() == QXmlStreamReader::StartElement &&
-                xml.name() == QLatin1String("sheet"))
-                sheetName_ = xml.attributes().value(QLatin1String("name")).toString();
-        if (xml.hasError()) {
-            error_ = xmlError("workbook.xml", xml);
-            return false;
-        }
+    QXmlStreamReader workbookXml(*workbook);
+    sheetName_ = firstSheetName(workbookXml);
+    if (workbookXml.hasError()) {
+        error_ = xmlError("workbook.xml", workbookXml);
+        return false;
     }
 
     QStringList sharedStrings;
     if (strings) {
         QXmlStreamReader xml(*strings);
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement &&
-                xml.name() == QLatin1String("si"))
-                sharedStrings.append(readStringItem(xml));
+        sharedStrings = readSharedStrings(xml);
         if (xml.hasError()) {
             error_ = xmlError("sharedStrings.xml", xml);
             return false;
         }
     }
 
-    // Cell styles: index -> ("@" format, bold font).
-    QList<std::pair<bool, bool>> cellStyles;
+    CellStyles cellStyles;
     if (styles) {
-        QList<int> textFormats{49}; // the built-in "@"
-        QList<bool> boldFonts;
-        bool inFonts = false, inCellXfs = false;
         QXmlStreamReader xml(*styles);
-        while (!xml.atEnd()) {
-            xml.readNext();
-            const auto name = xml.name();
-            if (xml.isEndElement()) {
-                if (name == QLatin1String("fonts"))
-                    inFonts = false;
-                else if (name == QLatin1String("cellXfs"))
-                    inCellXfs = false;
-                continue;
-            }
-            if (!xml.isStartElement())
-                continue;
-            const auto attributes = xml.attributes();
-            if (name == QLatin1String("numFmt") &&
-                attributes.value(QLatin1String("formatCode")) == QLatin1String("@"))
-                textFormats.append(attributes.value(QLatin1String("numFmtId")).toInt());
-            else if (name == QLatin1String("fonts"))
-                inFonts = true;
-            else if (name == QLatin1String("cellXfs"))
-                inCellXfs = true;
-            else if (inFonts && name == QLatin1String("font"))
-                boldFonts.append(false);
-            else if (inFonts && name == QLatin1String("b") && !boldFonts.isEmpty())
-                boldFonts.last() = isTrue(attributes, QStringLiteral("val"));
-            else if (inCellXfs && name == QLatin1String("xf")) {
-                const int format = attributes.value(QLatin1String("numFmtId")).toInt();
-                const int font = attributes.value(QLatin1String("fontId")).toInt();
-                cellStyles.append({textFormats.contains(format), boldFonts.value(font, false)});
-            }
-        }
+        cellStyles = StylesReader().read(xml);
         if (xml.hasError()) {
             error_ = xmlError("styles.xml", xml);
             return false;
@@ -174,54 +267,9 @@ bool XlsxReader::load(const QString& path) {
     }
 
     QXmlStreamReader xml(*sheet);
-    int currentRow = 0, lastColumn = 0;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const auto attributes = xml.attributes();
-        if (xml.name() == QLatin1String("col")) {
-            const int min = attributes.value(QLatin1String("min")).toInt();
-            const int max = attributes.value(QLatin1String("max")).toInt();
-            const double width = attributes.value(QLatin1String("width")).toDouble();
-            for (int column = min; column >= 1 && column <= max; ++column)
-                widths_[column] = width;
-        } else if (xml.name() == QLatin1String("row")) {
-            currentRow = attributes.value(QLatin1String("r")).toInt();
-            lastColumn = 0;
-        } else if (xml.name() == QLatin1String("c")) {
-            Position position{currentRow, lastColumn + 1};
-            if (attributes.hasAttribute(QLatin1String("r"))) {
-                const auto parsed = parseReference(attributes.value(QLatin1String("r")));
-                if (!parsed) {
-                    error_ = QStringLiteral("bad cell reference in sheet1.xml");
-                    return false;
-                }
-                position = *parsed;
-            }
-            lastColumn = position.second;
-            const QString type = attributes.value(QLatin1String("t")).toString();
-            const auto style = cellStyles.value(attributes.value(QLatin1String("s")).toInt());
-            Cell cell{QString(), style.first, style.second};
-            while (xml.readNextStartElement()) {
-                if (xml.name() == QLatin1String("v")) {
-                    const QString value = xml.readElementText();
-                    if (type == QLatin1String("s")) {
-                        cell.text = sharedStrings.value(value.toInt());
-                    } else if (type.isEmpty() || type == QLatin1String("n")) {
-                        // a number, shown as the workstation writes it
-                        cell.number = true;
-                        cell.text = QString(value).replace(u'.', u',');
-                    } else {
-                        cell.text = value;
-                    }
-                } else if (xml.name() == QLatin1String("is")) {
-                    cell.text = readStringItem(xml);
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-            cells_.insert(position, cell);
-        }
+    if (!readSheet(xml, sharedStrings, cellStyles, cells_, widths_)) {
+        error_ = QStringLiteral("bad cell reference in sheet1.xml");
+        return false;
     }
     if (xml.hasError()) {
         error_ = xmlError("sheet1.xml", xml);
