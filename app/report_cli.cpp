@@ -111,15 +111,15 @@ private:
 
 void printedReport(data::DataModule6& dm, const Request& r, const QString& path) {
     if (r.report == u"workers")
-        WorkersReport(dm).writePdf(r.period, path);
+        WorkersReport(dm.ADO_DB).writePdf(r.period, path);
     else if (r.report == u"products")
-        ProductsReport(dm).writePdf(r.period, path);
+        ProductsReport(dm.ADO_DB).writePdf(r.period, path);
     else if (r.report == u"workers-detail")
-        WorkerDetailsReport(dm).writePdf(r.period, path);
+        WorkerDetailsReport(dm.ADO_DB).writePdf(r.period, path);
     else if (r.report == u"products-detail")
-        ProductDetailsReport(dm).writePdf(r.period, path);
+        ProductDetailsReport(dm.ADO_DB).writePdf(r.period, path);
     else
-        RequisitionsReport(dm).writePdf(r.period, path);
+        RequisitionsReport(dm.ADO_DB).writePdf(r.period, path);
 }
 
 } // namespace
@@ -295,10 +295,11 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             if (r.report == u"timesheet")
-                PrintedTimesheet(dm).writePdf(r.month, r.year,
-                                              timesheet::monthName(r.month) + u' ' +
-                                                  QString::number(r.year) + QStringLiteral(" г."),
-                                              temporary);
+                PrintedTimesheet(dm.ADO_DB).writePdf(r.month, r.year,
+                                                     timesheet::monthName(r.month) + u' ' +
+                                                         QString::number(r.year) +
+                                                         QStringLiteral(" г."),
+                                                     temporary);
             else
                 printedReport(dm, r, temporary);
         } else {
@@ -311,13 +312,13 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
             };
             bool opened = false;
             if (r.report == u"timesheet") {
-                PrintedTimesheet printed(dm);
-                opened = timesheet::writeMonthSpreadsheet(printed.H_Tabel, r.month, r.year,
+                PrintedTimesheet printed(dm.ADO_DB);
+                opened = timesheet::writeMonthSpreadsheet(printed.monthRows(), r.month, r.year,
                                                           timesheet::monthName(r.month) + u' ' +
                                                               QString::number(r.year),
                                                           spreadsheet::timesheetHandle(), rows);
             } else {
-                data::Dataset query(&dm.ADO_DB, QStringLiteral("XLS_Rep"));
+                data::Dataset query(&dm.ADO_DB, QStringLiteral("productionQuery"));
                 query.setSql(reports::productionSpreadsheetSql());
                 opened = reports::writeProductionSpreadsheet(query, r.period,
                                                              spreadsheet::reportsHandle(), rows);

@@ -4,7 +4,7 @@
 // QPdfWriter; and the window's spreadsheet against the bare statement and libxlsxwriter
 // writing the same cells. Prints its figures; asserts nothing.
 #include "bare_statement.h"
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
 #include "spreadsheet/spreadsheet.h"
@@ -51,7 +51,7 @@ BareResult runForPeriod(PGconn* connection, const QString& sql) {
     const data::ParsedSql statement = data::parseNamedParameters(sql);
     std::vector<QByteArray> values;
     for (const QString& name : statement.names)
-        values.push_back((name == u"data1" ? kFrom : kTo).toString(Qt::ISODate).toLatin1());
+        values.push_back((name == u"period_from" ? kFrom : kTo).toString(Qt::ISODate).toLatin1());
     return runBare(connection, statement, values);
 }
 
@@ -302,15 +302,17 @@ int main(int argc, char** argv) {
     db.exec(QStringLiteral("vacuum analyze accounts_dep.smena"));
     const int positions = db.scalar("select count(*) from accounts_dep.smena").toInt();
     db.useAsBuiltin();
-    data::DataModule6 dm;
-    WorkersReport workersReport(dm);
-    ProductsReport productsReport(dm);
-    WorkerDetailsReport workerDetailsReport(dm);
-    ProductDetailsReport productDetailsReport(dm);
-    RequisitionsReport requisitionsReport(dm);
-    ReportSelectionDialog window(
-        dm, ReportSelectionDialog::Reports{workersReport, productsReport, workerDetailsReport,
-                                           productDetailsReport, requisitionsReport});
+    data::Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.open();
+    WorkersReport workersReport(connection);
+    ProductsReport productsReport(connection);
+    WorkerDetailsReport workerDetailsReport(connection);
+    ProductDetailsReport productDetailsReport(connection);
+    RequisitionsReport requisitionsReport(connection);
+    ReportSelectionDialog window(connection, ReportSelectionDialog::Reports{
+                                                 workersReport, productsReport, workerDetailsReport,
+                                                 productDetailsReport, requisitionsReport});
     PGconn* bare = db.sys().handle(); // a connection of its own, beside the program's
     const QString title = QStringLiteral(" за период с 01.01.2026 по 01.01.2027");
     auto c = [](double x, double w, const char* field, int decimals = -1, bool centred = true,
@@ -320,7 +322,7 @@ int main(int argc, char** argv) {
     const std::vector<HandReport> hand{
         {"Отчет по рабочим",
          &workersReport,
-         workersReport.t_Report.sql(),
+         workersReport.query().sql(),
          "   Отчет по рабочим" + title,
          {},
          {},
@@ -333,7 +335,7 @@ int main(int argc, char** argv) {
          {c(157, 33, "summa", 2)}},
         {"Отчет по продукции",
          &productsReport,
-         productsReport.t_Report.sql(),
+         productsReport.query().sql(),
          "   Отчет по продукции" + title,
          {"Коробки", "Количество"},
          {c(140, 25, "mass"), c(165, 25, "kolvo")},
@@ -345,7 +347,7 @@ int main(int argc, char** argv) {
          {c(140, 25, "mass", 0), c(165, 25, "kolvo")}},
         {"Детальный отчет по рабочим",
          &workerDetailsReport,
-         workerDetailsReport.w_Report.sql(),
+         workerDetailsReport.query().sql(),
          "   Детальный отчет по рабочим" + title,
          {"Брак", "Количество", "Сумма", "Премия"},
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa"), c(171, 19, "s_prize")},
@@ -359,7 +361,7 @@ int main(int argc, char** argv) {
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa", 2)}},
         {"Детальный отчет по продукции",
          &productDetailsReport,
-         productDetailsReport.i_Report.sql(),
+         productDetailsReport.query().sql(),
          "   Детальный отчет по продукции" + title,
          {"Брак", "Коробки", "Кол-во", "Сумма"},
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa")},
@@ -372,7 +374,7 @@ int main(int argc, char** argv) {
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa", 2)}},
         {"Детальный отчет по заявкам",
          &requisitionsReport,
-         requisitionsReport.i_Report.sql(),
+         requisitionsReport.query().sql(),
          "   Детальный отчет по заявкам" + title,
          {"Брак", "Номенкл.", "Кол-во", "Сумма"},
          {c(103, 13, "brk"), c(116, 30, "nom"), c(146, 18, "kolvo"), c(164, 26, "summa")},
@@ -390,8 +392,8 @@ int main(int argc, char** argv) {
                 positions, qPrintable(kFrom.toString("dd.MM.yyyy")),
                 qPrintable(kTo.toString("dd.MM.yyyy")), kRuns, kRounds);
     modal.then([&](QDialog* d) {
-        d->findChild<QDateEdit*>("DTPicker1")->setDate(kFrom);
-        d->findChild<QDateEdit*>("DTPicker2")->setDate(kTo);
+        d->findChild<QDateEdit*>("fromDateEdit")->setDate(kFrom);
+        d->findChild<QDateEdit*>("toDateEdit")->setDate(kTo);
         const QString enginePdf = folder.filePath("engine.pdf");
         const QString handPdf = folder.filePath("hand.pdf");
         for (const HandReport& h : hand) {
@@ -419,7 +421,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
 
-        QPushButton* excel = d->findChild<QPushButton*>("Button6");
+        QPushButton* excel = d->findChild<QPushButton*>("exportButton");
         const QString handXlsx = folder.filePath("hand.xlsx");
         double exportMs = 1e12, handMs = 1e12;
         int rows = 0;
@@ -427,7 +429,7 @@ int main(int argc, char** argv) {
             exportMs = std::min(exportMs, medianMs(kRuns, [&] { excel->click(); }));
             handMs = std::min(handMs, medianMs(kRuns, [&] {
                                   const BareResult result =
-                                      runForPeriod(bare, window.XLS_Rep.sql());
+                                      runForPeriod(bare, window.productionQuery().sql());
                                   rows = writeSheetByHand(result, handXlsx);
                               }));
         }
