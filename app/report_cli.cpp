@@ -109,17 +109,17 @@ private:
     std::unique_ptr<QTemporaryFile> temporary_;
 };
 
-void printedReport(data::DataModule6& dm, const Request& r, const QString& path) {
+void printedReport(data::Connection& connection, const Request& r, const QString& path) {
     if (r.report == u"workers")
-        WorkersReport(dm.ADO_DB).writePdf(r.period, path);
+        WorkersReport(connection).writePdf(r.period, path);
     else if (r.report == u"products")
-        ProductsReport(dm.ADO_DB).writePdf(r.period, path);
+        ProductsReport(connection).writePdf(r.period, path);
     else if (r.report == u"workers-detail")
-        WorkerDetailsReport(dm.ADO_DB).writePdf(r.period, path);
+        WorkerDetailsReport(connection).writePdf(r.period, path);
     else if (r.report == u"products-detail")
-        ProductDetailsReport(dm.ADO_DB).writePdf(r.period, path);
+        ProductDetailsReport(connection).writePdf(r.period, path);
     else
-        RequisitionsReport(dm.ADO_DB).writePdf(r.period, path);
+        RequisitionsReport(connection).writePdf(r.period, path);
 }
 
 } // namespace
@@ -301,7 +301,7 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
                                                          QStringLiteral(" г."),
                                                      temporary);
             else
-                printedReport(dm, r, temporary);
+                printedReport(dm.ADO_DB, r, temporary);
         } else {
             KeepingLauncher launcher;
             spreadsheet::setOutputFolder(target.folder());
