@@ -109,17 +109,17 @@ private:
     std::unique_ptr<QTemporaryFile> temporary_;
 };
 
-void printedReport(data::DataModule6& dm, const Request& r, const QString& path) {
+void printedReport(data::Connection& connection, const Request& r, const QString& path) {
     if (r.report == u"workers")
-        WorkersReport(dm).writePdf(r.period, path);
+        WorkersReport(connection).writePdf(r.period, path);
     else if (r.report == u"products")
-        ProductsReport(dm).writePdf(r.period, path);
+        ProductsReport(connection).writePdf(r.period, path);
     else if (r.report == u"workers-detail")
-        WorkerDetailsReport(dm).writePdf(r.period, path);
+        WorkerDetailsReport(connection).writePdf(r.period, path);
     else if (r.report == u"products-detail")
-        ProductDetailsReport(dm).writePdf(r.period, path);
+        ProductDetailsReport(connection).writePdf(r.period, path);
     else
-        RequisitionsReport(dm).writePdf(r.period, path);
+        RequisitionsReport(connection).writePdf(r.period, path);
 }
 
 } // namespace
@@ -295,12 +295,13 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             if (r.report == u"timesheet")
-                PrintedTimesheet(dm).writePdf(r.month, r.year,
-                                              timesheet::monthName(r.month) + u' ' +
-                                                  QString::number(r.year) + QStringLiteral(" г."),
-                                              temporary);
+                PrintedTimesheet(dm.ADO_DB).writePdf(r.month, r.year,
+                                                     timesheet::monthName(r.month) + u' ' +
+                                                         QString::number(r.year) +
+                                                         QStringLiteral(" г."),
+                                                     temporary);
             else
-                printedReport(dm, r, temporary);
+                printedReport(dm.ADO_DB, r, temporary);
         } else {
             KeepingLauncher launcher;
             spreadsheet::setOutputFolder(target.folder());
@@ -311,13 +312,13 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
             };
             bool opened = false;
             if (r.report == u"timesheet") {
-                PrintedTimesheet printed(dm);
-                opened = timesheet::writeMonthSpreadsheet(printed.H_Tabel, r.month, r.year,
+                PrintedTimesheet printed(dm.ADO_DB);
+                opened = timesheet::writeMonthSpreadsheet(printed.monthRows(), r.month, r.year,
                                                           timesheet::monthName(r.month) + u' ' +
                                                               QString::number(r.year),
                                                           spreadsheet::timesheetHandle(), rows);
             } else {
-                data::Dataset query(&dm.ADO_DB, QStringLiteral("XLS_Rep"));
+                data::Dataset query(&dm.ADO_DB, QStringLiteral("productionQuery"));
                 query.setSql(reports::productionSpreadsheetSql());
                 opened = reports::writeProductionSpreadsheet(query, r.period,
                                                              spreadsheet::reportsHandle(), rows);

@@ -2,6 +2,7 @@
 
 #include "login_dialog.h"
 
+#include "data/data_module.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 #include "directories/operation_type_editor.h"
@@ -15,6 +16,7 @@
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
 #include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
 
 #include <QApplication>
@@ -56,6 +58,7 @@ Program::~Program() {
     norms_.reset();
     timesheet_.reset();
     printedTimesheet_.reset();
+    timesheetData_.reset();
     reportSelection_.reset();
     requisitionsReport_.reset();
     productDetailsReport_.reset();
@@ -83,19 +86,20 @@ void Program::createWindows(JournalWindow& journal) {
     typeEditor_ = std::make_unique<OperationTypeEditor>(dataModule);
     operationEditor_ = std::make_unique<OperationEditor>(dataModule);
     positionEditor_ = std::make_unique<PositionEditor>(dataModule, journal);
-    workersReport_ = std::make_unique<WorkersReport>(dataModule);
-    productsReport_ = std::make_unique<ProductsReport>(dataModule);
-    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule);
-    productDetailsReport_ = std::make_unique<ProductDetailsReport>(dataModule);
-    requisitionsReport_ = std::make_unique<RequisitionsReport>(dataModule);
+    workersReport_ = std::make_unique<WorkersReport>(dataModule.ADO_DB);
+    productsReport_ = std::make_unique<ProductsReport>(dataModule.ADO_DB);
+    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule.ADO_DB);
+    productDetailsReport_ = std::make_unique<ProductDetailsReport>(dataModule.ADO_DB);
+    requisitionsReport_ = std::make_unique<RequisitionsReport>(dataModule.ADO_DB);
     reportSelection_ = std::make_unique<ReportSelectionDialog>(
-        dataModule,
+        dataModule.ADO_DB,
         ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
                                        *productDetailsReport_, *requisitionsReport_},
         login_.get());
     // the printed time-sheet is no window; the time-sheet window previews it
-    printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule);
-    timesheet_ = std::make_unique<TimesheetWindow>(dataModule, *printedTimesheet_);
+    timesheetData_ = std::make_unique<timesheet::TimesheetData>(dataModule.ADO_DB);
+    printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule.ADO_DB);
+    timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
     norms_ = std::make_unique<NormsWindow>(dataModule);
     materialDialog_ = std::make_unique<MaterialDialog>(dataModule);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);

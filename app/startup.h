@@ -27,6 +27,10 @@ class MaterialDialog;
 class RequisitionsReport;
 class QGuiApplication;
 
+namespace timesheet {
+class TimesheetData;
+}
+
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
 void setupRussianLocale(QGuiApplication& app);
 
@@ -79,6 +83,7 @@ private:
     std::unique_ptr<ProductDetailsReport> productDetailsReport_;
     std::unique_ptr<RequisitionsReport> requisitionsReport_;
     std::unique_ptr<ReportSelectionDialog> reportSelection_;
+    std::unique_ptr<timesheet::TimesheetData> timesheetData_;
     std::unique_ptr<PrintedTimesheet> printedTimesheet_;
     std::unique_ptr<TimesheetWindow> timesheet_;
     std::unique_ptr<NormsWindow> norms_;

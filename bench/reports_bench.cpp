@@ -4,7 +4,7 @@
 // QPdfWriter; and the window's spreadsheet against the bare statement and libxlsxwriter
 // writing the same cells. Prints its figures; asserts nothing.
 #include "bare_statement.h"
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
 #include "spreadsheet/spreadsheet.h"
@@ -51,7 +51,7 @@ BareResult runForPeriod(PGconn* connection, const QString& sql) {
     const data::ParsedSql statement = data::parseNamedParameters(sql);
     std::vector<QByteArray> values;
     for (const QString& name : statement.names)
-        values.push_back((name == u"data1" ? kFrom : kTo).toString(Qt::ISODate).toLatin1());
+        values.push_back((name == u"period_from" ? kFrom : kTo).toString(Qt::ISODate).toLatin1());
     return runBare(connection, statement, values);
 }
 
@@ -121,128 +121,191 @@ QString cellText(const BareResult& r, int row, const HandColumn& c, int column) 
     return QString::fromUtf8(r.text(row, column)).trimmed();
 }
 
-int drawByHand(const HandReport& h, const BareResult& r, const QString& path) {
-    QPdfWriter writer(path);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-    QPainter painter(&writer);
-    const double px = writer.logicalDpiX() / 25.4;
-    QFont regular(QStringLiteral("DejaVu Sans"), int(h.detailPoints));
-    QFont bold(QStringLiteral("DejaVu Sans"), 9), title(QStringLiteral("DejaVu Sans"), 10),
-        end(QStringLiteral("DejaVu Sans"), 11);
-    bold.setBold(true);
-    title.setBold(true);
-    end.setBold(true);
-    const QFontMetricsF regularMetrics(regular, &writer), boldMetrics(bold, &writer),
-        endMetrics(end, &writer);
-    const double width = 190 * px, bottom = (277 - 6) * px;
-    const double line = 6 * px, detailHeight = (h.detailPoints < 9 ? 4.5 : 5) * px;
-    auto draw = [&](const QFontMetricsF& m, const HandColumn& c, double top, double height,
-                    const QString& text) {
-        const double x = c.centred ? (c.x * px + (c.width * px - m.horizontalAdvance(text)) / 2)
-                                   : c.x * px + 0.5 * px;
-        painter.drawText(QPointF(x, top + (height - m.ascent() - m.descent()) / 2 + m.ascent()),
-                         text);
-    };
-    int pages = 1;
-    double y = 0;
-    auto finishPage = [&] {
-        painter.setFont(regular);
-        const QString number = QString::number(pages);
-        painter.drawText(QPointF(width - regularMetrics.horizontalAdvance(number), bottom + 4 * px),
-                         number);
-    };
-    auto room = [&](double height) {
-        if (y + height <= bottom)
+// The report drawn straight with QPainter, in the steps a hand-written report takes: the
+// heading, then row by row the closed groups' sums, the opened groups' headers and the
+// detail line, then the report end.
+class HandDrawing {
+public:
+    HandDrawing(const HandReport& h, const BareResult& r, const QString& path)
+        : h_(h), r_(r), writer_(path) {
+        writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                          QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        painter_.begin(&writer_);
+        px_ = writer_.logicalDpiX() / 25.4;
+        width_ = 190 * px_;
+        bottom_ = (277 - 6) * px_;
+        line_ = 6 * px_;
+        detailHeight_ = (h.detailPoints < 9 ? 4.5 : 5) * px_;
+        findColumns();
+    }
+
+    // Draws the whole report; the number of pages.
+    int draw() {
+        heading();
+        for (int row = 0; row < r_.rows(); ++row)
+            addRow(row);
+        if (r_.rows() > 0)
+            for (size_t level = h_.keys.size(); level-- > 0;)
+                closeLevel(level);
+        reportEnd();
+        finishPage();
+        painter_.end();
+        return pages_;
+    }
+
+private:
+    void findColumns() {
+        for (const char* key : h_.keys)
+            keyColumns_.push_back(r_.column(key));
+        sums_.resize(h_.keys.size());
+        sumColumns_.resize(h_.keys.size());
+        for (size_t level = 0; level < h_.keys.size(); ++level) {
+            sums_[level].assign(h_.sums[level].size(), 0);
+            for (const HandColumn& c : h_.sums[level])
+                sumColumns_[level].push_back(r_.column(c.field));
+        }
+        totals_.assign(h_.totals.size(), 0);
+        for (const HandColumn& c : h_.detail)
+            detailColumns_.push_back(r_.column(c.field));
+        for (const HandColumn& c : h_.totals)
+            totalColumns_.push_back(r_.column(c.field));
+    }
+
+    void text(const QFontMetricsF& m, const HandColumn& c, double top, double height,
+              const QString& text) {
+        const double x = c.centred ? (c.x * px_ + (c.width * px_ - m.horizontalAdvance(text)) / 2)
+                                   : c.x * px_ + 0.5 * px_;
+        painter_.drawText(QPointF(x, top + (height - m.ascent() - m.descent()) / 2 + m.ascent()),
+                          text);
+    }
+
+    void finishPage() {
+        painter_.setFont(regular_);
+        const QString number = QString::number(pages_);
+        painter_.drawText(
+            QPointF(width_ - regularMetrics_.horizontalAdvance(number), bottom_ + 4 * px_), number);
+    }
+
+    void room(double height) {
+        if (y_ + height <= bottom_)
             return;
         finishPage();
-        writer.newPage();
-        ++pages;
-        y = 0;
-    };
-
-    painter.fillRect(QRectF(0, 0, width, 8 * px), QColor(244, 244, 244));
-    painter.setFont(title);
-    painter.drawText(QPointF(1 * px, 5.5 * px), h.title);
-    painter.setFont(bold);
-    for (size_t i = 0; i < h.headings.size(); ++i)
-        draw(boldMetrics, h.headingColumns[i], 6 * px, line, QString::fromUtf8(h.headings[i]));
-    y = h.headings.size() > 2 ? 14 * px : 10 * px;
-
-    std::vector<int> keyColumns;
-    for (const char* key : h.keys)
-        keyColumns.push_back(r.column(key));
-    std::vector<std::vector<double>> sums(h.keys.size());
-    for (size_t level = 0; level < h.keys.size(); ++level)
-        sums[level].assign(h.sums[level].size(), 0);
-    std::vector<double> totals(h.totals.size(), 0);
-    std::vector<int> detailColumns;
-    for (const HandColumn& c : h.detail)
-        detailColumns.push_back(r.column(c.field));
-    std::vector<std::vector<int>> sumColumns(h.keys.size());
-    for (size_t level = 0; level < h.keys.size(); ++level)
-        for (const HandColumn& c : h.sums[level])
-            sumColumns[level].push_back(r.column(c.field));
-    std::vector<int> totalColumns;
-    for (const HandColumn& c : h.totals)
-        totalColumns.push_back(r.column(c.field));
-    auto closeLevel = [&](size_t level) {
-        room(line);
-        painter.setFont(bold);
-        for (size_t i = 0; i < h.sums[level].size(); ++i) {
-            const HandColumn& c = h.sums[level][i];
-            const QRectF box((c.x + 0.5) * px, y + 0.5 * px, (c.width - 1) * px, 5 * px);
-            painter.fillRect(box, QColor(239, 239, 239));
-            painter.drawRect(box);
-            draw(boldMetrics, c, y, line, numberText(sums[level][i], c.decimals));
-            sums[level][i] = 0;
-        }
-        y += line;
-    };
-    for (int row = 0; row < r.rows(); ++row) {
-        size_t changed = h.keys.size();
-        for (size_t level = 0; level < h.keys.size() && row > 0; ++level)
-            if (std::strcmp(r.text(row, keyColumns[level]), r.text(row - 1, keyColumns[level]))) {
-                changed = level;
-                break;
-            }
-        if (row > 0)
-            for (size_t level = h.keys.size(); level-- > changed;)
-                closeLevel(level);
-        for (size_t level = row == 0 ? 0 : changed; level < h.keys.size(); ++level) {
-            room(line + detailHeight);
-            if (level == 0)
-                painter.fillRect(QRectF(0, y, width, line), QColor(224, 224, 224));
-            painter.setFont(bold);
-            painter.drawText(QPointF((1 + 3 * level) * px, y + 4.2 * px),
-                             QString::fromUtf8(r.text(row, keyColumns[level])));
-            y += line;
-        }
-        room(detailHeight);
-        painter.setFont(regular);
-        for (size_t i = 0; i < h.detail.size(); ++i)
-            draw(regularMetrics, h.detail[i], y, detailHeight,
-                 cellText(r, row, h.detail[i], detailColumns[i]));
-        y += detailHeight;
-        for (size_t level = 0; level < h.keys.size(); ++level)
-            for (size_t i = 0; i < h.sums[level].size(); ++i)
-                sums[level][i] += r.number(row, sumColumns[level][i]);
-        for (size_t i = 0; i < h.totals.size(); ++i)
-            totals[i] += r.number(row, totalColumns[i]);
+        writer_.newPage();
+        ++pages_;
+        y_ = 0;
     }
-    if (r.rows() > 0)
-        for (size_t level = h.keys.size(); level-- > 0;)
-            closeLevel(level);
-    room(8 * px);
-    painter.fillRect(QRectF(0, y, width, 8 * px), QColor(220, 220, 220));
-    painter.drawRect(QRectF(0, y, width, 8 * px));
-    painter.setFont(end);
-    painter.drawText(QPointF(2.5 * px, y + 5.5 * px), QStringLiteral("Итого:"));
-    for (size_t i = 0; i < h.totals.size(); ++i)
-        draw(endMetrics, h.totals[i], y, 8 * px, numberText(totals[i], h.totals[i].decimals));
-    finishPage();
-    painter.end();
-    return pages;
+
+    void heading() {
+        painter_.fillRect(QRectF(0, 0, width_, 8 * px_), QColor(244, 244, 244));
+        painter_.setFont(title_);
+        painter_.drawText(QPointF(1 * px_, 5.5 * px_), h_.title);
+        painter_.setFont(bold_);
+        for (size_t i = 0; i < h_.headings.size(); ++i)
+            text(boldMetrics_, h_.headingColumns[i], 6 * px_, line_,
+                 QString::fromUtf8(h_.headings[i]));
+        y_ = h_.headings.size() > 2 ? 14 * px_ : 10 * px_;
+    }
+
+    // The outermost level whose key differs from the row before; the number of levels when
+    // none does.
+    size_t changedLevel(int row) const {
+        for (size_t level = 0; level < h_.keys.size() && row > 0; ++level)
+            if (std::strcmp(r_.text(row, keyColumns_[level]),
+                            r_.text(row - 1, keyColumns_[level])) != 0)
+                return level;
+        return h_.keys.size();
+    }
+
+    void closeLevel(size_t level) {
+        room(line_);
+        painter_.setFont(bold_);
+        for (size_t i = 0; i < h_.sums[level].size(); ++i) {
+            const HandColumn& c = h_.sums[level][i];
+            const QRectF box((c.x + 0.5) * px_, y_ + 0.5 * px_, (c.width - 1) * px_, 5 * px_);
+            painter_.fillRect(box, QColor(239, 239, 239));
+            painter_.drawRect(box);
+            text(boldMetrics_, c, y_, line_, numberText(sums_[level][i], c.decimals));
+            sums_[level][i] = 0;
+        }
+        y_ += line_;
+    }
+
+    void openLevel(int row, size_t level) {
+        room(line_ + detailHeight_);
+        if (level == 0)
+            painter_.fillRect(QRectF(0, y_, width_, line_), QColor(224, 224, 224));
+        painter_.setFont(bold_);
+        painter_.drawText(QPointF(double(1 + 3 * level) * px_, y_ + 4.2 * px_),
+                          QString::fromUtf8(r_.text(row, keyColumns_[level])));
+        y_ += line_;
+    }
+
+    void addRow(int row) {
+        const size_t changed = changedLevel(row);
+        if (row > 0)
+            for (size_t level = h_.keys.size(); level-- > changed;)
+                closeLevel(level);
+        for (size_t level = row == 0 ? 0 : changed; level < h_.keys.size(); ++level)
+            openLevel(row, level);
+        room(detailHeight_);
+        painter_.setFont(regular_);
+        for (size_t i = 0; i < h_.detail.size(); ++i)
+            text(regularMetrics_, h_.detail[i], y_, detailHeight_,
+                 cellText(r_, row, h_.detail[i], detailColumns_[i]));
+        y_ += detailHeight_;
+        for (size_t level = 0; level < h_.keys.size(); ++level)
+            for (size_t i = 0; i < h_.sums[level].size(); ++i)
+                sums_[level][i] += r_.number(row, sumColumns_[level][i]);
+        for (size_t i = 0; i < h_.totals.size(); ++i)
+            totals_[i] += r_.number(row, totalColumns_[i]);
+    }
+
+    void reportEnd() {
+        room(8 * px_);
+        painter_.fillRect(QRectF(0, y_, width_, 8 * px_), QColor(220, 220, 220));
+        painter_.drawRect(QRectF(0, y_, width_, 8 * px_));
+        painter_.setFont(end_);
+        painter_.drawText(QPointF(2.5 * px_, y_ + 5.5 * px_), QStringLiteral("Итого:"));
+        for (size_t i = 0; i < h_.totals.size(); ++i)
+            text(endMetrics_, h_.totals[i], y_, 8 * px_,
+                 numberText(totals_[i], h_.totals[i].decimals));
+    }
+
+    const HandReport& h_;
+    const BareResult& r_;
+    QPdfWriter writer_;
+    QPainter painter_;
+    double px_ = 1;
+    QFont regular_{QStringLiteral("DejaVu Sans"), int(h_.detailPoints)};
+    QFont bold_{boldFont(9)};
+    QFont title_{boldFont(10)};
+    QFont end_{boldFont(11)};
+    // after the writer and the fonts they measure
+    QFontMetricsF regularMetrics_{regular_, &writer_};
+    QFontMetricsF boldMetrics_{bold_, &writer_};
+    QFontMetricsF endMetrics_{end_, &writer_};
+    double width_ = 0;
+    double bottom_ = 0;
+    double line_ = 0;
+    double detailHeight_ = 0;
+    int pages_ = 1;
+    double y_ = 0;
+    std::vector<int> keyColumns_;
+    std::vector<std::vector<double>> sums_;
+    std::vector<std::vector<int>> sumColumns_;
+    std::vector<double> totals_;
+    std::vector<int> detailColumns_;
+    std::vector<int> totalColumns_;
+
+    static QFont boldFont(int points) {
+        QFont font(QStringLiteral("DejaVu Sans"), points);
+        font.setBold(true);
+        return font;
+    }
+};
+
+int drawByHand(const HandReport& h, const BareResult& r, const QString& path) {
+    return HandDrawing(h, r, path).draw();
 }
 
 // --- the spreadsheet by hand
@@ -302,15 +365,17 @@ int main(int argc, char** argv) {
     db.exec(QStringLiteral("vacuum analyze accounts_dep.smena"));
     const int positions = db.scalar("select count(*) from accounts_dep.smena").toInt();
     db.useAsBuiltin();
-    data::DataModule6 dm;
-    WorkersReport workersReport(dm);
-    ProductsReport productsReport(dm);
-    WorkerDetailsReport workerDetailsReport(dm);
-    ProductDetailsReport productDetailsReport(dm);
-    RequisitionsReport requisitionsReport(dm);
-    ReportSelectionDialog window(
-        dm, ReportSelectionDialog::Reports{workersReport, productsReport, workerDetailsReport,
-                                           productDetailsReport, requisitionsReport});
+    data::Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.open();
+    WorkersReport workersReport(connection);
+    ProductsReport productsReport(connection);
+    WorkerDetailsReport workerDetailsReport(connection);
+    ProductDetailsReport productDetailsReport(connection);
+    RequisitionsReport requisitionsReport(connection);
+    ReportSelectionDialog window(connection, ReportSelectionDialog::Reports{
+                                                 workersReport, productsReport, workerDetailsReport,
+                                                 productDetailsReport, requisitionsReport});
     PGconn* bare = db.sys().handle(); // a connection of its own, beside the program's
     const QString title = QStringLiteral(" за период с 01.01.2026 по 01.01.2027");
     auto c = [](double x, double w, const char* field, int decimals = -1, bool centred = true,
@@ -320,7 +385,7 @@ int main(int argc, char** argv) {
     const std::vector<HandReport> hand{
         {"Отчет по рабочим",
          &workersReport,
-         workersReport.t_Report.sql(),
+         workersReport.query().sql(),
          "   Отчет по рабочим" + title,
          {},
          {},
@@ -333,7 +398,7 @@ int main(int argc, char** argv) {
          {c(157, 33, "summa", 2)}},
         {"Отчет по продукции",
          &productsReport,
-         productsReport.t_Report.sql(),
+         productsReport.query().sql(),
          "   Отчет по продукции" + title,
          {"Коробки", "Количество"},
          {c(140, 25, "mass"), c(165, 25, "kolvo")},
@@ -345,7 +410,7 @@ int main(int argc, char** argv) {
          {c(140, 25, "mass", 0), c(165, 25, "kolvo")}},
         {"Детальный отчет по рабочим",
          &workerDetailsReport,
-         workerDetailsReport.w_Report.sql(),
+         workerDetailsReport.query().sql(),
          "   Детальный отчет по рабочим" + title,
          {"Брак", "Количество", "Сумма", "Премия"},
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa"), c(171, 19, "s_prize")},
@@ -359,7 +424,7 @@ int main(int argc, char** argv) {
          {c(111, 15, "brk"), c(126, 24, "kolvo"), c(150, 21, "summa", 2)}},
         {"Детальный отчет по продукции",
          &productDetailsReport,
-         productDetailsReport.i_Report.sql(),
+         productDetailsReport.query().sql(),
          "   Детальный отчет по продукции" + title,
          {"Брак", "Коробки", "Кол-во", "Сумма"},
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa")},
@@ -372,7 +437,7 @@ int main(int argc, char** argv) {
          {c(107, 14, "brk"), c(121, 21, "mass"), c(142, 20, "kolvo"), c(162, 28, "summa", 2)}},
         {"Детальный отчет по заявкам",
          &requisitionsReport,
-         requisitionsReport.i_Report.sql(),
+         requisitionsReport.query().sql(),
          "   Детальный отчет по заявкам" + title,
          {"Брак", "Номенкл.", "Кол-во", "Сумма"},
          {c(103, 13, "brk"), c(116, 30, "nom"), c(146, 18, "kolvo"), c(164, 26, "summa")},
@@ -390,8 +455,8 @@ int main(int argc, char** argv) {
                 positions, qPrintable(kFrom.toString("dd.MM.yyyy")),
                 qPrintable(kTo.toString("dd.MM.yyyy")), kRuns, kRounds);
     modal.then([&](QDialog* d) {
-        d->findChild<QDateEdit*>("DTPicker1")->setDate(kFrom);
-        d->findChild<QDateEdit*>("DTPicker2")->setDate(kTo);
+        d->findChild<QDateEdit*>("fromDateEdit")->setDate(kFrom);
+        d->findChild<QDateEdit*>("toDateEdit")->setDate(kTo);
         const QString enginePdf = folder.filePath("engine.pdf");
         const QString handPdf = folder.filePath("hand.pdf");
         for (const HandReport& h : hand) {
@@ -419,7 +484,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
 
-        QPushButton* excel = d->findChild<QPushButton*>("Button6");
+        QPushButton* excel = d->findChild<QPushButton*>("exportButton");
         const QString handXlsx = folder.filePath("hand.xlsx");
         double exportMs = 1e12, handMs = 1e12;
         int rows = 0;
@@ -427,7 +492,7 @@ int main(int argc, char** argv) {
             exportMs = std::min(exportMs, medianMs(kRuns, [&] { excel->click(); }));
             handMs = std::min(handMs, medianMs(kRuns, [&] {
                                   const BareResult result =
-                                      runForPeriod(bare, window.XLS_Rep.sql());
+                                      runForPeriod(bare, window.productionQuery().sql());
                                   rows = writeSheetByHand(result, handXlsx);
                               }));
         }

@@ -54,8 +54,8 @@ Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
         p.workDay = day;
         saver.save(p, {false, 1, day});
     });
-    f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(dm).run(6, lastYear); });
-    WorkersReport workers(dm);
+    f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(dm.ADO_DB).run(6, lastYear); });
+    WorkersReport workers(dm.ADO_DB);
     f.yearReportMs = medianMs(1, [&] {
         workers.writePdf(
             {QDate(lastYear, 1, 1), QDate(lastYear + 1, 1, 1), reports::ProductKind::All}, pdf);

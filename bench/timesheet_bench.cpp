@@ -2,7 +2,7 @@
 // after day as a shop enters them: the
 // program's rebuild against the cell-by-cell rebuild on the same data, and the month's export
 // to a spreadsheet.
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "seams/messages.h"
 #include "spreadsheet/spreadsheet.h"
 #include "tests/support/per_cell_rebuild.h"
@@ -12,6 +12,7 @@
 #include "tests/support/test_database.h"
 #include "timesheet/month_rebuild.h"
 #include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
 #include "timing.h"
 
@@ -39,7 +40,9 @@ int main(int argc, char** argv) {
         analyze;
     )");
     db.useAsBuiltin();
-    data::DataModule6 dm;
+    data::Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.open();
 
     // the month's rows, every day of them, in one hash
     QString days;
@@ -51,7 +54,7 @@ int main(int argc, char** argv) {
 
     const double perCellMs = medianMs(1, [&] { rebuildMonthCellByCell(db.sys(), 3, 2026); });
     const QString reference = db.scalar(rowsHash);
-    const double programMs = medianMs(5, [&] { timesheet::MonthRebuild(dm).run(3, 2026); });
+    const double programMs = medianMs(5, [&] { timesheet::MonthRebuild(connection).run(3, 2026); });
     const QString rebuilt = db.scalar(rowsHash);
     const int rows = db.scalar("select count(*) from accounts_dep.h_tabel").toInt();
     std::printf("rebuild of a month (60000 positions, %d rows): the program %.1f ms, cell by cell "
@@ -64,11 +67,12 @@ int main(int argc, char** argv) {
     RecordingLauncher launcher;
     QTemporaryDir folder;
     spreadsheet::setOutputFolder(folder.path());
-    PrintedTimesheet printed(dm);
-    TimesheetWindow window(dm, printed);
+    PrintedTimesheet printed(connection);
+    timesheet::TimesheetData data(connection);
+    TimesheetWindow window(data, printed);
     double exportMs = 0;
     modal.then([&](QDialog* d) {
-        exportMs = medianMs(3, [&] { d->findChild<QPushButton*>("Button2")->click(); });
+        exportMs = medianMs(3, [&] { d->findChild<QPushButton*>("exportButton")->click(); });
     });
     window.openForMonth(QDate(2026, 3, 1));
     std::printf("export of the month (1000 workers x 33 cells) through \"Excel\": %.0f ms\n",

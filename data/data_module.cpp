@@ -63,20 +63,6 @@ QStringList shiftSql(int shift) {
     return lines;
 }
 
-QStringList hTabelSql(int shift) {
-    return {
-        QStringLiteral(
-            "select person.s_caption fio, h_tabel.*,(d1+d2+d3+d4+d5+d6+d7+d8+d9+d10+d11"),
-        QStringLiteral("+d12+d13+d14+d15+d16+d17+d18+d19+d20+d21+d22+d23+d24+d25"),
-        QStringLiteral("+d26+d27+d28+d29+d30+d31) as summ from accounts_dep.h_tabel, "
-                       "cmn_contractor.person where "),
-        QStringLiteral(
-            "h_tabel.w_id=person.s_code::integer and h_tabel.smena=%1 and month=:mnth and ")
-            .arg(shift),
-        QStringLiteral("year=:yea order by fio"),
-    };
-}
-
 QString& newModulesConnection() {
     static QString text;
     return text;
@@ -132,10 +118,6 @@ void DataModule6::setStatements() {
     });
     Vid_oper.setSql(QStringLiteral("select * from accounts_dep.VID_OPER order by vid"));
     Vid_oper.setUpdateTable(QStringLiteral("accounts_dep.vid_oper"), QStringLiteral("id"));
-
-    H_Tabel_1.setSql(hTabelSql(1));
-    H_Tabel_2.setSql(hTabelSql(2));
-    H_Tabel_3.setSql(hTabelSql(3));
 
     Oper_ins.setSql(QStringList{
         QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new) "),

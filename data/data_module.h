@@ -33,11 +33,6 @@ public:
     Dataset Oper{&ADO_DB, QStringLiteral("Oper")};
     Dataset Vid_oper{&ADO_DB, QStringLiteral("Vid_oper")};
 
-    // monthly time-sheet of shifts 1, 2, 3; parameters mnth, yea
-    Dataset H_Tabel_1{&ADO_DB, QStringLiteral("H_Tabel_1")};
-    Dataset H_Tabel_2{&ADO_DB, QStringLiteral("H_Tabel_2")};
-    Dataset H_Tabel_3{&ADO_DB, QStringLiteral("H_Tabel_3")};
-
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
     Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};

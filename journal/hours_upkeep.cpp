@@ -9,9 +9,6 @@ const QString HoursUpkeep::kSetDaySql =
     QStringLiteral("select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
 
 void HoursUpkeep::afterSave(const DayCell& cell) {
-    dm_.H_Tabel_1.close();
-    dm_.H_Tabel_2.close();
-    dm_.H_Tabel_3.close();
     setDay(cell, true);
 }
 

@@ -29,8 +29,7 @@ public:
 
     explicit HoursUpkeep(data::DataModule6& dataModule) : dm_(dataModule) {}
 
-    // After a position was stored: the time-sheet lists are closed (so they read fresh rows
-    // next time) and the cell is set to its sum; a missing row is inserted.
+    // After a position was stored: the cell is set to its sum; a missing row is inserted.
     void afterSave(const DayCell& cell);
     // After a position was deleted: the cell is set to what is left; a missing row stays
     // missing.

@@ -2,7 +2,7 @@
 
 #include "report_layout.h"
 
-#include "data/data_module.h"
+#include "data/statement_files.h"
 #include "reportengine/dataset_rows.h"
 #include "reportengine/prepared_report.h"
 
@@ -10,16 +10,15 @@
 
 namespace reports {
 
-PrintedReport::PrintedReport(data::DataModule6& dataModule, const QString& queryName,
-                             const QStringList& sql, const QString& titlePrefix,
-                             const report::Report& layout)
-    : query_(&dataModule.ADO_DB, queryName), titlePrefix_(titlePrefix), layout_(layout) {
-    query_.setSql(sql);
+PrintedReport::PrintedReport(data::Connection& connection, const QString& statement,
+                             const QString& titlePrefix, const report::Report& layout)
+    : query_(&connection, statement), titlePrefix_(titlePrefix), layout_(layout) {
+    query_.setSql(data::statementText(QStringLiteral("reports/") + statement));
 }
 
 report::PreparedReport PrintedReport::prepare(const Selection& selection) {
     openSelection(query_, selection);
-    QRLabel1(layout_).text = reportTitle(titlePrefix_, selection);
+    titleCell(layout_).text = reportTitle(titlePrefix_, selection);
     return report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
 }
 

@@ -6,12 +6,11 @@
 #include "reportengine/report_definition.h"
 
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 namespace report {
 class PreparedReport;
@@ -19,9 +18,9 @@ class PreparedReport;
 
 namespace reports {
 
-// A printed production report: its query (parameters data1 and data2) and its layout.
-// Never shown itself: the report window previews it, from where the user prints. Each run
-// reads the query for the selection and closes it again afterwards, also on errors.
+// A printed production report: its query (parameters period_from and period_to) and its
+// layout. Never shown itself: the report window previews it, from where the user prints.
+// Each run reads the query for the selection and closes it again afterwards, also on errors.
 class PrintedReport {
 public:
     PrintedReport(const PrintedReport&) = delete;
@@ -33,18 +32,19 @@ public:
     void writePdf(const Selection& selection, const QString& path);
 
     const QString& titlePrefix() const { return titlePrefix_; }
+    // The report's query, closed except while a run reads it.
+    const data::Dataset& query() const { return query_; }
 
 protected:
-    PrintedReport(data::DataModule6& dataModule, const QString& queryName, const QStringList& sql,
+    // statement: the name of the report's query among the statements of reports/.
+    PrintedReport(data::Connection& connection, const QString& statement,
                   const QString& titlePrefix, const report::Report& layout);
     ~PrintedReport() = default;
-
-    // The query as the derived report names it.
-    data::Dataset query_;
 
 private:
     report::PreparedReport prepare(const Selection& selection);
 
+    data::Dataset query_;
     QString titlePrefix_;
     report::Report layout_;
 };

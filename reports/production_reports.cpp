@@ -25,18 +25,6 @@ Column field(double x, double width, const QString& name, Align align = Align::C
 
 // --- "Отчет по рабочим"
 
-const QStringList kWorkersSql{
-    QStringLiteral("select person.s_caption fio, sum(smena.kol_vo-smena.brak) as kolvo, "),
-    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa,vid_oper.vid,"),
-    QStringLiteral("izdel.nom, oper.naimen, color from cmn_contractor.person "
-                   "person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,"),
-    QStringLiteral("accounts_dep.oper where w_id=s_code::integer and izdel.id=smena.i_id and "
-                   "vid_oper.id=oper.vid"),
-    QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
-    QStringLiteral("group by fio, izdel.nom, oper.naimen, vid_oper.vid, color order by fio, "
-                   "izdel.nom"),
-};
-
 report::Report workersLayout() {
     const Column kind = field(6, 40, kProductKindExpression, Align::Left);
     const Column vid = field(46, 56, QStringLiteral("vid"));
@@ -57,17 +45,6 @@ report::Report workersLayout() {
 
 // --- "Отчет по продукции"
 
-const QStringList kProductsSql{
-    QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
-    QStringLiteral("izdel.nom, oper.naimen, color,  "
-                   "round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass"),
-    QStringLiteral("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
-                   "accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid"),
-    QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
-    QStringLiteral("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by "
-                   "izdel.nom"),
-};
-
 report::Report productsLayout() {
     const Column kind = field(6, 40, kProductKindExpression, Align::Left);
     const Column vid = field(46, 56, QStringLiteral("vid"));
@@ -85,23 +62,6 @@ report::Report productsLayout() {
 }
 
 // --- "Детальный отчет по рабочим"
-
-// The bonus is reckoned on the position's own price, as its amount is: oper has a price
-// column too, and the statement would be ambiguous without the table's name.
-const QStringList kWorkerDetailsSql{
-    QStringLiteral("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, "),
-    QStringLiteral("sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*"),
-    QStringLiteral("smena.cena) as summa, color, sum(prize*(kol_vo-brak)*smena.cena/100) as "
-                   "s_prize "),
-    QStringLiteral("from cmn_contractor.person "
-                   "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
-                   "vid_oper where "),
-    QStringLiteral("smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id "),
-    QStringLiteral("and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id "),
-    QStringLiteral("and smena.data<:data2 and smena.data>=:data1 group by fio, marka, "),
-    QStringLiteral("vid_oper.vid, oper.naimen, color order by fio, marka, vid_oper.vid, "
-                   "oper.naimen"),
-};
 
 report::Report workerDetailsLayout() {
     const Column brk = field(111, 15, QStringLiteral("brk"));
@@ -139,19 +99,6 @@ report::Report workerDetailsLayout() {
 
 // --- "Детальный отчет по продукции"
 
-const QStringList kProductDetailsSql{
-    QStringLiteral("select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,"),
-    QStringLiteral("sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, "),
-    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa, color, "
-                   "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass "),
-    QStringLiteral("from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
-                   "vid_oper where smena.o_id=oper.id and smena.i_id=izdel.id "),
-    QStringLiteral("and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:data2 and "),
-    QStringLiteral("smena.data>=:data1 group by izdel.nom, marka, vid_oper.vid, oper.naimen, "
-                   "color,massa "),
-    QStringLiteral("order by izdel.nom,marka, vid_oper.vid, oper.naimen"),
-};
-
 report::Report productDetailsLayout() {
     const Column brk = field(107, 14, QStringLiteral("brk"));
     const Column mass = field(121, 21, QStringLiteral("mass"));
@@ -179,20 +126,6 @@ report::Report productDetailsLayout() {
 }
 
 // --- "Детальный отчет по заявкам"
-
-const QStringList kRequisitionsSql{
-    QStringLiteral("select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom, "
-                   "sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk, "),
-    QStringLiteral("sum((kol_vo-brak)*smena.cena) as summa, color, "
-                   "round((izdel.massa*sum(smena.kol_vo))::numeric,2) as mass, doc_in.s_number  "),
-    QStringLiteral("from accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep."
-                   "vid_oper, mnf_doc.doc doc_in where smena.o_id=oper.id and "
-                   "smena.i_id=izdel.id "),
-    QStringLiteral("and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:data2 and "),
-    QStringLiteral("smena.data>=:data1 and doc_in.id = smena.id_doc group by  s_number, "
-                   "izdel.nom, marka, vid_oper.vid, oper.naimen, color,massa "),
-    QStringLiteral("order by s_number, izdel.nom,marka, vid_oper.vid, oper.naimen"),
-};
 
 report::Report requisitionsLayout() {
     const Column brk = field(103, 13, QStringLiteral("brk"));
@@ -224,25 +157,25 @@ report::Report requisitionsLayout() {
 
 } // namespace
 
-WorkersReport::WorkersReport(data::DataModule6& dataModule)
-    : PrintedReport(dataModule, QStringLiteral("t_Report"), kWorkersSql,
+WorkersReport::WorkersReport(data::Connection& connection)
+    : PrintedReport(connection, QStringLiteral("workers"),
                     QStringLiteral("   Отчет по рабочим за период с "), workersLayout()) {}
 
-ProductsReport::ProductsReport(data::DataModule6& dataModule)
-    : PrintedReport(dataModule, QStringLiteral("t_Report"), kProductsSql,
+ProductsReport::ProductsReport(data::Connection& connection)
+    : PrintedReport(connection, QStringLiteral("products"),
                     QStringLiteral("   Отчет по продукции за период с "), productsLayout()) {}
 
-WorkerDetailsReport::WorkerDetailsReport(data::DataModule6& dataModule)
-    : PrintedReport(dataModule, QStringLiteral("w_Report"), kWorkerDetailsSql,
+WorkerDetailsReport::WorkerDetailsReport(data::Connection& connection)
+    : PrintedReport(connection, QStringLiteral("worker_details"),
                     QStringLiteral("   Детальный отчет по рабочим за период с "),
                     workerDetailsLayout()) {}
 
-ProductDetailsReport::ProductDetailsReport(data::DataModule6& dataModule)
-    : PrintedReport(dataModule, QStringLiteral("i_Report"), kProductDetailsSql,
+ProductDetailsReport::ProductDetailsReport(data::Connection& connection)
+    : PrintedReport(connection, QStringLiteral("product_details"),
                     QStringLiteral("   Детальный отчет по продукции за период с "),
                     productDetailsLayout()) {}
 
-RequisitionsReport::RequisitionsReport(data::DataModule6& dataModule)
-    : PrintedReport(dataModule, QStringLiteral("i_Report"), kRequisitionsSql,
+RequisitionsReport::RequisitionsReport(data::Connection& connection)
+    : PrintedReport(connection, QStringLiteral("requisitions"),
                     QStringLiteral("   Детальный отчет по заявкам за период с "),
                     requisitionsLayout()) {}

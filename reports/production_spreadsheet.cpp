@@ -3,6 +3,7 @@
 #include "data/conversions.h"
 #include "data/dataset.h"
 #include "data/product_kind.h"
+#include "data/statement_files.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/number_format.h"
 
@@ -10,17 +11,8 @@
 
 namespace reports {
 
-QStringList productionSpreadsheetSql() {
-    return {
-        QStringLiteral("select sum(smena.kol_vo-smena.brak) as kolvo, vid_oper.vid,"),
-        QStringLiteral("izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) "
-                       "as mass "),
-        QStringLiteral("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, "
-                       "accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid"),
-        QStringLiteral("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 "),
-        QStringLiteral("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order "
-                       "by izdel.nom"),
-    };
+const QString& productionSpreadsheetSql() {
+    return data::statementText(QStringLiteral("reports/production_spreadsheet"));
 }
 
 bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection,

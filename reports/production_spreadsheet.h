@@ -2,7 +2,7 @@
 
 #include "report_selection.h"
 
-#include <QStringList>
+#include <QString>
 
 #include <functional>
 
@@ -15,8 +15,8 @@ class Workbook;
 
 namespace reports {
 
-// The statement of the production spreadsheet (parameters data1 and data2).
-QStringList productionSpreadsheetSql();
+// The statement of the production spreadsheet (parameters period_from and period_to).
+const QString& productionSpreadsheetSql();
 
 // The period's production a line per product, operation and colour into sheet 1 of a new
 // workbook of handle, every cell as text and nothing formatted, then shown. The query is

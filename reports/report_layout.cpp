@@ -154,7 +154,7 @@ report::Report productionLayout(const LayoutScheme& scheme) {
     return r;
 }
 
-report::Cell& QRLabel1(report::Report& layout) {
+report::Cell& titleCell(report::Report& layout) {
     return layout.heading->cells.front();
 }
 

@@ -54,6 +54,6 @@ Column sumUnder(const Column& column, const QString& field, const QString& forma
 report::Report productionLayout(const LayoutScheme& scheme);
 
 // The title label of a layout made by productionLayout; its text is set for each run.
-report::Cell& QRLabel1(report::Report& layout);
+report::Cell& titleCell(report::Report& layout);
 
 } // namespace reports

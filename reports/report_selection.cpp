@@ -13,8 +13,8 @@ Selection previousMonth(const QDate& today) {
 
 void openSelection(data::Dataset& query, const Selection& selection) {
     query.close();
-    query.setParam(QStringLiteral("data1"), selection.from);
-    query.setParam(QStringLiteral("data2"), selection.to);
+    query.setParam(QStringLiteral("period_from"), selection.from);
+    query.setParam(QStringLiteral("period_to"), selection.to);
     switch (selection.kind) {
     case ProductKind::All:
         query.setFiltered(false);

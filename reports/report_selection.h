@@ -23,8 +23,8 @@ struct Selection {
 Selection previousMonth(const QDate& today);
 
 // Reads the query afresh for the selection (an open query would keep the rows of an earlier
-// period): the period bound to the parameters data1 and data2, the fetched rows filtered by
-// the product kind (naimen); "Все" switches the filter off.
+// period): the period bound to the parameters period_from and period_to, the fetched rows
+// filtered by the product kind (naimen); "Все" switches the filter off.
 void openSelection(data::Dataset& query, const Selection& selection);
 
 // The printed title: the prefix and both dates in the locale's short format.

@@ -9,7 +9,7 @@
 class QButtonGroup;
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 namespace Ui {
@@ -39,7 +39,7 @@ public:
     };
 
     // The window opens centred on mainWindow (the active window when there is none).
-    ReportSelectionDialog(data::DataModule6& dataModule, const Reports& reports,
+    ReportSelectionDialog(data::Connection& connection, const Reports& reports,
                           QWidget* mainWindow = nullptr, QWidget* parent = nullptr);
     ~ReportSelectionDialog() override;
 
@@ -50,16 +50,18 @@ public:
     // The product kind and the period chosen in the window.
     reports::Selection selection() const;
 
-    // The spreadsheet's query; parameters data1 and data2.
-    data::Dataset XLS_Rep;
+    // The spreadsheet's query (parameters period_from and period_to), closed except while an
+    // export reads it.
+    const data::Dataset& productionQuery() const { return productionQuery_; }
 
 private:
     void centreOnMainWindow();
     void runReport(reports::PrintedReport& report);
-    void on_Button6_clicked();
+    void exportProduction();
 
-    Ui::ReportSelectionDialog* ui;
+    data::Dataset productionQuery_;
+    Ui::ReportSelectionDialog* ui_;
     Reports reports_;
     QWidget* mainWindow_;
-    QButtonGroup* kinds_;
+    QButtonGroup* productKinds_;
 };

@@ -3,7 +3,7 @@
 #include <functional>
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 namespace timesheet {
@@ -16,13 +16,13 @@ namespace timesheet {
 // cell; one before it is seen by it.
 class MonthRebuild {
 public:
-    explicit MonthRebuild(data::DataModule6& dataModule) : dm_(dataModule) {}
+    explicit MonthRebuild(data::Connection& connection) : connection_(connection) {}
 
     // progress is called after each day is read, with the day. Throws DataError.
     void run(int month, int year, const std::function<void(int day)>& progress = {});
 
 private:
-    data::DataModule6& dm_;
+    data::Connection& connection_;
 };
 
 } // namespace timesheet

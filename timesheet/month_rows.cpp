@@ -6,8 +6,8 @@ namespace timesheet {
 
 void openMonth(data::Dataset& rows, int month, int year) {
     rows.close();
-    rows.setParam(QStringLiteral("mnth"), month);
-    rows.setParam(QStringLiteral("yea"), year);
+    rows.setParam(QStringLiteral("month"), month);
+    rows.setParam(QStringLiteral("year"), year);
     rows.open();
 }
 

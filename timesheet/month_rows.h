@@ -6,7 +6,7 @@ class Dataset;
 
 namespace timesheet {
 
-// Every time-sheet query takes the month as parameters mnth and yea; this reads it afresh.
+// Every time-sheet query takes the month as parameters month and year; this reads it afresh.
 void openMonth(data::Dataset& rows, int month, int year);
 
 } // namespace timesheet

@@ -2,7 +2,7 @@
 
 #include "month_rows.h"
 
-#include "data/data_module.h"
+#include "data/statement_files.h"
 #include "reportengine/dataset_rows.h"
 #include "reportengine/prepared_report.h"
 #include "reportengine/report_definition.h"
@@ -11,21 +11,6 @@
 #include <QScopeGuard>
 
 namespace {
-
-const QStringList kSql{
-    QStringLiteral("select person.s_caption fio,sum(d1) as sd1,sum(d2) as sd2,sum(d3) as sd3,"
-                   "sum(d4) as sd4,"),
-    QStringLiteral("sum(d5) as sd5,sum(d6) as sd6,sum(d7) as sd7,sum(d8) as sd8,sum(d9) as sd9,"),
-    QStringLiteral("sum(d10) as sd10,sum(d11) as sd11,sum(d12) as sd12,sum(d13) as sd13,"),
-    QStringLiteral("sum(d14) as sd14,sum(d15) as sd15,sum(d16) as sd16,sum(d17) as sd17,"),
-    QStringLiteral("sum(d18) as sd18,sum(d19) as sd19,sum(d20) as sd20,sum(d21) as sd21,"),
-    QStringLiteral("sum(d22) as sd22,sum(d23) as sd23,sum(d24) as sd24,sum(d25) as sd25,"),
-    QStringLiteral("sum(d26) as sd26,sum(d27) as sd27,sum(d28) as sd28,sum(d29) as sd29,"),
-    QStringLiteral("sum(d30) as sd30,sum(d31) as sd31 from accounts_dep.h_tabel, "
-                   "cmn_contractor.person person where"),
-    QStringLiteral("h_tabel.w_id=person.s_code::t_integer and month=:mnth and"),
-    QStringLiteral("year=:yea group by fio order by fio"),
-};
 
 // Across the 277 mm between the margins of a landscape A4 page.
 constexpr int kNameWidth = report::mm(55);
@@ -113,9 +98,9 @@ report::Report layout(const QString& periodLabel) {
 
 } // namespace
 
-PrintedTimesheet::PrintedTimesheet(data::DataModule6& dataModule)
-    : H_Tabel(&dataModule.ADO_DB, QStringLiteral("H_Tabel")) {
-    H_Tabel.setSql(kSql);
+PrintedTimesheet::PrintedTimesheet(data::Connection& connection)
+    : monthRows_(&connection, QStringLiteral("monthRows")) {
+    monthRows_.setSql(data::statementText(QStringLiteral("timesheet/worker_month_totals")));
 }
 
 namespace {
@@ -129,13 +114,13 @@ report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
 } // namespace
 
 void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) {
-    const auto closeAfterwards = qScopeGuard([this] { H_Tabel.close(); });
-    const report::PreparedReport prepared = prepareMonth(H_Tabel, month, year, periodLabel);
+    const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
+    const report::PreparedReport prepared = prepareMonth(monthRows_, month, year, periodLabel);
     prepared.preview(QApplication::activeWindow());
 }
 
 void PrintedTimesheet::writePdf(int month, int year, const QString& periodLabel,
                                 const QString& path) {
-    const auto closeAfterwards = qScopeGuard([this] { H_Tabel.close(); });
-    prepareMonth(H_Tabel, month, year, periodLabel).writePdf(path);
+    const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
+    prepareMonth(monthRows_, month, year, periodLabel).writePdf(path);
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 // The printed monthly time-sheet: a worker a line with the hours of each day, all shifts added
@@ -13,15 +13,18 @@ class DataModule6;
 // itself: the time-sheet window previews it, and its query feeds that window's export too.
 class PrintedTimesheet {
 public:
-    explicit PrintedTimesheet(data::DataModule6& dataModule);
+    explicit PrintedTimesheet(data::Connection& connection);
 
-    // The month's rows of every shift summed per worker name, in name order; parameters
-    // mnth and yea.
-    data::Dataset H_Tabel;
+    // The month's rows of every shift summed per worker name (fio, sd1..sd31), in name
+    // order; parameters month and year. Closed except while a report or export reads it.
+    data::Dataset& monthRows() { return monthRows_; }
 
     // Reads the month, prepares the report with the period label ("Март 2026 г.") and shows
     // its preview, from which the user prints; the query is closed afterwards.
     void preview(int month, int year, const QString& periodLabel);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(int month, int year, const QString& periodLabel, const QString& path);
+
+private:
+    data::Dataset monthRows_;
 };

@@ -15,7 +15,7 @@ namespace timesheet {
 
 // The month of every shift, a worker a line with his hours of each day and their total, into
 // sheet 1 of a new workbook of handle, then shown. rows is the printed time-sheet's query
-// (parameters mnth and yea), read for the month and closed again; heading is the first cell
+// (parameters month and year), read for the month and closed again; heading is the first cell
 // ("Март 2026"). progress(written, total) follows every line. False when no workbook could be
 // opened (the wrapper has said so).
 bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QString& heading,

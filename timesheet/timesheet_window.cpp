@@ -2,12 +2,10 @@
 #include "ui_timesheet_window.h"
 
 #include "day_cell_delegate.h"
-#include "month_rebuild.h"
-#include "month_rows.h"
 #include "printed_timesheet.h"
+#include "timesheet_data.h"
 #include "timesheet_spreadsheet.h"
 
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/clock.h"
 #include "seams/modal_runner.h"
@@ -39,148 +37,142 @@ QList<ui::DatasetColumn> sheetColumns() {
 
 } // namespace
 
-TimesheetWindow::TimesheetWindow(data::DataModule6& dataModule, PrintedTimesheet& printed,
+TimesheetWindow::TimesheetWindow(timesheet::TimesheetData& data, PrintedTimesheet& printed,
                                  QWidget* parent)
-    : QDialog(parent), ui(new Ui::TimesheetWindow), dataModule_(dataModule), printed_(printed) {
-    ui->setupUi(this);
+    : QDialog(parent), ui_(new Ui::TimesheetWindow), data_(data), printed_(printed) {
+    ui_->setupUi(this);
     setFixedSize(size());
     fillYears();
-    const std::array<QTableView*, 3> grids{ui->DBGrid1, ui->DBGrid2, ui->DBGrid3};
-    for (size_t i = 0; i < 3; ++i) {
-        models_[i] = new ui::DatasetModel(sheets()[i], sheetColumns(), this);
-        ui::bindDataGrid(grids[i], models_[i]);
-        grids[i]->setSelectionBehavior(QAbstractItemView::SelectItems);
-        delegates_[i] = new timesheet::DayCellDelegate(kFirstDayColumn, kTotalColumn, grids[i]);
-        grids[i]->setItemDelegate(delegates_[i]);
+    const std::array<QTableView*, 3> views = shiftViews();
+    for (size_t i = 0; i < views.size(); ++i) {
+        const int shift = int(i) + 1;
+        models_[i] = new ui::DatasetModel(&data_.timesheetRows(shift), sheetColumns(), this);
+        ui::bindDataGrid(views[i], models_[i]);
+        views[i]->setSelectionBehavior(QAbstractItemView::SelectItems);
+        delegates_[i] = new timesheet::DayCellDelegate(kFirstDayColumn, kTotalColumn, views[i]);
+        views[i]->setItemDelegate(delegates_[i]);
     }
 
-    for (QComboBox* box : {ui->ComboBox1, ui->ComboBox2})
+    for (QComboBox* box : {ui_->monthCombo, ui_->yearCombo})
         connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this,
-                ui::guarded([this] { periodChanged(); }));
-    connect(ui->Button5, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button5_clicked(); }));
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
-    connect(ui->Button6, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button6_clicked(); }));
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
+                ui::guarded([this] { readChosenMonth(); }));
+    connect(ui_->refreshButton, &QPushButton::clicked, this,
+            ui::guarded([this] { rereadMonth(); }));
+    connect(ui_->rebuildButton, &QPushButton::clicked, this,
+            ui::guarded([this] { rebuildMonth(); }));
+    connect(ui_->exportButton, &QPushButton::clicked, this, ui::guarded([this] { exportMonth(); }));
+    connect(ui_->printButton, &QPushButton::clicked, this,
+            ui::guarded([this] { previewPrinted(); }));
+    connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TimesheetWindow::~TimesheetWindow() {
-    for (QTableView* grid : {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3})
-        grid->setModel(nullptr);
-    delete ui;
+    for (QTableView* view : shiftViews())
+        view->setModel(nullptr);
+    delete ui_;
 }
 
-std::array<data::Dataset*, 3> TimesheetWindow::sheets() const {
-    return {&dataModule_.H_Tabel_1, &dataModule_.H_Tabel_2, &dataModule_.H_Tabel_3};
+std::array<QTableView*, 3> TimesheetWindow::shiftViews() const {
+    return {ui_->shift1View, ui_->shift2View, ui_->shift3View};
 }
 
 // From the first year of the shop's records to this year, so the current month can always
 // be chosen.
 void TimesheetWindow::fillYears() {
-    const QSignalBlocker quiet(ui->ComboBox2);
-    ui->ComboBox2->clear();
+    const QSignalBlocker quiet(ui_->yearCombo);
+    ui_->yearCombo->clear();
     for (int year = kFirstYear; year <= std::max(kFirstYear, seams::Clock::today().year()); ++year)
-        ui->ComboBox2->addItem(QString::number(year));
-    ui->ComboBox2->setCurrentIndex(-1);
+        ui_->yearCombo->addItem(QString::number(year));
+    ui_->yearCombo->setCurrentIndex(-1);
 }
 
 int TimesheetWindow::month() const {
-    return ui->ComboBox1->currentIndex() + 1;
+    return ui_->monthCombo->currentIndex() + 1;
 }
 
 int TimesheetWindow::year() const {
-    return ui->ComboBox2->currentText().toInt();
+    return ui_->yearCombo->currentText().toInt();
 }
 
 void TimesheetWindow::openForMonth(const QDate& journalDate) {
     fillYears();
-    {
-        const QSignalBlocker quietMonths(ui->ComboBox1);
-        const QSignalBlocker quietYears(ui->ComboBox2);
-        ui->ComboBox1->setCurrentIndex(journalDate.month() - 1);
-        // a year outside the list leaves the search on its last year
-        int index = 0;
-        while (index < ui->ComboBox2->count() - 1 &&
-               ui->ComboBox2->itemText(index) != QString::number(journalDate.year()))
-            ++index;
-        ui->ComboBox2->setCurrentIndex(index);
-    }
-    periodChanged();
-    const auto afterwards = qScopeGuard([this] {
-        for (data::Dataset* sheet : sheets())
-            sheet->close();
-    });
+    chooseMonthOf(journalDate);
+    // every opening reads the rows afresh: saves since the last one are in them
+    readChosenMonth();
+    const auto afterwards = qScopeGuard([this] { data_.closeMonth(); });
     seams::execModal(this);
+}
+
+void TimesheetWindow::chooseMonthOf(const QDate& journalDate) {
+    const QSignalBlocker quietMonths(ui_->monthCombo);
+    const QSignalBlocker quietYears(ui_->yearCombo);
+    ui_->monthCombo->setCurrentIndex(journalDate.month() - 1);
+    // a year outside the list leaves the search on its last year
+    int index = 0;
+    while (index < ui_->yearCombo->count() - 1 &&
+           ui_->yearCombo->itemText(index) != QString::number(journalDate.year()))
+        ++index;
+    ui_->yearCombo->setCurrentIndex(index);
 }
 
 bool TimesheetWindow::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
-        ui->Button2->setText(QStringLiteral("Excel"));
+        ui_->exportButton->setText(QStringLiteral("Excel"));
     return QDialog::event(e);
 }
 
-void TimesheetWindow::periodChanged() {
+void TimesheetWindow::readChosenMonth() {
     if (year() == 0)
         return;
     const timesheet::MonthShape shape = timesheet::MonthShape::of(month(), year());
-    for (size_t i = 0; i < 3; ++i) {
-        timesheet::openMonth(*sheets()[i], month(), year());
+    data_.readMonth(month(), year());
+    for (size_t i = 0; i < models_.size(); ++i) {
         delegates_[i]->setMonth(shape);
         for (int day = 1; day <= 31; ++day)
             models_[i]->setTitleColour(kFirstDayColumn + day - 1,
                                        timesheet::dayTitleColour(day, shape));
     }
-    for (QTableView* grid : {ui->DBGrid1, ui->DBGrid2, ui->DBGrid3})
-        grid->viewport()->update();
+    for (QTableView* view : shiftViews())
+        view->viewport()->update();
 }
 
-void TimesheetWindow::on_Button5_clicked() {
-    for (data::Dataset* sheet : sheets())
-        sheet->close();
-    for (data::Dataset* sheet : sheets())
-        sheet->open();
+void TimesheetWindow::rereadMonth() {
+    data_.rereadMonth();
 }
 
-void TimesheetWindow::on_Button1_clicked() {
+void TimesheetWindow::rebuildMonth() {
     if (year() == 0)
         return;
-    for (data::Dataset* sheet : sheets())
-        sheet->close();
-    ui->PB->setMaximum(QDate(year(), month(), 1).daysInMonth());
-    ui->PB->setValue(1);
-    ui->PB->show();
+    data_.closeMonth();
+    ui_->rebuildProgress->setMaximum(QDate(year(), month(), 1).daysInMonth());
+    ui_->rebuildProgress->setValue(1);
+    ui_->rebuildProgress->show();
     const auto afterwards = qScopeGuard([this] {
-        ui->PB->hide();
-        ui::runGuarded([this] {
-            for (data::Dataset* sheet : sheets())
-                sheet->open();
-        });
+        ui_->rebuildProgress->hide();
+        // the rows come back also when the rebuild failed; its own error is the one shown
+        ui::runGuarded([this] { data_.rereadMonth(); });
     });
     const ui::WaitCursor wait;
-    timesheet::MonthRebuild(dataModule_).run(month(), year(), [this](int day) {
-        ui->PB->setValue(day);
-        ui->PB->repaint();
+    data_.rebuildMonth(month(), year(), [this](int day) {
+        ui_->rebuildProgress->setValue(day);
+        ui_->rebuildProgress->repaint();
     });
 }
 
 // The month of all shifts, a worker a line, into sheet 1 of a new workbook.
-void TimesheetWindow::on_Button2_clicked() {
+void TimesheetWindow::exportMonth() {
     if (year() == 0)
         return;
-    timesheet::writeMonthSpreadsheet(printed_.H_Tabel, month(), year(),
-                                     ui->ComboBox1->currentText() + u' ' + QString::number(year()),
-                                     spreadsheet::timesheetHandle(),
-                                     ui::exportCounter(ui->Button2));
+    timesheet::writeMonthSpreadsheet(
+        printed_.monthRows(), month(), year(),
+        ui_->monthCombo->currentText() + u' ' + QString::number(year()),
+        spreadsheet::timesheetHandle(), ui::exportCounter(ui_->exportButton));
 }
 
-void TimesheetWindow::on_Button6_clicked() {
+void TimesheetWindow::previewPrinted() {
     if (year() == 0)
         return;
     printed_.preview(month(), year(),
-                     ui->ComboBox1->currentText() + u' ' + ui->ComboBox2->currentText() +
+                     ui_->monthCombo->currentText() + u' ' + ui_->yearCombo->currentText() +
                          QStringLiteral(" г."));
 }

@@ -5,11 +5,6 @@
 
 #include <array>
 
-namespace data {
-class DataModule6;
-class Dataset;
-} // namespace data
-
 namespace ui {
 class DatasetModel;
 }
@@ -19,22 +14,25 @@ class TimesheetWindow;
 }
 
 class PrintedTimesheet;
+class QTableView;
 
 namespace timesheet {
 class DayCellDelegate;
-}
+class TimesheetData;
+} // namespace timesheet
 
-// "Табель по времени": the month's hours of shifts 1 to 3, a tab each, over the data module's
-// H_Tabel_1..3; the month's rebuild from the positions, its export to a spreadsheet and the
-// preview of the printed time-sheet PrintedTimesheet.
+// "Табель по времени": the month's hours of shifts 1 to 3, a tab each; the month's rebuild
+// from the positions, its export to a spreadsheet and the preview of the printed time-sheet
+// PrintedTimesheet.
 class TimesheetWindow : public QDialog {
     Q_OBJECT
 public:
-    TimesheetWindow(data::DataModule6& dataModule, PrintedTimesheet& printed,
+    TimesheetWindow(timesheet::TimesheetData& data, PrintedTimesheet& printed,
                     QWidget* parent = nullptr);
     ~TimesheetWindow() override;
 
-    // The journal's menu: shows the month of journalDate modally; closes the three lists after.
+    // The journal's menu: shows the month of journalDate modally, its rows read afresh from
+    // the database; closes them after.
     void openForMonth(const QDate& journalDate);
 
     int month() const;
@@ -45,15 +43,16 @@ protected:
 
 private:
     void fillYears();
-    void periodChanged();
-    void on_Button5_clicked();
-    void on_Button1_clicked();
-    void on_Button2_clicked();
-    void on_Button6_clicked();
-    std::array<data::Dataset*, 3> sheets() const;
+    void chooseMonthOf(const QDate& journalDate);
+    void readChosenMonth();
+    void rereadMonth();
+    void rebuildMonth();
+    void exportMonth();
+    void previewPrinted();
+    std::array<QTableView*, 3> shiftViews() const;
 
-    Ui::TimesheetWindow* ui;
-    data::DataModule6& dataModule_;
+    Ui::TimesheetWindow* ui_;
+    timesheet::TimesheetData& data_;
     PrintedTimesheet& printed_;
     std::array<ui::DatasetModel*, 3> models_{};
     std::array<timesheet::DayCellDelegate*, 3> delegates_{};

@@ -86,14 +86,15 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
         journal->findChild<QPushButton*>("Button1")->click();
         // the time-sheet of the month and its rebuild
         runner_->then([&](QDialog* sheet) {
-            sheet->findChild<QPushButton*>("Button1")->click();
-            seen << QString("time-sheet %1").arg(form1.dataModule().H_Tabel_1.recordCount());
+            sheet->findChild<QPushButton*>("rebuildButton")->click();
+            seen << QString("time-sheet %1")
+                        .arg(sheet->findChild<QTableView*>("shift1View")->model()->rowCount());
         });
         journal->findChild<QAction*>("N11")->trigger();
         // a report of the previous month
         runner_->then([&](QDialog* reports) {
             runner_->then([&](QDialog* preview) { seen << preview->metaObject()->className(); });
-            reports->findChild<QPushButton*>("Button4")->click();
+            reports->findChild<QPushButton*>("workersReportButton")->click();
         });
         journal->findChild<QAction*>("N10")->trigger();
     });

@@ -2,7 +2,8 @@
 // time-sheet (PDF and spreadsheet) written from the command line and read back, equal to what
 // the windows' code writes for the same period; and each bad request with its message and
 // exit code, no file left behind and an earlier file under the name kept as it was.
-#include "data/data_module.h"
+#include "data/connection.h"
+#include "data/dataset.h"
 #include "data/schema_version.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
@@ -56,7 +57,7 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<RecordingLauncher> launcher_;
-    std::unique_ptr<data::DataModule6> dm_;
+    data::Connection connection_;
     QTemporaryDir folder_;
 };
 
@@ -86,7 +87,8 @@ void ReportCliTest::initTestCase() {
         insert into accounts_dep.h_tabel(w_id, smena, month, year, d2, d10, d15) values
             (101, 1, 2, 2026, 8, 0, 0), (101, 2, 2, 2026, 0, 3, 0), (102, 1, 2, 2026, 0, 0, 9);
     )");
-    dm_ = std::make_unique<data::DataModule6>();
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
 }
 
 Outcome ReportCliTest::run(const QStringList& arguments, const QString& password,
@@ -132,15 +134,15 @@ void ReportCliTest::printedReportsEqualTheWindows() {
                                                             : reports::ProductKind::Blanks};
     const QString window = folder_.filePath(report + "_window.pdf");
     if (report == "workers")
-        WorkersReport(*dm_).writePdf(selection, window);
+        WorkersReport(connection_).writePdf(selection, window);
     else if (report == "products")
-        ProductsReport(*dm_).writePdf(selection, window);
+        ProductsReport(connection_).writePdf(selection, window);
     else if (report == "workers-detail")
-        WorkerDetailsReport(*dm_).writePdf(selection, window);
+        WorkerDetailsReport(connection_).writePdf(selection, window);
     else if (report == "products-detail")
-        ProductDetailsReport(*dm_).writePdf(selection, window);
+        ProductDetailsReport(connection_).writePdf(selection, window);
     else
-        RequisitionsReport(*dm_).writePdf(selection, window);
+        RequisitionsReport(connection_).writePdf(selection, window);
     const QString text = pdfText(cli);
     QVERIFY(text.contains("01.02.2026 по 01.03.2026"));
     QVERIFY(text.contains("Итого:"));
@@ -163,14 +165,14 @@ void ReportCliTest::spreadsheetsEqualTheWindows() {
     QVERIFY2(o.code == 0, qPrintable(o.err));
     launcher_->opened.clear();
     if (arguments[0] == "production") {
-        data::Dataset query(&dm_->ADO_DB);
+        data::Dataset query(&connection_);
         query.setSql(reports::productionSpreadsheetSql());
         QVERIFY(reports::writeProductionSpreadsheet(
             query, {QDate(2026, 2, 1), QDate(2026, 3, 1), reports::ProductKind::Finished},
             spreadsheet::reportsHandle()));
     } else {
-        PrintedTimesheet printed(*dm_);
-        QVERIFY(timesheet::writeMonthSpreadsheet(printed.H_Tabel, 2, 2026, "Февраль 2026",
+        PrintedTimesheet printed(connection_);
+        QVERIFY(timesheet::writeMonthSpreadsheet(printed.monthRows(), 2, 2026, "Февраль 2026",
                                                  spreadsheet::timesheetHandle()));
     }
     QCOMPARE(launcher_->opened.size(), 1);
@@ -184,7 +186,7 @@ void ReportCliTest::timesheetPdfEqualsTheWindows() {
     const Outcome o = run({"timesheet", "--month", "2", "--year", "2026", "--pdf", cli});
     QVERIFY2(o.code == 0, qPrintable(o.err));
     const QString window = folder_.filePath("timesheet_window.pdf");
-    PrintedTimesheet(*dm_).writePdf(2, 2026, "Февраль 2026 г.", window);
+    PrintedTimesheet(connection_).writePdf(2, 2026, "Февраль 2026 г.", window);
     QVERIFY(pdfText(cli).contains("Февраль 2026 г."));
     QCOMPARE(pdfText(cli), pdfText(window));
 }

@@ -123,7 +123,7 @@ void ScreenshotsTest::theWindowsOfADay() {
                 QTest::qWait(200); // the preview lays out its pages
                 QVERIFY(saveScreenshot(preview, outputDir_ + "/day_report_preview.png"));
             });
-            reports->findChild<QPushButton*>("Button1")->click();
+            reports->findChild<QPushButton*>("workerDetailsButton")->click();
         });
         journal->findChild<QAction*>("N10")->trigger();
     });

@@ -77,12 +77,6 @@ void DataModuleTest::sharedDatasetsOpenWithTheirFields_data() {
                                                    "cena",  "id",  "i_id",   "oper_vid"}
                           << 2;
     QTest::newRow("Vid_oper") << "Vid_oper" << QStringList{"VID", "ID"} << 2;
-    QTest::newRow("H_Tabel_1") << "H_Tabel_1"
-                               << QStringList{"fio", "w_id", "month", "year", "smena",
-                                              "id",  "d1",   "d31",   "summ"}
-                               << 1;
-    QTest::newRow("H_Tabel_2") << "H_Tabel_2" << QStringList{"fio", "summ"} << 0;
-    QTest::newRow("H_Tabel_3") << "H_Tabel_3" << QStringList{"fio", "summ"} << 0;
 }
 
 void DataModuleTest::sharedDatasetsOpenWithTheirFields() {
@@ -91,8 +85,7 @@ void DataModuleTest::sharedDatasetsOpenWithTheirFields() {
     QFETCH(int, rows);
     Dataset* ds = dm_->findChild<Dataset*>(dataset);
     if (!ds) {
-        for (Dataset* d : {&dm_->Workers, &dm_->Izdel, &dm_->Oper, &dm_->Vid_oper, &dm_->H_Tabel_1,
-                           &dm_->H_Tabel_2, &dm_->H_Tabel_3})
+        for (Dataset* d : {&dm_->Workers, &dm_->Izdel, &dm_->Oper, &dm_->Vid_oper})
             if (d->name() == dataset)
                 ds = d;
     }

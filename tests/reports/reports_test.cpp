@@ -4,6 +4,7 @@
 // the product-kind filter, the requisition report leaving out positions of no requisition,
 // empty periods), the same reports written straight to PDF, and the spreadsheet read back.
 #include "app/startup.h"
+#include "data/connection.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "reports/production_reports.h"
@@ -50,13 +51,13 @@ QStringList canonical(QStringList lines) {
 using Choice = std::function<void(QDialog*)>;
 
 void choosePeriod(QDialog* d, const QDate& from, const QDate& to) {
-    d->findChild<QDateEdit*>("DTPicker1")->setDate(from);
-    d->findChild<QDateEdit*>("DTPicker2")->setDate(to);
+    d->findChild<QDateEdit*>("fromDateEdit")->setDate(from);
+    d->findChild<QDateEdit*>("toDateEdit")->setDate(to);
 }
 
 void chooseKind(QDialog* d, const QString& item) {
     for (QRadioButton* radio :
-         d->findChild<QGroupBox*>("RadioGroup1")->findChildren<QRadioButton*>())
+         d->findChild<QGroupBox*>("productKindGroup")->findChildren<QRadioButton*>())
         if (radio->text() == item)
             radio->click();
 }
@@ -188,7 +189,7 @@ private:
     // Opens the window, makes the choices, presses the report's button and prints from the
     // preview into a PDF, as the person would.
     void printFromWindow(const char* buttonName, Printed& printed, const Choice& choose = {});
-    data::Dataset& queryOf(const QString& buttonName);
+    const data::Dataset& queryOf(const QString& buttonName);
     QString exportFromWindow(const Choice& choose = {});
 
     std::unique_ptr<TestDatabase> db_;
@@ -196,7 +197,7 @@ private:
     std::unique_ptr<ScriptedModalRunner> modal_;
     std::unique_ptr<RecordingLauncher> launcher_;
     QTemporaryDir folder_;
-    std::unique_ptr<data::DataModule6> dm_;
+    data::Connection connection_;
     std::unique_ptr<WorkersReport> workersReport_;
     std::unique_ptr<ProductsReport> productsReport_;
     std::unique_ptr<WorkerDetailsReport> workerDetailsReport_;
@@ -237,14 +238,15 @@ void ReportsTest::initTestCase() {
             ('2026-03-01', 1, 101, 1, 1, 10.5, 100, 0, 0, 0, 7000001),
             ('2026-01-31', 1, 102, 2, 3, 3.125, 100, 0, 7035, 0, 7000002);
     )");
-    dm_ = std::make_unique<data::DataModule6>();
-    workersReport_ = std::make_unique<WorkersReport>(*dm_);
-    productsReport_ = std::make_unique<ProductsReport>(*dm_);
-    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(*dm_);
-    productDetailsReport_ = std::make_unique<ProductDetailsReport>(*dm_);
-    requisitionsReport_ = std::make_unique<RequisitionsReport>(*dm_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    workersReport_ = std::make_unique<WorkersReport>(connection_);
+    productsReport_ = std::make_unique<ProductsReport>(connection_);
+    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(connection_);
+    productDetailsReport_ = std::make_unique<ProductDetailsReport>(connection_);
+    requisitionsReport_ = std::make_unique<RequisitionsReport>(connection_);
     window_ = std::make_unique<ReportSelectionDialog>(
-        *dm_,
+        connection_,
         ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
                                        *productDetailsReport_, *requisitionsReport_});
 }
@@ -262,21 +264,21 @@ void ReportsTest::cleanupTestCase() {
     spreadsheet::setOutputFolder(QString());
 }
 
-data::Dataset& ReportsTest::queryOf(const QString& buttonName) {
-    if (buttonName == "Button4")
-        return workersReport_->t_Report;
-    if (buttonName == "Button2")
-        return productsReport_->t_Report;
-    if (buttonName == "Button1")
-        return workerDetailsReport_->w_Report;
-    if (buttonName == "Button3")
-        return productDetailsReport_->i_Report;
-    return requisitionsReport_->i_Report;
+const data::Dataset& ReportsTest::queryOf(const QString& buttonName) {
+    if (buttonName == "workersReportButton")
+        return workersReport_->query();
+    if (buttonName == "productsReportButton")
+        return productsReport_->query();
+    if (buttonName == "workerDetailsButton")
+        return workerDetailsReport_->query();
+    if (buttonName == "productDetailsButton")
+        return productDetailsReport_->query();
+    return requisitionsReport_->query();
 }
 
 void ReportsTest::printFromWindow(const char* buttonName, Printed& printed, const Choice& choose) {
     const QString pdf = folder_.filePath(QString("%1-%2.pdf").arg(buttonName).arg(++prints_));
-    data::Dataset& query = queryOf(buttonName);
+    const data::Dataset& query = queryOf(buttonName);
     modal_->then([&](QDialog* d) {
         if (choose)
             choose(d);
@@ -312,23 +314,23 @@ void ReportsTest::printFromWindow(const char* buttonName, Printed& printed, cons
 void ReportsTest::theWindow() {
     QCOMPARE(window_->windowTitle(), QString("Отчеты"));
     QCOMPARE(window_->minimumSize(), window_->maximumSize()); // fixed size
-    auto* kinds = window_->findChild<QGroupBox*>("RadioGroup1");
+    auto* kinds = window_->findChild<QGroupBox*>("productKindGroup");
     QCOMPARE(kinds->title(), QString("Вид продукции"));
     QStringList items;
     for (QRadioButton* radio : kinds->findChildren<QRadioButton*>())
         items.append(radio->text() + (radio->isChecked() ? "*" : ""));
     QCOMPARE(items, QStringList({"Все*", "Готовая продукция", "Заготовки"}));
-    QCOMPARE(window_->findChild<QGroupBox*>("GroupBox1")->title(), QString("Период отбора"));
-    QCOMPARE(window_->findChild<QLabel*>("Label1")->text(), QString("с"));
-    QCOMPARE(window_->findChild<QLabel*>("Label2")->text(), QString("по"));
+    QCOMPARE(window_->findChild<QGroupBox*>("periodGroup")->title(), QString("Период отбора"));
+    QCOMPARE(window_->findChild<QLabel*>("fromLabel")->text(), QString("с"));
+    QCOMPARE(window_->findChild<QLabel*>("toLabel")->text(), QString("по"));
     const QList<std::pair<const char*, QString>> buttons{
-        {"Button4", "Отчет по рабочим"},
-        {"Button2", "Отчет по продукции"},
-        {"Button1", "Детальный отчет по рабочим"},
-        {"Button3", "Детальный отчет по продукции"},
-        {"Button7", "Детальный отчет по заявкам"},
-        {"Button6", "Excel (0 из 0)"},
-        {"Button5", "Выход"},
+        {"workersReportButton", "Отчет по рабочим"},
+        {"productsReportButton", "Отчет по продукции"},
+        {"workerDetailsButton", "Детальный отчет по рабочим"},
+        {"productDetailsButton", "Детальный отчет по продукции"},
+        {"requisitionsReportButton", "Детальный отчет по заявкам"},
+        {"exportButton", "Excel (0 из 0)"},
+        {"closeButton", "Выход"},
     };
     for (const auto& [name, text] : buttons) {
         QPushButton* b = button(window_.get(), name);
@@ -340,14 +342,14 @@ void ReportsTest::theWindow() {
     bool visibleAfterExit = true;
     modal_->then([&](QDialog* d) {
         // top to bottom in this order
-        int lastY = d->findChild<QGroupBox*>("GroupBox1")->y();
+        int lastY = d->findChild<QGroupBox*>("periodGroup")->y();
         QVERIFY(kinds->y() < lastY);
         for (const auto& [name, text] : buttons) {
             QVERIFY2(button(d, name)->y() > lastY, name);
             lastY = button(d, name)->y();
         }
         // "Выход" closes the window
-        button(d, "Button5")->click();
+        button(d, "closeButton")->click();
         visibleAfterExit = d->isVisible();
     });
     window_->openReports();
@@ -375,8 +377,8 @@ void ReportsTest::proposesThePreviousMonth() {
     for (int opening = 0; opening < 2; ++opening) {
         modal_->then([&](QDialog* d) {
             QCOMPARE(d, static_cast<QDialog*>(window_.get()));
-            QCOMPARE(d->findChild<QDateEdit*>("DTPicker1")->date(), from);
-            QCOMPARE(d->findChild<QDateEdit*>("DTPicker2")->date(), to);
+            QCOMPARE(d->findChild<QDateEdit*>("fromDateEdit")->date(), from);
+            QCOMPARE(d->findChild<QDateEdit*>("toDateEdit")->date(), to);
             choosePeriod(d, QDate(2020, 6, 1), QDate(2020, 6, 30));
             QCOMPARE(window_->selection().from, QDate(2020, 6, 1));
             QCOMPARE(window_->selection().to, QDate(2020, 6, 30));
@@ -391,7 +393,7 @@ void ReportsTest::centredOnTheMainWindow() {
     main.setGeometry(200, 150, 640, 480);
     main.show();
     ReportSelectionDialog window(
-        *dm_,
+        connection_,
         ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
                                        *productDetailsReport_, *requisitionsReport_},
         &main);
@@ -405,11 +407,11 @@ void ReportsTest::centredOnTheMainWindow() {
 void ReportsTest::printedReports_data() {
     QTest::addColumn<QString>("buttonName");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("Отчет по рабочим") << "Button4" << kWorkersLines;
-    QTest::newRow("Отчет по продукции") << "Button2" << kProductsLines;
-    QTest::newRow("Детальный отчет по рабочим") << "Button1" << kWorkerDetailsLines;
-    QTest::newRow("Детальный отчет по продукции") << "Button3" << kProductDetailsLines;
-    QTest::newRow("Детальный отчет по заявкам") << "Button7" << kRequisitionsLines;
+    QTest::newRow("Отчет по рабочим") << "workersReportButton" << kWorkersLines;
+    QTest::newRow("Отчет по продукции") << "productsReportButton" << kProductsLines;
+    QTest::newRow("Детальный отчет по рабочим") << "workerDetailsButton" << kWorkerDetailsLines;
+    QTest::newRow("Детальный отчет по продукции") << "productDetailsButton" << kProductDetailsLines;
+    QTest::newRow("Детальный отчет по заявкам") << "requisitionsReportButton" << kRequisitionsLines;
 }
 
 // The proposed period (opened on 15 March): February, without 1 March.
@@ -432,13 +434,13 @@ void ReportsTest::writtenStraightToPdf() {
                                       reports::ProductKind::All};
     const QString pdf = folder_.filePath("workerDetailsReport.pdf");
     workerDetailsReport_->writePdf(february, pdf);
-    QVERIFY(!workerDetailsReport_->w_Report.isOpen());
+    QVERIFY(!workerDetailsReport_->query().isOpen());
     QCOMPARE(pdfPages(pdf), QList<QStringList>{kWorkerDetailsLines});
     // a file that cannot be written is an error, and the query is closed all the same
     QVERIFY_THROWS_EXCEPTION(std::exception,
                              workerDetailsReport_->writePdf(
                                  february, folder_.filePath("no/such/workerDetailsReport.pdf")));
-    QVERIFY(!workerDetailsReport_->w_Report.isOpen());
+    QVERIFY(!workerDetailsReport_->query().isOpen());
 }
 
 void ReportsTest::productKindFilter_data() {
@@ -446,7 +448,7 @@ void ReportsTest::productKindFilter_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QStringList>("all");
-    QTest::newRow("workers, blanks") << "Button4"
+    QTest::newRow("workers, blanks") << "workersReportButton"
                                      << "Заготовки"
                                      << QStringList{"Отчет по рабочим за период с " + kFebruary,
                                                     "Иванов И.И.",
@@ -458,7 +460,7 @@ void ReportsTest::productKindFilter_data() {
                                                     "1"}
                                      << kWorkersLines;
     QTest::newRow("products, finished")
-        << "Button2"
+        << "productsReportButton"
         << "Готовая продукция"
         << QStringList{"Отчет по продукции за период с " + kFebruary + " Коробки Количество",
                        "Стеллаж",
@@ -471,7 +473,7 @@ void ReportsTest::productKindFilter_data() {
                        "1"}
         << kProductsLines;
     QTest::newRow("worker details, finished")
-        << "Button1"
+        << "workerDetailsButton"
         << "Готовая продукция"
         << QStringList{"Детальный отчет по рабочим за период с " + kFebruary,
                        "Брак Количество Сумма Премия",
@@ -492,7 +494,7 @@ void ReportsTest::productKindFilter_data() {
                        "1"}
         << kWorkerDetailsLines;
     QTest::newRow("product details, blanks")
-        << "Button3"
+        << "productDetailsButton"
         << "Заготовки"
         << QStringList{"Детальный отчет по продукции за период с " + kFebruary,
                        "Брак Коробки Кол-во Сумма",
@@ -503,7 +505,7 @@ void ReportsTest::productKindFilter_data() {
                        "1"}
         << kProductDetailsLines;
     QTest::newRow("requisitions, finished")
-        << "Button7"
+        << "requisitionsReportButton"
         << "Готовая продукция"
         << QStringList{"Детальный отчет по заявкам за период с " + kFebruary,
                        "Брак Номенкл. Кол-во Сумма",
@@ -553,15 +555,17 @@ void ReportsTest::emptyPeriods_data() {
         QStringList heading;
         const char* totals;
     } reports[] = {
-        {"Button4", {"Отчет по рабочим за период с %1"}, "Итого: 0,00"},
-        {"Button2", {"Отчет по продукции за период с %1 Коробки Количество"}, "Итого: 0 0"},
-        {"Button1",
+        {"workersReportButton", {"Отчет по рабочим за период с %1"}, "Итого: 0,00"},
+        {"productsReportButton",
+         {"Отчет по продукции за период с %1 Коробки Количество"},
+         "Итого: 0 0"},
+        {"workerDetailsButton",
          {"Детальный отчет по рабочим за период с %1", "Брак Количество Сумма Премия"},
          "Итого: 0 0 0,00"},
-        {"Button3",
+        {"productDetailsButton",
          {"Детальный отчет по продукции за период с %1", "Брак Коробки Кол-во Сумма"},
          "Итого: 0 0 0 0,00"},
-        {"Button7",
+        {"requisitionsReportButton",
          {"Детальный отчет по заявкам за период с %1", "Брак Номенкл. Кол-во Сумма"},
          "Итого: 0 0 0 0,00"},
     };
@@ -600,11 +604,11 @@ void ReportsTest::emptyPeriods() {
 void ReportsTest::aFailingQueryEndsInAMessage() {
     db_->exec("insert into cmn_contractor.person(s_code, s_caption) values ('7а', 'Ошибочный')");
     modal_->then([&](QDialog* d) {
-        button(d, "Button4")->click();
+        button(d, "workersReportButton")->click();
         QCOMPARE(messages_->shown.size(), 1);
         QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::StandardError);
         QVERIFY2(messages_->last().contains("7а"), qPrintable(messages_->last()));
-        QVERIFY(!workersReport_->t_Report.isOpen());
+        QVERIFY(!workersReport_->query().isOpen());
         QVERIFY(d->isVisible());
     });
     const qsizetype previews = modal_->opened.count("reportPreview");
@@ -619,8 +623,8 @@ QString ReportsTest::exportFromWindow(const Choice& choose) {
     modal_->then([&](QDialog* d) {
         if (choose)
             choose(d);
-        button(d, "Button6")->click();
-        caption = button(d, "Button6")->text();
+        button(d, "exportButton")->click();
+        caption = button(d, "exportButton")->text();
     });
     window_->openReports();
     return caption;
@@ -644,7 +648,7 @@ QStringList sheetRows(const XlsxReader& sheet) {
 
 void ReportsTest::spreadsheet() {
     QCOMPARE(exportFromWindow(), QString("Excel (3 из 3)"));
-    QVERIFY(!window_->XLS_Rep.isOpen());
+    QVERIFY(!window_->productionQuery().isOpen());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(launcher_->opened.size(), 1);
     XlsxReader sheet;
@@ -669,7 +673,7 @@ void ReportsTest::spreadsheet() {
 
     // the caption keeps its count when the window opens again
     QString reopened;
-    modal_->then([&](QDialog* d) { reopened = button(d, "Button6")->text(); });
+    modal_->then([&](QDialog* d) { reopened = button(d, "exportButton")->text(); });
     window_->openReports();
     QCOMPARE(reopened, QString("Excel (3 из 3)"));
 }
@@ -702,7 +706,7 @@ void ReportsTest::spreadsheetThatCannotOpen() {
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->last(), QString("Ошибка открытия файла Microsoft Excel."));
     QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
-    QVERIFY(!window_->XLS_Rep.isOpen());
+    QVERIFY(!window_->productionQuery().isOpen());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(launcher_->opened.isEmpty());
     QCOMPARE(caption, QString("Excel (3 из 3)"));
@@ -719,8 +723,8 @@ void ReportsTest::theJournalMenuOpensTheWindow() {
     QString period;
     modal_->then([&](QDialog* d) {
         QCOMPARE(d, static_cast<QDialog*>(&program.reports()));
-        period = d->findChild<QDateEdit*>("DTPicker1")->date().toString("dd.MM.yyyy") + " " +
-                 d->findChild<QDateEdit*>("DTPicker2")->date().toString("dd.MM.yyyy");
+        period = d->findChild<QDateEdit*>("fromDateEdit")->date().toString("dd.MM.yyyy") + " " +
+                 d->findChild<QDateEdit*>("toDateEdit")->date().toString("dd.MM.yyyy");
     });
     journal.findChild<QAction*>("N10")->trigger();
     QCOMPARE(modal_->pending(), 0);
@@ -760,11 +764,11 @@ void ReportsTest::screenshots() {
     )");
     const reports::Selection april{QDate(2026, 4, 1), QDate(2026, 5, 1), reports::ProductKind::All};
     const QList<std::pair<QString, reports::PrintedReport*>> printed{
-        {"form16_workers", workersReport_.get()},
-        {"form17_products", productsReport_.get()},
-        {"form20_worker_details", workerDetailsReport_.get()},
-        {"form21_product_details", productDetailsReport_.get()},
-        {"form25_requisitions", requisitionsReport_.get()},
+        {"workers_report", workersReport_.get()},
+        {"products_report", productsReport_.get()},
+        {"worker_details_report", workerDetailsReport_.get()},
+        {"product_details_report", productDetailsReport_.get()},
+        {"requisitions_report", requisitionsReport_.get()},
     };
     for (const auto& [name, report] : printed) {
         const QString pdf = dir + "/" + name + ".pdf";
@@ -782,7 +786,7 @@ void ReportsTest::screenshots() {
         for (const auto& [page, suffix] : {std::pair{1, "first"}, std::pair{pages, "last"}})
             pdfToPngs(pdf, dir + "/" + name + "_" + suffix, page);
     }
-    modal_->then([&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form18.png")); });
+    modal_->then([&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/report_selection.png")); });
     window_->openReports();
 }
 

@@ -2,8 +2,10 @@
 // with all four shifts; a failure half-way leaves the month as it was; a save on another
 // workstation during a rebuild is not lost.
 #include "data/command.h"
+#include "data/connection.h"
 #include "data/data_error.h"
 #include "data/data_module.h"
+#include "data/dataset.h"
 #include "journal/hours_upkeep.h"
 #include "tests/support/per_cell_rebuild.h"
 #include "tests/support/recording_messages.h"
@@ -34,14 +36,15 @@ private:
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
-    std::unique_ptr<data::DataModule6> dm_;
+    data::Connection connection_;
 };
 
 void MonthRebuildTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("rebuild");
     db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
-    dm_ = std::make_unique<data::DataModule6>();
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
 }
 
 // Positions of March 2026 in every shift (a day with two positions, a position of 0 hours,
@@ -82,7 +85,7 @@ void MonthRebuildTest::equalsTheCellByCellRebuild() {
     QVERIFY(reference.contains("101 1 2 2026"));  // another month stays
     init();
     QList<int> progress;
-    timesheet::MonthRebuild(*dm_).run(3, 2026, [&](int day) { progress << day; });
+    timesheet::MonthRebuild(connection_).run(3, 2026, [&](int day) { progress << day; });
     QCOMPARE(sheet(), reference);
     QCOMPARE(progress.size(), 31);
     QCOMPARE(progress.first(), 1);
@@ -106,7 +109,7 @@ void MonthRebuildTest::aFailureHalfWayLeavesTheMonth() {
                     "id) from accounts_dep.h_tabel");
     QList<int> progress;
     try {
-        timesheet::MonthRebuild(*dm_).run(3, 2026, [&](int day) { progress << day; });
+        timesheet::MonthRebuild(connection_).run(3, 2026, [&](int day) { progress << day; });
         QFAIL("the rebuild went through");
     } catch (const data::DataError& e) {
         QVERIFY(e.message().contains("the disk is full"));
@@ -116,7 +119,10 @@ void MonthRebuildTest::aFailureHalfWayLeavesTheMonth() {
                          "order by id) from accounts_dep.h_tabel"),
              before);
     // the connection goes on working afterwards
-    QCOMPARE(dm_->readScratchValue("select 1 as one", "one").toInt(), 1);
+    data::Dataset one(&connection_);
+    one.setSql("select 1 as one");
+    one.open();
+    QCOMPARE(one.asInt("one"), 1);
     db_->exec("drop trigger fail_day_15 on accounts_dep.h_tabel; "
               "drop function accounts_dep.fail_day_15()");
 }
@@ -131,7 +137,7 @@ void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
     std::atomic<bool> saved = false;
     std::exception_ptr failure; // the save's, thrown here as if it had run in the test
     std::jthread save;
-    timesheet::MonthRebuild(*dm_).run(3, 2026, [&](int day) {
+    timesheet::MonthRebuild(connection_).run(3, 2026, [&](int day) {
         if (day != 3) // the 2nd is read, the position goes there
             return;
         save = std::jthread([&] {

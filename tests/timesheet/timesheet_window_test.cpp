@@ -2,6 +2,7 @@
 // year list, the grids' titles, the rebuild through "Перестроить", the export read back from
 // the saved workbook, and the printed time-sheet read back from its PDF.
 #include "app/startup.h"
+#include "data/connection.h"
 #include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
@@ -14,6 +15,7 @@
 #include "tests/support/widget_helpers.h"
 #include "tests/support/xlsx_reader.h"
 #include "timesheet/printed_timesheet.h"
+#include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
 
 #include <QtTest>
@@ -30,6 +32,7 @@ private slots:
     void opensOnTheJournalsMonth_data();
     void opensOnTheJournalsMonth();
     void titlesFollowTheMonth();
+    void everyOpeningReadsTheRowsAfresh();
     void rebuildFromTheWindow();
     void exportReadBack();
     void exportOfAnEmptyMonth();
@@ -39,13 +42,15 @@ private slots:
 
 private:
     void open(const QDate& journalDate, const std::function<void(QDialog*)>& script);
+    data::Dataset& rows(int shift) { return data_->timesheetRows(shift); }
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
     std::unique_ptr<RecordingLauncher> launcher_;
     QTemporaryDir folder_;
-    std::unique_ptr<data::DataModule6> dm_;
+    data::Connection connection_;
+    std::unique_ptr<timesheet::TimesheetData> data_;
     std::unique_ptr<PrintedTimesheet> printed_;
     std::unique_ptr<TimesheetWindow> window_;
 };
@@ -64,9 +69,11 @@ void TimesheetWindowTest::initTestCase() {
         insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
         insert into accounts_dep.oper(id, i_id, vid) values (1, 1, 1);
     )");
-    dm_ = std::make_unique<data::DataModule6>();
-    printed_ = std::make_unique<PrintedTimesheet>(*dm_);
-    window_ = std::make_unique<TimesheetWindow>(*dm_, *printed_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    data_ = std::make_unique<timesheet::TimesheetData>(connection_);
+    printed_ = std::make_unique<PrintedTimesheet>(connection_);
+    window_ = std::make_unique<TimesheetWindow>(*data_, *printed_);
 }
 
 // April 2026 (30 days): Иванов in shifts 1 and 2 on the 6th, overtime on the 7th and a stored
@@ -113,21 +120,21 @@ void TimesheetWindowTest::opensOnTheJournalsMonth() {
     QFETCH(QString, month);
     QFETCH(QString, year);
     open(journalDate, [&](QDialog* d) {
-        auto* years = d->findChild<QComboBox*>("ComboBox2");
+        auto* years = d->findChild<QComboBox*>("yearCombo");
         QCOMPARE(years->count(), 2026 - 2007 + 1);
         QCOMPARE(years->itemText(years->count() - 1), QString("2026"));
-        QCOMPARE(d->findChild<QComboBox*>("ComboBox1")->currentText(), month);
+        QCOMPARE(d->findChild<QComboBox*>("monthCombo")->currentText(), month);
         QCOMPARE(years->currentText(), year);
-        QVERIFY(dm_->H_Tabel_1.isOpen());
-        QVERIFY(!d->findChild<QProgressBar*>("PB")->isVisible());
+        QVERIFY(rows(1).isOpen());
+        QVERIFY(!d->findChild<QProgressBar*>("rebuildProgress")->isVisible());
     });
     // the opener closes the lists afterwards
-    QVERIFY(!dm_->H_Tabel_1.isOpen() && !dm_->H_Tabel_2.isOpen() && !dm_->H_Tabel_3.isOpen());
+    QVERIFY(!rows(1).isOpen() && !rows(2).isOpen() && !rows(3).isOpen());
 }
 
 void TimesheetWindowTest::titlesFollowTheMonth() {
     open(QDate(2026, 4, 1), [&](QDialog* d) {
-        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        auto* grid = d->findChild<QTableView*>("shift1View");
         const QAbstractItemModel* model = grid->model();
         const auto title = [&](int column) {
             return model->headerData(column, Qt::Horizontal, Qt::ForegroundRole)
@@ -140,28 +147,48 @@ void TimesheetWindowTest::titlesFollowTheMonth() {
         // Monday the 6th keeps the header's own colour
         QVERIFY(!model->headerData(6, Qt::Horizontal, Qt::ForegroundRole).isValid());
         QCOMPARE(title(31), QColor(192, 192, 192)); // past April's end
-        QCOMPARE(dm_->H_Tabel_1.recordCount(), 2);
-        QVERIFY(dm_->H_Tabel_1.locate("w_id", 101));
-        QCOMPARE(dm_->H_Tabel_1.asInt("summ"), 10);
-        QCOMPARE(dm_->H_Tabel_2.recordCount(), 1);
-        QCOMPARE(dm_->H_Tabel_3.recordCount(), 0);
+        QCOMPARE(rows(1).recordCount(), 2);
+        QVERIFY(rows(1).locate("w_id", 101));
+        QCOMPARE(rows(1).asInt("summ"), 10);
+        QCOMPARE(rows(2).recordCount(), 1);
+        QCOMPARE(rows(3).recordCount(), 0);
         // another month re-reads the three shifts
-        d->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(2);
-        QCOMPARE(dm_->H_Tabel_1.recordCount(), 0);
+        d->findChild<QComboBox*>("monthCombo")->setCurrentIndex(2);
+        QCOMPARE(rows(1).recordCount(), 0);
         QVERIFY(!model->headerData(31, Qt::Horizontal, Qt::ForegroundRole).isValid());
     });
+}
+
+// Nobody needs to close the rows between two openings: what was written meanwhile (a save
+// on this or another workstation) shows on the next one.
+void TimesheetWindowTest::everyOpeningReadsTheRowsAfresh() {
+    const auto ivanovsTotal = [](QDialog* d) {
+        const QAbstractItemModel* model = d->findChild<QTableView*>("shift1View")->model();
+        return model->index(0, 32).data().toString(); // Иванов sorts first
+    };
+    QString first;
+    open(QDate(2026, 4, 1), [&](QDialog* d) { first = ivanovsTotal(d); });
+    QCOMPARE(first, QString("10"));
+    // rows left open from before the change are read again too
+    rows(1).setParam("month", 4);
+    rows(1).setParam("year", 2026);
+    rows(1).open();
+    db_->exec("update accounts_dep.h_tabel set d6 = 5 where w_id = 101 and smena = 1");
+    QString second;
+    open(QDate(2026, 4, 1), [&](QDialog* d) { second = ivanovsTotal(d); });
+    QCOMPARE(second, QString("7"));
 }
 
 void TimesheetWindowTest::rebuildFromTheWindow() {
     db_->exec("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, kol_vo, time) values "
               "('2026-04-06', 1, 103, 1, 1, 1, 7), ('2026-04-30', 3, 103, 1, 1, 1, 12)");
     open(QDate(2026, 4, 1), [&](QDialog* d) {
-        d->findChild<QPushButton*>("Button1")->click();
-        QCOMPARE(d->findChild<QProgressBar*>("PB")->maximum(), 30);
-        QVERIFY(!d->findChild<QProgressBar*>("PB")->isVisible());
-        QVERIFY(dm_->H_Tabel_1.isOpen());
-        QCOMPARE(dm_->H_Tabel_1.recordCount(), 1); // only the worker with positions
-        QCOMPARE(dm_->H_Tabel_3.recordCount(), 1);
+        d->findChild<QPushButton*>("rebuildButton")->click();
+        QCOMPARE(d->findChild<QProgressBar*>("rebuildProgress")->maximum(), 30);
+        QVERIFY(!d->findChild<QProgressBar*>("rebuildProgress")->isVisible());
+        QVERIFY(rows(1).isOpen());
+        QCOMPARE(rows(1).recordCount(), 1); // only the worker with positions
+        QCOMPARE(rows(3).recordCount(), 1);
     });
     QCOMPARE(db_->timesheetText(103), QString("s1 4.2026: d6=7 | s3 4.2026: d30=12"));
     QCOMPARE(db_->timesheetText(101), QString());
@@ -173,8 +200,8 @@ void TimesheetWindowTest::rebuildFromTheWindow() {
 void TimesheetWindowTest::exportReadBack() {
     QString caption;
     open(QDate(2026, 4, 1), [&](QDialog* d) {
-        d->findChild<QPushButton*>("Button2")->click();
-        caption = d->findChild<QPushButton*>("Button2")->text();
+        d->findChild<QPushButton*>("exportButton")->click();
+        caption = d->findChild<QPushButton*>("exportButton")->text();
     });
     QCOMPARE(caption, QString("Excel (2 из 2)"));
     QCOMPARE(launcher_->opened.size(), 1);
@@ -202,8 +229,8 @@ void TimesheetWindowTest::exportReadBack() {
 void TimesheetWindowTest::exportOfAnEmptyMonth() {
     QString caption;
     open(QDate(2026, 5, 1), [&](QDialog* d) {
-        d->findChild<QPushButton*>("Button2")->click();
-        caption = d->findChild<QPushButton*>("Button2")->text();
+        d->findChild<QPushButton*>("exportButton")->click();
+        caption = d->findChild<QPushButton*>("exportButton")->text();
     });
     QCOMPARE(caption, QString("Excel (0 из 0)"));
     XlsxReader sheet;
@@ -224,18 +251,18 @@ void TimesheetWindowTest::printedSheet() {
     )");
     const QString path = folder_.filePath("timesheet.pdf");
     printed_->writePdf(4, 2026, "Апрель 2026 г.", path);
-    QVERIFY(!printed_->H_Tabel.isOpen());
+    QVERIFY(!printed_->monthRows().isOpen());
     // "Печать" shows the same report in the preview
     QString previewed;
     open(QDate(2026, 4, 1), [&](QDialog* d) {
         modal_->then([&](QDialog* preview) {
             previewed = preview->metaObject()->className();
-            QVERIFY(printed_->H_Tabel.isOpen());
+            QVERIFY(printed_->monthRows().isOpen());
         });
-        d->findChild<QPushButton*>("Button6")->click();
+        d->findChild<QPushButton*>("printButton")->click();
     });
     QCOMPARE(previewed, QString("QPrintPreviewDialog"));
-    QVERIFY(!printed_->H_Tabel.isOpen());
+    QVERIFY(!printed_->monthRows().isOpen());
     const QString info = pdfInfo(path);
     QVERIFY2(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts \\(A4\\)")),
              qPrintable(info));
@@ -268,13 +295,14 @@ void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
     QString period;
     modal_->then([&](QDialog* d) {
         QCOMPARE(d, static_cast<QDialog*>(&program.timesheet()));
-        period = d->findChild<QComboBox*>("ComboBox1")->currentText() + " " +
-                 d->findChild<QComboBox*>("ComboBox2")->currentText();
-        QCOMPARE(program.journal().dataModule().H_Tabel_1.recordCount(), 2);
+        period = d->findChild<QComboBox*>("monthCombo")->currentText() + " " +
+                 d->findChild<QComboBox*>("yearCombo")->currentText();
+        QCOMPARE(d->findChild<QTableView*>("shift1View")->model()->rowCount(), 2);
     });
     journal.findChild<QAction*>("N11")->trigger();
     QCOMPARE(period, QString("Апрель 2026"));
-    QVERIFY(!journal.dataModule().H_Tabel_1.isOpen());
+    // the rows are let go with the window
+    QCOMPARE(program.timesheet().findChild<QTableView*>("shift1View")->model()->rowCount(), 0);
     QCOMPARE(journal.findChild<QDateEdit*>("DateT")->date(), QDate(2026, 12, 10));
 }
 
@@ -292,13 +320,13 @@ void TimesheetWindowTest::screenshots() {
                  (105, 3, 4, 2026, 0, 8, 8, 8, 8, 9, 8, 8, 6);
     )");
     open(QDate(2026, 4, 1), [&](QDialog* d) {
-        auto* tabs = d->findChild<QTabWidget*>("PageControl1");
+        auto* tabs = d->findChild<QTabWidget*>("shiftTabs");
         for (int tab = 0; tab < 3; ++tab) {
             tabs->setCurrentIndex(tab);
-            QVERIFY(saveScreenshot(d, dir + QString("/form19_shift%1.png").arg(tab + 1)));
+            QVERIFY(saveScreenshot(d, dir + QString("/timesheet_shift%1.png").arg(tab + 1)));
         }
     });
-    printed_->writePdf(4, 2026, "Апрель 2026 г.", dir + "/form15_timesheet.pdf");
+    printed_->writePdf(4, 2026, "Апрель 2026 г.", dir + "/timesheet_printed.pdf");
 }
 
 QTEST_MAIN(TimesheetWindowTest)
