@@ -142,10 +142,9 @@ void OperationsWindow::reread(bool keepRow) {
 // Blanks alone search for nothing. While the entry dialog shows a requisition, only the
 // operations on its line's product are offered.
 QString OperationsWindow::searchFilter(const QString& typed) const {
-    const QString byMark =
-        typed.trimmed().isEmpty()
-            ? QString()
-            : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
+    QString byMark = typed.trimmed().isEmpty()
+                         ? QString()
+                         : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
     if (mode_ != Mode::Selection || !request_.forRequisition)
         return byMark;
     const QString byProduct = productFilter(request_.lineProductCode);
