@@ -3,6 +3,7 @@
 #include "login_dialog.h"
 
 #include "data/data_module.h"
+#include "directories/catalog.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 #include "directories/operation_type_editor.h"
@@ -72,6 +73,7 @@ Program::~Program() {
     typeEditor_.reset();
     workerPicker_.reset();
     productPicker_.reset();
+    catalog_.reset();
     login_.reset();
     journal_.reset();
 }
@@ -79,12 +81,13 @@ Program::~Program() {
 // The other windows, created once each, none shown.
 void Program::createWindows(JournalWindow& journal) {
     data::DataModule6& dataModule = journal.dataModule();
-    productPicker_ = std::make_unique<ProductPicker>(dataModule);
-    operations_ = std::make_unique<OperationsWindow>(dataModule);
-    workerPicker_ = std::make_unique<WorkerPicker>(dataModule);
-    operationTypes_ = std::make_unique<OperationTypesWindow>(dataModule);
-    typeEditor_ = std::make_unique<OperationTypeEditor>(dataModule);
-    operationEditor_ = std::make_unique<OperationEditor>(dataModule);
+    catalog_ = std::make_unique<directories::Catalog>(dataModule.ADO_DB);
+    productPicker_ = std::make_unique<ProductPicker>(*catalog_);
+    operations_ = std::make_unique<OperationsWindow>(*catalog_);
+    workerPicker_ = std::make_unique<WorkerPicker>(*catalog_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
+    typeEditor_ = std::make_unique<OperationTypeEditor>(*catalog_);
+    operationEditor_ = std::make_unique<OperationEditor>(*catalog_);
     positionEditor_ = std::make_unique<PositionEditor>(dataModule, journal);
     workersReport_ = std::make_unique<WorkersReport>(dataModule.ADO_DB);
     productsReport_ = std::make_unique<ProductsReport>(dataModule.ADO_DB);
@@ -100,7 +103,7 @@ void Program::createWindows(JournalWindow& journal) {
     timesheetData_ = std::make_unique<timesheet::TimesheetData>(dataModule.ADO_DB);
     printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule.ADO_DB);
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
-    norms_ = std::make_unique<NormsWindow>(dataModule);
+    norms_ = std::make_unique<NormsWindow>(dataModule.ADO_DB);
     materialDialog_ = std::make_unique<MaterialDialog>(dataModule);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
     journal.useEntryDialog(*positionEditor_);

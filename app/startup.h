@@ -30,6 +30,9 @@ class QGuiApplication;
 namespace timesheet {
 class TimesheetData;
 }
+namespace directories {
+class Catalog;
+}
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
 void setupRussianLocale(QGuiApplication& app);
@@ -61,6 +64,7 @@ public:
     ReportSelectionDialog& reports() { return *reportSelection_; }
     NormsWindow& norms() { return *norms_; }
     MaterialDialog& materials() { return *materialDialog_; }
+    directories::Catalog& catalog() { return *catalog_; }
 
 private:
     void createWindows(JournalWindow& journal);
@@ -68,7 +72,9 @@ private:
     AppArguments arguments_;
     std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<JournalWindow> journal_;
-    // the windows over the journal's data module; they go before it
+    // the directories' lists over the journal's connection; they go before it
+    std::unique_ptr<directories::Catalog> catalog_;
+    // the windows over the journal's data module and the catalog; they go before both
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<OperationsWindow> operations_;
     std::unique_ptr<WorkerPicker> workerPicker_;

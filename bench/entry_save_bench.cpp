@@ -62,16 +62,18 @@ int main(int argc, char** argv) {
     std::vector<double> program, libpq;
     for (int i = 0; i < runs; ++i) {
         modal.then([&](QDialog* d) {
-            fillEntryHeader(
-                modal, d,
-                {.requisition = 7000001,
-                 .line = 7100001,
-                 // workers of one hour a position (codes 1001 + 8k), whose
-                 // day stays below 24 hours with this save
-                 .worker =
-                     [&] { return dm.Workers.locate("id", QString::number(1001 + 8 * (i % 50))); },
-                 .quantity = "12,5",
-                 .hours = "4"});
+            fillEntryHeader(modal, d,
+                            {.requisition = 7000001,
+                             .line = 7100001,
+                             // workers of one hour a position (codes 1001 + 8k), whose
+                             // day stays below 24 hours with this save
+                             .worker =
+                                 [&](QDialog* list) {
+                                     return shownList(list, "workersView")
+                                         .locate("id", QString::number(1001 + 8 * (i % 50)));
+                                 },
+                             .quantity = "12,5",
+                             .hours = "4"});
             QElapsedTimer timer;
             timer.start();
             entryChild<QPushButton>(d, "Button1")->click();

@@ -1,7 +1,6 @@
 #include "data_module.h"
 
 #include "product_kind.h"
-#include "seams/messages.h"
 
 #include <QScopeGuard>
 
@@ -89,43 +88,6 @@ void DataModule6::setStatements() {
     for (int shift = 1; shift <= 4; ++shift)
         smena(shift).setSql(shiftSql(shift));
 
-    Workers.setSql(QStringList{
-        QStringLiteral("select person.s_code id, person .s_caption fio, person.id p_id"),
-        QStringLiteral("      ,staffpos.s_caption as s_staffpos_hl"),
-        QStringLiteral("from cmn_contractor.person person"),
-        QStringLiteral(
-            "left join hrms_movement.movement pers_move on pers_move.id_employee = person.id"),
-        QStringLiteral("                                          and now()::t_date between "
-                       "pers_move.d_begin"),
-        QStringLiteral("                                                                and "
-                       "coalesce(pers_move.d_end, now()::t_date)"),
-        QStringLiteral(
-            "left join hrms_staffpos.staffpos staffpos on staffpos.id = pers_move.id_staffpos"),
-        QStringLiteral("where person.b_employee = true order by fio"),
-    });
-    Izdel.setSql(QStringLiteral("select marka, id, nom, round(massa::numeric, 5) massa  from "
-                                "accounts_dep.IZDEL order by marka"));
-    Oper.setSql(QStringList{
-        QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, ") + kNmn + u',',
-        QStringLiteral("count(o_id) norma, round(min(price)::numeric,4) cena,"),
-        QStringLiteral(
-            "oper.id, oper.i_id, oper.VID as oper_vid from accounts_dep.norm,accounts_dep.OPER,"
-            "accounts_dep.IZDEL,accounts_dep.VID_OPER where OPER.i_id=IZDEL.id and "
-            "norm.o_id=oper.id"),
-        QStringLiteral(
-            "and oper.vid=vid_oper.id group by izdel.MARKA, vid_oper.VID, oper.NAIMEN, oper.id, "
-            "oper.i_id, oper.VID order by izdel.marka, vid_oper.vid, oper.naimen"),
-    });
-    Vid_oper.setSql(QStringLiteral("select * from accounts_dep.VID_OPER order by vid"));
-    Vid_oper.setUpdateTable(QStringLiteral("accounts_dep.vid_oper"), QStringLiteral("id"));
-
-    Oper_ins.setSql(QStringList{
-        QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new) "),
-        QStringLiteral("values (:oper_vid, :naimen, :i_id, :cena_new)"),
-    });
-    Oper_ed.setSql(QStringLiteral(
-        "update accounts_dep.oper set vid=:oper_vid, naimen=:naimen,  i_id=:i_id where id=:id"));
-    Oper_del.setSql(QStringLiteral("delete from accounts_dep.oper where id=:id"));
 }
 
 Dataset& DataModule6::smena(int shift) {
@@ -149,14 +111,6 @@ QVariant DataModule6::readScratchValue(const QString& statement, const QString& 
     Control.open();
     const auto closeAfterwards = qScopeGuard([this] { Control.close(); });
     return Control.isEmpty() ? QVariant() : Control.value(field);
-}
-
-bool DataModule6::CheckExists(const QString& statement, const QString& message,
-                              const Parameters& params) {
-    const bool exists = readScratchValue(statement, QStringLiteral("cnt"), params).toLongLong() > 0;
-    if (exists)
-        seams::Messages::current().error(message, seams::kErrorCaption);
-    return exists;
 }
 
 } // namespace data

@@ -27,20 +27,11 @@ public:
     Dataset Smena3{&ADO_DB, QStringLiteral("Smena3")};
     Dataset Smena4{&ADO_DB, QStringLiteral("Smena4")};
 
-    // directories
-    Dataset Workers{&ADO_DB, QStringLiteral("Workers")};
-    Dataset Izdel{&ADO_DB, QStringLiteral("Izdel")};
-    Dataset Oper{&ADO_DB, QStringLiteral("Oper")};
-    Dataset Vid_oper{&ADO_DB, QStringLiteral("Vid_oper")};
 
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
     Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};
     Command H_Tabel_ins{&ADO_DB, QStringLiteral("H_Tabel_ins")};
-
-    Command Oper_ins{&ADO_DB, QStringLiteral("Oper_ins")};
-    Command Oper_ed{&ADO_DB, QStringLiteral("Oper_ed")};
-    Command Oper_del{&ADO_DB, QStringLiteral("Oper_del")};
 
     // The shift dataset of shift 1..4; any other number counts as 1.
     Dataset& smena(int shift);
@@ -49,11 +40,6 @@ public:
     // an invalid value when it returns no row. Control is closed again in any case.
     QVariant readScratchValue(const QString& statement, const QString& field,
                               const Parameters& params = {});
-
-    // The editors' duplicate check: runs a statement returning one row with an integer
-    // column cnt; a positive count shows the message (caption "Ошибка") and gives true.
-    bool CheckExists(const QString& statement, const QString& message,
-                     const Parameters& params = {});
 
     // Tests open every data module they create on their own database at once; the program
     // never calls this. An empty text restores the default.

@@ -1,7 +1,8 @@
 #include "norms_window.h"
 #include "ui_norms_window.h"
 
-#include "data/data_module.h"
+#include "directories/catalog.h"
+
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
@@ -39,15 +40,13 @@ void checkNormRow(const data::Dataset& rows) {
 
 } // namespace
 
-NormsWindow::NormsWindow(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), norm(&dataModule.ADO_DB, QStringLiteral("norm")), ui(new Ui::NormsWindow),
-      dataModule_(dataModule) {
+NormsWindow::NormsWindow(data::Connection& connection, QWidget* parent)
+    : QDialog(parent), norms_(&connection, QStringLiteral("norm")), ui(new Ui::NormsWindow) {
     ui->setupUi(this);
-    // id breaks ties, so rows of the same norm keep their order between readings
-    norm.setSql(QStringLiteral("select * from accounts_dep.norm order by norma, id"));
-    norm.setUpdateTable(QStringLiteral("accounts_dep.norm"), QStringLiteral("id"));
+    norms_.setSql(directories::statement(QStringLiteral("norms")));
+    norms_.setUpdateTable(QStringLiteral("accounts_dep.norm"), QStringLiteral("id"));
 
-    model_ = new ui::DatasetModel(&norm,
+    model_ = new ui::DatasetModel(&norms_,
                                   {{.field = "norma",
                                     .title = "Норматив",
                                     .width = 110,
@@ -77,33 +76,31 @@ NormsWindow::NormsWindow(data::DataModule6& dataModule, QWidget* parent)
         // the written row takes its place in norma order
         .afterWrite = [](data::Dataset& rows) { rows.requery(); },
     });
-    ui::bindEditableGrid(ui->DBGrid1, model_);
+    ui::bindEditableGrid(ui->normsView, model_);
 
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
+    connect(ui->saveButton, &QPushButton::clicked, this, ui::guarded([this] { saveNorm(); }));
+    connect(ui->deleteButton, &QPushButton::clicked, this, ui::guarded([this] { deleteNorm(); }));
 }
 
 NormsWindow::~NormsWindow() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->normsView->setModel(nullptr);
     delete ui;
 }
 
-void NormsWindow::openNorms(int operationId) {
+bool NormsWindow::openNorms(int operationId) {
     operationId_ = operationId;
-    norm.close();
-    norm.setFilter(QStringLiteral("o_id=") + QString::number(operationId));
-    norm.setFiltered(true);
-    norm.open();
-    ui->DBGrid1->setFocus();
-    seams::execModal(this);
+    norms_.close();
+    norms_.setFilter(QStringLiteral("o_id=") + QString::number(operationId));
+    norms_.setFiltered(true);
+    norms_.open();
+    ui->normsView->setFocus();
+    return seams::execModal(this) == QDialog::Accepted;
 }
 
 // Escape presses "Сохранить", as Enter does: it writes, it does not discard.
 void NormsWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui->Button1->click();
+        ui->saveButton->click();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -115,28 +112,23 @@ void NormsWindow::reject() {
 }
 
 void NormsWindow::refreshNorms() {
-    if (norm.modified())
+    if (norms_.modified())
         model_->writePendingRow(); // re-reads the norms after writing
     else
-        norm.requery();
+        norms_.requery();
 }
 
-void NormsWindow::on_Button1_clicked() {
+void NormsWindow::saveNorm() {
     model_->writePendingRow();
-    // the operations list shows each operation's smallest price and count of norms
-    data::Dataset& operations = dataModule_.Oper;
-    const int row = operations.recNo();
-    operations.requery();
-    operations.setRecNo(row);
     accept();
 }
 
 // The last norm stays: an operation without one would drop out of the operations list.
-void NormsWindow::on_Button2_clicked() {
-    const QModelIndex current = ui->DBGrid1->currentIndex();
+void NormsWindow::deleteNorm() {
+    const QModelIndex current = ui->normsView->currentIndex();
     if (current.isValid() && model_->isAppendRow(current.row()))
         model_->cancelPendingRow(); // only a new row, not yet written, is there
-    else if (norm.recordCount() > 1)
-        norm.remove();
+    else if (norms_.recordCount() > 1)
+        norms_.remove();
     refreshNorms();
 }

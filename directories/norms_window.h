@@ -5,7 +5,7 @@
 #include <QDialog>
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 namespace ui {
@@ -17,20 +17,20 @@ class NormsWindow;
 }
 
 // The norms of one operation (norm, price, bonus) in an editable grid over the window's own
-// updatable list norm. "Сохранить" (also Enter and Escape) writes what is pending and re-reads
-// the operations list, whose smallest price and count of norms come from here; the title-bar
-// close drops what is pending.
+// updatable list of norms. "Сохранить" (also Enter and Escape) writes what is pending; the
+// title-bar close drops what is pending.
 class NormsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit NormsWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    explicit NormsWindow(data::Connection& connection, QWidget* parent = nullptr);
     ~NormsWindow() override;
 
-    // Shows the norms of the operation modally (the current row of Oper in the operations list).
-    void openNorms(int operationId);
+    // Shows the norms of the operation modally. True when they were saved: the operations
+    // list, whose smallest price and count of norms come from here, is then read anew.
+    bool openNorms(int operationId);
 
     // accounts_dep.norm in norma order, narrowed to one operation by a client-side filter.
-    data::Dataset norm;
+    const data::Dataset& norms() const { return norms_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -40,13 +40,13 @@ public slots:
     void reject() override;
 
 private:
-    void on_Button1_clicked();
-    void on_Button2_clicked();
+    void saveNorm();
+    void deleteNorm();
     // Writes a pending row (a new one as the operation's) and re-reads the norms.
     void refreshNorms();
 
+    data::Dataset norms_;
     Ui::NormsWindow* ui;
-    data::DataModule6& dataModule_;
     ui::DatasetModel* model_ = nullptr;
     int operationId_ = 0; // every row written here belongs to it
 };

@@ -1,9 +1,6 @@
 #include "operation_editor.h"
 #include "ui_operation_editor.h"
 
-#include "data/conversions.h"
-#include "data/data_error.h"
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -19,21 +16,28 @@ namespace {
 
 const QString kDuplicateOperation = QStringLiteral("Операция с такими параметрами уже заведена!");
 
+data::Parameters boundValues(const directories::OperationValues& values) {
+    data::Parameters bound;
+    bound.set(QStringLiteral("oper_vid"), values.operationTypeId);
+    bound.set(QStringLiteral("naimen"), values.productKind);
+    bound.set(QStringLiteral("i_id"), values.productId);
+    return bound;
+}
+
 } // namespace
 
-OperationEditor::OperationEditor(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::OperationEditor), dataModule_(dataModule) {
+OperationEditor::OperationEditor(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationEditor), catalog_(catalog) {
     ui->setupUi(this);
     setFixedSize(size());
-    ui::useDecimalKeys(ui->Edit3);
+    ui::useDecimalKeys(ui->firstPriceEdit);
 
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Button3, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button3_clicked(); }));
-    connect(ui->Button4, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button4_clicked(); }));
+    connect(ui->saveButton, &QPushButton::clicked, this, ui::guarded([this] { save(); }));
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->pickProductButton, &QPushButton::clicked, this,
+            ui::guarded([this] { pickProduct(); }));
+    connect(ui->pickOperationTypeButton, &QPushButton::clicked, this,
+            ui::guarded([this] { pickOperationType(); }));
 }
 
 OperationEditor::~OperationEditor() {
@@ -45,103 +49,94 @@ void OperationEditor::usePickers(ProductPicker& products, OperationTypesWindow& 
     operationTypes_ = &operationTypes;
 }
 
-void OperationEditor::openNew() {
-    ui->Edit1->clear();
-    ui->Edit2->clear();
-    ui->Edit3->clear();
-    ui->ComboBox1->setCurrentIndex(0);
-    ui->Edit3->setEnabled(true);
+bool OperationEditor::openNew() {
+    ui->productEdit->clear();
+    ui->operationTypeEdit->clear();
+    ui->firstPriceEdit->clear();
+    ui->productKindCombo->setCurrentIndex(0);
+    ui->firstPriceEdit->setEnabled(true);
     setWindowTitle(QStringLiteral("Заведение новой цены за операцию"));
-    Tag = 1;
-    seams::execModal(this);
+    mode_ = Mode::Add;
+    return seams::execModal(this) == QDialog::Accepted;
 }
 
-void OperationEditor::openChange(const QString& mark, const QString& typeName, int kind,
-                                 int productId, int typeId) {
+bool OperationEditor::openChange(const OperationToChange& operation) {
     setWindowTitle(QStringLiteral("Изменение данных о цене за операцию"));
-    Tag = 2;
-    ui->Edit1->setText(mark);
-    ui->Edit2->setText(typeName);
+    mode_ = Mode::Change;
+    operationId_ = operation.id;
+    ui->productEdit->setText(operation.mark);
+    ui->operationTypeEdit->setText(operation.typeName);
     // any kind but finished products counts as blanks
-    ui->ComboBox1->setCurrentIndex(kind == 0 ? 0 : 1);
-    ui->Edit3->setEnabled(false); // neither filled nor used
-    izdel_id = productId;
-    vid_id = typeId;
-    seams::execModal(this);
+    ui->productKindCombo->setCurrentIndex(operation.values.productKind == 0 ? 0 : 1);
+    ui->firstPriceEdit->setEnabled(false); // neither filled nor used
+    productId_ = operation.values.productId;
+    operationTypeId_ = operation.values.operationTypeId;
+    return seams::execModal(this) == QDialog::Accepted;
 }
 
 void OperationEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->Button3->setFocus();
+    ui->pickProductButton->setFocus();
 }
 
 void OperationEditor::showProduct(const ProductChoice& product) {
-    ui->Edit1->setText(product.mark);
-    izdel_id = product.id;
+    ui->productEdit->setText(product.mark);
+    productId_ = product.id;
 }
 
 void OperationEditor::showOperationType(const OperationTypeChoice& type) {
-    ui->Edit2->setText(type.name);
-    vid_id = type.id;
+    ui->operationTypeEdit->setText(type.name);
+    operationTypeId_ = type.id;
 }
 
-void OperationEditor::on_Button3_clicked() {
+void OperationEditor::pickProduct() {
     if (!products_)
         return;
     if (const auto product = products_->pick())
         showProduct(*product);
 }
 
-void OperationEditor::on_Button4_clicked() {
+void OperationEditor::pickOperationType() {
     if (!operationTypes_)
         return;
     if (const auto type = operationTypes_->pick())
         showOperationType(*type);
 }
 
-void OperationEditor::on_Button1_clicked() {
-    if (ui->Edit1->text().trimmed().isEmpty() || ui->Edit2->text().trimmed().isEmpty()) {
+void OperationEditor::save() {
+    if (ui->productEdit->text().trimmed().isEmpty() ||
+        ui->operationTypeEdit->text().trimmed().isEmpty()) {
         seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);
         return;
     }
-    const int kind = ui->ComboBox1->currentIndex();
-    const QString sameOperation = QStringLiteral(" as cnt from accounts_dep.OPER where vid=") +
-                                  QString::number(vid_id) + QStringLiteral(" and naimen=") +
-                                  QString::number(kind) + QStringLiteral(" and i_id=") +
-                                  QString::number(izdel_id);
-    data::Dataset& operations = dataModule_.Oper;
-    if (Tag == 1) {
-        if (dataModule_.CheckExists(QStringLiteral("select count(ID)") + sameOperation,
-                                    kDuplicateOperation))
-            return;
-        // a malformed or out-of-range price stops here, before anything is written
-        const std::optional<double> price = ui::decimalValue(ui->Edit3->text());
-        if (!price || !ui::priceAllowed(*price)) {
-            seams::Messages::current().error(ui::kPriceOutOfRange, seams::kErrorCaption);
-            return;
-        }
-        data::Command& insert = dataModule_.Oper_ins;
-        insert.setParam(QStringLiteral("oper_vid"), vid_id);
-        insert.setParam(QStringLiteral("naimen"), kind);
-        insert.setParam(QStringLiteral("cena_new"), *price);
-        insert.setParam(QStringLiteral("i_id"), izdel_id);
-        if (!ui::writeRefusingDuplicate([&] { insert.execute(); }, kDuplicateOperation))
-            return;
-    } else {
-        const int id = operations.asInt(QStringLiteral("id"));
-        // its own values are no duplicate
-        if (dataModule_.CheckExists(QStringLiteral("select count(*)") + sameOperation +
-                                        QStringLiteral(" and id<>") + QString::number(id),
-                                    kDuplicateOperation))
-            return;
-        data::Command& update = dataModule_.Oper_ed;
-        update.setParam(QStringLiteral("oper_vid"), vid_id);
-        update.setParam(QStringLiteral("naimen"), kind);
-        update.setParam(QStringLiteral("i_id"), izdel_id);
-        update.setParam(QStringLiteral("id"), id);
-        if (!ui::writeRefusingDuplicate([&] { update.execute(); }, kDuplicateOperation))
-            return;
+    const directories::OperationValues values{.operationTypeId = operationTypeId_,
+                                              .productKind = ui->productKindCombo->currentIndex(),
+                                              .productId = productId_};
+    if (mode_ == Mode::Add ? saveNew(values) : saveChange(values))
+        accept();
+}
+
+bool OperationEditor::saveNew(const directories::OperationValues& values) {
+    if (catalog_.refuseDuplicate(QStringLiteral("count_same_operations"), kDuplicateOperation,
+                                 boundValues(values)))
+        return false;
+    // a malformed or out-of-range price stops here, before anything is written
+    const std::optional<double> price = ui::decimalValue(ui->firstPriceEdit->text());
+    if (!price || !ui::priceAllowed(*price)) {
+        seams::Messages::current().error(ui::kPriceOutOfRange, seams::kErrorCaption);
+        return false;
     }
-    operations.requery();
-    accept();
+    return ui::writeRefusingDuplicate([&] { catalog_.insertOperation(values, *price); },
+                                      kDuplicateOperation);
+}
+
+// Its own values are no duplicate.
+bool OperationEditor::saveChange(const directories::OperationValues& values) {
+    data::Parameters bound = boundValues(values);
+    bound.set(QStringLiteral("id"), operationId_);
+    if (catalog_.refuseDuplicate(QStringLiteral("count_other_same_operations"), kDuplicateOperation,
+                                 bound))
+        return false;
+    return ui::writeRefusingDuplicate([&] { catalog_.updateOperation(operationId_, values); },
+                                      kDuplicateOperation);
 }

@@ -1,77 +1,82 @@
 #include "operation_type_editor.h"
 #include "ui_operation_type_editor.h"
 
-#include "data/data_module.h"
+#include "directories/catalog.h"
+
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/guard.h"
 
+#include <QScopeGuard>
 #include <QShowEvent>
 
 namespace {
 
 const QString kDuplicateType = QStringLiteral("Такая операция уже заведена!");
-// Both sides go through the database's upper(), the rule of the unique index on the names,
-// so the check and the index agree on every letter, Cyrillic included. The name is bound.
-const QString kCountSameName = QStringLiteral(
-    "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=upper(:name)");
 
 } // namespace
 
-OperationTypeEditor::OperationTypeEditor(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::OperationTypeEditor), dataModule_(dataModule) {
+OperationTypeEditor::OperationTypeEditor(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationTypeEditor), catalog_(catalog) {
     ui->setupUi(this);
     setFixedSize(size());
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->saveButton, &QPushButton::clicked, this, ui::guarded([this] { save(); }));
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 OperationTypeEditor::~OperationTypeEditor() {
     delete ui;
 }
 
-void OperationTypeEditor::openNew() {
-    ui->Edit1->clear();
+bool OperationTypeEditor::openNew(data::Dataset& types) {
+    ui->typeNameEdit->clear();
     setWindowTitle(QStringLiteral("Заведение нового вида операций"));
-    Tag = 1;
-    seams::execModal(this);
+    mode_ = Mode::Add;
+    types_ = &types;
+    const auto afterwards = qScopeGuard([this] { types_ = nullptr; });
+    return seams::execModal(this) == QDialog::Accepted;
 }
 
-void OperationTypeEditor::openChange(const QString& name) {
+bool OperationTypeEditor::openChange(data::Dataset& types) {
     setWindowTitle(QStringLiteral("Изменение данных вида операции"));
-    Tag = 2;
-    ui->Edit1->setText(name);
-    seams::execModal(this);
+    mode_ = Mode::Change;
+    types_ = &types;
+    const auto afterwards = qScopeGuard([this] { types_ = nullptr; });
+    ui->typeNameEdit->setText(types.asString(QStringLiteral("vid")).trimmed());
+    return seams::execModal(this) == QDialog::Accepted;
 }
 
 void OperationTypeEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->Edit1->setFocus();
+    ui->typeNameEdit->setFocus();
 }
 
-void OperationTypeEditor::on_Button1_clicked() {
-    const QString name = ui->Edit1->text().trimmed();
+// The name is bound; a renamed type's own name in another case is no duplicate.
+bool OperationTypeEditor::refusedAsDuplicate(const QString& name) {
+    data::Parameters bound;
+    bound.set(QStringLiteral("name"), name);
+    if (mode_ == Mode::Add)
+        return catalog_.refuseDuplicate(QStringLiteral("count_operation_types_named"),
+                                        kDuplicateType, bound);
+    bound.set(QStringLiteral("id"), types_->asInt(QStringLiteral("id")));
+    return catalog_.refuseDuplicate(QStringLiteral("count_other_operation_types_named"),
+                                    kDuplicateType, bound);
+}
+
+void OperationTypeEditor::save() {
+    const QString name = ui->typeNameEdit->text().trimmed();
     if (name.isEmpty()) {
         seams::Messages::current().error(seams::kAllFieldsRequired, seams::kErrorCaption);
         return;
     }
-    data::Dataset& types = dataModule_.Vid_oper;
-    data::Parameters bound;
-    bound.set(QStringLiteral("name"), name);
-    if (Tag == 1) {
-        if (dataModule_.CheckExists(kCountSameName, kDuplicateType, bound))
-            return;
+    if (!types_ || refusedAsDuplicate(name))
+        return;
+    data::Dataset& types = *types_;
+    if (mode_ == Mode::Add)
         types.append();
-    } else {
-        // its own name in another case is no duplicate
-        if (dataModule_.CheckExists(kCountSameName + QStringLiteral(" and id<>") +
-                                        QString::number(types.asInt(QStringLiteral("id"))),
-                                    kDuplicateType, bound))
-            return;
+    else
         types.edit();
-    }
     types.setValue(QStringLiteral("vid"), name);
     const bool posted = ui::writeRefusingDuplicate(
         [&types] {
@@ -83,8 +88,6 @@ void OperationTypeEditor::on_Button1_clicked() {
             }
         },
         kDuplicateType);
-    if (!posted)
-        return;
-    types.requery();
-    accept();
+    if (posted)
+        accept();
 }

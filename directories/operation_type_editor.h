@@ -3,36 +3,44 @@
 #include <QDialog>
 
 namespace data {
-class DataModule6;
 class Dataset;
-} // namespace data
+}
+
+namespace directories {
+class Catalog;
+}
 
 namespace Ui {
 class OperationTypeEditor;
 }
 
-// The operation type editor: enters a new type (Tag 1) or renames the current row of the
-// shared list Vid_oper (Tag 2).
+// The operation type editor: enters a new type or renames one, as a row of the operation
+// types list that the list's window hands over for the write.
 class OperationTypeEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit OperationTypeEditor(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    enum class Mode { Add, Change };
+
+    explicit OperationTypeEditor(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~OperationTypeEditor() override;
 
-    // Shows the editor modally with an empty name for a new type.
-    void openNew();
-    // Shows the editor modally with the current type's name to rename it.
-    void openChange(const QString& name);
+    // Shows the editor modally with an empty name; a saved name goes into types as a new
+    // row. True when it was saved: the list's window reads its list anew.
+    bool openNew(data::Dataset& types);
+    // Shows the editor modally with the name of the current row of types to rename it.
+    bool openChange(data::Dataset& types);
 
-    int tag() const { return Tag; } // 1 a new type, 2 a change of the current one
+    Mode mode() const { return mode_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void on_Button1_clicked();
+    void save();
+    bool refusedAsDuplicate(const QString& name);
 
     Ui::OperationTypeEditor* ui;
-    data::DataModule6& dataModule_;
-    int Tag = 1;
+    directories::Catalog& catalog_;
+    Mode mode_ = Mode::Add;
+    data::Dataset* types_ = nullptr; // while the editor is open
 };

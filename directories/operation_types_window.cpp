@@ -1,10 +1,10 @@
 #include "operation_types_window.h"
 #include "ui_operation_types_window.h"
 
+#include "directories/catalog.h"
 #include "directories/grid_double_click.h"
 #include "directories/operation_type_editor.h"
 
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -24,63 +24,61 @@ const QString kTypeInUse =
 
 } // namespace
 
-OperationTypesWindow::OperationTypesWindow(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::OperationTypesWindow), dataModule_(dataModule) {
+OperationTypesWindow::OperationTypesWindow(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), ui(new Ui::OperationTypesWindow), catalog_(catalog) {
     ui->setupUi(this);
     setFixedSize(size());
 
     model_ = new ui::DatasetModel(
-        &dataModule_.Vid_oper,
+        &catalog_.operationTypes(),
         {{.field = "vid", .title = "Операции", .alignment = Qt::AlignCenter, .stretch = true}},
         this);
-    ui::bindDataGrid(ui->DBGrid1, model_);
-    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Vid_oper,
+    ui::bindDataGrid(ui->typesView, model_);
+    search_ = new ui::IncrementalSearch(ui->searchEdit, &catalog_.operationTypes(),
                                         ui::IncrementalSearch::prefixRule(QStringLiteral("vid")),
                                         ui::IncrementalSearch::Keys::TypingOnly);
 
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
-    connect(ui->Button3, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button3_clicked(); }));
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
-    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
+    connect(ui->addButton, &QPushButton::clicked, this, ui::guarded([this] { addType(); }));
+    connect(ui->editButton, &QPushButton::clicked, this, ui::guarded([this] { editOrChoose(); }));
+    connect(ui->deleteButton, &QPushButton::clicked, this, ui::guarded([this] { deleteType(); }));
+    connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->typesView, [this] { editOrChoose(); });
 }
 
 OperationTypesWindow::~OperationTypesWindow() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->typesView->setModel(nullptr);
     delete ui;
 }
 
 void OperationTypesWindow::openDirectory() {
-    Tag = 0;
-    dataModule_.Vid_oper.open();
+    mode_ = Mode::Directory;
+    data::Dataset& types = catalog_.operationTypes();
+    types.open();
     // a search left over from the last pick must not hide types from the directory
-    ui->Edit1->clear();
-    ui->Button2->setText(QStringLiteral("Изменить"));
-    ui->Button1->show();
-    ui->Button3->show();
-    ui->Button1->setDefault(true);
+    ui->searchEdit->clear();
+    ui->editButton->setText(QStringLiteral("Изменить"));
+    ui->addButton->show();
+    ui->deleteButton->show();
+    ui->addButton->setDefault(true);
     seams::execModal(this);
-    dataModule_.Vid_oper.close();
+    types.close();
 }
 
 std::optional<OperationTypeChoice> OperationTypesWindow::pick() {
-    Tag = 1;
+    mode_ = Mode::Selection;
     choice_.reset();
-    dataModule_.Vid_oper.open();
-    ui->Button2->setText(QStringLiteral("Выбрать"));
-    ui->Button1->hide();
-    ui->Button3->hide();
-    ui->Button2->setDefault(true);
-    ui->Edit1->show();
-    ui->Edit1->clear();
+    catalog_.operationTypes().open();
+    ui->editButton->setText(QStringLiteral("Выбрать"));
+    ui->addButton->hide();
+    ui->deleteButton->hide();
+    ui->editButton->setDefault(true);
+    ui->searchEdit->show();
+    ui->searchEdit->clear();
     const auto afterwards = qScopeGuard([this] {
-        ui->Button2->setDefault(false);
-        ui->Button1->setDefault(true);
-        ui->Edit1->hide();
-        dataModule_.Vid_oper.close();
+        ui->editButton->setDefault(false);
+        ui->addButton->setDefault(true);
+        ui->searchEdit->hide();
+        catalog_.operationTypes().close();
     });
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
@@ -88,19 +86,22 @@ std::optional<OperationTypeChoice> OperationTypesWindow::pick() {
 
 void OperationTypesWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!ui->Edit1->isHidden())
-        ui->Edit1->setFocus();
+    if (!ui->searchEdit->isHidden())
+        ui->searchEdit->setFocus();
 }
 
-void OperationTypesWindow::on_Button1_clicked() {
-    if (!typeEditor_)
-        return;
-    typeEditor_->openNew();
+void OperationTypesWindow::reread() {
+    catalog_.operationTypes().requery();
 }
 
-void OperationTypesWindow::on_Button2_clicked() {
-    data::Dataset& types = dataModule_.Vid_oper;
-    if (Tag != 0) {
+void OperationTypesWindow::addType() {
+    if (typeEditor_ && typeEditor_->openNew(catalog_.operationTypes()))
+        reread();
+}
+
+void OperationTypesWindow::editOrChoose() {
+    data::Dataset& types = catalog_.operationTypes();
+    if (mode_ == Mode::Selection) {
         choice_ = OperationTypeChoice{types.asString(QStringLiteral("vid")).trimmed(),
                                       types.asInt(QStringLiteral("id"))};
         accept();
@@ -108,11 +109,12 @@ void OperationTypesWindow::on_Button2_clicked() {
     }
     if (!typeEditor_ || types.isEmpty()) // nothing to change
         return;
-    typeEditor_->openChange(types.asString(QStringLiteral("vid")).trimmed());
+    if (typeEditor_->openChange(types))
+        reread();
 }
 
-void OperationTypesWindow::on_Button3_clicked() {
-    data::Dataset& types = dataModule_.Vid_oper;
+void OperationTypesWindow::deleteType() {
+    data::Dataset& types = catalog_.operationTypes();
     if (types.isEmpty())
         return;
     if (!seams::Messages::current().question(QStringLiteral("Удалить вид операции?"),
@@ -121,11 +123,9 @@ void OperationTypesWindow::on_Button3_clicked() {
     // operations of a deleted type would drop their positions from the journal and reports
     data::Parameters bound;
     bound.set(QStringLiteral("id"), types.asInt(QStringLiteral("id")));
-    if (dataModule_.CheckExists(
-            QStringLiteral("select count(*) as cnt from accounts_dep.oper where vid=:id"),
-            kTypeInUse, bound))
+    if (catalog_.refuseDuplicate(QStringLiteral("count_operations_of_type"), kTypeInUse, bound))
         return;
     // another workstation may have used it since the count; the list is re-read either way
     ui::writeRefusingUsed([&types] { types.remove(); }, kTypeInUse);
-    types.requery();
+    reread();
 }

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-namespace data {
-class DataModule6;
+namespace directories {
+class Catalog;
 }
 
 namespace ui {
@@ -27,12 +27,14 @@ struct OperationTypeChoice {
     int id = 0;
 };
 
-// The list of operation types over the shared list Vid_oper: a directory (add, change,
+// The list of operation types over the catalog's list of them: a directory (add, change,
 // delete through the editor OperationTypeEditor) or, in selection mode, a picker with a search box.
 class OperationTypesWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit OperationTypesWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    enum class Mode { Directory, Selection };
+
+    explicit OperationTypesWindow(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~OperationTypesWindow() override;
 
     // The editor that add and change open; start-up creates it after this window.
@@ -44,19 +46,22 @@ public:
     // it was closed without a choice.
     std::optional<OperationTypeChoice> pick();
 
-    int tag() const { return Tag; } // 0 directory mode, 1 selection mode
+    Mode mode() const { return mode_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void on_Button1_clicked();
-    void on_Button2_clicked();
-    void on_Button3_clicked();
+    void addType();
+    // "Изменить" in the directory, "Выбрать" in selection mode
+    void editOrChoose();
+    void deleteType();
+    // After the editor saved: the list read anew.
+    void reread();
 
     Ui::OperationTypesWindow* ui;
-    data::DataModule6& dataModule_;
-    int Tag = 0;
+    directories::Catalog& catalog_;
+    Mode mode_ = Mode::Directory;
     OperationTypeEditor* typeEditor_ = nullptr;
     std::optional<OperationTypeChoice> choice_; // while a selection is open
     ui::DatasetModel* model_ = nullptr;

@@ -1,12 +1,12 @@
 #include "operations_window.h"
 #include "ui_operations_window.h"
 
+#include "directories/catalog.h"
 #include "directories/grid_double_click.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 
 #include "data/conversions.h"
-#include "data/data_module.h"
 #include "data/product_kind.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -28,16 +28,6 @@ namespace {
 const QString kOperationInUse =
     QStringLiteral("Операция используется в позициях, удаление невозможно!");
 
-// Every operation, with or without norms, with the operation's own price column.
-const QStringList kExportSql{
-    QStringLiteral("select izdel.MARKA, vid_oper.VID, oper.NAIMEN, "
-                   "iif(naimen=0,'Готовая продукция','Заготовки') as nmn, oper.CENA, oper.id, "
-                   "oper.i_id,"),
-    QStringLiteral(" oper.VID as oper_vid from accounts_dep.OPER,accounts_dep.IZDEL,"
-                   "accounts_dep.VID_OPER where OPER.i_id=IZDEL.id "),
-    QStringLiteral("and oper.vid=vid_oper.id order by izdel.marka, vid_oper.vid, oper.naimen"),
-};
-
 } // namespace
 
 QString OperationsWindow::productFilter(const QString& lineProductCode) {
@@ -46,13 +36,13 @@ QString OperationsWindow::productFilter(const QString& lineProductCode) {
     return QStringLiteral("i_id=") + QString::number(ok ? id : 0);
 }
 
-OperationsWindow::OperationsWindow(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), XLS_Rep(&dataModule.ADO_DB, QStringLiteral("XLS_Rep")),
-      ui(new Ui::OperationsWindow), dataModule_(dataModule) {
+OperationsWindow::OperationsWindow(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), exportQuery_(&catalog.connection(), QStringLiteral("XLS_Rep")),
+      ui(new Ui::OperationsWindow), catalog_(catalog) {
     ui->setupUi(this);
-    XLS_Rep.setSql(kExportSql);
+    exportQuery_.setSql(directories::statement(QStringLiteral("operations_export")));
 
-    model_ = new ui::DatasetModel(&dataModule_.Oper,
+    model_ = new ui::DatasetModel(&catalog_.operations(),
                                   {{.field = "marka", .title = "Марка", .width = 200},
                                    {.field = "vid", .title = "Опреция", .stretch = true},
                                    {.field = "cena", .title = "Цена (min)", .width = 90},
@@ -62,25 +52,24 @@ OperationsWindow::OperationsWindow(data::DataModule6& dataModule, QWidget* paren
                                    {.field = "i_id", .hidden = true},
                                    {.field = "oper_vid", .hidden = true}},
                                   this);
-    ui::bindDataGrid(ui->DBGrid1, model_);
+    ui::bindDataGrid(ui->operationsView, model_);
     search_ = new ui::IncrementalSearch(
-        ui->Edit1, &dataModule_.Oper, [this](const QString& typed) { return searchFilter(typed); },
+        ui->searchEdit, &catalog_.operations(),
+        [this](const QString& typed) { return searchFilter(typed); },
         ui::IncrementalSearch::Keys::TypingOnly);
 
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
-    connect(ui->Button3, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button3_clicked(); }));
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Button5, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button5_clicked(); }));
-    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
+    connect(ui->addButton, &QPushButton::clicked, this, ui::guarded([this] { addOperation(); }));
+    connect(ui->editButton, &QPushButton::clicked, this, ui::guarded([this] { editOrChoose(); }));
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            ui::guarded([this] { deleteOperation(); }));
+    connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->exportButton, &QPushButton::clicked, this,
+            ui::guarded([this] { exportOperations(); }));
+    directories::onGridDoubleClick(ui->operationsView, [this] { operationDoubleClicked(); });
 }
 
 OperationsWindow::~OperationsWindow() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->operationsView->setModel(nullptr);
     delete ui;
 }
 
@@ -90,24 +79,24 @@ void OperationsWindow::useEditors(OperationEditor& priceEditor, NormsWindow& nor
 }
 
 void OperationsWindow::openDirectory() {
-    Tag = 0;
-    data::Dataset& operations = dataModule_.Oper;
+    mode_ = Mode::Directory;
+    data::Dataset& operations = catalog_.operations();
     // the list's own search decides what is shown (see activated)
     operations.setFiltered(false);
     operations.requery();
-    ui->Button2->setText(QStringLiteral("Изменить"));
-    ui->Button1->show();
-    ui->Button3->show();
-    ui->Button1->setDefault(true);
+    ui->editButton->setText(QStringLiteral("Изменить"));
+    ui->addButton->show();
+    ui->deleteButton->show();
+    ui->addButton->setDefault(true);
     const auto afterwards = qScopeGuard([&operations] { operations.close(); });
     seams::execModal(this);
 }
 
 std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& request) {
-    Tag = 1;
+    mode_ = Mode::Selection;
     request_ = request;
     choice_.reset();
-    data::Dataset& operations = dataModule_.Oper;
+    data::Dataset& operations = catalog_.operations();
     operations.setFilter(request.forRequisition ? productFilter(request.lineProductCode)
                                                 : QStringLiteral("i_id=0"));
     operations.setFiltered(true);
@@ -116,15 +105,15 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
         operations.first();
     else
         operations.locate(QStringLiteral("id"), request.currentOperationId);
-    ui->Button2->setText(QStringLiteral("Выбрать"));
-    ui->Button1->hide();
-    ui->Button3->hide();
-    ui->Button2->setDefault(true);
-    const auto afterwards = qScopeGuard([this] {
+    ui->editButton->setText(QStringLiteral("Выбрать"));
+    ui->addButton->hide();
+    ui->deleteButton->hide();
+    ui->editButton->setDefault(true);
+    const auto afterwards = qScopeGuard([this, &operations] {
         request_ = {};
-        ui->Button2->setDefault(false);
-        ui->Button1->setDefault(true);
-        dataModule_.Oper.setFiltered(false);
+        ui->editButton->setDefault(false);
+        ui->addButton->setDefault(true);
+        operations.setFiltered(false);
     });
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
@@ -136,53 +125,65 @@ void OperationsWindow::showEvent(QShowEvent* event) {
 }
 
 void OperationsWindow::activated() {
-    if (!ui->Edit1->isHidden())
-        ui->Edit1->setFocus();
-    if (!ui->Edit1->text().trimmed().isEmpty())
+    if (!ui->searchEdit->isHidden())
+        ui->searchEdit->setFocus();
+    if (!ui->searchEdit->text().trimmed().isEmpty())
         ui::runGuarded([this] { search_->apply(); });
+}
+
+void OperationsWindow::reread(bool keepRow) {
+    data::Dataset& operations = catalog_.operations();
+    const int row = operations.recNo();
+    operations.requery();
+    if (keepRow)
+        operations.setRecNo(row);
 }
 
 // Blanks alone search for nothing. While the entry dialog shows a requisition, only the
 // operations on its line's product are offered.
 QString OperationsWindow::searchFilter(const QString& typed) const {
-    const QString byMark =
-        typed.trimmed().isEmpty()
-            ? QString()
-            : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
-    if (Tag != 1 || !request_.forRequisition)
+    QString byMark = typed.trimmed().isEmpty()
+                         ? QString()
+                         : ui::IncrementalSearch::prefixFilter(QStringLiteral("marka"), typed);
+    if (mode_ != Mode::Selection || !request_.forRequisition)
         return byMark;
     const QString byProduct = productFilter(request_.lineProductCode);
     return byMark.isEmpty() ? byProduct : byProduct + QStringLiteral(" and ") + byMark;
 }
 
-void OperationsWindow::on_Button1_clicked() {
+void OperationsWindow::addOperation() {
     if (!operationEditor_)
         return;
-    operationEditor_->openNew();
+    if (operationEditor_->openNew())
+        reread(false);
     activated();
 }
 
-void OperationsWindow::on_Button2_clicked() {
-    if (Tag == 0)
+void OperationsWindow::editOrChoose() {
+    if (mode_ == Mode::Directory)
         changeOperation();
     else
         chooseOperation();
 }
 
 void OperationsWindow::changeOperation() {
-    const data::Dataset& operations = dataModule_.Oper;
+    const data::Dataset& operations = catalog_.operations();
     if (!operationEditor_ || operations.isEmpty()) // nothing to change
         return;
-    operationEditor_->openChange(operations.asString(QStringLiteral("marka")).trimmed(),
-                                 operations.asString(QStringLiteral("vid")).trimmed(),
-                                 operations.asInt(QStringLiteral("naimen")),
-                                 operations.asInt(QStringLiteral("i_id")),
-                                 operations.asInt(QStringLiteral("oper_vid")));
+    const OperationToChange operation{
+        .id = operations.asInt(QStringLiteral("id")),
+        .mark = operations.asString(QStringLiteral("marka")).trimmed(),
+        .typeName = operations.asString(QStringLiteral("vid")).trimmed(),
+        .values = {.operationTypeId = operations.asInt(QStringLiteral("oper_vid")),
+                   .productKind = operations.asInt(QStringLiteral("naimen")),
+                   .productId = operations.asInt(QStringLiteral("i_id"))}};
+    if (operationEditor_->openChange(operation))
+        reread(false);
     activated();
 }
 
 void OperationsWindow::chooseOperation() {
-    const data::Dataset& operations = dataModule_.Oper;
+    const data::Dataset& operations = catalog_.operations();
     if (operations.isEmpty()) {
         reject(); // nothing to hand over
         return;
@@ -192,46 +193,36 @@ void OperationsWindow::chooseOperation() {
     choice.operationId = operations.asInt(QStringLiteral("id"));
     choice.productKind = operations.asInt(QStringLiteral("naimen"));
     choice.price = float(operations.asDouble(QStringLiteral("cena")));
-    const QString mark =
-        dataModule_
-            .readScratchValue(QStringLiteral("select marka from accounts_dep.izdel where id=") +
-                                  QString::number(choice.productId),
-                              QStringLiteral("marka"))
-            .toString()
-            .trimmed();
-    choice.text = mark + QStringLiteral("; ") +
+    choice.text = catalog_.productMark(choice.productId).trimmed() + QStringLiteral("; ") +
                   operations.asString(QStringLiteral("vid")).trimmed() + QStringLiteral("; ") +
                   data::productKindText(choice.productKind);
     choice_ = choice;
     accept();
 }
 
-void OperationsWindow::on_Button3_clicked() {
+void OperationsWindow::deleteOperation() {
     if (!seams::Messages::current().question(QStringLiteral("Удалить операцию?"),
                                              seams::kDeleteCaption))
         return;
-    data::Dataset& operations = dataModule_.Oper;
+    data::Dataset& operations = catalog_.operations();
     const int id = operations.asInt(QStringLiteral("id")); // none: 0
     // a deleted operation would drop its positions from the journal and reports
     data::Parameters bound;
     bound.set(QStringLiteral("id"), id);
-    if (dataModule_.CheckExists(
-            QStringLiteral("select count(*) as cnt from accounts_dep.smena where o_id=:id"),
-            kOperationInUse, bound))
+    if (catalog_.refuseDuplicate(QStringLiteral("count_positions_of_operation"), kOperationInUse,
+                                 bound))
         return;
-    data::Command& remove = dataModule_.Oper_del;
-    remove.setParam(QStringLiteral("id"), id);
     // another workstation may have used it since the count
-    if (!ui::writeRefusingUsed([&remove] { remove.execute(); }, kOperationInUse))
+    if (!ui::writeRefusingUsed([this, id] { catalog_.deleteOperation(id); }, kOperationInUse))
         return;
     operations.requery();
 }
 
 // Every operation, whatever the search shows, into a new workbook.
-void OperationsWindow::on_Button5_clicked() {
+void OperationsWindow::exportOperations() {
     const ui::WaitCursor wait;
     // read anew, also when an earlier export stopped with the query open
-    XLS_Rep.requery();
+    exportQuery_.requery();
     spreadsheet::Workbook& book = spreadsheet::reportsHandle();
     if (spreadsheet::XlsOpen(book, QString()) == -1)
         return;
@@ -240,29 +231,40 @@ void OperationsWindow::on_Button5_clicked() {
     spreadsheet::XlsWriteCell(book, 1, 2, 1, QStringLiteral("Операция"));
     spreadsheet::XlsWriteCell(book, 1, 3, 1, QStringLiteral("Цена"));
     spreadsheet::XlsWriteCell(book, 1, 4, 1, QStringLiteral("Вид"));
-    int row = 2;
-    for (XLS_Rep.first(); !XLS_Rep.eof(); XLS_Rep.next(), ++row) {
-        spreadsheet::XlsWriteCell(book, 1, 1, row,
-                                  data::withoutPadding(XLS_Rep.asString(QStringLiteral("marka"))));
-        spreadsheet::XlsWriteCell(book, 1, 2, row,
-                                  data::withoutPadding(XLS_Rep.asString(QStringLiteral("vid"))));
-        spreadsheet::XlsWriteCell(book, 1, 3, row,
-                                  ui::generalNumberText(XLS_Rep.asDouble(QStringLiteral("cena"))));
-        spreadsheet::XlsWriteCell(book, 1, 4, row,
-                                  data::productKindText(XLS_Rep.asInt(QStringLiteral("naimen"))));
-    }
+    writeExportRows(book);
     spreadsheet::XlsSetVisible(book, true);
-    XLS_Rep.close();
+    exportQuery_.close();
 }
 
-void OperationsWindow::on_DBGrid1_doubleClicked() {
-    if (!ui->CheckBox1->isChecked() || Tag != 0) {
-        on_Button2_clicked();
+void OperationsWindow::writeExportRows(spreadsheet::Workbook& book) {
+    data::Dataset& rows = exportQuery_;
+    int row = 2;
+    for (rows.first(); !rows.eof(); rows.next(), ++row) {
+        spreadsheet::XlsWriteCell(book, 1, 1, row,
+                                  data::withoutPadding(rows.asString(QStringLiteral("marka"))));
+        spreadsheet::XlsWriteCell(book, 1, 2, row,
+                                  data::withoutPadding(rows.asString(QStringLiteral("vid"))));
+        spreadsheet::XlsWriteCell(book, 1, 3, row,
+                                  ui::generalNumberText(rows.asDouble(QStringLiteral("cena"))));
+        spreadsheet::XlsWriteCell(book, 1, 4, row,
+                                  data::productKindText(rows.asInt(QStringLiteral("naimen"))));
+    }
+}
+
+void OperationsWindow::operationDoubleClicked() {
+    if (!ui->normsOnDoubleClickCheck->isChecked() || mode_ != Mode::Directory) {
+        editOrChoose();
         return;
     }
-    const data::Dataset& operations = dataModule_.Oper;
+    openNorms();
+}
+
+// The list shows each operation's smallest price and count of norms: saved norms re-read it.
+void OperationsWindow::openNorms() {
+    const data::Dataset& operations = catalog_.operations();
     if (!norms_ || operations.isEmpty()) // no operation, no norms
         return;
-    norms_->openNorms(operations.asInt(QStringLiteral("id")));
+    if (norms_->openNorms(operations.asInt(QStringLiteral("id"))))
+        reread(true);
     activated();
 }

@@ -7,8 +7,8 @@
 
 #include <optional>
 
-namespace data {
-class DataModule6;
+namespace directories {
+class Catalog;
 }
 
 namespace ui {
@@ -22,6 +22,10 @@ class OperationsWindow;
 
 class OperationEditor;
 class NormsWindow;
+
+namespace spreadsheet {
+class Workbook;
+}
 
 // What the entry dialog asks the operations list for. While it shows a requisition, only the
 // operations on its line's product are offered; without one the list starts empty and the
@@ -44,33 +48,35 @@ struct OperationChoice {
     QString text;
 };
 
-// The operations with their smallest price and count of norms, over the shared list Oper:
+// The operations with their smallest price and count of norms, over the catalog's list:
 // a directory (add and change through the price editor OperationEditor, delete, the norms of an
 // operation in NormsWindow) or, in selection mode, the entry dialog's picker. Both modes search
 // by the beginning of the mark and export every operation to a spreadsheet.
 class OperationsWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit OperationsWindow(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    enum class Mode { Directory, Selection };
+
+    explicit OperationsWindow(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~OperationsWindow() override;
 
     // The windows this one opens; start-up creates them after it.
     void useEditors(OperationEditor& priceEditor, NormsWindow& norms);
 
-    // The main menu's "Цены": opens Oper and shows the list modally; closes Oper afterwards.
+    // The main menu's "Цены": opens the list and shows it modally; closes it afterwards.
     void openDirectory();
     // The entry dialog's pick of an operation: nothing when the list was closed without a
-    // choice. Afterwards Oper stays open with its filter switched off.
+    // choice. Afterwards the list stays open with its filter switched off.
     std::optional<OperationChoice> pick(const OperationRequest& request);
 
-    int tag() const { return Tag; } // 0 directory mode, 1 selection mode
+    Mode mode() const { return mode_; }
 
     // "i_id=<id>": the operations on a requisition line's product. The code is text from the
     // requisition; one that is no whole number has no operations, and never enters the filter.
     static QString productFilter(const QString& lineProductCode);
 
     // The export's own query: every operation, with or without norms, and its own price.
-    data::Dataset XLS_Rep;
+    const data::Dataset& exportQuery() const { return exportQuery_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,17 +86,24 @@ private:
     void activated();
     QString searchFilter(const QString& typed) const;
 
-    void on_Button1_clicked();
-    void on_Button2_clicked();
-    void on_Button3_clicked();
-    void on_Button5_clicked();
-    void on_DBGrid1_doubleClicked();
+    void addOperation();
+    // "Изменить" in the directory, "Выбрать" in selection mode
+    void editOrChoose();
+    void deleteOperation();
+    void exportOperations();
+    void writeExportRows(spreadsheet::Workbook& book);
+    // A double-click opens the norms when "Цены" is ticked in the directory.
+    void operationDoubleClicked();
     void changeOperation();
     void chooseOperation();
+    void openNorms();
+    // After an editor saved: the list read anew, on the same row number when asked.
+    void reread(bool keepRow);
 
+    data::Dataset exportQuery_;
     Ui::OperationsWindow* ui;
-    data::DataModule6& dataModule_;
-    int Tag = 0;
+    directories::Catalog& catalog_;
+    Mode mode_ = Mode::Directory;
     OperationEditor* operationEditor_ = nullptr;
     NormsWindow* norms_ = nullptr;
     ui::DatasetModel* model_ = nullptr;

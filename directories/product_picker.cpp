@@ -1,9 +1,9 @@
 #include "product_picker.h"
 #include "ui_product_picker.h"
 
+#include "directories/catalog.h"
 #include "directories/grid_double_click.h"
 
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
@@ -14,39 +14,39 @@
 
 #include <utility>
 
-ProductPicker::ProductPicker(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::ProductPicker), dataModule_(dataModule) {
+ProductPicker::ProductPicker(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), ui(new Ui::ProductPicker), catalog_(catalog) {
     ui->setupUi(this);
     setFixedSize(size());
 
     model_ = new ui::DatasetModel(
-        &dataModule_.Izdel,
+        &catalog_.products(),
         {{.field = "marka", .title = "Марка изделия", .stretch = true},
          {.field = "massa", .title = "Коробки", .alignment = Qt::AlignLeft, .width = 100}},
         this);
-    ui::bindDataGrid(ui->DBGrid1, model_);
-    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Izdel,
+    ui::bindDataGrid(ui->productsView, model_);
+    search_ = new ui::IncrementalSearch(ui->searchEdit, &catalog_.products(),
                                         ui::IncrementalSearch::prefixRule(QStringLiteral("marka")),
                                         ui::IncrementalSearch::Keys::TakeUpDownOnly);
 
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
-    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_DBGrid1_doubleClicked(); });
+    connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->productsView, [this] { choose(); });
 }
 
 ProductPicker::~ProductPicker() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->productsView->setModel(nullptr);
     delete ui;
 }
 
 std::optional<ProductChoice> ProductPicker::pick() {
-    Tag = 1;
     choice_.reset();
-    dataModule_.Izdel.open();
-    ui->Edit1->show();
-    ui->Edit1->clear();
-    const auto afterwards = qScopeGuard([this] {
-        ui->Edit1->hide();
-        dataModule_.Izdel.close();
+    data::Dataset& products = catalog_.products();
+    products.open();
+    ui->searchEdit->show();
+    ui->searchEdit->clear();
+    const auto afterwards = qScopeGuard([this, &products] {
+        ui->searchEdit->hide();
+        products.close();
     });
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
@@ -54,11 +54,11 @@ std::optional<ProductChoice> ProductPicker::pick() {
 
 void ProductPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->Edit1->setFocus();
+    ui->searchEdit->setFocus();
 }
 
-void ProductPicker::on_DBGrid1_doubleClicked() {
-    const data::Dataset& products = dataModule_.Izdel;
+void ProductPicker::choose() {
+    const data::Dataset& products = catalog_.products();
     choice_ = ProductChoice{products.asString(QStringLiteral("marka")).trimmed(),
                             products.asInt(QStringLiteral("id"))};
     accept();

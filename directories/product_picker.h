@@ -5,8 +5,8 @@
 
 #include <optional>
 
-namespace data {
-class DataModule6;
+namespace directories {
+class Catalog;
 }
 
 namespace ui {
@@ -25,29 +25,26 @@ struct ProductChoice {
     int id = 0;
 };
 
-// The products picker over the shared list Izdel: narrowed by the beginning of the mark,
-// chosen by a double-click; Escape or "Выход" closes it without a choice.
+// The products picker over the catalog's list of products: narrowed by the beginning of the
+// mark, chosen by a double-click; Escape or "Выход" closes it without a choice.
 class ProductPicker : public QDialog {
     Q_OBJECT
 public:
-    explicit ProductPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    explicit ProductPicker(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~ProductPicker() override;
 
     // Shows the products modally with an empty search box; nothing when it was closed
     // without a choice.
     std::optional<ProductChoice> pick();
 
-    int tag() const { return Tag; } // 1 while it serves as the picker
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void on_DBGrid1_doubleClicked();
+    void choose();
 
     Ui::ProductPicker* ui;
-    data::DataModule6& dataModule_;
-    int Tag = 0;
+    directories::Catalog& catalog_;
     std::optional<ProductChoice> choice_; // while the picker is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;

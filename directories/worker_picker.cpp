@@ -1,10 +1,10 @@
 #include "worker_picker.h"
 #include "ui_worker_picker.h"
 
+#include "directories/catalog.h"
 #include "directories/grid_double_click.h"
 
 #include "data/conversions.h"
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
@@ -16,61 +16,60 @@
 
 #include <utility>
 
-WorkerPicker::WorkerPicker(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), ui(new Ui::WorkerPicker), dataModule_(dataModule) {
+WorkerPicker::WorkerPicker(directories::Catalog& catalog, QWidget* parent)
+    : QDialog(parent), ui(new Ui::WorkerPicker), catalog_(catalog) {
     ui->setupUi(this);
     setFixedSize(size());
 
     model_ =
-        new ui::DatasetModel(&dataModule_.Workers,
+        new ui::DatasetModel(&catalog_.employees(),
                              {{.field = "fio", .title = "ФИО", .width = 280},
                               {.field = "s_staffpos_hl", .title = "Должность", .stretch = true}},
                              this);
-    ui::bindDataGrid(ui->DBGrid1, model_);
-    search_ = new ui::IncrementalSearch(ui->Edit1, &dataModule_.Workers,
+    ui::bindDataGrid(ui->workersView, model_);
+    search_ = new ui::IncrementalSearch(ui->searchEdit, &catalog_.employees(),
                                         ui::IncrementalSearch::prefixRule(QStringLiteral("fio")),
                                         ui::IncrementalSearch::Keys::TypingOnly);
 
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
-    directories::onGridDoubleClick(ui->DBGrid1, [this] { on_Button2_clicked(); });
+    connect(ui->chooseButton, &QPushButton::clicked, this, ui::guarded([this] { choose(); }));
+    connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    directories::onGridDoubleClick(ui->workersView, [this] { choose(); });
 }
 
 WorkerPicker::~WorkerPicker() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->workersView->setModel(nullptr);
     delete ui;
 }
 
 std::optional<WorkerChoice> WorkerPicker::pick() {
-    Tag = 1;
     choice_.reset();
-    dataModule_.Workers.open();
-    const auto afterwards = qScopeGuard([this] { dataModule_.Workers.close(); });
-    ui->Button2->setText(QStringLiteral("Выбрать"));
-    ui->Button2->setDefault(true);
-    ui->Button2->show();
-    ui->Edit1->show();
-    ui->Edit1->clear();
+    data::Dataset& employees = catalog_.employees();
+    employees.open();
+    const auto afterwards = qScopeGuard([&employees] { employees.close(); });
+    ui->chooseButton->setText(QStringLiteral("Выбрать"));
+    ui->chooseButton->setDefault(true);
+    ui->chooseButton->show();
+    ui->searchEdit->show();
+    ui->searchEdit->clear();
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
 }
 
 void WorkerPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ui->Edit1->setFocus();
+    ui->searchEdit->setFocus();
 }
 
 // An empty list chooses nothing but still counts as a choice. A register code that is no
 // whole number is refused before anything is handed over, so the entry dialog never shows
 // one worker's name with another's code.
-void WorkerPicker::on_Button2_clicked() {
-    const data::Dataset& workers = dataModule_.Workers;
+void WorkerPicker::choose() {
+    const data::Dataset& employees = catalog_.employees();
     WorkerChoice choice;
-    if (!workers.isEmpty())
-        choice.worker = ChosenWorker{workers.asString(QStringLiteral("fio")).trimmed(),
-                                     data::toInt(workers.asString(QStringLiteral("id"))),
-                                     workers.asInt64(QStringLiteral("p_id"))};
+    if (!employees.isEmpty())
+        choice.worker = ChosenWorker{employees.asString(QStringLiteral("fio")).trimmed(),
+                                     data::toInt(employees.asString(QStringLiteral("id"))),
+                                     employees.asInt64(QStringLiteral("p_id"))};
     choice_ = choice;
     accept();
 }

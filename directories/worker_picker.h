@@ -5,8 +5,8 @@
 
 #include <optional>
 
-namespace data {
-class DataModule6;
+namespace directories {
+class Catalog;
 }
 
 namespace ui {
@@ -30,29 +30,26 @@ struct WorkerChoice {
     std::optional<ChosenWorker> worker;
 };
 
-// The enterprise's employees with their staff position of today, over the shared list
-// Workers, to pick one by name. It neither adds, changes nor deletes workers.
+// The enterprise's employees with their staff position of today, over the catalog's list
+// of employees, to pick one by name. It neither adds, changes nor deletes workers.
 class WorkerPicker : public QDialog {
     Q_OBJECT
 public:
-    explicit WorkerPicker(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    explicit WorkerPicker(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~WorkerPicker() override;
 
-    // Opens Workers and shows the list modally with an empty search box; nothing when it
-    // was closed without a choice. Workers is closed again afterwards.
+    // Opens the employees and shows the list modally with an empty search box; nothing when
+    // it was closed without a choice. The list is closed again afterwards.
     std::optional<WorkerChoice> pick();
-
-    int tag() const { return Tag; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void on_Button2_clicked();
+    void choose();
 
     Ui::WorkerPicker* ui;
-    data::DataModule6& dataModule_;
-    int Tag = 0;
+    directories::Catalog& catalog_;
     std::optional<WorkerChoice> choice_; // while the list is open
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;

@@ -5,6 +5,7 @@
 #include "app/login_dialog.h"
 #include "app/startup.h"
 #include "data/data_module.h"
+#include "directories/catalog.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "tests/support/recording_messages.h"
@@ -78,7 +79,7 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
         runner_->then([&](QDialog* entry) {
             seen << entry->windowTitle();
             runner_->then([&](QDialog* workers) {
-                seen << QString("workers %1").arg(form1.dataModule().Workers.recordCount());
+                seen << QString("workers %1").arg(program.catalog().employees().recordCount());
                 workers->reject();
             });
             entry->findChild<QPushButton*>("Button3")->click();

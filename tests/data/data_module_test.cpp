@@ -1,5 +1,4 @@
-// The data module's shared datasets open on the test database with their fields, and
-// the duplicate check behaves as the editors rely on.
+// The data module's shared datasets open on the test database with their fields.
 #include "data/data_error.h"
 #include "data/data_module.h"
 #include "tests/support/recording_messages.h"
@@ -15,12 +14,6 @@ class DataModuleTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void sharedDatasetsOpenWithTheirFields_data();
-    void sharedDatasetsOpenWithTheirFields();
-    void operationWithoutNormsIsNotListed();
-    void personWithTwoCurrentMovementsIsListedTwice();
-    void checkExists_data();
-    void checkExists();
     void shiftDatasetsListTheirShift();
     void shiftStatementsKeepTheirTexts_data();
     void shiftStatementsKeepTheirTexts();
@@ -65,100 +58,6 @@ void DataModuleTest::initTestCase() {
     dm_ = std::make_unique<DataModule6>();
     QVERIFY(dm_->ADO_DB.isOpen());
     QVERIFY(messages_->shown.isEmpty());
-}
-
-void DataModuleTest::sharedDatasetsOpenWithTheirFields_data() {
-    QTest::addColumn<QString>("dataset");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<int>("rows");
-    QTest::newRow("Workers") << "Workers" << QStringList{"id", "fio", "p_id", "s_staffpos_hl"} << 4;
-    QTest::newRow("Izdel") << "Izdel" << QStringList{"MARKA", "id", "nom", "massa"} << 2;
-    QTest::newRow("Oper") << "Oper" << QStringList{"MARKA", "VID", "NAIMEN", "nmn",     "norma",
-                                                   "cena",  "id",  "i_id",   "oper_vid"}
-                          << 2;
-    QTest::newRow("Vid_oper") << "Vid_oper" << QStringList{"VID", "ID"} << 2;
-}
-
-void DataModuleTest::sharedDatasetsOpenWithTheirFields() {
-    QFETCH(QString, dataset);
-    QFETCH(QStringList, fields);
-    QFETCH(int, rows);
-    Dataset* ds = dm_->findChild<Dataset*>(dataset);
-    if (!ds) {
-        for (Dataset* d : {&dm_->Workers, &dm_->Izdel, &dm_->Oper, &dm_->Vid_oper})
-            if (d->name() == dataset)
-                ds = d;
-    }
-    QVERIFY(ds);
-    ds->close();
-    ds->setParam("mnth", 3);
-    ds->setParam("yea", 2026);
-    ds->open();
-    for (const QString& f : fields)
-        QVERIFY2(ds->hasField(f), qPrintable(f));
-    QCOMPARE(ds->recordCount(), rows);
-    ds->close();
-}
-
-void DataModuleTest::operationWithoutNormsIsNotListed() {
-    dm_->Oper.close();
-    dm_->Oper.open();
-    QVERIFY(!dm_->Oper.locate("id", 2));
-    QVERIFY(dm_->Oper.locate("id", 1));
-    QCOMPARE(dm_->Oper.asInt("norma"), 2);
-    QCOMPARE(dm_->Oper.asDouble("cena"), 4.5);
-    QCOMPARE(dm_->Oper.asString("nmn"), QString("Готовая продукция"));
-    QCOMPARE(dm_->Oper.asString("MARKA"), QString("КМ-120"));
-    dm_->Izdel.close();
-    dm_->Izdel.open();
-    QVERIFY(dm_->Izdel.locate("id", 500));
-    QCOMPARE(dm_->Izdel.asDouble("massa"), 1.23457);
-    dm_->Izdel.close();
-    dm_->Oper.close();
-}
-
-void DataModuleTest::personWithTwoCurrentMovementsIsListedTwice() {
-    dm_->Workers.close();
-    dm_->Workers.open();
-    QStringList seen;
-    for (dm_->Workers.first(); !dm_->Workers.eof(); dm_->Workers.next())
-        seen << dm_->Workers.asString("fio") + "|" + dm_->Workers.asString("s_staffpos_hl");
-    // ordered by name; the non-employee is missing; an ended movement leaves no position
-    QCOMPARE(seen.size(), 4);
-    QCOMPARE(seen.first(), QString("Алексеев А.А.|"));
-    QVERIFY(seen.contains("Петров П.П.|Сварщик"));
-    QVERIFY(seen.contains("Петров П.П.|Маляр"));
-    QVERIFY(seen.contains("Иванов И.И.|Сварщик"));
-    QVERIFY(dm_->Workers.locate("fio", "Иванов И.И."));
-    QCOMPARE(dm_->Workers.asInt("id"), 101);
-    QCOMPARE(dm_->Workers.asInt("p_id"), 10);
-    dm_->Workers.close();
-}
-
-void DataModuleTest::checkExists_data() {
-    QTest::addColumn<QString>("statement");
-    QTest::addColumn<bool>("exists");
-    QTest::newRow("none")
-        << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='ПОКРАСКА'" << false;
-    QTest::newRow("one")
-        << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='СБОРКА'" << true;
-    QTest::newRow("many") << "select count(*) as cnt from accounts_dep.vid_oper" << true;
-}
-
-void DataModuleTest::checkExists() {
-    QFETCH(QString, statement);
-    QFETCH(bool, exists);
-    messages_->clear();
-    QCOMPARE(dm_->CheckExists(statement, "Такая операция уже заведена!"), exists);
-    if (exists) {
-        QCOMPARE(messages_->shown.size(), 1);
-        QCOMPARE(messages_->shown[0].text, QString("Такая операция уже заведена!"));
-        QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
-        QVERIFY(messages_->shown[0].kind == RecordingMessages::Kind::Error);
-    } else {
-        QVERIFY(messages_->shown.isEmpty());
-    }
-    QVERIFY(!dm_->Control.isOpen());
 }
 
 void DataModuleTest::shiftDatasetsListTheirShift() {

@@ -1,8 +1,9 @@
 // The search box every list window shares, in the three windows that have one: what the
 // typed text leaves in the list (apostrophes, case, blanks), Up and Down, and which keys
 // each window's box takes.
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/operation_types_window.h"
 #include "directories/product_picker.h"
 #include "directories/worker_picker.h"
@@ -80,7 +81,8 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    std::unique_ptr<data::DataModule6> dataModule_;
+    data::Connection connection_;
+    std::unique_ptr<directories::Catalog> catalog_;
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<WorkerPicker> workerPicker_;
     std::unique_ptr<OperationTypesWindow> operationTypes_;
@@ -101,17 +103,20 @@ void IncrementalSearchTest::initTestCase() {
                 .arg(i + 1)
                 .arg(name));
     }
-    dataModule_ = std::make_unique<data::DataModule6>();
-    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
-    workerPicker_ = std::make_unique<WorkerPicker>(*dataModule_);
-    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
+    productPicker_ = std::make_unique<ProductPicker>(*catalog_);
+    workerPicker_ = std::make_unique<WorkerPicker>(*catalog_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
 }
 
 void IncrementalSearchTest::cleanupTestCase() {
     operationTypes_.reset();
     workerPicker_.reset();
     productPicker_.reset();
-    dataModule_.reset();
+    catalog_.reset();
+    connection_.close();
 }
 
 void IncrementalSearchTest::init() {
@@ -121,10 +126,10 @@ void IncrementalSearchTest::init() {
 void IncrementalSearchTest::inWindow(const QString& window,
                                      const std::function<void(const Inside&)>& inside) {
     runner_->then([&](QDialog* d) {
-        inside({d, d->findChild<QLineEdit*>("Edit1"), d->findChild<QTableView*>("DBGrid1"),
-                window == "ProductPicker"  ? &dataModule_->Izdel
-                : window == "WorkerPicker" ? &dataModule_->Workers
-                                           : &dataModule_->Vid_oper});
+        inside({d, d->findChild<QLineEdit*>("searchEdit"), d->findChild<QTableView*>(),
+                window == "ProductPicker"  ? &catalog_->products()
+                : window == "WorkerPicker" ? &catalog_->employees()
+                                           : &catalog_->operationTypes()});
     });
     if (window == "ProductPicker") {
         productPicker_->pick();

@@ -3,8 +3,9 @@
 // the database refuses staying pending, the last row kept by "Удалить", "Сохранить" (and
 // Enter and Escape) leaving the operations list on the same row with the new smallest price
 // and count, and the title-bar close dropping what is pending.
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 #include "directories/operations_window.h"
@@ -24,7 +25,7 @@
 namespace {
 
 QTableView* gridOf(QWidget* w) {
-    return w->findChild<QTableView*>("DBGrid1");
+    return w->findChild<QTableView*>(); // each window has one grid
 }
 
 // Types into a cell as a person would: the cell's edit box, one key per character, Enter.
@@ -88,7 +89,7 @@ private:
                                .arg(operationId));
     }
     QString operationRow() { // the operations list's current row
-        const data::Dataset& operations = dataModule_->Oper;
+        const data::Dataset& operations = catalog_->operations();
         return QStringLiteral("%1: %2 %3, %4 norms")
             .arg(operations.recNo())
             .arg(operations.asString("marka"))
@@ -99,7 +100,8 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    std::unique_ptr<data::DataModule6> dataModule_;
+    data::Connection connection_;
+    std::unique_ptr<directories::Catalog> catalog_;
     std::unique_ptr<OperationsWindow> operations_;
     std::unique_ptr<OperationEditor> operationEditor_;
     std::unique_ptr<NormsWindow> norms_;
@@ -111,10 +113,12 @@ void NormsTest::initTestCase() {
     db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
-    dataModule_ = std::make_unique<data::DataModule6>();
-    operations_ = std::make_unique<OperationsWindow>(*dataModule_);
-    operationEditor_ = std::make_unique<OperationEditor>(*dataModule_);
-    norms_ = std::make_unique<NormsWindow>(*dataModule_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
+    operations_ = std::make_unique<OperationsWindow>(*catalog_);
+    operationEditor_ = std::make_unique<OperationEditor>(*catalog_);
+    norms_ = std::make_unique<NormsWindow>(connection_);
     operations_->useEditors(*operationEditor_, *norms_);
 }
 
@@ -122,7 +126,8 @@ void NormsTest::cleanupTestCase() {
     norms_.reset();
     operationEditor_.reset();
     operations_.reset();
-    dataModule_.reset();
+    catalog_.reset();
+    connection_.close();
 }
 
 // In the list: 1 КМ-120-01 Покраска (operation 2), 2 КМ-120-01 Сборка (1), 3 ШР-45 Сборка (3).
@@ -140,12 +145,12 @@ void NormsTest::init() {
     )");
     messages_->clear();
     runner_->opened.clear();
-    operations_->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+    operations_->findChild<QCheckBox*>("normsOnDoubleClickCheck")->setChecked(true);
 }
 
 void NormsTest::inNormsOf(int operationId, const std::function<void(QDialog*)>& script) {
     runner_->then([=, this](QDialog* list) {
-        QVERIFY(dataModule_->Oper.locate("id", operationId));
+        QVERIFY(catalog_->operations().locate("id", operationId));
         const QModelIndex row = gridOf(list)->currentIndex();
         QTest::mouseDClick(gridOf(list)->viewport(), Qt::LeftButton, {},
                            gridOf(list)->visualRect(row).center());
@@ -158,7 +163,7 @@ void NormsTest::inNormsOf(int operationId, const std::function<void(QDialog*)>& 
 QStringList NormsTest::shown() {
     const QAbstractItemModel* model = gridOf(norms_.get())->model();
     QStringList rows;
-    for (int row = 0; row < norms_->norm.recordCount(); ++row)
+    for (int row = 0; row < norms_->norms().recordCount(); ++row)
         rows << QStringLiteral("%1|%2|%3")
                     .arg(model->index(row, 0).data().toString(),
                          model->index(row, 1).data().toString(),
@@ -176,7 +181,7 @@ void NormsTest::doubleClickOpensTheNormsOnlyWhenTicked_data() {
 void NormsTest::doubleClickOpensTheNormsOnlyWhenTicked() {
     QFETCH(bool, ticked);
     QFETCH(QString, opened);
-    operations_->findChild<QCheckBox*>("CheckBox1")->setChecked(ticked);
+    operations_->findChild<QCheckBox*>("normsOnDoubleClickCheck")->setChecked(ticked);
     QStringList rows;
     inNormsOf(1, [&](QDialog* d) {
         if (d == norms_.get())
@@ -223,7 +228,7 @@ void NormsTest::addARow() {
         QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5")); // not written while on the row
         goToRow(grid, 1);                                     // the norm 20
         rows = shown();
-        current = norms_->norm.asString("norma");
+        current = norms_->norms().asString("norma");
         d->close();
     });
     QCOMPARE(stored(1), QString("5/8.5/3 10/12.5/0 20/10.25/5"));
@@ -292,7 +297,7 @@ void NormsTest::aRowTheDatabaseRefusesStaysPending() {
         QCOMPARE(grid->model()->headerData(2, Qt::Vertical).toString(), QString("✎"));
         QCOMPARE(grid->model()->index(2, 0).data().toString(), QString("30"));
         QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5"));
-        button(d, "Button1")->click(); // "Сохранить" meets the same refusal
+        button(d, "saveButton")->click(); // "Сохранить" meets the same refusal
         QVERIFY(d->isVisible());
         QCOMPARE(messages_->shown.size(), 2);
         typeCell(grid, 2, 1, "6");
@@ -365,8 +370,8 @@ void NormsTest::deleteKeepsTheLastRow() {
     int rowsAfter = -1;
     inNormsOf(operation, [&](QDialog* d) {
         goToRow(gridOf(d), 0);
-        button(d, "Button2")->click();
-        rowsAfter = norms_->norm.recordCount();
+        button(d, "deleteButton")->click();
+        rowsAfter = norms_->norms().recordCount();
         QVERIFY(d->isVisible());
         d->close();
     });
@@ -378,7 +383,7 @@ void NormsTest::deleteKeepsTheLastRow() {
 // A cheaper new norm, still pending, written by "Сохранить" or the keys that press it.
 void NormsTest::saveShowsTheNewMinimumOnTheSameRow_data() {
     QTest::addColumn<QString>("how");
-    QTest::newRow("Сохранить") << "Button1";
+    QTest::newRow("Сохранить") << "saveButton";
     QTest::newRow("Enter") << "Enter";
     QTest::newRow("Escape") << "Escape";
 }
@@ -389,7 +394,7 @@ void NormsTest::saveShowsTheNewMinimumOnTheSameRow() {
     QString after;
     bool closed = false;
     runner_->then([&](QDialog* list) {
-        QVERIFY(dataModule_->Oper.locate("id", 1));
+        QVERIFY(catalog_->operations().locate("id", 1));
         before = operationRow();
         const QModelIndex row = gridOf(list)->currentIndex();
         QTest::mouseDClick(gridOf(list)->viewport(), Qt::LeftButton, {},
@@ -400,8 +405,8 @@ void NormsTest::saveShowsTheNewMinimumOnTheSameRow() {
         QTableView* grid = gridOf(d);
         typeCell(grid, 2, 0, "40");
         typeCell(grid, 2, 1, "1,5");
-        if (how == "Button1")
-            button(d, "Button1")->click();
+        if (how == "saveButton")
+            button(d, "saveButton")->click();
         else
             QTest::keyClick(grid, how == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         closed = !d->isVisible();
@@ -425,7 +430,7 @@ void NormsTest::titleBarCloseDropsPendingChanges() {
     });
     QCOMPARE(stored(1), QString("10/12.5/0 20/10.25/5"));
     QCOMPARE(after, QString("2: КМ-120-01 10.25, 2 norms"));
-    QCOMPARE(norms_->norm.state(), data::Dataset::State::Browse);
+    QCOMPARE(norms_->norms().state(), data::Dataset::State::Browse);
 }
 
 void NormsTest::screenshots() {
@@ -442,7 +447,7 @@ void NormsTest::screenshots() {
         QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), QString("Премия, %"));
         typeCell(grid, 5, 1, "6.5");
         grid->setCurrentIndex(grid->model()->index(5, 2));
-        QVERIFY(saveScreenshot(d, dir + "/form22_norms.png"));
+        QVERIFY(saveScreenshot(d, dir + "/norms.png"));
         d->close();
     });
 }

@@ -3,8 +3,9 @@
 // an operation uses the type, also one another workstation wrote meanwhile), the selection
 // mode handing name and id over, and the journal's menu opening the directory.
 #include "app/startup.h"
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/operation_type_editor.h"
 #include "directories/operation_types_window.h"
 #include "journal/journal_window.h"
@@ -52,15 +53,17 @@ private slots:
 
 private:
     QString storedTypes(); // names in id order, "|" between them
-    QLineEdit* edit1(QWidget* w) { return w->findChild<QLineEdit*>("Edit1"); }
-    QTableView* grid() { return operationTypes_->findChild<QTableView*>("DBGrid1"); }
+    QLineEdit* searchBox(QWidget* w) { return w->findChild<QLineEdit*>("searchEdit"); }
+    QLineEdit* nameBox(QWidget* w) { return w->findChild<QLineEdit*>("typeNameEdit"); }
+    QTableView* grid() { return operationTypes_->findChild<QTableView*>("typesView"); }
     void selectType(const QString& name); // the row in the grid, by a click
     void doubleClickGrid();
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    std::unique_ptr<data::DataModule6> dataModule_;
+    data::Connection connection_;
+    std::unique_ptr<directories::Catalog> catalog_;
     std::unique_ptr<OperationTypesWindow> operationTypes_;
     std::unique_ptr<OperationTypeEditor> typeEditor_;
 };
@@ -72,16 +75,19 @@ void OperationTypesTest::initTestCase() {
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     QCOMPARE(db_->scalar("select upper('сборка ёлка')"), QString("СБОРКА ЁЛКА"));
-    dataModule_ = std::make_unique<data::DataModule6>();
-    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
-    typeEditor_ = std::make_unique<OperationTypeEditor>(*dataModule_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
+    typeEditor_ = std::make_unique<OperationTypeEditor>(*catalog_);
     operationTypes_->useEditor(*typeEditor_);
 }
 
 void OperationTypesTest::cleanupTestCase() {
     operationTypes_.reset();
     typeEditor_.reset();
-    dataModule_.reset();
+    catalog_.reset();
+    connection_.close();
 }
 
 void OperationTypesTest::init() {
@@ -98,8 +104,8 @@ QString OperationTypesTest::storedTypes() {
 }
 
 void OperationTypesTest::selectType(const QString& name) {
-    QVERIFY(dataModule_->Vid_oper.locate("vid", name.leftJustified(128, ' ')));
-    const int row = dataModule_->Vid_oper.currentRow();
+    QVERIFY(catalog_->operationTypes().locate("vid", name.leftJustified(128, ' ')));
+    const int row = catalog_->operationTypes().currentRow();
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
                       grid()->visualRect(grid()->model()->index(row, 0)).center());
     QCOMPARE(grid()->currentIndex().row(), row);
@@ -178,20 +184,20 @@ void OperationTypesTest::save() {
     runner_->then([&](QDialog*) {
         if (!adding)
             selectType(row);
-        button(operationTypes_.get(), adding ? "Button1" : "Button2")->click();
+        button(operationTypes_.get(), adding ? "addButton" : "editButton")->click();
         // after the editor: the list re-read from the database, on its first row
         if (saves) {
-            QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
-            QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
+            QCOMPARE(catalog_->operationTypes().recordCount(), stored.count('|') + 1);
+            QCOMPARE(catalog_->operationTypes().recNo(), 1);
             QCOMPARE(grid()->currentIndex().row(), 0);
         }
     });
     runner_->then([&](QDialog* editor) {
         QCOMPARE(editor->windowTitle(), adding ? QString("Заведение нового вида операций")
                                                : QString("Изменение данных вида операции"));
-        QCOMPARE(edit1(editor)->text(), adding ? QString() : row);
-        edit1(editor)->setText(typed);
-        button(editor, "Button1")->click();
+        QCOMPARE(nameBox(editor)->text(), adding ? QString() : row);
+        nameBox(editor)->setText(typed);
+        button(editor, "saveButton")->click();
         editorOpenAfter = editor->isVisible();
     });
     operationTypes_->openDirectory();
@@ -206,7 +212,7 @@ void OperationTypesTest::save() {
         QCOMPARE(messages_->shown[0].text, message);
         QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
     }
-    QVERIFY(!dataModule_->Vid_oper.isOpen());
+    QVERIFY(!catalog_->operationTypes().isOpen());
 }
 
 // Both workstations counted no such name; the other one wrote it first. Here the trigger
@@ -225,15 +231,15 @@ void OperationTypesTest::aDuplicateWrittenMeanwhileIsRefused() {
             for each row execute function public.other_station_writes_first();
     )");
     bool openAfterRefusal = false;
-    runner_->then([&](QDialog*) { button(operationTypes_.get(), "Button1")->click(); });
+    runner_->then([&](QDialog*) { button(operationTypes_.get(), "addButton")->click(); });
     runner_->then([&](QDialog* editor) {
-        edit1(editor)->setText("Сварка");
-        button(editor, "Button1")->click();
+        nameBox(editor)->setText("Сварка");
+        button(editor, "saveButton")->click();
         openAfterRefusal = editor->isVisible();
-        QCOMPARE(dataModule_->Vid_oper.state(), data::Dataset::State::Browse);
+        QCOMPARE(catalog_->operationTypes().state(), data::Dataset::State::Browse);
         // the other workstation's row aside, a second try writes the row once
         db_->exec("drop trigger other_station on accounts_dep.vid_oper");
-        button(editor, "Button1")->click();
+        button(editor, "saveButton")->click();
         QVERIFY(!editor->isVisible());
     });
     operationTypes_->openDirectory();
@@ -291,12 +297,12 @@ void OperationTypesTest::remove() {
     runner_->then([&](QDialog*) {
         selectType("Покраска");
         messages_->answer(yes);
-        button(operationTypes_.get(), "Button3")->click();
-        QCOMPARE(dataModule_->Vid_oper.recordCount(), stored.count('|') + 1);
+        button(operationTypes_.get(), "deleteButton")->click();
+        QCOMPARE(catalog_->operationTypes().recordCount(), stored.count('|') + 1);
         if (yes && refusal.isEmpty())
-            QCOMPARE(dataModule_->Vid_oper.recNo(), 1);
+            QCOMPARE(catalog_->operationTypes().recNo(), 1);
         if (use == "operation") // refused before anything is written: the list as it was
-            QCOMPARE(dataModule_->Vid_oper.asString("vid").trimmed(), QString("Покраска"));
+            QCOMPARE(catalog_->operationTypes().asString("vid").trimmed(), QString("Покраска"));
     });
     operationTypes_->openDirectory();
     QCOMPARE(messages_->shown.size(), refusal.isEmpty() ? 1 : 2);
@@ -321,7 +327,7 @@ void OperationTypesTest::selection_data() {
     QTest::addColumn<QStringList>("handed");
     QTest::newRow("Выбрать") << ""
                              << "Покраска"
-                             << "Button2" << QStringList{"Покраска|2"};
+                             << "editButton" << QStringList{"Покраска|2"};
     QTest::newRow("double-click") << ""
                                   << "Сборка"
                                   << "double-click" << QStringList{"Сборка|1"};
@@ -336,10 +342,10 @@ void OperationTypesTest::selection_data() {
                                                    << "double-click" << QStringList{"|0"};
     QTest::newRow("Выбрать on an empty list") << "Я"
                                               << ""
-                                              << "Button2" << QStringList{"|0"};
+                                              << "editButton" << QStringList{"|0"};
     QTest::newRow("Выход") << ""
                            << "Сборка"
-                           << "Button4" << QStringList{};
+                           << "closeButton" << QStringList{};
     QTest::newRow("Escape in the search box") << "с"
                                               << ""
                                               << "Escape" << QStringList{};
@@ -350,25 +356,25 @@ void OperationTypesTest::selection() {
     QFETCH(QString, row);
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
-    edit1(operationTypes_.get())->setText("Пок"); // left from an earlier pick
+    searchBox(operationTypes_.get())->setText("Пок"); // left from an earlier pick
     runner_->then([&](QDialog* d) {
         QCOMPARE(d->windowTitle(), QString("Виды операций"));
-        QVERIFY(edit1(d)->isVisible());
-        QCOMPARE(edit1(d)->text(), QString());
-        QCOMPARE(dataModule_->Vid_oper.recordCount(), 3);
-        QVERIFY(!button(d, "Button1")->isVisible());
-        QVERIFY(!button(d, "Button3")->isVisible());
-        QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
-        QVERIFY(button(d, "Button2")->isDefault());
-        typeInto(edit1(d), typed);
+        QVERIFY(searchBox(d)->isVisible());
+        QCOMPARE(searchBox(d)->text(), QString());
+        QCOMPARE(catalog_->operationTypes().recordCount(), 3);
+        QVERIFY(!button(d, "addButton")->isVisible());
+        QVERIFY(!button(d, "deleteButton")->isVisible());
+        QCOMPARE(button(d, "editButton")->text(), QString("Выбрать"));
+        QVERIFY(button(d, "editButton")->isDefault());
+        typeInto(searchBox(d), typed);
         if (!row.isEmpty())
             selectType(row);
         if (how == "double-click")
             doubleClickGrid();
         else if (how == "Enter")
-            QTest::keyClick(edit1(d), Qt::Key_Return);
+            QTest::keyClick(searchBox(d), Qt::Key_Return);
         else if (how == "Escape")
-            QTest::keyClick(edit1(d), Qt::Key_Escape);
+            QTest::keyClick(searchBox(d), Qt::Key_Escape);
         else
             button(d, qPrintable(how))->click();
         QVERIFY(!d->isVisible());
@@ -378,32 +384,32 @@ void OperationTypesTest::selection() {
     QCOMPARE(runner_->pending(), 0);
     QCOMPARE(handedOver(choice), handed);
     QCOMPARE(messages_->shown.size(), 0);
-    QVERIFY(edit1(operationTypes_.get())->isHidden());
-    QVERIFY(!button(operationTypes_.get(), "Button2")->isDefault());
-    QVERIFY(!dataModule_->Vid_oper.isOpen());
+    QVERIFY(searchBox(operationTypes_.get())->isHidden());
+    QVERIFY(!button(operationTypes_.get(), "editButton")->isDefault());
+    QVERIFY(!catalog_->operationTypes().isOpen());
 }
 
 // The menu opens the directory on every type, whatever search the last pick left.
 void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
     Program program(AppArguments{});
-    runner_->then([&](QDialog* d) { typeInto(edit1(d), "Сб"); });
+    runner_->then([&](QDialog* d) { typeInto(searchBox(d), "Сб"); });
     program.operationTypes().pick();
     bool seen = false;
     runner_->then([&](QDialog* d) {
         seen = true;
         QCOMPARE(d, static_cast<QDialog*>(&program.operationTypes()));
-        QCOMPARE(program.operationTypes().tag(), 0);
-        QVERIFY(edit1(d)->isHidden());
-        QVERIFY(button(d, "Button1")->isVisible());
-        QVERIFY(button(d, "Button3")->isVisible());
-        QVERIFY(button(d, "Button1")->isDefault());
-        QCOMPARE(button(d, "Button2")->text(), QString("Изменить"));
-        QCOMPARE(program.journal().dataModule().Vid_oper.recordCount(), 3);
+        QCOMPARE(program.operationTypes().mode(), OperationTypesWindow::Mode::Directory);
+        QVERIFY(searchBox(d)->isHidden());
+        QVERIFY(button(d, "addButton")->isVisible());
+        QVERIFY(button(d, "deleteButton")->isVisible());
+        QVERIFY(button(d, "addButton")->isDefault());
+        QCOMPARE(button(d, "editButton")->text(), QString("Изменить"));
+        QCOMPARE(program.catalog().operationTypes().recordCount(), 3);
     });
     program.journal().findChild<QAction*>("N6")->trigger();
     QVERIFY(seen);
     QCOMPARE(runner_->opened.last(), QString("OperationTypesWindow"));
-    QVERIFY(!program.journal().dataModule().Vid_oper.isOpen());
+    QVERIFY(!program.catalog().operationTypes().isOpen());
     QCOMPARE(messages_->shown.size(), 0);
 }
 
@@ -416,15 +422,16 @@ void OperationTypesTest::screenshots() {
               "('Резка'), ('Гибка'), ('Упаковка готовой продукции')");
     runner_->then([&](QDialog* d) {
         selectType("Покраска");
-        QVERIFY(saveScreenshot(d, dir + "/form8_directory.png"));
-        button(d, "Button2")->click();
+        QVERIFY(saveScreenshot(d, dir + "/operation_types_directory.png"));
+        button(d, "editButton")->click();
     });
-    runner_->then(
-        [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form9_change.png")); });
+    runner_->then([&](QDialog* editor) {
+        QVERIFY(saveScreenshot(editor, dir + "/operation_type_editor_change.png"));
+    });
     operationTypes_->openDirectory();
     runner_->then([&](QDialog* d) {
-        typeInto(edit1(d), "С");
-        QVERIFY(saveScreenshot(d, dir + "/form8_selection.png"));
+        typeInto(searchBox(d), "С");
+        QVERIFY(saveScreenshot(d, dir + "/operation_types_selection.png"));
     });
     operationTypes_->pick();
 }

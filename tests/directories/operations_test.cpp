@@ -5,8 +5,9 @@
 // use the operation, also one another workstation wrote meanwhile), the export read back
 // from the saved workbook, and the journal's menu opening the list.
 #include "app/startup.h"
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 #include "directories/operation_types_window.h"
@@ -69,7 +70,7 @@ QLineEdit* edit(QWidget* w, const char* name) {
 }
 
 void doubleClickGrid(QWidget* w) {
-    auto* grid = w->findChild<QTableView*>("DBGrid1");
+    auto* grid = w->findChild<QTableView*>(); // the window's one grid
     const QModelIndex current = grid->currentIndex();
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                        current.isValid() ? grid->visualRect(current).center() : QPoint(20, 20));
@@ -106,16 +107,17 @@ private:
     QStringList listed();
     QStringList shownMessages();
     void selectOperation(int id) {
-        QVERIFY(dataModule_->Oper.locate("id", id));
-        QCOMPARE(grid()->currentIndex().row(), dataModule_->Oper.currentRow());
+        QVERIFY(catalog_->operations().locate("id", id));
+        QCOMPARE(grid()->currentIndex().row(), catalog_->operations().currentRow());
     }
-    QTableView* grid() { return operations_->findChild<QTableView*>("DBGrid1"); }
-    QCheckBox* pricesBox() { return operations_->findChild<QCheckBox*>("CheckBox1"); }
+    QTableView* grid() { return operations_->findChild<QTableView*>("operationsView"); }
+    QCheckBox* pricesBox() { return operations_->findChild<QCheckBox*>("normsOnDoubleClickCheck"); }
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    std::unique_ptr<data::DataModule6> dataModule_;
+    data::Connection connection_;
+    std::unique_ptr<directories::Catalog> catalog_;
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<OperationsWindow> operations_;
     std::unique_ptr<OperationTypesWindow> operationTypes_;
@@ -133,12 +135,14 @@ void OperationsTest::initTestCase() {
     runner_ = std::make_unique<ScriptedModalRunner>();
     QVERIFY(workbooks_.isValid());
     spreadsheet::setOutputFolder(workbooks_.path());
-    dataModule_ = std::make_unique<data::DataModule6>();
-    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
-    operations_ = std::make_unique<OperationsWindow>(*dataModule_);
-    operationTypes_ = std::make_unique<OperationTypesWindow>(*dataModule_);
-    operationEditor_ = std::make_unique<OperationEditor>(*dataModule_);
-    norms_ = std::make_unique<NormsWindow>(*dataModule_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
+    productPicker_ = std::make_unique<ProductPicker>(*catalog_);
+    operations_ = std::make_unique<OperationsWindow>(*catalog_);
+    operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
+    operationEditor_ = std::make_unique<OperationEditor>(*catalog_);
+    norms_ = std::make_unique<NormsWindow>(connection_);
     operationEditor_->usePickers(*productPicker_, *operationTypes_);
     operations_->useEditors(*operationEditor_, *norms_);
 }
@@ -149,7 +153,8 @@ void OperationsTest::cleanupTestCase() {
     operationTypes_.reset();
     operations_.reset();
     productPicker_.reset();
-    dataModule_.reset();
+    catalog_.reset();
+    connection_.close();
     spreadsheet::setOutputFolder(QString());
 }
 
@@ -169,7 +174,7 @@ void OperationsTest::init() {
     messages_->clear();
     runner_->opened.clear();
     launcher_.opened.clear();
-    edit(operations_.get(), "Edit1")->clear();
+    edit(operations_.get(), "searchEdit")->clear();
     pricesBox()->setChecked(false);
 }
 
@@ -291,49 +296,49 @@ void OperationsTest::save() {
     runner_->then([&](QDialog* d) {
         if (row != 0) {
             selectOperation(row);
-            button(d, "Button2")->click();
+            button(d, "editButton")->click();
         } else {
-            button(d, "Button1")->click();
+            button(d, "addButton")->click();
         }
         listAfter = listed();
-        recNoAfter = dataModule_->Oper.recNo();
+        recNoAfter = catalog_->operations().recNo();
     });
     runner_->then([&](QDialog* editor) {
         QCOMPARE(editor, static_cast<QDialog*>(operationEditor_.get()));
-        QCOMPARE(editor->focusWidget(), button(editor, "Button3"));
-        auto* kindBox = editor->findChild<QComboBox*>("ComboBox1");
+        QCOMPARE(editor->focusWidget(), button(editor, "pickProductButton"));
+        auto* kindBox = editor->findChild<QComboBox*>("productKindCombo");
         if (row == 0) {
             QCOMPARE(editor->windowTitle(), QString("Заведение новой цены за операцию"));
-            QCOMPARE(operationEditor_->tag(), 1);
-            QCOMPARE(edit(editor, "Edit1")->text(), QString());
-            QCOMPARE(edit(editor, "Edit2")->text(), QString());
+            QCOMPARE(operationEditor_->mode(), OperationEditor::Mode::Add);
+            QCOMPARE(edit(editor, "productEdit")->text(), QString());
+            QCOMPARE(edit(editor, "operationTypeEdit")->text(), QString());
             QCOMPARE(kindBox->currentIndex(), 0);
-            QVERIFY(edit(editor, "Edit3")->isEnabled());
+            QVERIFY(edit(editor, "firstPriceEdit")->isEnabled());
         } else {
             QCOMPARE(editor->windowTitle(), QString("Изменение данных о цене за операцию"));
-            QCOMPARE(operationEditor_->tag(), 2);
-            QVERIFY(!edit(editor, "Edit3")->isEnabled());
+            QCOMPARE(operationEditor_->mode(), OperationEditor::Mode::Change);
+            QVERIFY(!edit(editor, "firstPriceEdit")->isEnabled());
         }
         if (!product.isEmpty())
-            button(editor, "Button3")->click();
+            button(editor, "pickProductButton")->click();
         if (!type.isEmpty())
-            button(editor, "Button4")->click();
+            button(editor, "pickOperationTypeButton")->click();
         if (kind >= 0)
             kindBox->setCurrentIndex(kind);
-        edit(editor, "Edit3")->clear();
-        press(edit(editor, "Edit3"), price);
-        button(editor, "Button1")->click();
+        edit(editor, "firstPriceEdit")->clear();
+        press(edit(editor, "firstPriceEdit"), price);
+        button(editor, "saveButton")->click();
         editorStayedOpen = editor->isVisible();
     });
     if (!product.isEmpty())
         runner_->then([&](QDialog* picker) {
-            press(edit(picker, "Edit1"), product);
+            press(edit(picker, "searchEdit"), product);
             doubleClickGrid(picker);
         });
     if (!type.isEmpty())
         runner_->then([&](QDialog* picker) {
-            press(edit(picker, "Edit1"), type);
-            button(picker, "Button2")->click();
+            press(edit(picker, "searchEdit"), type);
+            button(picker, "editButton")->click();
         });
     operations_->openDirectory();
 
@@ -345,7 +350,7 @@ void OperationsTest::save() {
         QVERIFY2(listAfter.contains(newRow), qPrintable(listAfter.join("\n")));
         QCOMPARE(recNoAfter, 1); // the list is read anew
     }
-    QVERIFY(!dataModule_->Oper.isOpen());
+    QVERIFY(!catalog_->operations().isOpen());
 }
 
 // Another workstation writes the same operation after our count: the unique index refuses
@@ -377,17 +382,17 @@ void OperationsTest::aDuplicateWrittenMeanwhileIsRefused() {
     runner_->then([&](QDialog* d) {
         if (row != 0)
             selectOperation(row);
-        button(d, row == 0 ? "Button1" : "Button2")->click();
+        button(d, row == 0 ? "addButton" : "editButton")->click();
     });
     runner_->then([&](QDialog* editor) {
         if (row == 0) {
             operationEditor_->showProduct({"АБ-7", 502});
             operationEditor_->showOperationType({"Покраска", 2});
-            edit(editor, "Edit3")->setText("4");
+            edit(editor, "firstPriceEdit")->setText("4");
         } else {
-            editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
+            editor->findChild<QComboBox*>("productKindCombo")->setCurrentIndex(1);
         }
-        button(editor, "Button1")->click();
+        button(editor, "saveButton")->click();
         editorStayedOpen = editor->isVisible();
     });
     operations_->openDirectory();
@@ -413,23 +418,24 @@ void OperationsTest::selection_data() {
     const QStringList sr{"501|3|0|30.125", "ШР-45; Сборка; Готовая продукция"};
     // Without a requisition the entry dialog opens the list filtered to "i_id=0".
     QTest::newRow("no requisition, nothing typed: the opener's filter stays")
-        << false << "" << false << "" << QStringList{} << "Button2" << QStringList{};
+        << false << "" << false << "" << QStringList{} << "editButton" << QStringList{};
     QTest::newRow("no requisition, a mark typed in small letters")
-        << false << "" << false << "км" << km << "Button2" << firstKm;
+        << false << "" << false << "км" << km << "editButton" << firstKm;
     QTest::newRow("no requisition, blanks only: every operation")
         << false << "" << false << "  " << all << "double-click" << firstKm;
     QTest::newRow("no requisition, an apostrophe")
-        << false << "" << false << "O'" << QStringList{} << "Button2" << QStringList{};
+        << false << "" << false << "O'" << QStringList{} << "editButton" << QStringList{};
     QTest::newRow("a requisition line, nothing typed")
         << true << "500" << false << "" << km << "Enter" << firstKm;
     QTest::newRow("a requisition line, blanks only: its product alone")
-        << true << "500" << false << " <Down>" << km << "Button2" << secondKm;
+        << true << "500" << false << " <Down>" << km << "editButton" << secondKm;
     QTest::newRow("a requisition line, another product's mark")
         << true << "500" << false << "ш" << QStringList{} << "double-click" << QStringList{};
     QTest::newRow("a requisition line, its product's mark")
-        << true << " 501 " << false << "ш" << QStringList{"ШР-45|Сборка"} << "Button2" << sr;
+        << true << " 501 " << false << "ш" << QStringList{"ШР-45|Сборка"} << "editButton" << sr;
     QTest::newRow("a requisition line whose code is no number")
-        << true << "501 or i_id>0" << false << "ш" << QStringList{} << "Button2" << QStringList{};
+        << true << "501 or i_id>0" << false << "ш" << QStringList{} << "editButton"
+        << QStringList{};
     QTest::newRow("Escape chooses nothing")
         << false << "" << false << "км" << km << "Escape" << QStringList{};
     QTest::newRow("with Цены ticked a double-click still chooses")
@@ -446,17 +452,17 @@ void OperationsTest::selection() {
     QFETCH(QStringList, handed);
 
     pricesBox()->setChecked(prices);
-    data::Dataset& operations = dataModule_->Oper;
+    data::Dataset& operations = catalog_->operations();
 
     bool closed = false;
     runner_->then([&](QDialog* d) {
-        QCOMPARE(operations_->tag(), 1);
-        QVERIFY(button(d, "Button1")->isHidden());
-        QVERIFY(button(d, "Button3")->isHidden());
-        QCOMPARE(button(d, "Button2")->text(), QString("Выбрать"));
-        QVERIFY(button(d, "Button2")->isDefault());
-        QCOMPARE(d->focusWidget(), edit(d, "Edit1"));
-        press(edit(d, "Edit1"), typed);
+        QCOMPARE(operations_->mode(), OperationsWindow::Mode::Selection);
+        QVERIFY(button(d, "addButton")->isHidden());
+        QVERIFY(button(d, "deleteButton")->isHidden());
+        QCOMPARE(button(d, "editButton")->text(), QString("Выбрать"));
+        QVERIFY(button(d, "editButton")->isDefault());
+        QCOMPARE(d->focusWidget(), edit(d, "searchEdit"));
+        press(edit(d, "searchEdit"), typed);
         QStringList rows;
         for (const QString& row : listed())
             rows << row.section('|', 0, 1);
@@ -464,9 +470,9 @@ void OperationsTest::selection() {
         if (how == "double-click")
             doubleClickGrid(d);
         else if (how == "Enter")
-            QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return);
+            QTest::keyClick(edit(d, "searchEdit"), Qt::Key_Return);
         else if (how == "Escape")
-            QTest::keyClick(edit(d, "Edit1"), Qt::Key_Escape);
+            QTest::keyClick(edit(d, "searchEdit"), Qt::Key_Escape);
         else
             button(d, qPrintable(how))->click();
         closed = !d->isVisible();
@@ -479,7 +485,7 @@ void OperationsTest::selection() {
     QCOMPARE(shownMessages(), QStringList{});
     QVERIFY(operations.isOpen());
     QVERIFY(!operations.filtered());
-    QVERIFY(!button(operations_.get(), "Button2")->isDefault());
+    QVERIFY(!button(operations_.get(), "editButton")->isDefault());
     operations.close();
 }
 
@@ -540,12 +546,12 @@ void OperationsTest::remove() {
     int recNoAfter = -1;
     int currentAfter = -1;
     runner_->then([&](QDialog* d) {
-        press(edit(d, "Edit1"), typed);
+        press(edit(d, "searchEdit"), typed);
         if (typed.isEmpty())
             selectOperation(1);
-        button(d, "Button3")->click();
-        recNoAfter = dataModule_->Oper.recNo();
-        currentAfter = dataModule_->Oper.asInt("id");
+        button(d, "deleteButton")->click();
+        recNoAfter = catalog_->operations().recNo();
+        currentAfter = catalog_->operations().asInt("id");
     });
     operations_->openDirectory();
     QStringList shown{"question Удаление: Удалить операцию?"};
@@ -567,10 +573,10 @@ void OperationsTest::remove() {
 // Every operation, also those without norms and those the search hides, with its own price.
 void OperationsTest::exportWritesEveryOperation() {
     runner_->then([&](QDialog* d) {
-        press(edit(d, "Edit1"), "ш");
-        QCOMPARE(dataModule_->Oper.recordCount(), 1);
-        button(d, "Button5")->click();
-        QCOMPARE(dataModule_->Oper.recordCount(), 1); // the list keeps its search
+        press(edit(d, "searchEdit"), "ш");
+        QCOMPARE(catalog_->operations().recordCount(), 1);
+        button(d, "exportButton")->click();
+        QCOMPARE(catalog_->operations().recordCount(), 1); // the list keeps its search
     });
     operations_->openDirectory();
     QCOMPARE(shownMessages(), QStringList{});
@@ -585,7 +591,7 @@ void OperationsTest::exportWritesEveryOperation() {
                                             "КМ-120-01,Сборка,\"11,5\",Готовая продукция",
                                             "ШР-45,Сборка,\"30,125\",Готовая продукция",
                                         }));
-    QVERIFY(!operations_->XLS_Rep.isOpen());
+    QVERIFY(!operations_->exportQuery().isOpen());
     QVERIFY(!QApplication::overrideCursor());
     const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
     if (!dir.isEmpty()) {
@@ -599,7 +605,7 @@ void OperationsTest::exportWritesEveryOperation() {
 void OperationsTest::exportStopsWhenNoWorkbookOpens() {
     spreadsheet::setOutputFolder(workbooks_.path() + "/missing/folder");
     const auto restore = qScopeGuard([this] { spreadsheet::setOutputFolder(workbooks_.path()); });
-    runner_->then([&](QDialog* d) { button(d, "Button5")->click(); });
+    runner_->then([&](QDialog* d) { button(d, "exportButton")->click(); });
     operations_->openDirectory();
     QCOMPARE(shownMessages(), QStringList{"error Ошибка: Ошибка открытия файла Microsoft Excel."});
     QVERIFY(launcher_.opened.isEmpty());
@@ -610,25 +616,25 @@ void OperationsTest::exportStopsWhenNoWorkbookOpens() {
 void OperationsTest::journalMenuOpensTheListWithItsSearch() {
     Program program(AppArguments{});
     OperationsWindow& list = program.operations();
-    edit(&list, "Edit1")->setText("ш");
+    edit(&list, "searchEdit")->setText("ш");
     bool seen = false;
     runner_->then([&](QDialog* d) {
         seen = true;
         QCOMPARE(d, static_cast<QDialog*>(&list));
-        QCOMPARE(list.tag(), 0);
-        QVERIFY(button(d, "Button1")->isVisible());
-        QVERIFY(button(d, "Button3")->isVisible());
-        QVERIFY(button(d, "Button1")->isDefault());
-        QCOMPARE(button(d, "Button2")->text(), QString("Изменить"));
-        QCOMPARE(edit(d, "Edit1")->text(), QString("ш"));
-        data::Dataset& operations = program.journal().dataModule().Oper;
+        QCOMPARE(list.mode(), OperationsWindow::Mode::Directory);
+        QVERIFY(button(d, "addButton")->isVisible());
+        QVERIFY(button(d, "deleteButton")->isVisible());
+        QVERIFY(button(d, "addButton")->isDefault());
+        QCOMPARE(button(d, "editButton")->text(), QString("Изменить"));
+        QCOMPARE(edit(d, "searchEdit")->text(), QString("ш"));
+        data::Dataset& operations = program.catalog().operations();
         QCOMPARE(operations.recordCount(), 1);
         QCOMPARE(operations.asString("marka"), QString("ШР-45"));
     });
     program.journal().findChild<QAction*>("N4")->trigger();
     QVERIFY(seen);
     QCOMPARE(runner_->opened.last(), QString("OperationsWindow"));
-    QVERIFY(!program.journal().dataModule().Oper.isOpen());
+    QVERIFY(!program.catalog().operations().isOpen());
     QCOMPARE(shownMessages(), QStringList{});
 }
 
@@ -651,28 +657,29 @@ void OperationsTest::screenshots() {
             QVERIFY(grid()->isColumnHidden(c));
         pricesBox()->setChecked(true);
         selectOperation(1);
-        QVERIFY(saveScreenshot(d, dir + "/form4_directory.png"));
-        button(d, "Button2")->click();
+        QVERIFY(saveScreenshot(d, dir + "/operations_directory.png"));
+        button(d, "editButton")->click();
     });
-    runner_->then(
-        [&](QDialog* editor) { QVERIFY(saveScreenshot(editor, dir + "/form10_change.png")); });
+    runner_->then([&](QDialog* editor) {
+        QVERIFY(saveScreenshot(editor, dir + "/operation_editor_change.png"));
+    });
     operations_->openDirectory();
-    runner_->then([&](QDialog* d) { button(d, "Button1")->click(); });
+    runner_->then([&](QDialog* d) { button(d, "addButton")->click(); });
     runner_->then([&](QDialog* editor) {
         operationEditor_->showProduct({"ПК-2000-12М", 503});
         operationEditor_->showOperationType({"Сборка", 1});
-        editor->findChild<QComboBox*>("ComboBox1")->setCurrentIndex(1);
-        press(edit(editor, "Edit3"), "14.375");
-        QVERIFY(saveScreenshot(editor, dir + "/form10_new.png"));
+        editor->findChild<QComboBox*>("productKindCombo")->setCurrentIndex(1);
+        press(edit(editor, "firstPriceEdit"), "14.375");
+        QVERIFY(saveScreenshot(editor, dir + "/operation_editor_new.png"));
     });
     operations_->openDirectory();
 
     runner_->then([&](QDialog* d) {
-        press(edit(d, "Edit1"), "К");
-        QVERIFY(saveScreenshot(d, dir + "/form4_selection.png"));
+        press(edit(d, "searchEdit"), "К");
+        QVERIFY(saveScreenshot(d, dir + "/operations_selection.png"));
     });
     operations_->pick({true, "500", 0});
-    dataModule_->Oper.close();
+    catalog_->operations().close();
 }
 
 QTEST_MAIN(OperationsTest)

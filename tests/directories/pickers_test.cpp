@@ -1,8 +1,9 @@
 // The products and workers pickers: what a choice hands over (trimmed names, ids, the
-// worker code), what an empty list hands over, leaving without a choice, the chosen flag,
+// worker code), what an empty list hands over, leaving without a choice,
 // a worker code that is no whole number, and the search box cleared at each opening.
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/product_picker.h"
 #include "directories/worker_picker.h"
 #include "tests/support/recording_messages.h"
@@ -35,8 +36,8 @@ QStringList handedOver(const std::optional<WorkerChoice>& choice) {
 // How a row is picked or the window left: "double-click", "Enter", "Escape" (in the search
 // box) or the name of a button.
 void act(QDialog* d, const QString& how) {
-    auto* grid = d->findChild<QTableView*>("DBGrid1");
-    auto* box = d->findChild<QLineEdit*>("Edit1");
+    auto* grid = d->findChild<QTableView*>(); // the picker's one grid
+    auto* box = d->findChild<QLineEdit*>("searchEdit");
     if (how == "double-click") {
         const QModelIndex current = grid->currentIndex();
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
@@ -51,7 +52,7 @@ void act(QDialog* d, const QString& how) {
 }
 
 void clickRow(QDialog* d, const QString& firstColumn) {
-    auto* grid = d->findChild<QTableView*>("DBGrid1");
+    auto* grid = d->findChild<QTableView*>(); // the picker's one grid
     for (int row = 0; row < grid->model()->rowCount(); ++row) {
         const QModelIndex index = grid->model()->index(row, 0);
         if (index.data().toString() == firstColumn) {
@@ -84,7 +85,8 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> runner_;
-    std::unique_ptr<data::DataModule6> dataModule_;
+    data::Connection connection_;
+    std::unique_ptr<directories::Catalog> catalog_;
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<WorkerPicker> workerPicker_;
 };
@@ -112,15 +114,18 @@ void PickersTest::initTestCase() {
             (500, 'КМ-120-01', 'Каркас', 1.5), (501, 'ШР-45   ', 'Шкаф', 2.25),
             (502, 'АБ-7', null, 0.333333333);
     )");
-    dataModule_ = std::make_unique<data::DataModule6>();
-    productPicker_ = std::make_unique<ProductPicker>(*dataModule_);
-    workerPicker_ = std::make_unique<WorkerPicker>(*dataModule_);
+    connection_.setConnectionString(db_->connectionString());
+    connection_.open();
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
+    productPicker_ = std::make_unique<ProductPicker>(*catalog_);
+    workerPicker_ = std::make_unique<WorkerPicker>(*catalog_);
 }
 
 void PickersTest::cleanupTestCase() {
     workerPicker_.reset();
     productPicker_.reset();
-    dataModule_.reset();
+    catalog_.reset();
+    connection_.close();
 }
 
 void PickersTest::init() {
@@ -149,7 +154,7 @@ void PickersTest::products_data() {
                             << "Escape" << QStringList{};
     QTest::newRow("Выход") << ""
                            << "АБ-7"
-                           << "Button4" << QStringList{};
+                           << "closeButton" << QStringList{};
     QTest::newRow("Enter chooses nothing") << "АБ"
                                            << ""
                                            << "Enter" << QStringList{};
@@ -160,13 +165,13 @@ void PickersTest::products() {
     QFETCH(QString, row);
     QFETCH(QString, how);
     QFETCH(QStringList, handed);
-    productPicker_->findChild<QLineEdit*>("Edit1")->setText("ШР"); // left from the last pick
+    productPicker_->findChild<QLineEdit*>("searchEdit")->setText("ШР"); // left from the last pick
     bool stillOpen = false;
     runner_->then([&](QDialog* d) {
-        auto* box = d->findChild<QLineEdit*>("Edit1");
+        auto* box = d->findChild<QLineEdit*>("searchEdit");
         QVERIFY(box->isVisible());
         QCOMPARE(box->text(), QString());
-        QCOMPARE(dataModule_->Izdel.recordCount(), 3);
+        QCOMPARE(catalog_->products().recordCount(), 3);
         typeInto(box, typed);
         if (!row.isEmpty())
             clickRow(d, row);
@@ -177,8 +182,8 @@ void PickersTest::products() {
     QCOMPARE(runner_->opened, QList<QString>{"ProductPicker"});
     QCOMPARE(handedOver(choice), handed);
     QCOMPARE(stillOpen, how == "Enter"); // no default button: Enter does nothing
-    QVERIFY(productPicker_->findChild<QLineEdit*>("Edit1")->isHidden());
-    QVERIFY(!dataModule_->Izdel.isOpen());
+    QVERIFY(productPicker_->findChild<QLineEdit*>("searchEdit")->isHidden());
+    QVERIFY(!catalog_->products().isOpen());
     QCOMPARE(messages_->shown.size(), 0);
 }
 
@@ -190,7 +195,7 @@ void PickersTest::workers_data() {
     QTest::addColumn<int>("chosen");
     QTest::newRow("Выбрать") << ""
                              << "Смирнова Ольга Викторовна"
-                             << "Button2"
+                             << "chooseButton"
                              << QStringList{"name Смирнова Ольга Викторовна", "code 102",
                                             "person 700000000002"}
                              << 1;
@@ -206,13 +211,13 @@ void PickersTest::workers_data() {
         << 1;
     QTest::newRow("Выбрать on an empty list") << "Я"
                                               << ""
-                                              << "Button2" << QStringList{} << 1;
+                                              << "chooseButton" << QStringList{} << 1;
     QTest::newRow("double-click on an empty list") << "Я"
                                                    << ""
                                                    << "double-click" << QStringList{} << 1;
     QTest::newRow("Выход") << ""
                            << "Кузнецов А.А."
-                           << "Button4" << QStringList{} << 0;
+                           << "closeButton" << QStringList{} << 0;
     QTest::newRow("Escape") << "Ив"
                             << ""
                             << "Escape" << QStringList{} << 0;
@@ -226,17 +231,17 @@ void PickersTest::workers() {
     QFETCH(int, chosen);
     // a pick before this one leaves its search text and its choice
     runner_->then([](QDialog* d) {
-        d->findChild<QLineEdit*>("Edit1")->setText("См");
-        d->findChild<QPushButton*>("Button2")->click();
+        d->findChild<QLineEdit*>("searchEdit")->setText("См");
+        d->findChild<QPushButton*>("chooseButton")->click();
     });
     QVERIFY(workerPicker_->pick().has_value());
-    QVERIFY(!dataModule_->Workers.isOpen());
+    QVERIFY(!catalog_->employees().isOpen());
     runner_->then([&](QDialog* d) {
-        auto* box = d->findChild<QLineEdit*>("Edit1");
+        auto* box = d->findChild<QLineEdit*>("searchEdit");
         QVERIFY(box->isVisible());
         QCOMPARE(box->text(), QString());
-        QCOMPARE(dataModule_->Workers.recordCount(), 4); // employees only
-        auto* choose = d->findChild<QPushButton*>("Button2");
+        QCOMPARE(catalog_->employees().recordCount(), 4); // employees only
+        auto* choose = d->findChild<QPushButton*>("chooseButton");
         QCOMPARE(choose->text(), QString("Выбрать"));
         QVERIFY(choose->isDefault());
         typeInto(box, typed);
@@ -247,10 +252,9 @@ void PickersTest::workers() {
     });
     const auto choice = workerPicker_->pick();
     QCOMPARE(int(choice.has_value()), chosen);
-    QCOMPARE(workerPicker_->tag(), 1);
     QCOMPARE(handedOver(choice), handed);
     QCOMPARE(messages_->shown.size(), 0);
-    QVERIFY(!dataModule_->Workers.isOpen());
+    QVERIFY(!catalog_->employees().isOpen());
 }
 
 // The register's code is text; one that is no whole number is refused before anything is
@@ -260,9 +264,9 @@ void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
         "insert into cmn_contractor.person(s_code, s_caption) values ('A12', 'Ааронов Б.Б.')");
     runner_->then([&](QDialog* d) {
         clickRow(d, "Ааронов Б.Б.");
-        act(d, "Button2");
+        act(d, "chooseButton");
         QVERIFY(d->isVisible());
-        act(d, "Button4");
+        act(d, "closeButton");
     });
     QVERIFY(!workerPicker_->pick().has_value());
     QCOMPARE(messages_->shown.size(), 1);
@@ -278,7 +282,7 @@ void PickersTest::screenshots() {
         QSKIP("TEST_OUTPUT_DIR is not set");
     QDir().mkpath(dir);
     runner_->then([&](QDialog* d) {
-        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        auto* grid = d->findChild<QTableView*>(); // the picker's one grid
         const QAbstractItemModel* model = grid->model();
         QCOMPARE(d->windowTitle(), QString("Изделия"));
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("Марка изделия"));
@@ -287,17 +291,17 @@ void PickersTest::screenshots() {
         QCOMPARE(model->index(1, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
                  int(Qt::AlignLeft));
         clickRow(d, "КМ-120-01");
-        QVERIFY(saveScreenshot(d, dir + "/form3_picker.png"));
+        QVERIFY(saveScreenshot(d, dir + "/product_picker.png"));
     });
     productPicker_->pick();
     runner_->then([&](QDialog* d) {
-        auto* grid = d->findChild<QTableView*>("DBGrid1");
+        auto* grid = d->findChild<QTableView*>(); // the picker's one grid
         const QAbstractItemModel* model = grid->model();
         QCOMPARE(d->windowTitle(), QString("Список рабочих"));
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("ФИО"));
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Должность"));
         clickRow(d, "Смирнова Ольга Викторовна");
-        QVERIFY(saveScreenshot(d, dir + "/form5_workers.png"));
+        QVERIFY(saveScreenshot(d, dir + "/worker_picker.png"));
     });
     workerPicker_->pick();
 }

@@ -5,12 +5,14 @@
 
 #include "data/data_module.h"
 #include "data/dataset.h"
+#include "directories/catalog.h"
 #include "directories/operations_window.h"
 #include "directories/worker_picker.h"
 #include "journal/journal_view.h"
 #include "journal/material_dialog.h"
 #include "journal/position_editor.h"
 #include "tests/support/scripted_modal_runner.h"
+#include "ui/dataset_model.h"
 #include "ui/login_role.h"
 #include "ui/lookup_combo_box.h"
 
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTableView>
 
 #include <functional>
 #include <memory>
@@ -54,9 +57,11 @@ private:
 // The entry dialog with the lists it opens, on one data module, wired as start-up wires them.
 struct EntryWindows {
     EntryWindows(data::DataModule6& dm, JournalView& journal)
-        : workers(dm), operations(dm), materials(dm), entry(dm, journal) {
+        : catalog(dm.ADO_DB), workers(catalog), operations(catalog), materials(dm),
+          entry(dm, journal) {
         entry.useWindows(workers, operations, materials);
     }
+    directories::Catalog catalog;
     WorkerPicker workers;
     OperationsWindow operations;
     MaterialDialog materials;
@@ -82,38 +87,63 @@ inline bool chooseLookupKey(QDialog* dialog, const char* lookup, qint64 key) {
     return true;
 }
 
+// Where a list stands: on the row it finds in the list the list window shows; false when
+// it finds none.
+using ListStand = std::function<bool(QDialog* list)>;
+
+// The list a list window shows in its grid of that name.
+inline data::Dataset& shownList(QDialog* list, const char* grid) {
+    auto* model = qobject_cast<ui::DatasetModel*>(entryChild<QTableView>(list, grid)->model());
+    if (!model || !model->dataset())
+        qFatal("%s shows no list", grid);
+    return *model->dataset();
+}
+
 // Opens a list by the dialog's button and takes a row with the list's "Выбрать": the row
 // stand puts the list on, or without stand the one it stands on. False when stand finds
 // nothing (the list is closed untaken) or the list did not open.
 inline bool pickFromList(ScriptedModalRunner& modal, QDialog* dialog, const char* button,
-                         std::function<bool()> stand = {}) {
+                         ListStand stand = {}) {
     // the script may outlive this call when the list does not open
     auto taken = std::make_shared<bool>(false);
     modal.then([taken, stand = std::move(stand)](QDialog* list) {
-        if (stand && !stand())
+        if (stand && !stand(list))
             return;
-        entryChild<QPushButton>(list, "Button2")->click();
-        *taken = true;
+        for (auto* choose : list->findChildren<QPushButton*>())
+            if (choose->text() == QStringLiteral("Выбрать")) {
+                choose->click();
+                *taken = true;
+                return;
+            }
+        qFatal("%s has no Выбрать", qPrintable(list->objectName()));
     });
     entryChild<QPushButton>(dialog, button)->click();
     return *taken;
 }
 
 // Where EntryHeader stands a list: the workers' on the worker of that name, the operations' on
-// the operation of that id.
-inline std::function<bool()> workerNamed(data::DataModule6& dm, const QString& name) {
-    return [&dm, name] { return dm.Workers.locate("fio", name); };
+// the operation of that id. The data module is not needed; callers still pass it.
+inline ListStand workerNamed(const QString& name) {
+    return [name](QDialog* list) { return shownList(list, "workersView").locate("fio", name); };
 }
-inline std::function<bool()> operationNumbered(data::DataModule6& dm, int operation) {
-    return [&dm, operation] { return dm.Oper.locate("id", operation); };
+inline ListStand workerNamed(data::DataModule6& /*dm*/, const QString& name) {
+    return workerNamed(name);
+}
+inline ListStand operationNumbered(int operation) {
+    return [operation](QDialog* list) {
+        return shownList(list, "operationsView").locate("id", operation);
+    };
+}
+inline ListStand operationNumbered(data::DataModule6& /*dm*/, int operation) {
+    return operationNumbered(operation);
 }
 
 // The header of a new position. The boxes not given are left as they are.
 struct EntryHeader {
     qint64 requisition = 0;
     qint64 line = 0;
-    std::function<bool()> worker = {};    // stands the workers' list, see pickFromList
-    std::function<bool()> operation = {}; // the same for the operations' list
+    ListStand worker = {};    // stands the workers' list, see pickFromList
+    ListStand operation = {}; // the same for the operations' list
     QString quantity = {};
     std::optional<QString> hours = {};
     std::optional<QString> rejects = {};

@@ -1,0 +1,1 @@
+select count(*) as cnt from accounts_dep.smena where o_id = :id

@@ -1,0 +1,1 @@
+delete from accounts_dep.oper where id = :id

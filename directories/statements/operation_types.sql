@@ -1,0 +1,1 @@
+select * from accounts_dep.vid_oper order by vid

@@ -1,0 +1,1 @@
+select marka from accounts_dep.izdel where id = :id
