@@ -87,7 +87,6 @@ DataModule6::~DataModule6() = default;
 void DataModule6::setStatements() {
     for (int shift = 1; shift <= 4; ++shift)
         smena(shift).setSql(shiftSql(shift));
-
 }
 
 Dataset& DataModule6::smena(int shift) {

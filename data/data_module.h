@@ -27,7 +27,6 @@ public:
     Dataset Smena3{&ADO_DB, QStringLiteral("Smena3")};
     Dataset Smena4{&ADO_DB, QStringLiteral("Smena4")};
 
-
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
     Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};
