@@ -2,6 +2,7 @@
 
 #include "login_dialog.h"
 
+#include "data/data_module.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
 #include "directories/operation_type_editor.h"
@@ -12,6 +13,7 @@
 #include "journal/journal_window.h"
 #include "journal/material_dialog.h"
 #include "journal/position_editor.h"
+#include "journal/positions.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
 #include "timesheet/printed_timesheet.h"
@@ -41,14 +43,19 @@ void tieToDesktopEntry() {
 }
 
 Program::Program(const AppArguments& arguments) : arguments_(arguments) {
-    journal_ = std::make_unique<JournalWindow>([this](JournalWindow& journal) {
-        // the build in the login's caption is the program's version
-        journal.loginValues().BuildMajor = NORV_VERSION_MAJOR;
-        journal.loginValues().BuildMinor = NORV_VERSION_MINOR;
-        login_ = std::make_unique<LoginDialog>(journal, arguments_.siteSettings());
-        login_->show();
-        createWindows(journal);
-    });
+    dataModule_ = std::make_unique<data::DataModule6>();
+    positions_ = std::make_unique<journal::Positions>(dataModule_->ADO_DB);
+    journal_ = std::make_unique<JournalWindow>(dataModule_->ADO_DB, *positions_);
+    // the build in the login's caption is the program's version
+    journal_->loginValues().buildMajor = NORV_VERSION_MAJOR;
+    journal_->loginValues().buildMinor = NORV_VERSION_MINOR;
+    login_ = std::make_unique<LoginDialog>(*journal_, arguments_.siteSettings());
+    login_->show();
+    createWindows(*journal_);
+}
+
+data::Connection& Program::connection() {
+    return dataModule_->ADO_DB;
 }
 
 Program::~Program() {
@@ -71,18 +78,20 @@ Program::~Program() {
     productPicker_.reset();
     login_.reset();
     journal_.reset();
+    positions_.reset();
+    dataModule_.reset();
 }
 
 // The other windows, created once each, none shown.
 void Program::createWindows(JournalWindow& journal) {
-    data::DataModule6& dataModule = journal.dataModule();
+    data::DataModule6& dataModule = *dataModule_;
     productPicker_ = std::make_unique<ProductPicker>(dataModule);
     operations_ = std::make_unique<OperationsWindow>(dataModule);
     workerPicker_ = std::make_unique<WorkerPicker>(dataModule);
     operationTypes_ = std::make_unique<OperationTypesWindow>(dataModule);
     typeEditor_ = std::make_unique<OperationTypeEditor>(dataModule);
     operationEditor_ = std::make_unique<OperationEditor>(dataModule);
-    positionEditor_ = std::make_unique<PositionEditor>(dataModule, journal);
+    positionEditor_ = std::make_unique<PositionEditor>(dataModule_->ADO_DB);
     workersReport_ = std::make_unique<WorkersReport>(dataModule);
     productsReport_ = std::make_unique<ProductsReport>(dataModule);
     workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule);
@@ -97,7 +106,7 @@ void Program::createWindows(JournalWindow& journal) {
     printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule);
     timesheet_ = std::make_unique<TimesheetWindow>(dataModule, *printedTimesheet_);
     norms_ = std::make_unique<NormsWindow>(dataModule);
-    materialDialog_ = std::make_unique<MaterialDialog>(dataModule);
+    materialDialog_ = std::make_unique<MaterialDialog>(dataModule_->ADO_DB);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
     journal.useEntryDialog(*positionEditor_);
     operationTypes_->useEditor(*typeEditor_);

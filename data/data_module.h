@@ -21,12 +21,6 @@ public:
 
     Connection ADO_DB;
 
-    // the journal's four shifts
-    Dataset Smena1{&ADO_DB, QStringLiteral("Smena1")};
-    Dataset Smena2{&ADO_DB, QStringLiteral("Smena2")};
-    Dataset Smena3{&ADO_DB, QStringLiteral("Smena3")};
-    Dataset Smena4{&ADO_DB, QStringLiteral("Smena4")};
-
     // directories
     Dataset Workers{&ADO_DB, QStringLiteral("Workers")};
     Dataset Izdel{&ADO_DB, QStringLiteral("Izdel")};
@@ -40,15 +34,11 @@ public:
 
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
-    Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};
     Command H_Tabel_ins{&ADO_DB, QStringLiteral("H_Tabel_ins")};
 
     Command Oper_ins{&ADO_DB, QStringLiteral("Oper_ins")};
     Command Oper_ed{&ADO_DB, QStringLiteral("Oper_ed")};
     Command Oper_del{&ADO_DB, QStringLiteral("Oper_del")};
-
-    // The shift dataset of shift 1..4; any other number counts as 1.
-    Dataset& smena(int shift);
 
     // Runs a statement in the scratch query Control and reads one field of its first row;
     // an invalid value when it returns no row. Control is closed again in any case.

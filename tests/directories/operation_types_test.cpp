@@ -398,12 +398,12 @@ void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
         QVERIFY(button(d, "Button3")->isVisible());
         QVERIFY(button(d, "Button1")->isDefault());
         QCOMPARE(button(d, "Button2")->text(), QString("Изменить"));
-        QCOMPARE(program.journal().dataModule().Vid_oper.recordCount(), 3);
+        QCOMPARE(program.dataModule().Vid_oper.recordCount(), 3);
     });
-    program.journal().findChild<QAction*>("N6")->trigger();
+    program.journal().findChild<QAction*>("operationTypesAction")->trigger();
     QVERIFY(seen);
     QCOMPARE(runner_->opened.last(), QString("OperationTypesWindow"));
-    QVERIFY(!program.journal().dataModule().Vid_oper.isOpen());
+    QVERIFY(!program.dataModule().Vid_oper.isOpen());
     QCOMPARE(messages_->shown.size(), 0);
 }
 

@@ -262,20 +262,18 @@ void TimesheetWindowTest::printedSheet() {
 void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
     Program program(AppArguments{});
     JournalWindow& journal = program.journal();
-    for (int shift = 1; shift <= 4; ++shift)
-        journal.dataModule().smena(shift).setParam("ok", "ta");
-    journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 4, 20));
+    journal.findChild<QDateEdit*>("journalDateEdit")->setDate(QDate(2026, 4, 20));
     QString period;
     modal_->then([&](QDialog* d) {
         QCOMPARE(d, static_cast<QDialog*>(&program.timesheet()));
         period = d->findChild<QComboBox*>("ComboBox1")->currentText() + " " +
                  d->findChild<QComboBox*>("ComboBox2")->currentText();
-        QCOMPARE(program.journal().dataModule().H_Tabel_1.recordCount(), 2);
+        QCOMPARE(program.dataModule().H_Tabel_1.recordCount(), 2);
     });
-    journal.findChild<QAction*>("N11")->trigger();
+    journal.findChild<QAction*>("timesheetAction")->trigger();
     QCOMPARE(period, QString("Апрель 2026"));
-    QVERIFY(!journal.dataModule().H_Tabel_1.isOpen());
-    QCOMPARE(journal.findChild<QDateEdit*>("DateT")->date(), QDate(2026, 12, 10));
+    QVERIFY(!program.dataModule().H_Tabel_1.isOpen());
+    QCOMPARE(journal.findChild<QDateEdit*>("journalDateEdit")->date(), QDate(2026, 12, 10));
 }
 
 void TimesheetWindowTest::screenshots() {
