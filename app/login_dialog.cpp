@@ -2,9 +2,9 @@
 
 #include "ui_login_dialog.h"
 
+#include "data/connection.h"
 #include "data/connection_text.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "data/program_groups.h"
 #include "data/schema_version.h"
 #include "journal/journal_window.h"
@@ -52,8 +52,8 @@ void LoginDialog::fillCaption() {
     ui->serverLabel->setText(QStringLiteral("Сервер: ") + serverText() + QStringLiteral(", БД: ") +
                              site_.database);
     setWindowTitle(QStringLiteral("Авторизация (build: %1.%2)")
-                       .arg(journal_.loginValues().BuildMajor)
-                       .arg(journal_.loginValues().BuildMinor));
+                       .arg(journal_.loginValues().buildMajor)
+                       .arg(journal_.loginValues().buildMinor));
 }
 
 QString LoginDialog::connectionFailureText() const {
@@ -69,7 +69,7 @@ void LoginDialog::tryAgain() {
 
 // The server checks the name and password; nothing but what was typed decides who connects.
 bool LoginDialog::connectAs(const QString& name, const QString& password) {
-    data::Connection& connection = journal_.dataModule().ADO_DB;
+    data::Connection& connection = journal_.connection();
     connection.close();
     // the typed values are braced into the text, so they can neither cut it nor add keys
     connection.setConnectionString(data::loginConnectionString(site_, name, password));
@@ -86,32 +86,30 @@ bool LoginDialog::connectAs(const QString& name, const QString& password) {
 
 void LoginDialog::logIn() {
     ui::LoginValues& login = journal_.loginValues();
-    login.CurSmena = 1;
-    login.UserName = trimLoginText(ui->loginEdit->text());
-    if (!connectAs(login.UserName, trimLoginText(ui->passwordEdit->text()))) {
+    login.currentShift = 1;
+    login.userName = trimLoginText(ui->loginEdit->text());
+    if (!connectAs(login.userName, trimLoginText(ui->passwordEdit->text()))) {
         tryAgain();
         return;
     }
-    data::DataModule6& dm = journal_.dataModule();
+    data::Connection& connection = journal_.connection();
     const std::optional<ui::LoginRole> role =
-        ui::roleFromGroups(data::programGroupsOfLogin(dm.ADO_DB));
+        ui::roleFromGroups(data::programGroupsOfLogin(connection));
     if (!role) {
-        dm.ADO_DB.close();
+        connection.close();
         seams::Messages::current().error(kNoProgramRights, seams::kErrorCaption);
         tryAgain();
         return;
     }
     // nothing of the program may run on a schema it was not built for
-    if (const std::optional<QString> refusal = data::schemaVersionRefusal(dm.ADO_DB)) {
-        dm.ADO_DB.close();
+    if (const std::optional<QString> refusal = data::schemaVersionRefusal(connection)) {
+        connection.close();
         seams::Messages::current().error(*refusal, seams::kErrorCaption);
         tryAgain();
         return;
     }
     login.role = *role;
     journal_.applyRights(ui::journalRights(*role));
-    for (int shift = 1; shift <= 4; ++shift)
-        dm.smena(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
 
     hide();
     if (*role == ui::LoginRole::Economist)

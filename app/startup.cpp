@@ -14,6 +14,7 @@
 #include "journal/journal_window.h"
 #include "journal/material_dialog.h"
 #include "journal/position_editor.h"
+#include "journal/positions.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
 #include "timesheet/printed_timesheet.h"
@@ -44,14 +45,19 @@ void tieToDesktopEntry() {
 }
 
 Program::Program(const AppArguments& arguments) : arguments_(arguments) {
-    journal_ = std::make_unique<JournalWindow>([this](JournalWindow& journal) {
-        // the build in the login's caption is the program's version
-        journal.loginValues().BuildMajor = NORV_VERSION_MAJOR;
-        journal.loginValues().BuildMinor = NORV_VERSION_MINOR;
-        login_ = std::make_unique<LoginDialog>(journal, arguments_.siteSettings());
-        login_->show();
-        createWindows(journal);
-    });
+    dataModule_ = std::make_unique<data::DataModule6>();
+    positions_ = std::make_unique<journal::Positions>(dataModule_->ADO_DB);
+    journal_ = std::make_unique<JournalWindow>(dataModule_->ADO_DB, *positions_);
+    // the build in the login's caption is the program's version
+    journal_->loginValues().buildMajor = NORV_VERSION_MAJOR;
+    journal_->loginValues().buildMinor = NORV_VERSION_MINOR;
+    login_ = std::make_unique<LoginDialog>(*journal_, arguments_.siteSettings());
+    login_->show();
+    createWindows(*journal_);
+}
+
+data::Connection& Program::connection() {
+    return dataModule_->ADO_DB;
 }
 
 Program::~Program() {
@@ -76,11 +82,13 @@ Program::~Program() {
     catalog_.reset();
     login_.reset();
     journal_.reset();
+    positions_.reset();
+    dataModule_.reset();
 }
 
 // The other windows, created once each, none shown.
 void Program::createWindows(JournalWindow& journal) {
-    data::DataModule6& dataModule = journal.dataModule();
+    data::DataModule6& dataModule = *dataModule_;
     catalog_ = std::make_unique<directories::Catalog>(dataModule.ADO_DB);
     productPicker_ = std::make_unique<ProductPicker>(*catalog_);
     operations_ = std::make_unique<OperationsWindow>(*catalog_);
@@ -88,7 +96,7 @@ void Program::createWindows(JournalWindow& journal) {
     operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
     typeEditor_ = std::make_unique<OperationTypeEditor>(*catalog_);
     operationEditor_ = std::make_unique<OperationEditor>(*catalog_);
-    positionEditor_ = std::make_unique<PositionEditor>(dataModule, journal);
+    positionEditor_ = std::make_unique<PositionEditor>(dataModule_->ADO_DB);
     workersReport_ = std::make_unique<WorkersReport>(dataModule.ADO_DB);
     productsReport_ = std::make_unique<ProductsReport>(dataModule.ADO_DB);
     workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule.ADO_DB);
@@ -104,7 +112,7 @@ void Program::createWindows(JournalWindow& journal) {
     printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule.ADO_DB);
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
     norms_ = std::make_unique<NormsWindow>(dataModule.ADO_DB);
-    materialDialog_ = std::make_unique<MaterialDialog>(dataModule);
+    materialDialog_ = std::make_unique<MaterialDialog>(dataModule_->ADO_DB);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
     journal.useEntryDialog(*positionEditor_);
     operationTypes_->useEditor(*typeEditor_);

@@ -33,6 +33,14 @@ class TimesheetData;
 namespace directories {
 class Catalog;
 }
+namespace data {
+class DataModule6;
+class Connection;
+} // namespace data
+
+namespace journal {
+class Positions;
+}
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
 void setupRussianLocale(QGuiApplication& app);
@@ -42,14 +50,17 @@ void setupRussianLocale(QGuiApplication& app);
 inline const QString kDesktopEntryName = QStringLiteral("norv-smena");
 void tieToDesktopEntry();
 
-// The start-up order: the journal JournalWindow first, whose creation makes the data module
-// (opening the built-in connection) and then the login window LoginDialog, the application's
-// main window, visible at once; then every other window, once each, none shown.
+// The start-up order: the connection and the journal's positions, the journal JournalWindow,
+// then the login window LoginDialog, the application's main window, visible at once; then
+// every other window, once each, none shown.
 class Program {
 public:
     explicit Program(const AppArguments& arguments);
     ~Program();
 
+    data::Connection& connection();
+    data::DataModule6& dataModule() { return *dataModule_; }
+    journal::Positions& positions() { return *positions_; }
     JournalWindow& journal() { return *journal_; }
     LoginDialog& login() { return *login_; }
     ProductPicker& products() { return *productPicker_; }
@@ -70,6 +81,9 @@ private:
     void createWindows(JournalWindow& journal);
 
     AppArguments arguments_;
+    // the one connection lives in the data module the other windows still share
+    std::unique_ptr<data::DataModule6> dataModule_;
+    std::unique_ptr<journal::Positions> positions_;
     std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<JournalWindow> journal_;
     // the directories' lists over the journal's connection; they go before it

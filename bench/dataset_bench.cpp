@@ -3,6 +3,7 @@
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "data/statement.h"
+#include "journal/positions.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
 #include "timing.h"
@@ -90,9 +91,9 @@ int main(int argc, char** argv) {
     seams::Messages::install(&messages);
     db.useAsBuiltin();
     data::DataModule6 dm;
-    data::Dataset& smena1 = dm.Smena1;
+    journal::Positions positions(dm.ADO_DB);
+    data::Dataset& smena1 = positions.shiftPositions(1);
     smena1.setParam("data", QDate(2026, 6, 15));
-    smena1.setParam("ok", "ta");
     int rows = 0;
     const double journalMs = medianMs(21, [&] {
         smena1.close();

@@ -4,6 +4,7 @@
 #include "bare_statement.h"
 #include "data/data_module.h"
 #include "data/statement.h"
+#include "data/statement_files.h"
 #include "journal/hours_upkeep.h"
 #include "journal/position.h"
 #include "seams/clock.h"
@@ -40,24 +41,22 @@ int main(int argc, char** argv) {
     seams::Clock::setFixedToday(kDay);
 
     data::DataModule6 dm;
-    FakeJournal journal(dm);
+    FakeJournal journal(dm.ADO_DB);
     journal.date = kDay;
-    journal.login.UserName = "petrova";
-    for (int shift = 1; shift <= 4; ++shift) {
-        dm.smena(shift).setParam("data", kDay);
-        dm.smena(shift).setParam("ok", "ta");
-        dm.smena(shift).open();
-    }
-    EntryWindows windows(dm, journal);
+    journal.login.userName = "petrova";
+    journal.positions.readDay(kDay);
+    EntryWindows windows(dm);
     PositionEditor& entry = windows.entry;
 
     // One save of each in turn, so a slow moment of the disk (every save ends in a commit)
     // falls on both sides alike. The program: "Запись" in the dialog, the header filled
     // beforehand (not timed); the bare side: the same statements through libpq alone.
     PGconn* conn = db.sys().handle();
-    const data::ParsedSql shiftSql = data::parseNamedParameters(dm.Smena1.sql());
-    const data::ParsedSql materialsSql = data::parseNamedParameters(entry.smena_gds_use.sql());
-    const data::ParsedSql setDay = data::parseNamedParameters(journal::HoursUpkeep::kSetDaySql);
+    const data::ParsedSql shiftSql =
+        data::parseNamedParameters(journal.positions.shiftPositions(1).sql());
+    const data::ParsedSql materialsSql =
+        data::parseNamedParameters(data::statementText("journal/position_materials"));
+    const data::ParsedSql setDay = data::parseNamedParameters(journal::HoursUpkeep::setDaySql());
     const int runs = 41;
     std::vector<double> program, libpq;
     for (int i = 0; i < runs; ++i) {
@@ -76,26 +75,26 @@ int main(int argc, char** argv) {
                              .hours = "4"});
             QElapsedTimer timer;
             timer.start();
-            entryChild<QPushButton>(d, "Button1")->click();
+            entryChild<QPushButton>(d, "saveHeaderButton")->click();
             program.push_back(double(timer.nsecsElapsed()) / 1e6);
         });
-        entry.openNew();
+        journal.add(entry);
         if (!messages.shown.isEmpty()) {
             std::fprintf(stderr, "the dialog said: %s\n", qPrintable(messages.shown.first().text));
             return 1;
         }
 
         journal::Position p;
-        p.w_id = 1001 + (i * 7) % 300;
-        p.i_id = 1;
-        p.o_id = 1;
-        p.cena = 1.5f;
+        p.workerCode = 1001 + (i * 7) % 300;
+        p.productId = 1;
+        p.operationId = 1;
+        p.operationPrice = 1.5f;
         p.quantity = "12,5";
         p.rejects = "0";
         p.hours = "4";
         p.workDay = kDay;
-        p.id_doc = 7000001;
-        p.id_doc_item = 7100001;
+        p.requisitionId = 7000001;
+        p.requisitionLineId = 7100001;
         const QByteArray insert = journal::insertStatement(p, {false, 1, kDay}).toUtf8();
         QElapsedTimer timer;
         timer.start();
@@ -103,7 +102,7 @@ int main(int argc, char** argv) {
         PGresult* r = PQexec(conn, insert.constData());
         const QByteArray id = PQgetvalue(r, 0, 0);
         PQclear(r);
-        runBare(conn, setDay, {QByteArray::number(p.w_id), "1", "2026-06-15", "true"});
+        runBare(conn, setDay, {QByteArray::number(p.workerCode), "1", "2026-06-15", "true"});
         PQclear(PQexec(conn, "commit"));
         runBare(conn, shiftSql, {"2026-06-15", "ta"});
         runBare(conn, materialsSql, {id});

@@ -4,6 +4,7 @@
 // grow with the year it covers, not with the table.
 #include "data/data_module.h"
 #include "journal/position.h"
+#include "journal/positions.h"
 #include "reports/production_reports.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
@@ -33,21 +34,21 @@ Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
     Figures f;
     f.positions = db.scalar("select count(*) from accounts_dep.smena").toLongLong();
     const QDate day(lastYear, 6, 15);
-    data::Dataset& shift = dm.Smena1;
+    journal::Positions positions(dm.ADO_DB);
+    data::Dataset& shift = positions.shiftPositions(1);
     shift.setParam("data", day);
-    shift.setParam("ok", "ta");
     f.journalMs = medianMs(21, [&] {
         shift.close();
         shift.open();
     });
-    journal::PositionSaver saver(dm);
+    journal::PositionSaver saver(dm.ADO_DB);
     int worker = 0;
     f.saveMs = medianMs(21, [&] {
         journal::Position p;
-        p.w_id = 1001 + (worker++ * 37) % 400;
-        p.i_id = 1;
-        p.o_id = 1;
-        p.cena = 1.5f;
+        p.workerCode = 1001 + (worker++ * 37) % 400;
+        p.productId = 1;
+        p.operationId = 1;
+        p.operationPrice = 1.5f;
         p.quantity = "10";
         p.rejects = "0";
         p.hours = "4";

@@ -59,17 +59,17 @@ int main(int argc, char** argv) {
     for (int s = 0; s < kStations; ++s)
         stations.emplace_back([&, s] {
             data::DataModule6 dm; // a workstation's own connection
-            journal::PositionSaver saver(dm);
+            journal::PositionSaver saver(dm.ADO_DB);
             std::mt19937 random(unsigned(1000 + s));
             std::vector<Stored> mine;
             std::vector<double> times;
             for (int a = 0; a < kActions; ++a) {
                 const int what = mine.size() < 3 ? 0 : int(random() % 3);
                 journal::Position p;
-                p.w_id = kWorkers[random() % 3];
-                p.i_id = 500;
-                p.o_id = 1;
-                p.cena = 4.5f;
+                p.workerCode = kWorkers[random() % 3];
+                p.productId = 500;
+                p.operationId = 1;
+                p.operationPrice = 4.5f;
                 p.quantity = QStringLiteral("10");
                 p.rejects = QStringLiteral("0");
                 p.hours = QString::number(random() % 9);
@@ -82,14 +82,14 @@ int main(int argc, char** argv) {
                         timer.start();
                         const int id = saver.save(p, conditions);
                         times.push_back(double(timer.nsecsElapsed()) / 1e6);
-                        mine.push_back({id, {p.w_id, conditions.shift, p.workDay}});
+                        mine.push_back({id, {p.workerCode, conditions.shift, p.workDay}});
                         ++saves;
                     } else {
                         const size_t pick = random() % mine.size();
                         if (what == 1) { // an edit that may move it to another cell
-                            p.s_id = mine[pick].id;
+                            p.id = mine[pick].id;
                             saver.save(p, conditions);
-                            mine[pick].cell = {p.w_id, conditions.shift, p.workDay};
+                            mine[pick].cell = {p.workerCode, conditions.shift, p.workDay};
                             ++edits;
                         } else {
                             saver.remove(mine[pick].id, mine[pick].cell);

@@ -21,19 +21,11 @@ public:
 
     Connection ADO_DB;
 
-    // the journal's four shifts
-    Dataset Smena1{&ADO_DB, QStringLiteral("Smena1")};
-    Dataset Smena2{&ADO_DB, QStringLiteral("Smena2")};
-    Dataset Smena3{&ADO_DB, QStringLiteral("Smena3")};
-    Dataset Smena4{&ADO_DB, QStringLiteral("Smena4")};
 
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
-    Command DelSmena{&ADO_DB, QStringLiteral("DelSmena")};
     Command H_Tabel_ins{&ADO_DB, QStringLiteral("H_Tabel_ins")};
 
-    // The shift dataset of shift 1..4; any other number counts as 1.
-    Dataset& smena(int shift);
 
     // Runs a statement in the scratch query Control and reads one field of its first row;
     // an invalid value when it returns no row. Control is closed again in any case.

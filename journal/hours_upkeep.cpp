@@ -1,12 +1,14 @@
 #include "hours_upkeep.h"
 
+#include "data/command.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
+#include "data/statement_files.h"
 
 namespace journal {
 
-const QString HoursUpkeep::kSetDaySql =
-    QStringLiteral("select accounts_dep.h_tabel_set_day(:w_id, :smena, :data, :insert_missing)");
+const QString& HoursUpkeep::setDaySql() {
+    return data::statementText(QStringLiteral("journal/set_day"));
+}
 
 void HoursUpkeep::afterSave(const DayCell& cell) {
     setDay(cell, true);
@@ -19,8 +21,8 @@ void HoursUpkeep::afterDeletion(const DayCell& cell) {
 void HoursUpkeep::setDay(const DayCell& cell, bool insertMissing) {
     if (!cell.date.isValid())
         throw data::DataError(QStringLiteral("Табель: не задана дата позиции"));
-    data::Command& write = dm_.H_Tabel_ins;
-    write.setSql(kSetDaySql);
+    data::Command write(&connection_, QStringLiteral("set_day"));
+    write.setSql(setDaySql());
     write.setParam(QStringLiteral("w_id"), cell.workerCode);
     write.setParam(QStringLiteral("smena"), cell.shift);
     write.setParam(QStringLiteral("data"), cell.date);

@@ -4,7 +4,7 @@
 #include <QString>
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 namespace journal {
@@ -25,9 +25,9 @@ struct DayCell {
 class HoursUpkeep {
 public:
     // The one statement that sets a cell (also what the save benchmark sends bare).
-    static const QString kSetDaySql;
+    static const QString& setDaySql();
 
-    explicit HoursUpkeep(data::DataModule6& dataModule) : dm_(dataModule) {}
+    explicit HoursUpkeep(data::Connection& connection) : connection_(connection) {}
 
     // After a position was stored: the cell is set to its sum; a missing row is inserted.
     void afterSave(const DayCell& cell);
@@ -38,7 +38,7 @@ public:
 private:
     void setDay(const DayCell& cell, bool insertMissing);
 
-    data::DataModule6& dm_;
+    data::Connection& connection_;
 };
 
 } // namespace journal

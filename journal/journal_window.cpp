@@ -1,12 +1,11 @@
 #include "journal_window.h"
 #include "ui_journal_window.h"
 
-#include "data/command.h"
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "hours_upkeep.h"
 #include "position.h"
 #include "position_editor.h"
+#include "positions.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
@@ -27,15 +26,6 @@ namespace {
 
 const QColor kGreen(0, 128, 0);
 const QColor kRed(255, 0, 0);
-
-const QStringList kCountMaterialsSql{
-    QStringLiteral("select count(id) as id_cnt from accounts_dep.smena_gds_use sgu where "
-                   "sgu.id_smena = :id_smena")};
-const QString kAcceptRowSql = QStringLiteral("select accounts_dep.smena__accept_row(:id)\n");
-
-std::array<data::Dataset*, 4> shiftLists(data::DataModule6& dm) {
-    return {&dm.Smena1, &dm.Smena2, &dm.Smena3, &dm.Smena4};
-}
 
 bool isWeekend(const QDate& date) {
     return date.dayOfWeek() == Qt::Saturday || date.dayOfWeek() == Qt::Sunday;
@@ -89,108 +79,107 @@ void markWidget(QWidget* widget, bool marked, const QColor& colour) {
 
 } // namespace
 
-JournalWindow::JournalWindow(const std::function<void(JournalWindow&)>& createWindows,
+JournalWindow::JournalWindow(data::Connection& connection, journal::Positions& positions,
                              QWidget* parent)
-    : QDialog(parent), ui(new Ui::JournalWindow) {
+    : QDialog(parent), ui(new Ui::JournalWindow), connection_(connection), positions_(positions) {
     ui->setupUi(this);
-    ui->mainLayout->setMenuBar(ui->MainMenu1);
+    ui->mainLayout->setMenuBar(ui->menuBar);
     // The submenus' entries in the menu bar carry the menus' names: "Справочники" and
     // "Отчеты" are those entries, and people and tests find them by these names.
-    ui->N2->menuAction()->setObjectName(QStringLiteral("N2"));
-    ui->N7->menuAction()->setObjectName(QStringLiteral("N7"));
-
-    dataModule_ = std::make_unique<data::DataModule6>();
-    smena_gds_use_cnt =
-        std::make_unique<data::Dataset>(&dataModule_->ADO_DB, QStringLiteral("smena_gds_use_cnt"));
-    smena_gds_use_cnt->setSql(kCountMaterialsSql);
-    smena_accept_row =
-        std::make_unique<data::Command>(&dataModule_->ADO_DB, QStringLiteral("smena_accept_row"));
-    smena_accept_row->setSql(kAcceptRowSql);
+    ui->directoriesMenu->menuAction()->setObjectName(QStringLiteral("directoriesMenu"));
+    ui->reportsMenu->menuAction()->setObjectName(QStringLiteral("reportsMenu"));
 
     setUpGrid();
     paintShiftButtons();
     paintWeekendBox();
     connectHandlers();
-
-    if (createWindows)
-        createWindows(*this);
 }
 
 JournalWindow::~JournalWindow() {
-    ui->DBGrid2->setModel(nullptr);
+    ui->positionsView->setModel(nullptr);
     delete ui;
 }
 
 void JournalWindow::setUpGrid() {
-    gridModel_ = new ui::DatasetModel(&dataModule_->Smena1, journalColumns(), this);
-    gridModel_->setObjectName(QStringLiteral("DataSource"));
-    ui::bindDataGrid(ui->DBGrid2, gridModel_);
+    gridModel_ = new ui::DatasetModel(&positions_.shiftPositions(1), journalColumns(), this);
+    gridModel_->setObjectName(QStringLiteral("positionsModel"));
+    ui::bindDataGrid(ui->positionsView, gridModel_);
 }
 
 void JournalWindow::connectHandlers() {
-    const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
-                                                    ui->RadioButton3, ui->RadioButton4};
+    const std::array<QRadioButton*, 4> shiftButtons{ui->shift1Radio, ui->shift2Radio,
+                                                    ui->shift3Radio, ui->overtimeRadio};
     for (int shift = 1; shift <= 4; ++shift)
-        connect(shiftButtons[size_t(shift - 1)], &QRadioButton::clicked, this,
-                [this, shift](bool checked) {
-                    ui::runGuarded([&] { on_RadioButton_clicked(shift, checked); });
-                });
+        connect(
+            shiftButtons[size_t(shift - 1)], &QRadioButton::clicked, this,
+            [this, shift](bool checked) { ui::runGuarded([&] { shiftChosen(shift, checked); }); });
 
     // The calendar's choice re-reads; typing a date does not until Enter (eventFilter).
-    QCalendarWidget* calendar = ui->DateT->calendarWidget();
+    QCalendarWidget* calendar = ui->journalDateEdit->calendarWidget();
     for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
         connect(calendar, signal, this, [this](QDate date) {
             ui::runGuarded([&] {
-                ui->DateT->setDate(date);
-                on_DateT_dateChosen();
+                ui->journalDateEdit->setDate(date);
+                journalDateChosen();
             });
         });
-    ui->DateT->installEventFilter(this);
+    ui->journalDateEdit->installEventFilter(this);
 
-    connect(ui->CBox1, &QCheckBox::toggled, this, ui::guarded([this] { paintWeekendBox(); }));
-    connect(ui->Button8, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button8_clicked(); }));
-    connect(ui->Button5, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button5_clicked(); }));
-    connect(ui->Button3, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button3_clicked(); }));
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button2_clicked(); }));
-    connect(ui->DBGrid2, &QAbstractItemView::doubleClicked, this,
-            ui::guarded([this] { on_DBGrid2_doubleClicked(); }));
-    // Button6 "Отмена" has no action.
-    connect(ui->Button4, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->N5, &QAction::triggered, this, &QDialog::reject);
-    connect(ui->N6, &QAction::triggered, this, ui::guarded([this] { on_N6_triggered(); }));
-    connect(ui->N4, &QAction::triggered, this, ui::guarded([this] { on_N4_triggered(); }));
-    connect(ui->N11, &QAction::triggered, this, ui::guarded([this] { on_N11_triggered(); }));
-    connect(ui->N10, &QAction::triggered, this, ui::guarded([this] { on_N10_triggered(); }));
+    connect(ui->dayOffCheck, &QCheckBox::toggled, this, ui::guarded([this] { paintWeekendBox(); }));
+    const auto handler = [this](QPushButton* button, void (JournalWindow::*slot)()) {
+        connect(button, &QPushButton::clicked, this,
+                ui::guarded([this, slot] { (this->*slot)(); }));
+    };
+    handler(ui->refreshButton, &JournalWindow::rereadShifts);
+    handler(ui->acceptButton, &JournalWindow::acceptCurrentPosition);
+    handler(ui->deleteButton, &JournalWindow::deletePosition);
+    handler(ui->addButton, &JournalWindow::addPosition);
+    handler(ui->editButton, &JournalWindow::editPosition);
+    connect(ui->positionsView, &QAbstractItemView::doubleClicked, this,
+            ui::guarded([this] { positionActivated(); }));
+    // "Отмена" has no action.
+    connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    connectMenu();
+}
+
+void JournalWindow::connectMenu() {
+    const auto handler = [this](QAction* action, void (JournalWindow::*slot)()) {
+        connect(action, &QAction::triggered, this, ui::guarded([this, slot] { (this->*slot)(); }));
+    };
+    connect(ui->exitAction, &QAction::triggered, this, &QDialog::reject);
+    handler(ui->operationTypesAction, &JournalWindow::openOperationTypes);
+    handler(ui->pricesAction, &JournalWindow::openPrices);
+    handler(ui->timesheetAction, &JournalWindow::openTimesheet);
+    handler(ui->summaryReportsAction, &JournalWindow::openReports);
 }
 
 QDate JournalWindow::journalDate() const {
-    return ui->DateT->date();
+    return ui->journalDateEdit->date();
 }
 
 bool JournalWindow::dayOff() const {
-    return ui->CBox1->isChecked();
+    return ui->dayOffCheck->isChecked();
 }
 
-data::Dataset& JournalWindow::currentShift() {
-    return dataModule_->smena(login_.CurSmena);
+journal::JournalDay JournalWindow::journalDay() const {
+    return {journalDate(), dayOff(), login_.currentShift};
+}
+
+data::Dataset& JournalWindow::shownPositions() {
+    return positions_.shiftPositions(login_.currentShift);
 }
 
 void JournalWindow::applyRights(const ui::JournalRights& rights) {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->Button1, ui->Button2, ui->Button3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->addButton, ui->editButton, ui->deleteButton})
         w->setEnabled(rights.recordPositions);
-    ui->Button5->setEnabled(rights.acceptPositions);
-    ui->N2->menuAction()->setEnabled(rights.directories);
-    ui->N11->setEnabled(rights.directories);
-    ui->N7->menuAction()->setEnabled(rights.reports);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->RadioButton1, ui->RadioButton2,
-                                                      ui->RadioButton3, ui->RadioButton4, ui->CBox1,
-                                                      ui->Button8, ui->DBGrid2, ui->DateT})
+    ui->acceptButton->setEnabled(rights.acceptPositions);
+    ui->directoriesMenu->menuAction()->setEnabled(rights.directories);
+    ui->timesheetAction->setEnabled(rights.directories);
+    ui->reportsMenu->menuAction()->setEnabled(rights.reports);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->shift1Radio, ui->shift2Radio, ui->shift3Radio, ui->overtimeRadio, ui->dayOffCheck,
+             ui->refreshButton, ui->positionsView, ui->journalDateEdit})
         w->setEnabled(rights.browseDays);
 }
 
@@ -202,12 +191,12 @@ void JournalWindow::showEvent(QShowEvent* event) {
 }
 
 bool JournalWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->DateT && event->type() == QEvent::KeyPress) {
+    if (watched == ui->journalDateEdit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             ui::runGuarded([this] {
-                ui->DateT->interpretText();
-                on_DateT_dateChosen();
+                ui->journalDateEdit->interpretText();
+                journalDateChosen();
             });
             return true;
         }
@@ -215,85 +204,63 @@ bool JournalWindow::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-int JournalWindow::openModal(QDialog* dialog) {
-    const int result = seams::execModal(dialog);
-    activate();
-    return result;
-}
-
 void JournalWindow::activate() {
     const QDate today = seams::Clock::today();
-    ui->DateT->setDate(today);
+    ui->journalDateEdit->setDate(today);
     if (isWeekend(today))
-        ui->CBox1->setChecked(true);
+        ui->dayOffCheck->setChecked(true);
     readShifts();
 }
 
 void JournalWindow::readShifts() {
-    for (data::Dataset* shift : shiftLists(*dataModule_))
-        shift->close();
-    for (data::Dataset* shift : shiftLists(*dataModule_)) {
-        shift->setParam(QStringLiteral("data"), ui->DateT->date());
-        shift->open();
-    }
+    positions_.readDay(ui->journalDateEdit->date());
 }
 
-void JournalWindow::on_RadioButton_clicked(int shift, bool checked) {
+void JournalWindow::shiftChosen(int shift, bool checked) {
     if (checked)
         showShift(shift);
 }
 
 void JournalWindow::showShift(int shift) {
-    gridModel_->setDataset(&dataModule_->smena(shift));
-    login_.CurSmena = shift;
+    gridModel_->setDataset(&positions_.shiftPositions(shift));
+    login_.currentShift = shift;
     paintShiftButtons();
 }
 
 void JournalWindow::paintShiftButtons() {
-    const std::array<QRadioButton*, 4> shiftButtons{ui->RadioButton1, ui->RadioButton2,
-                                                    ui->RadioButton3, ui->RadioButton4};
+    const std::array<QRadioButton*, 4> shiftButtons{ui->shift1Radio, ui->shift2Radio,
+                                                    ui->shift3Radio, ui->overtimeRadio};
     for (int shift = 1; shift <= 4; ++shift)
-        markWidget(shiftButtons[size_t(shift - 1)], shift == login_.CurSmena, kGreen);
+        markWidget(shiftButtons[size_t(shift - 1)], shift == login_.currentShift, kGreen);
 }
 
 void JournalWindow::paintWeekendBox() {
-    markWidget(ui->CBox1, ui->CBox1->isChecked(), kRed);
+    markWidget(ui->dayOffCheck, ui->dayOffCheck->isChecked(), kRed);
 }
 
-void JournalWindow::on_DateT_dateChosen() {
+void JournalWindow::journalDateChosen() {
     {
         ui::WaitCursor wait;
         readShifts();
-        ui->CBox1->setChecked(isWeekend(ui->DateT->date()));
+        ui->dayOffCheck->setChecked(isWeekend(ui->journalDateEdit->date()));
     }
-    ui->DBGrid2->setFocus();
+    ui->positionsView->setFocus();
 }
 
-void JournalWindow::on_Button8_clicked() {
+void JournalWindow::rereadShifts() {
     ui::WaitCursor wait;
-    for (data::Dataset* shift : shiftLists(*dataModule_))
-        shift->close();
-    for (data::Dataset* shift : shiftLists(*dataModule_)) // with their parameters as they are
-        shift->open();
-}
-
-void JournalWindow::on_Button5_clicked() {
-    acceptCurrentPosition();
+    positions_.rereadShifts();
 }
 
 // Only finished products with at least one material row can be accepted.
 void JournalWindow::acceptCurrentPosition() {
-    data::Dataset& shift = currentShift();
+    data::Dataset& shift = shownPositions();
     if (shift.isEmpty())
         return;
     if (positionStatus(shift) == u"ok" || shift.asInt(QStringLiteral("naimen")) != 0)
         return;
     const int positionId = shift.asInt(QStringLiteral("id"));
-
-    smena_gds_use_cnt->close();
-    smena_gds_use_cnt->setParam(QStringLiteral("id_smena"), positionId);
-    smena_gds_use_cnt->open();
-    if (!(smena_gds_use_cnt->asInt64(QStringLiteral("id_cnt")) > 0)) {
+    if (!(positions_.materialCount(positionId) > 0)) {
         seams::Messages::current().error(QStringLiteral("Не заведен расход ТМЦ!"),
                                          seams::kErrorCaption);
         return;
@@ -307,14 +274,13 @@ void JournalWindow::acceptCurrentPosition() {
             shift.setRecNo(recNo);
         });
     });
-    smena_accept_row->setParam(QStringLiteral("id"), positionId);
-    journal::PositionSaver(*dataModule_)
+    journal::PositionSaver(connection_)
         .whileAsListed(positionId, journal::PositionVersion::listed(shift),
-                       [this] { smena_accept_row->execute(); });
+                       [this, positionId] { positions_.accept(positionId); });
 }
 
-void JournalWindow::on_Button3_clicked() {
-    data::Dataset& shift = currentShift();
+void JournalWindow::deletePosition() {
+    data::Dataset& shift = shownPositions();
     if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
         return;
     if (!seams::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
@@ -327,7 +293,7 @@ void JournalWindow::on_Button3_clicked() {
     const int positionId = shift.asInt(QStringLiteral("id"));
     const journal::PositionVersion listed = journal::PositionVersion::listed(shift);
     try {
-        journal::PositionSaver(*dataModule_).remove(positionId, listed, [&shift] {
+        journal::PositionSaver(connection_).remove(positionId, listed, [&shift] {
             shift.requery();
         });
     } catch (const journal::PositionStale&) {
@@ -336,64 +302,66 @@ void JournalWindow::on_Button3_clicked() {
     }
 }
 
-void JournalWindow::on_DBGrid2_doubleClicked() {
+void JournalWindow::positionActivated() {
     if (login_.isMaster()) {
         acceptCurrentPosition();
         return;
     }
     if (!entry_)
         return;
-    const int listed = currentShift().isEmpty() ? 0 : currentShift().asInt(QStringLiteral("id"));
-    entry_->openView();
-    backFromEntry(listed);
+    const std::optional<journal::ListedPosition> listed =
+        journal::ListedPosition::current(shownPositions());
+    if (listed)
+        entry_->openView(*listed);
+    backFromEntry(listed ? listed->id : 0);
 }
 
-void JournalWindow::on_Button1_clicked() {
+void JournalWindow::addPosition() {
     if (!entry_)
         return;
-    entry_->openNew();
-    backFromEntry(entry_->positionId());
+    backFromEntry(entry_->openNew(journalDay()));
 }
 
-void JournalWindow::on_Button2_clicked() {
+// An accepted position is not opened for a change.
+void JournalWindow::editPosition() {
     if (!entry_)
         return;
-    const int listed = currentShift().isEmpty() ? 0 : currentShift().asInt(QStringLiteral("id"));
-    entry_->openChange();
-    backFromEntry(listed);
+    const std::optional<journal::ListedPosition> listed =
+        journal::ListedPosition::current(shownPositions());
+    if (listed && !listed->accepted())
+        entry_->openChange(*listed, journalDay());
+    backFromEntry(listed ? listed->id : 0);
 }
 
 // Back on today's lists, standing on the position the dialog worked on when it is listed.
 void JournalWindow::backFromEntry(int positionId) {
     activate();
     if (positionId != 0)
-        currentShift().locate(QStringLiteral("id"), positionId);
+        shownPositions().locate(QStringLiteral("id"), positionId);
 }
 
-void JournalWindow::on_N6_triggered() {
-    if (!openers_.operationTypes)
+void JournalWindow::backFromMenu(const std::function<void()>& opener) {
+    if (!opener)
         return;
-    openers_.operationTypes();
+    opener();
     activate();
 }
 
-void JournalWindow::on_N4_triggered() {
-    if (!openers_.prices)
-        return;
-    openers_.prices();
-    activate();
+void JournalWindow::openOperationTypes() {
+    backFromMenu(openers_.operationTypes);
 }
 
-void JournalWindow::on_N11_triggered() {
+void JournalWindow::openPrices() {
+    backFromMenu(openers_.prices);
+}
+
+void JournalWindow::openTimesheet() {
     if (!openers_.timesheet)
         return;
-    openers_.timesheet(ui->DateT->date());
+    openers_.timesheet(ui->journalDateEdit->date());
     activate();
 }
 
-void JournalWindow::on_N10_triggered() {
-    if (!openers_.reports)
-        return;
-    openers_.reports();
-    activate();
+void JournalWindow::openReports() {
+    backFromMenu(openers_.reports);
 }

@@ -1,19 +1,22 @@
 #pragma once
 
-#include "journal/journal_view.h"
 #include "ui/login_role.h"
 
+#include <QDate>
 #include <QDialog>
 
 #include <functional>
-#include <memory>
 #include <utility>
 
 namespace data {
-class Command;
-class DataModule6;
+class Connection;
 class Dataset;
 } // namespace data
+
+namespace journal {
+class Positions;
+struct JournalDay;
+} // namespace journal
 
 namespace ui {
 class DatasetModel;
@@ -23,41 +26,41 @@ namespace Ui {
 class JournalWindow;
 }
 
+class PositionEditor;
+
 // The shift journal: the positions of one date and shift, acceptance and deletion,
 // and the menu to every other window. Shown modally by the login; closing it ends
 // the program.
-class PositionEditor;
-
-class JournalWindow : public QDialog, public JournalView {
+class JournalWindow : public QDialog {
     Q_OBJECT
 public:
-    // Creates the data module first (which opens the built-in connection), then calls
-    // createWindows, through which start-up creates the login window and the others.
-    explicit JournalWindow(const std::function<void(JournalWindow&)>& createWindows = {},
-                           QWidget* parent = nullptr);
+    JournalWindow(data::Connection& connection, journal::Positions& positions,
+                  QWidget* parent = nullptr);
     ~JournalWindow() override;
 
     // The login values, held for the whole run: the login step sets them, the shift buttons
-    // move CurSmena.
+    // move currentShift.
     ui::LoginValues& loginValues() { return login_; }
-    const ui::LoginValues& loginValues() const override { return login_; }
+    const ui::LoginValues& loginValues() const { return login_; }
 
-    // The date of DateT and the day-off box "Выходной".
-    QDate journalDate() const override;
-    bool dayOff() const override;
+    // The connection the login opens with the name and password typed.
+    data::Connection& connection() { return connection_; }
+
+    // The date of the date box and the day-off box "Выходной".
+    QDate journalDate() const;
+    bool dayOff() const;
 
     // Enables and disables the controls a role may or may not use (once, by the login step).
     void applyRights(const ui::JournalRights& rights);
 
-    data::DataModule6& dataModule() { return *dataModule_; }
-    // The dataset of CurSmena (any other value counts as 1).
-    data::Dataset& currentShift() override;
+    // The list of the shift shown (currentShift; any other value counts as 1).
+    data::Dataset& shownPositions();
 
     // Back to today, weekend box, re-read of the four shifts: whenever the journal
     // becomes active (shown by the login, or a dialog opened from it has closed).
     void activate();
 
-    // The grid's model: the columns of the journal over the dataset of CurSmena.
+    // The grid's model: the columns of the journal over the list of the shift shown.
     ui::DatasetModel& gridModel() { return *gridModel_; }
 
     // The windows of other subsystems the menu opens; start-up gives them once they exist.
@@ -80,37 +83,34 @@ protected:
 private:
     void setUpGrid();
     void connectHandlers();
+    void connectMenu();
 
-    // Shows a window opened from the journal modally; afterwards the journal is back on today.
-    int openModal(QDialog* dialog);
-
-    void readShifts(); // the four shift lists for the date of DateT
+    journal::JournalDay journalDay() const;
+    void readShifts(); // the four shift lists for the date of the date box
     void showShift(int shift);
     void paintShiftButtons();
     void paintWeekendBox();
-    void acceptCurrentPosition();
     void backFromEntry(int positionId);
+    void backFromMenu(const std::function<void()>& opener);
 
-    void on_RadioButton_clicked(int shift, bool checked);
-    void on_DateT_dateChosen(); // calendar click or Enter
-    void on_Button8_clicked();
-    void on_Button5_clicked();
-    void on_Button3_clicked();
-    void on_Button1_clicked();
-    void on_Button2_clicked();
-    void on_DBGrid2_doubleClicked();
-    void on_N6_triggered();
-    void on_N4_triggered();
-    void on_N11_triggered();
-    void on_N10_triggered();
+    void shiftChosen(int shift, bool checked);
+    void journalDateChosen(); // calendar click or Enter
+    void rereadShifts();
+    void acceptCurrentPosition();
+    void deletePosition();
+    void addPosition();
+    void editPosition();
+    void positionActivated();
+    void openOperationTypes();
+    void openPrices();
+    void openTimesheet();
+    void openReports();
 
     Ui::JournalWindow* ui;
+    data::Connection& connection_;
+    journal::Positions& positions_;
     ui::LoginValues login_;
     Openers openers_;
     PositionEditor* entry_ = nullptr;
-    std::unique_ptr<data::DataModule6> dataModule_;
-    // the window's own query and command
-    std::unique_ptr<data::Dataset> smena_gds_use_cnt;
-    std::unique_ptr<data::Command> smena_accept_row;
     ui::DatasetModel* gridModel_ = nullptr;
 };

@@ -5,7 +5,7 @@
 
 #include "data/command.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
+#include "data/statement_files.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
@@ -16,51 +16,43 @@
 #include <QHeaderView>
 #include <QScopeGuard>
 
-namespace {
-
-const QString kInsertSql = QStringLiteral(
-    "insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, f_qty_use, id_cons_use) "
-    "values(:id_smena, :id_gds_use, :f_qty_use, :id_cons_use)");
-
-} // namespace
-
-MaterialDialog::MaterialDialog(data::DataModule6& dataModule, QWidget* parent)
-    : QDialog(parent), v_cmn_gds_in(&dataModule.ADO_DB, QStringLiteral("v_cmn_gds_in")),
-      v_id_cons_use(&dataModule.ADO_DB, QStringLiteral("v_id_cons_use")),
-      gds_attr(&dataModule.ADO_DB, QStringLiteral("gds_attr")), ui(new Ui::MaterialDialog),
-      dataModule_(dataModule) {
+MaterialDialog::MaterialDialog(data::Connection& connection, QWidget* parent)
+    : QDialog(parent), ui(new Ui::MaterialDialog), connection_(connection),
+      materials_(&connection, QStringLiteral("offered_materials")),
+      consignments_(&connection, QStringLiteral("consignments")),
+      productAttributes_(&connection, QStringLiteral("product_attributes")) {
     ui->setupUi(this);
     setFixedSize(size());
     // a close box only
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
 
-    v_cmn_gds_in.setSql(QStringLiteral("select * from accounts_dep.v_cmn_gds_in"));
-    v_id_cons_use.setSql(QStringLiteral("select * from accounts_dep.show_consignment(:id)"));
-    v_id_cons_use.setParam(QStringLiteral("id"), QStringLiteral("0"));
-    gds_attr.setSql(QStringLiteral("select * from cmn_gds_and_srv.gds_attr"));
+    materials_.setSql(data::statementText(QStringLiteral("journal/offered_materials")));
+    consignments_.setSql(data::statementText(QStringLiteral("journal/consignments")));
+    consignments_.setParam(QStringLiteral("id"), QStringLiteral("0"));
+    productAttributes_.setSql(data::statementText(QStringLiteral("journal/product_attributes")));
 
-    ui->LCB_id_gds_use->bind(&v_cmn_gds_in, QStringLiteral("id"), QStringLiteral("s_caption"));
-    consignments_ = new ui::DatasetModel(
-        &v_id_cons_use,
+    ui->materialCombo->bind(&materials_, QStringLiteral("id"), QStringLiteral("s_caption"));
+    consignmentModel_ = new ui::DatasetModel(
+        &consignments_,
         {{.field = "s_full_caption", .title = "Партия", .stretch = true},
          {.field = "f_cons_qty", .title = "Остаток", .alignment = Qt::AlignRight, .width = 90}},
         this);
-    ui::bindDataGrid(ui->DBGrid1, consignments_);
-    ui->DBGrid1->horizontalHeader()->hide();
-    ui::useDecimalKeys(ui->Edit7);
+    ui::bindDataGrid(ui->consignmentsView, consignmentModel_);
+    ui->consignmentsView->horizontalHeader()->hide();
+    ui::useDecimalKeys(ui->consumptionEdit);
 
-    connect(ui->LCB_id_gds_use, &ui::LookupComboBox::listClosed, this,
+    connect(ui->materialCombo, &ui::LookupComboBox::listClosed, this,
             ui::guarded([this] { materialChosen(); }));
-    ui->LCB_id_gds_use->installEventFilter(this);
-    connect(ui->Button1, &QPushButton::clicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
-    connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->DBGrid1, &QAbstractItemView::doubleClicked, this,
-            ui::guarded([this] { on_Button1_clicked(); }));
+    ui->materialCombo->installEventFilter(this);
+    connect(ui->saveButton, &QPushButton::clicked, this,
+            ui::guarded([this] { saveConsumption(); }));
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->consignmentsView, &QAbstractItemView::doubleClicked, this,
+            ui::guarded([this] { saveConsumption(); }));
 }
 
 MaterialDialog::~MaterialDialog() {
-    ui->DBGrid1->setModel(nullptr);
+    ui->consignmentsView->setModel(nullptr);
     delete ui;
 }
 
@@ -69,11 +61,11 @@ void MaterialDialog::openForPosition(int positionId, int productId,
     positionId_ = positionId;
     productId_ = productId;
     positionQuantity_ = positionQuantity;
-    v_cmn_gds_in.open();
-    v_id_cons_use.open(); // the consignments of the material chosen last
+    materials_.open();
+    consignments_.open(); // the consignments of the material chosen last
     const auto afterwards = qScopeGuard([this] {
-        ui->LCB_id_gds_use->setKeyValue(0);
-        ui->Edit7->setText(QStringLiteral("0"));
+        ui->materialCombo->setKeyValue(0);
+        ui->consumptionEdit->setText(QStringLiteral("0"));
     });
     seams::execModal(this);
 }
@@ -83,58 +75,59 @@ void MaterialDialog::openForPosition(int positionId, int productId,
 void MaterialDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui::runGuarded([this] {
-        gds_attr.close();
-        gds_attr.setFilter(QStringLiteral("id=") + QString::number(productId_));
-        gds_attr.setFiltered(true);
-        gds_attr.open();
+        productAttributes_.close();
+        productAttributes_.setFilter(QStringLiteral("id=") + QString::number(productId_));
+        productAttributes_.setFiltered(true);
+        productAttributes_.open();
     });
 }
 
 bool MaterialDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->LCB_id_gds_use && event->type() == QEvent::FocusOut)
+    if (watched == ui->materialCombo && event->type() == QEvent::FocusOut)
         ui::runGuarded([this] { materialChosen(); });
     return QDialog::eventFilter(watched, event);
 }
 
 void MaterialDialog::done(int result) {
-    v_cmn_gds_in.close();
-    v_id_cons_use.close();
+    materials_.close();
+    consignments_.close();
     QDialog::done(result);
 }
 
 void MaterialDialog::materialChosen() {
-    v_id_cons_use.close();
-    if (ui->LCB_id_gds_use->keyValue() != 0)
-        v_id_cons_use.setParam(QStringLiteral("id"),
-                               QString::number(ui->LCB_id_gds_use->keyValue()));
-    v_id_cons_use.open();
-    const bool product = gds_attr.isOpen() && !gds_attr.isEmpty();
+    consignments_.close();
+    if (ui->materialCombo->keyValue() != 0)
+        consignments_.setParam(QStringLiteral("id"),
+                               QString::number(ui->materialCombo->keyValue()));
+    consignments_.open();
+    const bool product = productAttributes_.isOpen() && !productAttributes_.isEmpty();
     const QString name =
-        ui->LCB_id_gds_use->showsText() ? ui->LCB_id_gds_use->currentText() : QString();
-    rate_ = product ? journal::materialRate(name, gds_attr.asDouble(QStringLiteral("f_mass")),
-                                            gds_attr.asDouble(QStringLiteral("f_color_qty")))
-                    : 0.0f;
-    ui->Edit7->setText(
+        ui->materialCombo->showsText() ? ui->materialCombo->currentText() : QString();
+    rate_ = product
+                ? journal::materialRate(name, productAttributes_.asDouble(QStringLiteral("f_mass")),
+                                        productAttributes_.asDouble(QStringLiteral("f_color_qty")))
+                : 0.0f;
+    ui->consumptionEdit->setText(
         ui::decimalsText(journal::proposedConsumption(positionQuantity_, rate_), 0, 4));
 }
 
-void MaterialDialog::on_Button1_clicked() {
+void MaterialDialog::saveConsumption() {
     std::optional<double> left;
-    if (v_id_cons_use.isOpen() && !v_id_cons_use.isEmpty())
-        left = v_id_cons_use.asDouble(QStringLiteral("f_cons_qty"));
-    const QString quantity = ui->Edit7->text();
+    if (consignments_.isOpen() && !consignments_.isEmpty())
+        left = consignments_.asDouble(QStringLiteral("f_cons_qty"));
+    const QString quantity = ui->consumptionEdit->text();
     const journal::ConsumptionRefusal refusal =
-        journal::checkConsumption(ui->LCB_id_gds_use->showsText(), quantity, left);
+        journal::checkConsumption(ui->materialCombo->showsText(), quantity, left);
     if (refusal != journal::ConsumptionRefusal::None) {
         seams::Messages::current().error(journal::refusalText(refusal), seams::kErrorCaption);
         return;
     }
-    data::Command insert(&dataModule_.ADO_DB, QStringLiteral("smena_gds_use_ins"));
-    insert.setSql(kInsertSql);
+    data::Command insert(&connection_, QStringLiteral("insert_material"));
+    insert.setSql(data::statementText(QStringLiteral("journal/insert_material")));
     insert.setParam(QStringLiteral("id_smena"), positionId_);
-    insert.setParam(QStringLiteral("id_gds_use"), ui->LCB_id_gds_use->keyValue());
+    insert.setParam(QStringLiteral("id_gds_use"), ui->materialCombo->keyValue());
     insert.setParam(QStringLiteral("f_qty_use"), journal::consumptionValue(quantity));
-    insert.setParam(QStringLiteral("id_cons_use"), v_id_cons_use.value(QStringLiteral("id")));
+    insert.setParam(QStringLiteral("id_cons_use"), consignments_.value(QStringLiteral("id")));
     insert.execute();
     accept();
 }

@@ -5,9 +5,8 @@
 #include <QDialog>
 
 namespace data {
-class Command;
-class DataModule6;
-} // namespace data
+class Connection;
+}
 
 namespace ui {
 class DatasetModel;
@@ -23,18 +22,13 @@ class MaterialDialog;
 class MaterialDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit MaterialDialog(data::DataModule6& dataModule, QWidget* parent = nullptr);
+    explicit MaterialDialog(data::Connection& connection, QWidget* parent = nullptr);
     ~MaterialDialog() override;
 
     // Shows the dialog modally for the position positionId on the product productId, whose
     // quantity box reads positionQuantity; a row is stored by "Запись". Afterwards, whatever
     // happened, no material is shown and the quantity reads "0".
     void openForPosition(int positionId, int productId, const QString& positionQuantity);
-
-    // the materials offered, the consignments of the chosen one, the product's norms
-    data::Dataset v_cmn_gds_in;
-    data::Dataset v_id_cons_use;
-    data::Dataset gds_attr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -45,11 +39,15 @@ public slots:
 
 private:
     void materialChosen();
-    void on_Button1_clicked();
+    void saveConsumption();
 
     Ui::MaterialDialog* ui;
-    data::DataModule6& dataModule_;
-    ui::DatasetModel* consignments_ = nullptr;
+    data::Connection& connection_;
+    // the materials offered, the consignments of the chosen one, the products' norms
+    data::Dataset materials_;
+    data::Dataset consignments_;
+    data::Dataset productAttributes_;
+    ui::DatasetModel* consignmentModel_ = nullptr;
     int positionId_ = 0;
     int productId_ = 0;
     QString positionQuantity_;

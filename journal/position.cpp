@@ -3,9 +3,10 @@
 #include "hours_upkeep.h"
 
 #include "data/command.h"
+#include "data/connection.h"
 #include "data/conversions.h"
-#include "data/data_module.h"
 #include "data/dataset.h"
+#include "data/statement_files.h"
 #include "data/transaction.h"
 #include "seams/messages.h"
 #include "ui/value_rules.h"
@@ -31,7 +32,7 @@ struct Numbers {
 };
 
 Numbers numbers(const Position& p, const SaveConditions& c) {
-    return {data::sqlNumber(positionPrice(p.cena, c.dayOff, c.shift), 4),
+    return {data::sqlNumber(positionPrice(p.operationPrice, c.dayOff, c.shift), 4),
             data::sqlNumber(data::toDouble(p.quantity)),
             QString::number(data::toInt(p.rejects.trimmed())),
             QString::number(data::toInt(p.hours.trimmed()))};
@@ -98,30 +99,31 @@ QString insertStatement(const Position& p, const SaveConditions& c) {
     return QStringLiteral("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, "
                           "data, smena, color, time, vvod,ok, prize, id_doc, id_doc_item, "
                           "f_gds_qty_use, id_gds_use, id_cons_use) values(") +
-           QString::number(p.w_id) + QStringLiteral(", ") + QString::number(p.i_id) +
-           QStringLiteral(", ") + QString::number(p.o_id) + QStringLiteral(", ") + n.price + u',' +
-           n.quantity + QStringLiteral(", ") + n.rejects + QStringLiteral(", to_date('") +
+           QString::number(p.workerCode) + QStringLiteral(", ") + QString::number(p.productId) +
+           QStringLiteral(", ") + QString::number(p.operationId) + QStringLiteral(", ") + n.price +
+           u',' + n.quantity + QStringLiteral(", ") + n.rejects + QStringLiteral(", to_date('") +
            dayText(p.workDay) + QStringLiteral("', 'DD.MM.YYYY HH24:MI:SS'), ") +
            QString::number(c.shift) + QStringLiteral(", ") + QStringLiteral("0") +
            QStringLiteral(", ") + n.hours + QStringLiteral(", '") + dayText(c.today) +
            QStringLiteral("', '") + QStringLiteral("no") + QStringLiteral("', 0, ") +
-           QString::number(p.id_doc) + QStringLiteral(", ") + QString::number(p.id_doc_item) +
-           QStringLiteral(", 0, 0, 0) returning id");
+           QString::number(p.requisitionId) + QStringLiteral(", ") +
+           QString::number(p.requisitionLineId) + QStringLiteral(", 0, 0, 0) returning id");
 }
 
 QString updateStatement(const Position& p, const SaveConditions& c) {
     const Numbers n = numbers(p, c);
-    return QStringLiteral("update accounts_dep.SMENA set w_id=") + QString::number(p.w_id) +
-           QStringLiteral(", i_id=") + QString::number(p.i_id) + QStringLiteral(", o_id=") +
-           QString::number(p.o_id) + QStringLiteral(", cena=") + n.price +
+    return QStringLiteral("update accounts_dep.SMENA set w_id=") + QString::number(p.workerCode) +
+           QStringLiteral(", i_id=") + QString::number(p.productId) + QStringLiteral(", o_id=") +
+           QString::number(p.operationId) + QStringLiteral(", cena=") + n.price +
            QStringLiteral(", kol_vo=") + n.quantity + QStringLiteral(", brak=") + n.rejects +
            QStringLiteral(", data=to_date('") + dayText(p.workDay) +
            QStringLiteral("', 'DD.MM.YYYY'), smena=") + QString::number(c.shift) +
            QStringLiteral(", color=0, time=") + n.hours + QStringLiteral(", vvod='") +
-           dayText(c.today) + QStringLiteral("', prize=0, id_doc=") + QString::number(p.id_doc) +
-           QStringLiteral(", id_doc_item=") + QString::number(p.id_doc_item) +
+           dayText(c.today) + QStringLiteral("', prize=0, id_doc=") +
+           QString::number(p.requisitionId) + QStringLiteral(", id_doc_item=") +
+           QString::number(p.requisitionLineId) +
            QStringLiteral(", f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 where id=") +
-           QString::number(p.s_id);
+           QString::number(p.id);
 }
 
 namespace {
@@ -135,20 +137,6 @@ const QStringList kVersionColumns{
     QStringLiteral("color"),  QStringLiteral("prize"),      QStringLiteral("ok"),
     QStringLiteral("id_doc"), QStringLiteral("id_doc_item")};
 
-// The lock read with the comparison, so the check costs no round trip of its own: the server
-// compares each column with the listed text read as the column's type.
-QString lockedReadSql(bool compare) {
-    QString unchanged = QStringLiteral("true");
-    if (compare) {
-        QStringList same;
-        for (const QString& column : kVersionColumns)
-            same << column + QStringLiteral(" is not distinct from :v_") + column;
-        unchanged = same.join(QStringLiteral(" and "));
-    }
-    return QStringLiteral("select w_id, smena, data, ") + unchanged +
-           QStringLiteral(" as unchanged from accounts_dep.smena where id=:id for update");
-}
-
 struct Stored {
     DayCell cell;
     bool unchanged = true;
@@ -157,10 +145,12 @@ struct Stored {
 // The cell a stored position counts in now, its row locked until the transaction ends so no
 // other workstation moves it meanwhile, and whether it is still the version given; nothing
 // when it is gone.
-std::optional<Stored> lockStored(data::DataModule6& dm, int positionId,
+std::optional<Stored> lockStored(data::Connection& connection, int positionId,
                                  const PositionVersion& version = {}) {
-    data::Dataset stored(&dm.ADO_DB);
-    stored.setSql(lockedReadSql(version.known()));
+    data::Dataset stored(&connection);
+    stored.setSql(data::statementText(version.known()
+                                          ? QStringLiteral("journal/lock_position_as_listed")
+                                          : QStringLiteral("journal/lock_position")));
     stored.setParam(QStringLiteral("id"), positionId);
     for (qsizetype i = 0; i < kVersionColumns.size() && version.known(); ++i) {
         const std::optional<QString>& v = version.values[size_t(i)];
@@ -176,8 +166,8 @@ std::optional<Stored> lockStored(data::DataModule6& dm, int positionId,
 }
 
 // The stored cell of a position still as listed; PositionStale when it is not.
-DayCell lockAsListed(data::DataModule6& dm, int positionId, const PositionVersion& listed) {
-    const std::optional<Stored> stored = lockStored(dm, positionId, listed);
+DayCell lockAsListed(data::Connection& connection, int positionId, const PositionVersion& listed) {
+    const std::optional<Stored> stored = lockStored(connection, positionId, listed);
     if (!stored)
         throw PositionStale(true);
     if (!stored->unchanged)
@@ -192,11 +182,11 @@ bool operator<(const DayCell& a, const DayCell& b) {
 } // namespace
 
 int PositionSaver::save(const Position& p, const SaveConditions& c) {
-    HoursUpkeep upkeep(dm_);
-    const DayCell cell{p.w_id, c.shift, p.workDay};
-    data::Command statement(&dm_.ADO_DB, QStringLiteral("SmenaIU"));
-    data::Transaction transaction(dm_.ADO_DB);
-    if (p.s_id == 0) {
+    HoursUpkeep upkeep(connection_);
+    const DayCell cell{p.workerCode, c.shift, p.workDay};
+    data::Command statement(&connection_, QStringLiteral("save_position"));
+    data::Transaction transaction(connection_);
+    if (p.id == 0) {
         statement.setSql(insertStatement(p, c));
         const int id = data::toInt(statement.executeReturningInt());
         upkeep.afterSave(cell);
@@ -205,8 +195,8 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
     }
     std::optional<DayCell> left;
     if (p.opened.known())
-        left = lockAsListed(dm_, p.s_id, p.opened);
-    else if (const std::optional<Stored> stored = lockStored(dm_, p.s_id))
+        left = lockAsListed(connection_, p.id, p.opened);
+    else if (const std::optional<Stored> stored = lockStored(connection_, p.id))
         left = stored->cell;
     statement.setSql(updateStatement(p, c));
     statement.execute();
@@ -219,27 +209,27 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
     if (moved && cell < *left)
         upkeep.afterDeletion(*left);
     transaction.commit();
-    return p.s_id;
+    return p.id;
 }
 
 namespace {
 
 // The deletion itself and the cell the position leaves, inside the caller's transaction.
-void deleteKeepingCell(data::DataModule6& dm, int positionId, const DayCell& cell) {
-    data::Command deletion(&dm.ADO_DB, QStringLiteral("DelPosition"));
-    deletion.setSql(QStringLiteral("delete from accounts_dep.smena where id=") +
-                    QString::number(positionId));
+void deleteKeepingCell(data::Connection& connection, int positionId, const DayCell& cell) {
+    data::Command deletion(&connection, QStringLiteral("delete_position"));
+    deletion.setSql(data::statementText(QStringLiteral("journal/delete_position")));
+    deletion.setParam(QStringLiteral("id"), positionId);
     deletion.execute();
-    HoursUpkeep(dm).afterDeletion(cell);
+    HoursUpkeep(connection).afterDeletion(cell);
 }
 
 } // namespace
 
 void PositionSaver::remove(int positionId, const DayCell& listed,
                            const std::function<void()>& deleted) {
-    data::Transaction transaction(dm_.ADO_DB);
-    const std::optional<Stored> stored = lockStored(dm_, positionId);
-    deleteKeepingCell(dm_, positionId, stored ? stored->cell : listed);
+    data::Transaction transaction(connection_);
+    const std::optional<Stored> stored = lockStored(connection_, positionId);
+    deleteKeepingCell(connection_, positionId, stored ? stored->cell : listed);
     transaction.commit();
     if (deleted)
         deleted();
@@ -247,8 +237,8 @@ void PositionSaver::remove(int positionId, const DayCell& listed,
 
 void PositionSaver::remove(int positionId, const PositionVersion& listed,
                            const std::function<void()>& deleted) {
-    data::Transaction transaction(dm_.ADO_DB);
-    deleteKeepingCell(dm_, positionId, lockAsListed(dm_, positionId, listed));
+    data::Transaction transaction(connection_);
+    deleteKeepingCell(connection_, positionId, lockAsListed(connection_, positionId, listed));
     transaction.commit();
     if (deleted)
         deleted();
@@ -256,8 +246,8 @@ void PositionSaver::remove(int positionId, const PositionVersion& listed,
 
 void PositionSaver::whileAsListed(int positionId, const PositionVersion& listed,
                                   const std::function<void()>& write) {
-    data::Transaction transaction(dm_.ADO_DB);
-    lockAsListed(dm_, positionId, listed);
+    data::Transaction transaction(connection_);
+    lockAsListed(connection_, positionId, listed);
     write();
     transaction.commit();
 }
@@ -282,15 +272,16 @@ PositionVersion PositionSaver::written(const Position& p, const SaveConditions& 
     const Numbers n = numbers(p, c);
     // a new position is stored "no"; an edit keeps the status it was opened with
     std::optional<QString> ok = QStringLiteral("no");
-    if (p.s_id != 0 && p.opened.known())
+    if (p.id != 0 && p.opened.known())
         ok = p.opened.values[size_t(kVersionColumns.indexOf(QStringLiteral("ok")))];
-    else if (p.s_id != 0)
+    else if (p.id != 0)
         return {};
     const QString zero = QStringLiteral("0");
-    return PositionVersion{
-        {QString::number(p.w_id), QString::number(p.i_id), QString::number(p.o_id), n.price,
-         n.quantity, n.rejects, p.workDay.toString(Qt::ISODate), QString::number(c.shift), n.hours,
-         zero, zero, ok, QString::number(p.id_doc), QString::number(p.id_doc_item)}};
+    return PositionVersion{{QString::number(p.workerCode), QString::number(p.productId),
+                            QString::number(p.operationId), n.price, n.quantity, n.rejects,
+                            p.workDay.toString(Qt::ISODate), QString::number(c.shift), n.hours,
+                            zero, zero, ok, QString::number(p.requisitionId),
+                            QString::number(p.requisitionLineId)}};
 }
 
 } // namespace journal

@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace data {
-class DataModule6;
+class Connection;
 class Dataset;
 } // namespace data
 
@@ -48,18 +48,18 @@ private:
 // One position of the journal (a row of accounts_dep.smena) as the entry dialog holds it:
 // the ids the pickers chose and the texts of the number boxes as typed.
 struct Position {
-    int s_id = 0;     // 0 until it is stored
-    int w_id = 0;     // worker code
-    int i_id = 0;     // product
-    int o_id = 0;     // operation
-    float cena = 0;   // the operation's own price, before the day-off and shift factors
-    QString quantity; // decimal comma
-    QString rejects;  // whole number
-    QString hours;    // whole number
+    int id = 0;         // 0 until it is stored
+    int workerCode = 0; // the person's s_code
+    int productId = 0;
+    int operationId = 0;
+    float operationPrice = 0; // the operation's own price, before the day-off and shift factors
+    QString quantity;         // decimal comma
+    QString rejects;          // whole number
+    QString hours;            // whole number
     QDate workDay;
-    qint64 id_doc = 0;      // requisition; 0 for none
-    qint64 id_doc_item = 0; // requisition line; 0 for none
-    PositionVersion opened; // a stored one as the dialog opened it; unknown: not compared
+    qint64 requisitionId = 0;     // 0 for none
+    qint64 requisitionLineId = 0; // 0 for none
+    PositionVersion opened;       // a stored one as the dialog opened it; unknown: not compared
 };
 
 // What the dialog shows beside the position's values, for the completeness check.
@@ -75,7 +75,7 @@ struct PositionForm {
 // The conditions of the save that change the price.
 struct SaveConditions {
     bool dayOff = false; // the journal's "Выходной"
-    int shift = 1;       // the journal's CurSmena
+    int shift = 1;       // the shift the journal shows
     QDate today;         // the entry date
 };
 
@@ -104,14 +104,14 @@ double positionPrice(float operationPrice, bool dayOff, int shift);
 QString insertStatement(const Position& position, const SaveConditions& conditions);
 QString updateStatement(const Position& position, const SaveConditions& conditions);
 
-// Writes a position: a new one (s_id 0) is inserted and its id returned, a stored one is
+// Writes a position: a new one (id 0) is inserted and its id returned, a stored one is
 // rewritten (every column but ok and id). Then the time-sheet cell of the position's worker,
 // shift and day is kept; when an edit moved the position to another worker, day or shift,
 // the cell it left is recomputed as well. Each is one transaction, so a failure half-way (a
 // lost connection among them) leaves neither the position nor a cell changed.
 class PositionSaver {
 public:
-    explicit PositionSaver(data::DataModule6& dataModule) : dm_(dataModule) {}
+    explicit PositionSaver(data::Connection& connection) : connection_(connection) {}
     // A stored position whose opened version is known is first locked and compared: changed
     // or deleted meanwhile, PositionStale is thrown and nothing is written.
     int save(const Position& position, const SaveConditions& conditions);
@@ -136,7 +136,7 @@ public:
                 const std::function<void()>& deleted = {});
 
 private:
-    data::DataModule6& dm_;
+    data::Connection& connection_;
 };
 
 } // namespace journal

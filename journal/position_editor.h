@@ -1,20 +1,22 @@
 #pragma once
 
 #include "journal/position.h"
+#include "journal/position_brigade.h"
+#include "journal/position_materials.h"
+#include "journal/positions.h"
+#include "journal/requisition_lookups.h"
 
-#include "data/command.h"
-#include "data/dataset.h"
 #include "directories/operations_window.h"
 #include "directories/worker_picker.h"
 
 #include <QDialog>
 
-class WorkerPicker;
+#include <functional>
+
 class MaterialDialog;
-class JournalView;
 
 namespace data {
-class DataModule6;
+class Connection;
 }
 
 namespace ui {
@@ -32,27 +34,26 @@ class PositionEditor;
 class PositionEditor : public QDialog {
     Q_OBJECT
 public:
-    PositionEditor(data::DataModule6& dataModule, JournalView& journal, QWidget* parent = nullptr);
+    enum class Mode { Add, Edit, View };
+
+    explicit PositionEditor(data::Connection& connection, QWidget* parent = nullptr);
     ~PositionEditor() override;
 
     // The pickers and the material dialog; start-up creates them before this window.
     void useWindows(WorkerPicker& workers, OperationsWindow& operations, MaterialDialog& materials);
 
-    // "Добавить": an empty header for the journal date; afterwards the journal list is re-read.
-    void openNew();
-    // "Изменить": the current position of the journal's shift, unless it is accepted.
-    void openChange();
-    // A double-click of a login that is no master: the current position, everything disabled.
-    void openView();
+    // "Добавить": an empty header for the journal's day. The id of the position stored, or 0.
+    int openNew(const journal::JournalDay& day);
+    // "Изменить": a listed position that is not accepted.
+    void openChange(const journal::ListedPosition& listed, const journal::JournalDay& day);
+    // A double-click of a login that is no master: the position, everything disabled.
+    void openView(const journal::ListedPosition& listed);
 
-    int tag() const { return Tag; }               // 1 add, 2 edit, 3 view
-    int positionId() const { return held_.s_id; } // 0 until the position is stored
-
-    // the requisitions and their lines offered, the position's materials and brigade
-    data::Dataset v_mnf_requisition;
-    data::Dataset v_mnf_requisition_item;
-    data::Dataset smena_gds_use;
-    data::Dataset fio_smena_gds;
+    Mode mode() const { return mode_; }
+    int positionId() const { return position_.id; } // 0 until the position is stored
+    // the lists of the two sections, as their grids show them
+    data::Dataset& materialRows() { return materials_.rows(); }
+    data::Dataset& brigadeMembers() { return brigade_.members(); }
 
 public slots:
     void done(int result) override;
@@ -61,48 +62,58 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setUpGrids();
+    void connectHandlers();
+    // The enabled state of the header and the two sections, from the mode and whether the
+    // position is stored.
+    void updateWidgetState();
+
+    void clearHeader(const QDate& workDay);
+    void showListed(const journal::ListedPosition& listed);
+    void showOfferedRequisitions(qint64 requisition, qint64 line);
+    void showViewedRequisition(int positionId);
+    void forgetWorkerAndOperation();
     bool showsRequisition() const;
-    QString lineProductCode() const;
     void showWorker(const ChosenWorker& worker);
     void showOperation(const OperationChoice& operation);
-    void setLookupStatements();
-    void openMaterials(int positionId);
-    void openBrigade(int positionId);
-    // The current row of the journal's shift into the header.
-    void loadPosition(const data::Dataset& shift);
-    void setMaterialSectionEnabled(bool on);
-    void setBrigadeSectionEnabled(bool on);
-
-    void on_LCB_id_doc_closed();
-    void on_LCB_id_doc_item_closed();
-    void on_Button3_clicked();
-    void on_Button4_clicked();
-    void on_Button1_clicked();
-    void on_Button5_clicked();
-    void on_Button6_clicked();
-    void on_Button7_clicked();
-    void on_Button8_clicked();
-    void on_Button9_clicked();
+    bool dateBoxFinished(QObject* watched, QEvent* event) const;
+    bool pickerBoxClicked(QObject* watched, QEvent* event);
     void numberBoxLeft(QObject* box);
     bool typedDateValid() const; // the date box's text is a day of the calendar
 
+    // The header's refusals before anything is written; false when one was shown.
+    bool headerAcceptable(const journal::SaveConditions& conditions);
+    void readHeader();
+    void storeHeader(const journal::SaveConditions& conditions);
+
+    void requisitionChosen();
+    void requisitionLineChosen();
+    void pickWorker();
+    void pickOperation();
+    void saveHeader();
+    void addMaterial();
+    void removeMaterial();
+    void addBrigadeMember();
+    void removeBrigadeMember();
+    void divideAmongBrigade();
+
     Ui::PositionEditor* ui;
-    data::DataModule6& dataModule_;
-    JournalView& journal_;
-    WorkerPicker* workers_ = nullptr;
+    data::Connection& connection_;
+    journal::RequisitionLookups requisitions_;
+    journal::PositionMaterials materials_;
+    journal::PositionBrigade brigade_;
+    WorkerPicker* workerPicker_ = nullptr;
     OperationsWindow* operations_ = nullptr;
-    MaterialDialog* materials_ = nullptr;
+    MaterialDialog* materialDialog_ = nullptr;
     ui::DatasetModel* materialModel_ = nullptr;
     ui::DatasetModel* brigadeModel_ = nullptr;
 
-    data::Command SmenaIU;
-    data::Command ins_person;
-    data::Command save_all;
-
-    int Tag = 1;
-    journal::Position held_;      // the position in work: s_id, w_id, i_id, o_id, cena
-    qint64 p_id = 0;              // person id of the worker last chosen
-    int naimen = 0;               // product kind of the chosen operation
+    Mode mode_ = Mode::Add;
+    journal::JournalDay day_;
+    journal::Position position_;  // the position in work
+    int listedOperationId_ = 0;   // the opened position's operation, for the operations list
+    qint64 personId_ = 0;         // person id of the worker last chosen
+    int productKind_ = 0;         // product kind of the chosen operation
     bool operationPriced_ = true; // false: the edited position's operation has no price
     bool impossibleDate_ = false; // a date that is none was typed and put back by the box
 };

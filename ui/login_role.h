@@ -52,11 +52,11 @@ inline JournalRights journalRights(LoginRole role) {
 // The login values: set by the login step, held by the journal for the whole run and given
 // to the windows that read them. The password stays with the connection only.
 struct LoginValues {
-    QString UserName;                  // trimmed, as typed
+    QString userName;                  // trimmed, as typed
     LoginRole role = LoginRole::Clerk; // from the login's groups
-    int CurSmena = 1;                  // the shift the journal shows, 1 to 4
-    int BuildMajor = 0;                // the build shown in the login window's caption
-    int BuildMinor = 0;
+    int currentShift = 1;              // the shift the journal shows, 1 to 4
+    int buildMajor = 0;                // the build shown in the login window's caption
+    int buildMinor = 0;
 
     bool isMaster() const { return role == LoginRole::Master; }
 };

@@ -25,9 +25,10 @@ namespace {
 
 // Controls of the role table, in the order of the expected strings below.
 const QStringList kControls{
-    "Button1",      "Button2",      "Button3",      "Button5",      "N2",    "N11",     "N7",
-    "RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "CBox1", "Button8", "DBGrid2",
-    "DateT",        "N1",           "N3",           "Button4",      "N5"};
+    "addButton",       "editButton",     "deleteButton",  "acceptButton",  "directoriesMenu",
+    "timesheetAction", "reportsMenu",    "shift1Radio",   "shift2Radio",   "shift3Radio",
+    "overtimeRadio",   "dayOffCheck",    "refreshButton", "positionsView", "journalDateEdit",
+    "workersAction",   "productsAction", "exitButton",    "exitAction"};
 
 //                        B1B2B3B5N2N11N7 R1-4 CB B8 G D N1N3 B4N5
 const QString kMaster = "0001000"
@@ -141,7 +142,7 @@ LoginTest::Outcome LoginTest::login(const AppArguments& args, const QString& nam
         outcome.journalShown = journal != nullptr;
         outcome.states = enabledStates(*journal);
         outcome.caption = journal->windowTitle();
-        data::Dataset who(&journal->dataModule().ADO_DB, "who");
+        data::Dataset who(&journal->connection(), "who");
         who.setSql("select session_user::text as who");
         who.open();
         outcome.connectedAs = who.asString("who");
@@ -281,7 +282,7 @@ void LoginTest::theSiteSettingsChooseTheDatabase() {
         QCOMPARE(program.login().findChild<QLabel*>("serverLabel")->text(),
                  QString("Сервер: localhost, БД: norv_erp_dev"));
         // nothing is connected before the login
-        QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
+        QVERIFY(!program.connection().isOpen());
     }
 }
 
@@ -385,7 +386,7 @@ void LoginTest::aDatabaseOfAnotherVersionIsRefused() {
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].text, message);
     QCOMPARE(messages_->shown[0].caption, QString("Ошибка"));
-    QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
+    QVERIFY(!program.connection().isOpen());
     QVERIFY(login.isVisible());
     QVERIFY(login.findChild<QLineEdit*>("passwordEdit")->text().isEmpty());
 }

@@ -56,7 +56,7 @@ void NewLoginTest::cleanupTestCase() {
 void NewLoginTest::theDemoStartsOnTheLoginWindow() {
     messages_->clear();
     Program program(AppArguments{db_->socketDir(), db_->name()});
-    QVERIFY(!program.journal().dataModule().ADO_DB.isOpen());
+    QVERIFY(!program.connection().isOpen());
     QVERIFY(program.login().isVisible());
     QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
 }
@@ -74,7 +74,7 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
     QStringList seen;
     runner_->then([&](QDialog* journal) {
         JournalWindow& form1 = program.journal();
-        seen << QString("journal %1").arg(form1.currentShift().recordCount());
+        seen << QString("journal %1").arg(form1.shownPositions().recordCount());
         // the entry dialog with its requisitions and the operations of a line
         runner_->then([&](QDialog* entry) {
             seen << entry->windowTitle();
@@ -82,22 +82,22 @@ void NewLoginTest::aClerkAddedWithPlainSql() {
                 seen << QString("workers %1").arg(program.catalog().employees().recordCount());
                 workers->reject();
             });
-            entry->findChild<QPushButton*>("Button3")->click();
+            entry->findChild<QPushButton*>("pickWorkerButton")->click();
         });
-        journal->findChild<QPushButton*>("Button1")->click();
+        journal->findChild<QPushButton*>("addButton")->click();
         // the time-sheet of the month and its rebuild
         runner_->then([&](QDialog* sheet) {
             sheet->findChild<QPushButton*>("rebuildButton")->click();
             seen << QString("time-sheet %1")
                         .arg(sheet->findChild<QTableView*>("shift1View")->model()->rowCount());
         });
-        journal->findChild<QAction*>("N11")->trigger();
+        journal->findChild<QAction*>("timesheetAction")->trigger();
         // a report of the previous month
         runner_->then([&](QDialog* reports) {
             runner_->then([&](QDialog* preview) { seen << preview->metaObject()->className(); });
             reports->findChild<QPushButton*>("workersReportButton")->click();
         });
-        journal->findChild<QAction*>("N10")->trigger();
+        journal->findChild<QAction*>("summaryReportsAction")->trigger();
     });
     login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(seen, QStringList({"journal 1", "Заведение новой позиции", "workers 1", "time-sheet 1",

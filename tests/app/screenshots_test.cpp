@@ -106,17 +106,17 @@ void ScreenshotsTest::theWindowsOfADay() {
             QStringLiteral("select min(id) from accounts_dep.smena where data = '%1' and "
                            "smena = 1 and ok = 'no'")
                 .arg(seams::Clock::today().toString(Qt::ISODate)));
-        program.journal().currentShift().locate(
+        program.journal().shownPositions().locate(
             "id", (withMaterials.isEmpty() ? open : withMaterials).toInt());
         QVERIFY(saveScreenshot(journal, outputDir_ + "/day_journal.png"));
         runner_->then([&](QDialog* entry) {
             QVERIFY(saveScreenshot(entry, outputDir_ + "/day_position_editor.png"));
         });
-        journal->findChild<QPushButton*>("Button2")->click();
+        journal->findChild<QPushButton*>("editButton")->click();
         runner_->then([&](QDialog* sheet) {
             QVERIFY(saveScreenshot(sheet, outputDir_ + "/day_timesheet.png"));
         });
-        journal->findChild<QAction*>("N11")->trigger();
+        journal->findChild<QAction*>("timesheetAction")->trigger();
         runner_->then([&](QDialog* reports) {
             runner_->then([&](QDialog* preview) {
                 preview->resize(900, 1060);
@@ -125,7 +125,7 @@ void ScreenshotsTest::theWindowsOfADay() {
             });
             reports->findChild<QPushButton*>("workerDetailsButton")->click();
         });
-        journal->findChild<QAction*>("N10")->trigger();
+        journal->findChild<QAction*>("summaryReportsAction")->trigger();
     });
     login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(runner_->pending(), 0);

@@ -14,9 +14,6 @@ class DataModuleTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void shiftDatasetsListTheirShift();
-    void shiftStatementsKeepTheirTexts_data();
-    void shiftStatementsKeepTheirTexts();
     void aNewModuleConnectsNowhere();
 
 private:
@@ -60,100 +57,6 @@ void DataModuleTest::initTestCase() {
     QVERIFY(messages_->shown.isEmpty());
 }
 
-void DataModuleTest::shiftDatasetsListTheirShift() {
-    const QList<int> expected{2, 1, 0,
-                              1}; // shift 1: 'no' and 'ok'; 'ta', null, unknown worker dropped
-    for (int shift = 1; shift <= 4; ++shift) {
-        Dataset& ds = dm_->smena(shift);
-        ds.close();
-        ds.setParam("DATA", QDate(2026, 3, 2));
-        ds.setParam("OK", "ta");
-        ds.open();
-        QCOMPARE(ds.recordCount(), expected[shift - 1]);
-        for (const char* f :
-             {"id",     "data",        "smena",         "i_id",       "o_id",
-              "w_id",   "cena",        "fio",           "marka",      "vid",
-              "nmn",    "naimen",      "kol_vo",        "brak",       "summa",
-              "prize",  "color",       "time",          "ok",         "vvod",
-              "id_doc", "id_doc_item", "f_gds_qty_use", "id_gds_use", "id_cons_use"})
-            QVERIFY2(ds.hasField(f), f);
-        ds.close();
-    }
-    Dataset& s1 = dm_->Smena1;
-    s1.open();
-    QCOMPARE(s1.asString("fio"), QString("Иванов И.И."));
-    QCOMPARE(s1.asDouble("summa"), 22.5);
-    QCOMPARE(&dm_->smena(7), &dm_->Smena1);
-}
-
-// The four statements as the journal has always sent them, blank for blank.
-void DataModuleTest::shiftStatementsKeepTheirTexts_data() {
-    const QString nmn = "%NMN%";
-    const QString summa =
-        "round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, ";
-    const QString material =
-        "smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use";
-    const QString from =
-        "from cmn_contractor.person "
-        "person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ";
-    const QString where2 =
-        "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=s_code::t_integer and ";
-    const QString select2 = "select smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ";
-    QTest::addColumn<int>("shift");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("1")
-        << 1
-        << QStringList{
-               "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, ",
-               "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, " + nmn +
-                   ", oper.naimen, smena.kol_vo, smena.brak, ",
-               summa + "smena.prize, color,time, smena.ok, vvod, " + material,
-               from,
-               "where smena.i_id=izdel.id and smena.o_id=oper.id and w_id=person.s_code::t_integer "
-               "and ",
-               "oper.vid=vid_oper.id and smena.smena=1 and smena.data=:data and ok!=:ok order by ",
-               "fio, izdel.marka, vid_oper.vid, oper.naimen, color"};
-    QTest::newRow("2") << 2
-                       << QStringList{select2,
-                                      "smena.cena, s_caption fio, izdel.marka, vid_oper.vid, " +
-                                          nmn + ", oper.naimen, smena.kol_vo, smena.brak, ",
-                                      summa + "smena.prize, smena.id, color,time,smena.ok,vvod, " +
-                                          material + "  ",
-                                      from,
-                                      where2,
-                                      "oper.vid=vid_oper.id and smena.smena=2 and smena.data=:data "
-                                      "and ok<>:ok order by fio"};
-    QTest::newRow("3") << 3
-                       << QStringList{select2,
-                                      "smena.cena,s_caption fio, izdel.marka, vid_oper.vid, " +
-                                          nmn + ",  oper.naimen, smena.kol_vo, smena.brak, ",
-                                      summa + "smena.prize, smena.id, color,time,smena.ok,vvod, " +
-                                          material,
-                                      from,
-                                      where2,
-                                      "oper.vid=vid_oper.id and smena.smena=3 and smena.data=:data "
-                                      "and ok<>:ok order by fio"};
-    QTest::newRow("4") << 4
-                       << QStringList{
-                              select2,
-                              "smena.cena,person.s_caption fio, izdel.marka, vid_oper.vid, " + nmn +
-                                  ",  oper.naimen, smena.kol_vo, smena.brak, ",
-                              summa + "smena.prize, smena.id , color,time,smena.ok,vvod, " +
-                                  material + " ",
-                              "from cmn_contractor.person person, accounts_dep.izdel, "
-                              "accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
-                              where2,
-                              "oper.vid=vid_oper.id and smena.smena=4 and smena.data=:data and "
-                              "ok<>:ok order by fio"};
-}
-
-void DataModuleTest::shiftStatementsKeepTheirTexts() {
-    QFETCH(int, shift);
-    QFETCH(QStringList, lines);
-    const QString expected = lines.join('\n').replace(
-        "%NMN%",
-        "(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn");
-    QCOMPARE(dm_->smena(shift).sql(), expected);
 }
 
 // Nothing connects before the login: no box at start, no idle connection.

@@ -406,7 +406,7 @@ void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
         QCOMPARE(button(d, "editButton")->text(), QString("Изменить"));
         QCOMPARE(program.catalog().operationTypes().recordCount(), 3);
     });
-    program.journal().findChild<QAction*>("N6")->trigger();
+    program.journal().findChild<QAction*>("operationTypesAction")->trigger();
     QVERIFY(seen);
     QCOMPARE(runner_->opened.last(), QString("OperationTypesWindow"));
     QVERIFY(!program.catalog().operationTypes().isOpen());

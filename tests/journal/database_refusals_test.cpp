@@ -155,29 +155,28 @@ void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing() {
     const QString before = db_->scalar(
         QString("select kol_vo || '/' || ok from accounts_dep.smena where id=%1").arg(id));
     if (action == "save") {
-        FakeJournal journal(*dm_);
+        FakeJournal journal(dm_->ADO_DB);
         journal.date = kMonday;
-        journal.login.UserName = "petrova";
+        journal.login.userName = "petrova";
         journal.readShift();
-        EntryWindows windows(*dm_, journal);
+        EntryWindows windows(*dm_);
         QVERIFY(journal.currentShift().locate("id", id));
         modal_->then([&](QDialog* d) {
-            entryChild<QLineEdit>(d, "Edit3")->setText("12");
-            entryChild<QPushButton>(d, "Button1")->click();
+            entryChild<QLineEdit>(d, "quantityEdit")->setText("12");
+            entryChild<QPushButton>(d, "saveHeaderButton")->click();
             d->reject();
         });
-        windows.entry.openChange();
+        journal.change(windows.entry);
     } else {
-        JournalWindow journal;
-        journal.loginValues().UserName = "sys";
-        journal.loginValues().CurSmena = 1;
-        for (int shift = 1; shift <= 4; ++shift)
-            journal.dataModule().smena(shift).setParam("ok", "ta");
+        StationJournal journal;
+        journal.loginValues().userName = "sys";
+        journal.loginValues().currentShift = 1;
         journal.applyRights({.recordPositions = true, .acceptPositions = true});
         journal.show();
-        QVERIFY(journal.currentShift().locate("id", id));
+        QVERIFY(journal.shownPositions().locate("id", id));
         messages_->answer(true);
-        journal.findChild<QPushButton*>(action == "accept" ? "Button5" : "Button3")->click();
+        journal.findChild<QPushButton*>(action == "accept" ? "acceptButton" : "deleteButton")
+            ->click();
     }
     QStringList errors;
     for (const auto& shown : messages_->shown)

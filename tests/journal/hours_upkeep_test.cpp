@@ -102,11 +102,10 @@ void HoursUpkeepTest::cellAfterSaves() {
     QFETCH(QList<Position>, saves);
     QFETCH(QString, expected);
     const int worker = nextWorker();
-    HoursUpkeep upkeep(*dm_);
+    HoursUpkeep upkeep(dm_->ADO_DB);
     for (const Position& p : saves) {
         insertPosition(worker, p);
         upkeep.afterSave({worker, p.shift, p.date});
-        QVERIFY(!dm_->Control.isOpen());
     }
     QCOMPARE(timesheet(worker), expected);
 }
@@ -133,7 +132,7 @@ void HoursUpkeepTest::cellAfterDeletion() {
     QFETCH(int, deleted);
     QFETCH(QString, expected);
     const int worker = nextWorker();
-    HoursUpkeep upkeep(*dm_);
+    HoursUpkeep upkeep(dm_->ADO_DB);
     QList<int> ids;
     for (const Position& p : positions) {
         ids << insertPosition(worker, p);
@@ -167,7 +166,7 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
         const int worker = nextWorker();
         std::barrier start(2);
         auto workstation = [&](data::DataModule6& station, int firstHours) {
-            HoursUpkeep upkeep(station);
+            HoursUpkeep upkeep(station.ADO_DB);
             data::Command statement(&station.ADO_DB);
             start.arrive_and_wait();
             for (int i = 0; i < 4; ++i) {

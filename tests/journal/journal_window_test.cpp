@@ -89,15 +89,15 @@ private:
             qFatal("no %s", name);
         return found;
     }
-    QTableView* grid() { return child<QTableView>("DBGrid2"); }
-    QDateEdit* dateT() { return child<QDateEdit>("DateT"); }
-    QCheckBox* weekendBox() { return child<QCheckBox>("CBox1"); }
+    QTableView* grid() { return child<QTableView>("positionsView"); }
+    QDateEdit* dateT() { return child<QDateEdit>("journalDateEdit"); }
+    QCheckBox* weekendBox() { return child<QCheckBox>("dayOffCheck"); }
     void clickRow(int row, bool twice = false);
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
-    std::unique_ptr<JournalWindow> form_;
+    std::unique_ptr<StationJournal> form_;
 };
 
 void JournalWindowTest::initTestCase() {
@@ -131,12 +131,10 @@ void JournalWindowTest::cleanup() {
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
 void JournalWindowTest::openJournal(const QString& user) {
-    form_ = std::make_unique<JournalWindow>();
-    form_->loginValues().UserName = user;
+    form_ = std::make_unique<StationJournal>();
+    form_->loginValues().userName = user;
     form_->loginValues().role = demoLoginRole(user);
-    form_->loginValues().CurSmena = 1;
-    for (int shift = 1; shift <= 4; ++shift)
-        form_->dataModule().smena(shift).setParam("ok", "ta");
+    form_->loginValues().currentShift = 1;
     form_->show();
 }
 
@@ -173,8 +171,8 @@ void JournalWindowTest::keepHours(int positionId) {
                         .arg(positionId))
             .split(' ');
     data::DataModule6 station;
-    journal::HoursUpkeep(station).afterSave(
-        {row[0].toInt(), row[1].toInt(), QDate::fromString(row[2], Qt::ISODate)});
+    journal::HoursUpkeep(station.ADO_DB)
+        .afterSave({row[0].toInt(), row[1].toInt(), QDate::fromString(row[2], Qt::ISODate)});
 }
 
 QString JournalWindowTest::okOf(int positionId) {
@@ -288,12 +286,12 @@ void JournalWindowTest::switchingShiftsRereadsNothing() {
     openJournal();
     addPosition({.shift = 2, .worker = 103}); // stored at another workstation
     const std::array<QRadioButton*, 4> buttons{
-        child<QRadioButton>("RadioButton1"), child<QRadioButton>("RadioButton2"),
-        child<QRadioButton>("RadioButton3"), child<QRadioButton>("RadioButton4")};
+        child<QRadioButton>("shift1Radio"), child<QRadioButton>("shift2Radio"),
+        child<QRadioButton>("shift3Radio"), child<QRadioButton>("overtimeRadio")};
     buttons[1]->click();
-    QCOMPARE(form_->loginValues().CurSmena, 2);
-    QCOMPARE(&form_->currentShift(), &form_->dataModule().Smena2);
-    QCOMPARE(form_->gridModel().dataset(), &form_->dataModule().Smena2);
+    QCOMPARE(form_->loginValues().currentShift, 2);
+    QCOMPARE(&form_->shownPositions(), &form_->positions().shiftPositions(2));
+    QCOMPARE(form_->gridModel().dataset(), &form_->positions().shiftPositions(2));
     QCOMPARE(form_->gridModel().rowCount(), 1);
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(buttons[size_t(i)]->font().bold(), i == 1);
@@ -301,12 +299,12 @@ void JournalWindowTest::switchingShiftsRereadsNothing() {
     }
     QCOMPARE(buttons[1]->palette().color(buttons[1]->backgroundRole()), kGreen);
 
-    child<QPushButton>("Button8")->click();
+    child<QPushButton>("refreshButton")->click();
     QCOMPARE(form_->gridModel().rowCount(), 2);
     QCOMPARE(dateT()->date(), kMonday);
 
     buttons[3]->click();
-    QCOMPARE(form_->loginValues().CurSmena, 4);
+    QCOMPARE(form_->loginValues().currentShift, 4);
     QCOMPARE(form_->gridModel().rowCount(), 0);
     QVERIFY(buttons[3]->font().bold() && !buttons[1]->font().bold());
 }
@@ -351,7 +349,7 @@ void JournalWindowTest::gridShowsTheColumnsInRussianFormats() {
         QCOMPARE(grid()->isColumnHidden(c), titles[c] == "Премия (%)");
     }
     // a re-read keeps the premium column hidden
-    child<QPushButton>("Button8")->click();
+    child<QPushButton>("refreshButton")->click();
     QVERIFY(grid()->isColumnHidden(model.columnOf("prize")));
 }
 
@@ -383,7 +381,7 @@ void JournalWindowTest::okCellsAreColouredAlsoInTheSelectedRow() {
     }
 
     // what is painted: green glyphs inside the selected row's "ok" cell
-    form_->currentShift().setRecNo(1);
+    form_->shownPositions().setRecNo(1);
     const QRect cell = grid()->visualRect(model.index(0, okColumn));
     const QImage painted = grid()->viewport()->grab(cell).toImage();
     bool green = false;
@@ -399,7 +397,7 @@ void JournalWindowTest::gridAndDatasetFollowEachOther() {
     for (int worker : {101, 102, 103})
         addPosition({.worker = worker});
     openJournal();
-    data::Dataset& shift = form_->currentShift();
+    data::Dataset& shift = form_->shownPositions();
     QCOMPARE(grid()->currentIndex().row(), 0);
     clickRow(2);
     QCOMPARE(shift.recNo(), 3);
@@ -407,7 +405,7 @@ void JournalWindowTest::gridAndDatasetFollowEachOther() {
     shift.setRecNo(2);
     QCOMPARE(grid()->currentIndex().row(), 1);
     QVERIFY(grid()->selectionModel()->isRowSelected(1, {}));
-    child<QPushButton>("Button8")->click(); // a re-read starts at the first row
+    child<QPushButton>("refreshButton")->click(); // a re-read starts at the first row
     QCOMPARE(grid()->currentIndex().row(), 0);
     QCOMPARE(grid()->selectionModel()->selectedRows().size(), 1);
 }
@@ -465,14 +463,15 @@ void JournalWindowTest::accept() {
     if (material)
         addMaterial(target);
     openJournal(user);
-    QVERIFY(form_->currentShift().locate("id", target));
+    QVERIFY(form_->shownPositions().locate("id", target));
     if (how == "button")
-        child<QPushButton>("Button5")->click();
+        child<QPushButton>("acceptButton")->click();
     else
         clickRow(1, true);
     QCOMPARE(okOf(target), statusAfter);
-    QCOMPARE(form_->currentShift().recNo(), 2);
-    QCOMPARE(form_->currentShift().asString("ok"), statusAfter); // the list shows the stored status
+    QCOMPARE(form_->shownPositions().recNo(), 2);
+    QCOMPARE(form_->shownPositions().asString("ok"),
+             statusAfter); // the list shows the stored status
     QCOMPARE(grid()->currentIndex().row(), 1);
     if (message.isEmpty()) {
         QVERIFY(messages_->shown.isEmpty());
@@ -519,10 +518,10 @@ void JournalWindowTest::remove() {
         keepHours(addPosition({.date = kMonday, .worker = 101, .hours = sameDayHours}));
     openJournal();
     const int listed = form_->gridModel().rowCount();
-    QVERIFY(form_->currentShift().locate("id", target));
+    QVERIFY(form_->shownPositions().locate("id", target));
     const int elsewhere = addPosition({.worker = 103}); // stored at another workstation meanwhile
     messages_->answer(yes);
-    child<QPushButton>("Button3")->click();
+    child<QPushButton>("deleteButton")->click();
 
     if (asked) {
         QCOMPARE(messages_->shown.size(), 1);
@@ -552,7 +551,7 @@ void JournalWindowTest::removeAfterTypingAnotherDateKeepsTheListedDay() {
     dateT()->setDate(kTuesday);
     QCOMPARE(listedIds(), QStringList{QString::number(target)});
     messages_->answer(true);
-    child<QPushButton>("Button3")->click();
+    child<QPushButton>("deleteButton")->click();
     QVERIFY(okOf(target).isEmpty());
     QCOMPARE(timesheet(101), QString("s1 3.2026: d3=9"));
 }
@@ -561,9 +560,9 @@ void JournalWindowTest::exits_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("closes");
     QTest::newRow("Esc in the grid") << "esc" << true;
-    QTest::newRow("Выход") << "Button4" << true;
-    QTest::newRow("menu Выход") << "N5" << true;
-    QTest::newRow("Отмена does nothing") << "Button6" << false;
+    QTest::newRow("Выход") << "exitButton" << true;
+    QTest::newRow("menu Выход") << "exitAction" << true;
+    QTest::newRow("Отмена does nothing") << "cancelButton" << false;
 }
 
 void JournalWindowTest::exits() {
@@ -572,8 +571,8 @@ void JournalWindowTest::exits() {
     openJournal();
     if (how == "esc")
         QTest::keyClick(grid(), Qt::Key_Escape);
-    else if (how == "N5")
-        child<QAction>("N5")->trigger();
+    else if (how == "exitAction")
+        child<QAction>("exitAction")->trigger();
     else
         child<QPushButton>(qPrintable(how))->click();
     QCOMPARE(form_->isVisible(), !closes);
@@ -585,15 +584,16 @@ void JournalWindowTest::exits() {
 // The roles switch the menus off by name: each name is an action of the menu bar.
 void JournalWindowTest::rolesFindTheMenusAsActions() {
     openJournal();
-    auto* bar = child<QMenuBar>("MainMenu1");
+    auto* bar = child<QMenuBar>("menuBar");
     QStringList topLevel;
     for (QAction* action : bar->actions())
         topLevel << action->objectName();
-    QCOMPARE(topLevel, (QStringList{"N2", "N11", "N7", "N5"}));
-    for (const char* name : {"N2", "N11", "N7", "N5"})
+    QCOMPARE(topLevel,
+             (QStringList{"directoriesMenu", "timesheetAction", "reportsMenu", "exitAction"}));
+    for (const char* name : {"directoriesMenu", "timesheetAction", "reportsMenu", "exitAction"})
         QVERIFY(bar->actions().contains(child<QAction>(name)));
-    QVERIFY(!child<QAction>("N1")->isEnabled());
-    QVERIFY(!child<QAction>("N3")->isEnabled());
+    QVERIFY(!child<QAction>("workersAction")->isEnabled());
+    QVERIFY(!child<QAction>("productsAction")->isEnabled());
 }
 
 // What a person sees, saved for a look: a weekend day with accepted and open positions.
@@ -631,10 +631,10 @@ void JournalWindowTest::screenshots() {
     for (const Position& p : day)
         addPosition(p);
     openJournal();
-    form_->currentShift().setRecNo(2);
+    form_->shownPositions().setRecNo(2);
     QCoreApplication::processEvents(); // the layout takes the bold captions' new widths
     QVERIFY(form_->grab().save(dir + "/journal_shift1.png"));
-    child<QRadioButton>("RadioButton4")->click();
+    child<QRadioButton>("overtimeRadio")->click();
     QVERIFY(saveScreenshot(form_.get(), dir + "/journal_overtime.png"));
 }
 
@@ -646,15 +646,15 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("caption"); // empty: no dialog
-    QTest::newRow("Добавить") << "Button1"
+    QTest::newRow("Добавить") << "addButton"
                               << "petrova"
                               << "no"
                               << "Заведение новой позиции";
-    QTest::newRow("Изменить") << "Button2"
+    QTest::newRow("Изменить") << "editButton"
                               << "petrova"
                               << "no"
                               << "Изменение данных о позиции";
-    QTest::newRow("Изменить an accepted one") << "Button2"
+    QTest::newRow("Изменить an accepted one") << "editButton"
                                               << "sys"
                                               << "ok"
                                               << "";
@@ -677,9 +677,9 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
     const int target = addPosition({.worker = 102, .ok = status});
     addMaterial(target);
     openJournal(user);
-    EntryWindows windows(form_->dataModule(), *form_);
+    EntryWindows windows(form_->dataModule());
     form_->useEntryDialog(windows.entry);
-    QVERIFY(form_->currentShift().locate("id", target));
+    QVERIFY(form_->shownPositions().locate("id", target));
     QString shownCaption;
     if (!caption.isEmpty())
         modal_->then([&](QDialog* d) {
@@ -695,8 +695,8 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
     modal_->opened.clear();
     QCOMPARE(dateT()->date(), kMonday);
     QCOMPARE(okOf(target), QString(user == "fennix" ? "ok" : status));
-    if (how != "Button1")
-        QCOMPARE(form_->currentShift().asInt("id"), target);
+    if (how != "addButton")
+        QCOMPARE(form_->shownPositions().asInt("id"), target);
     QVERIFY(messages_->shown.isEmpty());
 }
 

@@ -69,7 +69,7 @@ private:
     // The header of a new position: requisition and line, worker, operation, numbers.
     void fillHeader(QDialog* d, qint64 line, const QString& worker, int operation,
                     const QString& quantity, const QString& hours, const QString& rejects = "0");
-    void pickWorker(QDialog* d, const QString& name, const char* button = "Button3");
+    void pickWorker(QDialog* d, const QString& name, const char* button = "pickWorkerButton");
     void pickOperation(QDialog* d, int operation);
     void choose(QDialog* d, const char* lookup, qint64 key);
     // A new position saved through the dialog; its id.
@@ -125,8 +125,8 @@ void EntryDialogTest::initTestCase() {
         insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
     )");
     dm_ = std::make_unique<data::DataModule6>();
-    journal_ = std::make_unique<FakeJournal>(*dm_);
-    windows_ = std::make_unique<EntryWindows>(*dm_, *journal_);
+    journal_ = std::make_unique<FakeJournal>(dm_->ADO_DB);
+    windows_ = std::make_unique<EntryWindows>(*dm_);
     entry_ = &windows_->entry;
 }
 
@@ -139,7 +139,7 @@ void EntryDialogTest::init() {
     journal_->date = kMonday;
     journal_->weekend = false;
     journal_->login = {};
-    journal_->login.UserName = "petrova";
+    journal_->login.userName = "petrova";
     journal_->readShift();
 }
 
@@ -165,7 +165,7 @@ void EntryDialogTest::pickWorker(QDialog* d, const QString& name, const char* bu
 }
 
 void EntryDialogTest::pickOperation(QDialog* d, int operation) {
-    QVERIFY2(pickFromList(*modal_, d, "Button4", operationNumbered(*dm_, operation)),
+    QVERIFY2(pickFromList(*modal_, d, "pickOperationButton", operationNumbered(*dm_, operation)),
              "the operation is not offered");
 }
 
@@ -186,12 +186,12 @@ void EntryDialogTest::fillHeader(QDialog* d, qint64 line, const QString& worker,
 int EntryDialogTest::addThroughDialog(const QString& worker, int operation, const QString& quantity,
                                       const QString& hours) {
     int id = 0;
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  // operations 1 and 2 are on the product of the line of 100 pieces
                  fillHeader(d, operation == 3 ? kLineFree : kLine100, worker, operation, quantity,
                             hours);
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  id = entry_->positionId();
              });
     return id;
@@ -224,7 +224,7 @@ void EntryDialogTest::priceOfASave() {
     QFETCH(int, shift);
     QFETCH(bool, dayOff);
     QFETCH(QString, cena);
-    journal_->login.CurSmena = shift;
+    journal_->login.currentShift = shift;
     journal_->weekend = dayOff;
     journal_->readShift();
     const int id = addThroughDialog();
@@ -233,11 +233,11 @@ void EntryDialogTest::priceOfASave() {
     QCOMPARE(position(id, "ok"), QString("no"));
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
-    inDialog([this] { entry_->openChange(); },
+    inDialog([this] { journal_->change(*entry_); },
              [&](QDialog* d) {
                  QCOMPARE(d->windowTitle(), QString("Изменение данных о позиции"));
-                 QCOMPARE(entry_->tag(), 2);
-                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(entry_->mode(), PositionEditor::Mode::Edit);
+                 child<QPushButton>(d, "saveHeaderButton")->click();
              });
     QCOMPARE(position(id, "cena"), cena); // not the stored price times the factors again
     QVERIFY(messages_->shown.isEmpty());
@@ -245,10 +245,10 @@ void EntryDialogTest::priceOfASave() {
 
 void EntryDialogTest::quantityBox() {
     int id = 0;
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLine100, "Иванов И.И.", 1, "", "8");
-                 auto* quantity = child<QLineEdit>(d, "Edit3");
+                 auto* quantity = child<QLineEdit>(d, "quantityEdit");
                  pickOperation(d, 1);
                  QCOMPARE(quantity->text(), QString("0")); // the operation pick leaves 0 in it
                  quantity->clear();
@@ -256,12 +256,12 @@ void EntryDialogTest::quantityBox() {
                  QCOMPARE(quantity->text(), QString("12,5"));
                  quantity->clear();
                  typeInto(quantity, "1,,2");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  QCOMPARE(messages_->last(),
                           QString("Количество должно быть больше 0 и не больше 1 000 000."));
                  QCOMPARE(positions(), 0);
                  quantity->setText("12,5");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  id = entry_->positionId();
              });
     QCOMPARE(position(id, "kol_vo"), QString("12.5"));
@@ -292,10 +292,10 @@ void EntryDialogTest::checksRefuseAndWriteNothing() {
     QFETCH(QString, rejects);
     QFETCH(QString, message);
     const int operation = line == kLine100 ? 1 : 3; // an operation on the line's product
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, line, "Петров П.П.", operation, quantity, "4", rejects);
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
              });
     QCOMPARE(positions(), message.isEmpty() ? 1 : 0);
     QCOMPARE(messages_->last(), message);
@@ -360,11 +360,11 @@ void EntryDialogTest::valuesInRange() {
                       .arg(day.toString(Qt::ISODate))
                       .arg(otherHours));
     const int before = positions();
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLineFree, "Петров П.П.", 3, quantity, hours);
-                 child<QDateEdit>(d, "DTimeP")->setDate(day);
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QDateEdit>(d, "workDateEdit")->setDate(day);
+                 child<QPushButton>(d, "saveHeaderButton")->click();
              });
     QCOMPARE(messages_->last(), message);
     QCOMPARE(positions(), before + (message.isEmpty() ? 1 : 0));
@@ -390,10 +390,10 @@ void EntryDialogTest::positionPriceInRange() {
     db_->exec("set session_replication_role = replica; update accounts_dep.norm set price=" +
               price + " where o_id=3; set session_replication_role = origin");
     journal_->weekend = true;
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLineFree, "Петров П.П.", 3, "1", "8");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
              });
     db_->exec("update accounts_dep.norm set price=7 where o_id=3");
     QCOMPARE(messages_->last(), message);
@@ -409,10 +409,10 @@ void EntryDialogTest::anImpossibleTypedDateIsRefused_data() {
 
 void EntryDialogTest::anImpossibleTypedDateIsRefused() {
     QFETCH(QString, how);
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLineFree, "Петров П.П.", 3, "10", "8");
-                 auto* date = child<QDateEdit>(d, "DTimeP");
+                 auto* date = child<QDateEdit>(d, "workDateEdit");
                  date->setFocus();
                  if (how == "day, then month") {
                      date->setSelectedSection(QDateTimeEdit::DaySection);
@@ -426,11 +426,11 @@ void EntryDialogTest::anImpossibleTypedDateIsRefused() {
                  QCOMPARE(date->text(), QString("31.02.2026"));
                  QFocusEvent out(QEvent::FocusOut);
                  QApplication::sendEvent(date, &out);
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  QCOMPARE(messages_->last(), QString("Такой даты нет в календаре."));
                  QCOMPARE(positions(), 0);
                  // the date it shows again is saved once the person saves again
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  QCOMPARE(positions(), 1);
                  QCOMPARE(position(entry_->positionId(), "data"),
                           date->date().toString(Qt::ISODate));
@@ -440,49 +440,50 @@ void EntryDialogTest::anImpossibleTypedDateIsRefused() {
 // After the first save the header is frozen and the materials and the brigade open; the next
 // "Добавить" starts from an empty, usable header. Missing fields are refused.
 void EntryDialogTest::addFreezesTheHeaderAndOpensTheSections() {
-    const QStringList sections{"Button5", "Button6", "Button7", "Button8", "Button9"};
-    inDialog([this] { entry_->openNew(); },
+    const QStringList sections{"addMaterialButton", "removeMaterialButton", "addMemberButton",
+                               "removeMemberButton", "divideButton"};
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  QCOMPARE(d->windowTitle(), QString("Заведение новой позиции"));
                  for (const QString& b : sections)
                      QVERIFY2(!child<QPushButton>(d, qPrintable(b))->isEnabled(), qPrintable(b));
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  QCOMPARE(messages_->last(), QString("Все поля должны быть заполнены!"));
                  fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
                  // a requisition chosen again drops the line, the worker and the operation
-                 choose(d, "LCB_id_doc", kRequisition);
-                 QVERIFY(!child<ui::LookupComboBox>(d, "LCB_id_doc_item")->showsText());
-                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-                 QCOMPARE(child<QLineEdit>(d, "Edit2")->text(), QString());
+                 choose(d, "requisitionCombo", kRequisition);
+                 QVERIFY(!child<ui::LookupComboBox>(d, "requisitionLineCombo")->showsText());
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "operationEdit")->text(), QString());
                  fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
-                 QCOMPARE(child<QLineEdit>(d, "Edit2")->text(),
+                 QCOMPARE(child<QLineEdit>(d, "operationEdit")->text(),
                           QString("АБ-1; Сборка; Готовая продукция"));
-                 QCOMPARE(child<QLineEdit>(d, "Edit8")->text(), QString("7"));
-                 child<QPushButton>(d, "Button1")->click();
+                 QCOMPARE(child<QLineEdit>(d, "priceEdit")->text(), QString("7"));
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  const int id = entry_->positionId();
                  QVERIFY(id > 0);
-                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
-                 QVERIFY(!child<QGroupBox>(d, "GroupBox1")->isEnabled());
-                 QVERIFY(!child<QPushButton>(d, "Button1")->isEnabled());
+                 QCOMPARE(child<QLabel>(d, "positionIdLabel")->text(), QString::number(id));
+                 QVERIFY(!child<QGroupBox>(d, "headerGroup")->isEnabled());
+                 QVERIFY(!child<QPushButton>(d, "saveHeaderButton")->isEnabled());
                  for (const QString& b : sections)
                      QVERIFY2(child<QPushButton>(d, qPrintable(b))->isEnabled(), qPrintable(b));
-                 QVERIFY(child<QTableView>(d, "DBGrid1")->isEnabled());
-                 QVERIFY(child<QTableView>(d, "DBGrid2")->isEnabled());
-                 // the journal's list stands on the new position
-                 QCOMPARE(journal_->currentShift().asInt("id"), id);
+                 QVERIFY(child<QTableView>(d, "materialsView")->isEnabled());
+                 QVERIFY(child<QTableView>(d, "brigadeView")->isEnabled());
              });
+    // back in the journal, its list stands on the new position
+    QCOMPARE(journal_->currentShift().asInt("id"), entry_->positionId());
     QCOMPARE(position(entry_->positionId(), "w_id || ' ' || i_id || ' ' || o_id || ' ' || "
                                             "id_doc || ' ' || id_doc_item || ' ' || time"),
              QString("101 501 3 7000001 7100002 8"));
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
-                 QVERIFY(child<QGroupBox>(d, "GroupBox1")->isEnabled());
-                 QVERIFY(child<QPushButton>(d, "Button1")->isEnabled());
-                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString());
-                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-                 QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QString());
-                 QCOMPARE(child<QLineEdit>(d, "Edit4")->text(), QString("0"));
-                 QVERIFY(!child<ui::LookupComboBox>(d, "LCB_id_doc")->showsText());
+                 QVERIFY(child<QGroupBox>(d, "headerGroup")->isEnabled());
+                 QVERIFY(child<QPushButton>(d, "saveHeaderButton")->isEnabled());
+                 QCOMPARE(child<QLabel>(d, "positionIdLabel")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "quantityEdit")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "rejectsEdit")->text(), QString("0"));
+                 QVERIFY(!child<ui::LookupComboBox>(d, "requisitionCombo")->showsText());
                  QCOMPARE(entry_->positionId(), 0);
              });
     QCOMPARE(positions(), 1);
@@ -493,21 +494,22 @@ void EntryDialogTest::editRewritesOnePosition() {
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
     const qsizetype openedBefore = modal_->opened.count("PositionEditor");
-    inDialog([this] { entry_->openChange(); },
+    inDialog([this] { journal_->change(*entry_); },
              [&](QDialog* d) {
-                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
-                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString("Иванов И.И."));
-                 QCOMPARE(child<QLineEdit>(d, "Edit3")->text(), QString("10"));
-                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc_item")->keyValue(), kLine100);
-                 QVERIFY(child<ui::LookupComboBox>(d, "LCB_id_doc")->showsText());
-                 QVERIFY(child<QPushButton>(d, "Button5")->isEnabled());
-                 QVERIFY(!child<QPushButton>(d, "Button7")->isEnabled());
-                 child<QLineEdit>(d, "Edit6")->setText("6");
-                 child<QPushButton>(d, "Button1")->click();
-                 child<QLineEdit>(d, "Edit6")->setText("5");
-                 child<QLineEdit>(d, "Edit3")->setText("9,5");
-                 child<QPushButton>(d, "Button1")->click();
-                 QVERIFY(child<QPushButton>(d, "Button1")->isEnabled());
+                 QCOMPARE(child<QLabel>(d, "positionIdLabel")->text(), QString::number(id));
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString("Иванов И.И."));
+                 QCOMPARE(child<QLineEdit>(d, "quantityEdit")->text(), QString("10"));
+                 QCOMPARE(child<ui::LookupComboBox>(d, "requisitionLineCombo")->keyValue(),
+                          kLine100);
+                 QVERIFY(child<ui::LookupComboBox>(d, "requisitionCombo")->showsText());
+                 QVERIFY(child<QPushButton>(d, "addMaterialButton")->isEnabled());
+                 QVERIFY(!child<QPushButton>(d, "addMemberButton")->isEnabled());
+                 child<QLineEdit>(d, "hoursEdit")->setText("6");
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 child<QLineEdit>(d, "hoursEdit")->setText("5");
+                 child<QLineEdit>(d, "quantityEdit")->setText("9,5");
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 QVERIFY(child<QPushButton>(d, "saveHeaderButton")->isEnabled());
              });
     QCOMPARE(positions(), 1);
     QCOMPARE(position(id, "time || ' ' || kol_vo"), QString("5 9.5"));
@@ -515,7 +517,7 @@ void EntryDialogTest::editRewritesOnePosition() {
     // an accepted position is not opened for a change
     db_->exec(QString("update accounts_dep.smena set ok='ok' where id=%1").arg(id));
     journal_->readShift();
-    entry_->openChange();
+    journal_->change(*entry_);
     QCOMPARE(modal_->opened.count("PositionEditor"), openedBefore + 1); // the change, nothing more
 }
 
@@ -539,15 +541,15 @@ void EntryDialogTest::editMovingAPositionKeepsBothCells() {
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d2=11"));
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", moved));
-    inDialog([this] { entry_->openChange(); },
+    inDialog([this] { journal_->change(*entry_); },
              [&](QDialog* d) {
                  if (otherDay) {
-                     child<QDateEdit>(d, "DTimeP")->setDate(kTuesday);
+                     child<QDateEdit>(d, "workDateEdit")->setDate(kTuesday);
                  } else {
                      pickWorker(d, "Петров П.П.");
                      pickOperation(d, 1);
                  }
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
              });
     QCOMPARE(db_->timesheetText(101), ivanov);
     QCOMPARE(db_->timesheetText(102), petrov);
@@ -566,21 +568,23 @@ void EntryDialogTest::viewShowsEverythingDisabled() {
                   .arg(id));
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
-    inDialog([this] { entry_->openView(); },
+    inDialog([this] { journal_->view(*entry_); },
              [&](QDialog* d) {
                  QCOMPARE(d->windowTitle(), QString("Просмотр данных о позиции"));
-                 QCOMPARE(entry_->tag(), 3);
+                 QCOMPARE(entry_->mode(), PositionEditor::Mode::View);
                  for (const char* name :
-                      {"Button1", "Button5", "Button6", "Button7", "Button8", "Button9"})
+                      {"saveHeaderButton", "addMaterialButton", "removeMaterialButton",
+                       "addMemberButton", "removeMemberButton", "divideButton"})
                      QVERIFY2(!child<QPushButton>(d, name)->isEnabled(), name);
-                 QVERIFY(!child<QGroupBox>(d, "GroupBox1")->isEnabled());
-                 QVERIFY(!child<QTableView>(d, "DBGrid1")->isEnabled());
-                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc")->currentText(),
+                 QVERIFY(!child<QGroupBox>(d, "headerGroup")->isEnabled());
+                 QVERIFY(!child<QTableView>(d, "materialsView")->isEnabled());
+                 QCOMPARE(child<ui::LookupComboBox>(d, "requisitionCombo")->currentText(),
                           QString("Заявка № 15 от 01.03.2026"));
-                 QCOMPARE(child<ui::LookupComboBox>(d, "LCB_id_doc_item")->keyValue(), kLine100);
-                 QCOMPARE(child<QLabel>(d, "Label10")->text(), QString::number(id));
+                 QCOMPARE(child<ui::LookupComboBox>(d, "requisitionLineCombo")->keyValue(),
+                          kLine100);
+                 QCOMPARE(child<QLabel>(d, "positionIdLabel")->text(), QString::number(id));
                  // the brigade of the position, to read
-                 QCOMPARE(entry_->fio_smena_gds.recordCount(), 1);
+                 QCOMPARE(entry_->brigadeMembers().recordCount(), 1);
              });
     QCOMPARE(position(id, "time"), QString("8"));
 }
@@ -592,12 +596,12 @@ void EntryDialogTest::aServerReadingDatesMonthFirst() {
     data::DataModule6 station; // a new connection takes the database's setting
     QCOMPARE(station.readScratchValue("select '03.04.2026'::date::text as d", "d").toString(),
              QString("2026-04-03"));
-    FakeJournal journal(station);
+    FakeJournal journal(station.ADO_DB);
     journal.date = QDate(2026, 3, 13);
-    journal.login.UserName = "petrova";
+    journal.login.userName = "petrova";
     journal.readShift();
     seams::Clock::setFixedToday(QDate(2026, 3, 13));
-    EntryWindows windows(station, journal);
+    EntryWindows windows(station);
     PositionEditor& entry = windows.entry;
     modal_->then([&](QDialog* d) {
         const QString missing = fillEntryHeader(*modal_, d,
@@ -606,9 +610,9 @@ void EntryDialogTest::aServerReadingDatesMonthFirst() {
                                                  .worker = workerNamed(station, "Иванов И.И."),
                                                  .quantity = "1"});
         QVERIFY2(missing.isEmpty(), qPrintable(missing));
-        child<QPushButton>(d, "Button1")->click();
+        child<QPushButton>(d, "saveHeaderButton")->click();
     });
-    entry.openNew();
+    journal.add(entry);
     db_->exec(QString("alter database %1 reset DateStyle").arg(db_->name()));
     QVERIFY(entry.positionId() > 0);
     QCOMPARE(position(entry.positionId(), "data || ' ' || vvod::date"),
@@ -631,21 +635,21 @@ void EntryDialogTest::materialProposal() {
     QFETCH(int, operation);
     QFETCH(qint64, material);
     QFETCH(QString, proposal);
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, operation == 1 ? kLine100 : kLineFree, "Иванов И.И.", operation,
                             "12,5", "8");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  modal_->then([&](QDialog* m) {
                      QCOMPARE(m->windowTitle(), QString("Материал"));
-                     choose(m, "LCB_id_gds_use", material);
-                     QCOMPARE(child<QLineEdit>(m, "Edit7")->text(), proposal);
-                     child<QLineEdit>(m, "Edit7")->setText("0,5");
-                     child<QPushButton>(m, "Button1")->click();
+                     choose(m, "materialCombo", material);
+                     QCOMPARE(child<QLineEdit>(m, "consumptionEdit")->text(), proposal);
+                     child<QLineEdit>(m, "consumptionEdit")->setText("0,5");
+                     child<QPushButton>(m, "saveButton")->click();
                      QVERIFY(!m->isVisible());
                  });
-                 child<QPushButton>(d, "Button5")->click();
-                 QCOMPARE(entry_->smena_gds_use.recordCount(), 1);
+                 child<QPushButton>(d, "addMaterialButton")->click();
+                 QCOMPARE(entry_->materialRows().recordCount(), 1);
              });
     QCOMPARE(db_->scalar("select id_gds_use || ' ' || f_qty_use from accounts_dep.smena_gds_use"),
              QString("%1 0.5").arg(material));
@@ -674,18 +678,18 @@ void EntryDialogTest::materialLimits() {
     QFETCH(qint64, material);
     QFETCH(QString, quantity);
     QFETCH(QString, message);
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLine100, "Иванов И.И.", 1, "20", "8");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  modal_->then([&](QDialog* m) {
                      if (material != 0)
-                         choose(m, "LCB_id_gds_use", material);
-                     child<QLineEdit>(m, "Edit7")->setText(quantity);
-                     child<QPushButton>(m, "Button1")->click();
+                         choose(m, "materialCombo", material);
+                     child<QLineEdit>(m, "consumptionEdit")->setText(quantity);
+                     child<QPushButton>(m, "saveButton")->click();
                      QCOMPARE(m->isVisible(), !message.isEmpty());
                  });
-                 child<QPushButton>(d, "Button5")->click();
+                 child<QPushButton>(d, "addMaterialButton")->click();
              });
     QCOMPARE(messages_->last(), message);
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena_gds_use").toInt(),
@@ -700,13 +704,13 @@ void EntryDialogTest::deletingAMaterialKeepsTheListNearIt() {
                   .arg(id));
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
-    inDialog([this] { entry_->openChange(); },
+    inDialog([this] { journal_->change(*entry_); },
              [&](QDialog* d) {
-                 data::Dataset& list = entry_->smena_gds_use;
+                 data::Dataset& list = entry_->materialRows();
                  QCOMPARE(list.recordCount(), 3);
                  QVERIFY(list.locate("f_qty_use", 2.0));
                  const int near = list.recNo();
-                 child<QPushButton>(d, "Button6")->click();
+                 child<QPushButton>(d, "removeMaterialButton")->click();
                  QCOMPARE(list.recordCount(), 2);
                  QCOMPARE(list.recNo(), std::min(near, 2));
                  QVERIFY(list.locate("f_qty_use", 3.0));
@@ -719,21 +723,21 @@ void EntryDialogTest::deletingAMaterialKeepsTheListNearIt() {
 }
 
 void EntryDialogTest::brigadeAddAndRemove() {
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLineFree, "Иванов И.И.", 3, "10", "8");
-                 child<QPushButton>(d, "Button1")->click();
-                 data::Dataset& brigade = entry_->fio_smena_gds;
-                 pickWorker(d, "Петров П.П.", "Button7");
-                 QCOMPARE(child<QLineEdit>(d, "Edit1")->text(), QString());
-                 pickWorker(d, "Петров П.П.", "Button7"); // the same person twice
-                 pickWorker(d, "Сидоров С.С.", "Button7");
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 data::Dataset& brigade = entry_->brigadeMembers();
+                 pickWorker(d, "Петров П.П.", "addMemberButton");
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString());
+                 pickWorker(d, "Петров П.П.", "addMemberButton"); // the same person twice
+                 pickWorker(d, "Сидоров С.С.", "addMemberButton");
                  QCOMPARE(brigade.recordCount(), 3);
                  modal_->then([](QDialog* list) { list->reject(); }); // a pick left
-                 child<QPushButton>(d, "Button7")->click();
+                 child<QPushButton>(d, "addMemberButton")->click();
                  QCOMPARE(brigade.recordCount(), 3);
                  QVERIFY(brigade.locate("s_caption", "Сидоров С.С."));
-                 child<QPushButton>(d, "Button8")->click();
+                 child<QPushButton>(d, "removeMemberButton")->click();
                  QStringList names;
                  for (brigade.first(); !brigade.eof(); brigade.next())
                      names << brigade.asString("s_caption");
@@ -771,15 +775,15 @@ void EntryDialogTest::brigadeDivision() {
     QFETCH(bool, acceptedMeanwhile);
     QFETCH(QString, divided);
     QFETCH(QString, message);
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  fillHeader(d, kLineFree, "Иванов И.И.", 3, quantity, "8");
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  for (const QString& name : members)
-                     pickWorker(d, name, "Button7");
+                     pickWorker(d, name, "addMemberButton");
                  if (acceptedMeanwhile)
                      db_->exec("update accounts_dep.smena set ok='ok'");
-                 child<QPushButton>(d, "Button9")->click();
+                 child<QPushButton>(d, "divideButton")->click();
                  QVERIFY(!d->isVisible());
              });
     QCOMPARE(db_->scalar("select string_agg(w_id || ':' || time, ' ' order by w_id) from "
@@ -795,30 +799,30 @@ void EntryDialogTest::screenshots() {
     if (dir.isEmpty())
         QSKIP("TEST_OUTPUT_DIR is not set");
     QDir().mkpath(dir);
-    inDialog([this] { entry_->openNew(); },
+    inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
                  QVERIFY(saveScreenshot(d, dir + "/form11_add_empty.png"));
                  fillHeader(d, kLine100, "Иванов И.И.", 1, "12,5", "8", "1");
                  QVERIFY(saveScreenshot(d, dir + "/form11_add_filled.png"));
-                 child<QPushButton>(d, "Button1")->click();
+                 child<QPushButton>(d, "saveHeaderButton")->click();
                  for (qint64 material : {3000001, 3000002}) {
                      modal_->then([&, material](QDialog* m) {
-                         choose(m, "LCB_id_gds_use", material);
+                         choose(m, "materialCombo", material);
                          if (material == 3000002)
                              QVERIFY(saveScreenshot(m, dir + "/form24_material.png"));
-                         child<QPushButton>(m, "Button1")->click();
+                         child<QPushButton>(m, "saveButton")->click();
                      });
-                     child<QPushButton>(d, "Button5")->click();
+                     child<QPushButton>(d, "addMaterialButton")->click();
                  }
-                 pickWorker(d, "Петров П.П.", "Button7");
-                 pickWorker(d, "Сидоров С.С.", "Button7");
+                 pickWorker(d, "Петров П.П.", "addMemberButton");
+                 pickWorker(d, "Сидоров С.С.", "addMemberButton");
                  QVERIFY(saveScreenshot(d, dir + "/form11_add_saved.png"));
              });
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", entry_->positionId()));
-    inDialog([this] { entry_->openChange(); },
+    inDialog([this] { journal_->change(*entry_); },
              [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_edit.png")); });
-    inDialog([this] { entry_->openView(); },
+    inDialog([this] { journal_->view(*entry_); },
              [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_view.png")); });
 }
 

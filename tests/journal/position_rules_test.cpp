@@ -44,7 +44,7 @@ void PositionRulesTest::price() {
     QFETCH(int, shift);
     QFETCH(QString, written);
     Position p;
-    p.cena = operationPrice;
+    p.operationPrice = operationPrice;
     p.quantity = "1";
     p.rejects = "0";
     p.hours = "0";
@@ -107,17 +107,17 @@ void PositionRulesTest::checks() {
 
 void PositionRulesTest::statementsCarryNumbersFormattedByCode() {
     Position p;
-    p.s_id = 77;
-    p.w_id = 101;
-    p.i_id = 500;
-    p.o_id = 3;
-    p.cena = 2.5f;
+    p.id = 77;
+    p.workerCode = 101;
+    p.productId = 500;
+    p.operationId = 3;
+    p.operationPrice = 2.5f;
     p.quantity = "12,5";
     p.rejects = " 1 ";
     p.hours = "8";
     p.workDay = QDate(2026, 3, 13);
-    p.id_doc = 7000001;
-    p.id_doc_item = 7100002;
+    p.requisitionId = 7000001;
+    p.requisitionLineId = 7100002;
     const SaveConditions c{false, 2, QDate(2026, 3, 14)};
     QCOMPARE(insertStatement(p, c),
              QString("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, "

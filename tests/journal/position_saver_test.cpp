@@ -67,15 +67,15 @@ void PositionSaverTest::init() {
 
 Position PositionSaverTest::stored(int worker, const QDate& day, int hours) {
     Position p;
-    p.w_id = worker;
-    p.i_id = 1;
-    p.o_id = 1;
-    p.cena = 2.5f;
+    p.workerCode = worker;
+    p.productId = 1;
+    p.operationId = 1;
+    p.operationPrice = 2.5f;
     p.quantity = "10";
     p.rejects = "0";
     p.hours = QString::number(hours);
     p.workDay = day;
-    p.s_id = PositionSaver(*dm_).save(p, kShift1);
+    p.id = PositionSaver(dm_->ADO_DB).save(p, kShift1);
     return p;
 }
 
@@ -95,17 +95,17 @@ void PositionSaverTest::aSaveFailingHalfWayChangesNothing() {
     db_->exec("create trigger refuse_102 before insert or update on accounts_dep.h_tabel "
               "for each row execute function accounts_dep.refuse_102()");
     if (!edit)
-        p.s_id = 0;
-    p.w_id = 102;
-    QVERIFY_THROWS_EXCEPTION(data::DataError, PositionSaver(*dm_).save(p, kShift1));
+        p.id = 0;
+    p.workerCode = 102;
+    QVERIFY_THROWS_EXCEPTION(data::DataError, PositionSaver(dm_->ADO_DB).save(p, kShift1));
     QTEST(db_->scalar("select string_agg(w_id || ':' || time, ' ' order by id) "
                       "from accounts_dep.smena"),
           "positions");
     QTEST(sheets(), "cells");
     // and the connection goes on working
-    p.w_id = 101;
-    p.s_id = 0;
-    PositionSaver(*dm_).save(p, kShift1);
+    p.workerCode = 101;
+    p.id = 0;
+    PositionSaver(dm_->ADO_DB).save(p, kShift1);
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d2=16"));
 }
 
@@ -116,10 +116,10 @@ void PositionSaverTest::aDeletionRecomputesTheCellAsStored() {
     Position moved = p;
     moved.workDay = kMar3;
     data::DataModule6 other;
-    PositionSaver(other).save(moved, kShift1);
+    PositionSaver(other.ADO_DB).save(moved, kShift1);
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d3=8"));
 
-    PositionSaver(*dm_).remove(p.s_id, listed);
+    PositionSaver(dm_->ADO_DB).remove(p.id, listed);
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena"), QString("0"));
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026:"));
 }

@@ -80,13 +80,11 @@ void ReconnectTest::cleanupTestCase() {
 }
 
 void ReconnectTest::theJournalAfterARestart() {
-    JournalWindow journal;
-    for (int shift = 1; shift <= 4; ++shift)
-        journal.dataModule().smena(shift).setParam("ok", "ta");
+    StationJournal journal;
     journal.show();
-    auto* refresh = journal.findChild<QPushButton*>("Button8");
+    auto* refresh = journal.findChild<QPushButton*>("refreshButton");
     refresh->click();
-    QCOMPARE(journal.currentShift().recordCount(), 1);
+    QCOMPARE(journal.shownPositions().recordCount(), 1);
     messages_->clear();
 
     restartServer();
@@ -96,14 +94,12 @@ void ReconnectTest::theJournalAfterARestart() {
     QCOMPARE(messages_->last(), data::kConnectionLost);
     refresh->click();
     QCOMPARE(messages_->shown.size(), 1);
-    QCOMPARE(journal.currentShift().recordCount(), 1);
+    QCOMPARE(journal.shownPositions().recordCount(), 1);
 }
 
 void ReconnectTest::aSaveInterruptedByARestart() {
-    JournalWindow journal;
-    for (int shift = 1; shift <= 4; ++shift)
-        journal.dataModule().smena(shift).setParam("ok", "ta");
-    EntryWindows windows(journal.dataModule(), journal);
+    StationJournal journal;
+    EntryWindows windows(journal.dataModule());
     PositionEditor& entry = windows.entry;
     journal.useEntryDialog(entry);
     journal.show();
@@ -114,14 +110,14 @@ void ReconnectTest::aSaveInterruptedByARestart() {
                         {.requisition = 7000001, .line = 7100001, .quantity = "5", .hours = "2"});
 
         restartServer();
-        d->findChild<QPushButton*>("Button1")->click(); // the server went away meanwhile
+        d->findChild<QPushButton*>("saveHeaderButton")->click(); // the server went away meanwhile
         said << messages_->last();
         said << QString::number(entry.positionId());
-        d->findChild<QPushButton*>("Button1")->click(); // and again
+        d->findChild<QPushButton*>("saveHeaderButton")->click(); // and again
         said << QString::number(messages_->shown.size());
         said << (entry.positionId() > 0 ? "stored" : "not stored");
     });
-    journal.findChild<QPushButton*>("Button1")->click();
+    journal.findChild<QPushButton*>("addButton")->click();
     QCOMPARE(said, QStringList({data::kConnectionLost, "0", "1", "stored"}));
     db_->sys().open();
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena where kol_vo = 5"), QString("1"));

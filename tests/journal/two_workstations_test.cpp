@@ -72,7 +72,7 @@ private:
     void lowerLockTimeout(data::DataModule6& dm);
     void openChange(int id, const std::function<void(QDialog*)>& script);
     // The journal of a login that may record and accept, listing Monday's positions.
-    std::unique_ptr<JournalWindow> openJournal();
+    std::unique_ptr<StationJournal> openJournal();
     QStringList errorsShown();
 
     std::unique_ptr<TestDatabase> db_;
@@ -99,8 +99,8 @@ void TwoWorkstationsTest::initTestCase() {
     other_->setConnectionString(db_->connectionString());
     other_->open();
     dm_ = std::make_unique<data::DataModule6>();
-    journal_ = std::make_unique<FakeJournal>(*dm_);
-    windows_ = std::make_unique<EntryWindows>(*dm_, *journal_);
+    journal_ = std::make_unique<FakeJournal>(dm_->ADO_DB);
+    windows_ = std::make_unique<EntryWindows>(*dm_);
 }
 
 void TwoWorkstationsTest::init() {
@@ -111,7 +111,7 @@ void TwoWorkstationsTest::init() {
     seams::Clock::setFixedToday(kMonday);
     journal_->date = kMonday;
     journal_->login = {};
-    journal_->login.UserName = "petrova";
+    journal_->login.userName = "petrova";
     journal_->readShift();
 }
 
@@ -149,15 +149,13 @@ void TwoWorkstationsTest::openChange(int id, const std::function<void(QDialog*)>
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", id));
     modal_->then(script);
-    windows_->entry.openChange();
+    journal_->change(windows_->entry);
 }
 
-std::unique_ptr<JournalWindow> TwoWorkstationsTest::openJournal() {
-    auto journal = std::make_unique<JournalWindow>();
-    journal->loginValues().UserName = "sys";
-    journal->loginValues().CurSmena = 1;
-    for (int shift = 1; shift <= 4; ++shift)
-        journal->dataModule().smena(shift).setParam("ok", "ta");
+std::unique_ptr<StationJournal> TwoWorkstationsTest::openJournal() {
+    auto journal = std::make_unique<StationJournal>();
+    journal->loginValues().userName = "sys";
+    journal->loginValues().currentShift = 1;
     journal->applyRights({.recordPositions = true, .acceptPositions = true});
     journal->show();
     return journal;
@@ -202,13 +200,13 @@ void TwoWorkstationsTest::entrySaveOfAStalePosition() {
         if (!meanwhile.isEmpty())
             other(meanwhile.arg(id));
         left = row(id) + " " + db_->timesheetText(101);
-        entryChild<QLineEdit>(d, "Edit3")->setText("12");
-        entryChild<QPushButton>(d, "Button1")->click();
-        // the journal's list is what the database holds now
-        data::Dataset& shift = journal_->currentShift();
-        QCOMPARE(shift.locate("id", id), !meanwhile.contains("data") && meanwhile != kDeletes);
+        entryChild<QLineEdit>(d, "quantityEdit")->setText("12");
+        entryChild<QPushButton>(d, "saveHeaderButton")->click();
         d->reject();
     });
+    // the journal's list read afterwards is what the database holds now
+    QCOMPARE(journal_->currentShift().locate("id", id),
+             !meanwhile.contains("data") && meanwhile != kDeletes);
     if (message.isEmpty()) {
         QVERIFY2(messages_->shown.isEmpty(), qPrintable(messages_->last()));
         QCOMPARE(row(id), QString("12/8/no"));
@@ -225,12 +223,12 @@ void TwoWorkstationsTest::entrySavesTwiceFromOneOpening() {
     const int id = addPosition();
     openChange(id, [&](QDialog* d) {
         for (const char* quantity : {"12", "13,25"}) {
-            entryChild<QLineEdit>(d, "Edit3")->setText(quantity);
-            entryChild<QPushButton>(d, "Button1")->click();
+            entryChild<QLineEdit>(d, "quantityEdit")->setText(quantity);
+            entryChild<QPushButton>(d, "saveHeaderButton")->click();
         }
         other(QString(kAccepts).arg(id));
-        entryChild<QLineEdit>(d, "Edit3")->setText("14");
-        entryChild<QPushButton>(d, "Button1")->click();
+        entryChild<QLineEdit>(d, "quantityEdit")->setText("14");
+        entryChild<QPushButton>(d, "saveHeaderButton")->click();
         d->reject();
     });
     QCOMPARE(messages_->shown.size(), 1);
@@ -260,18 +258,18 @@ void TwoWorkstationsTest::journalActionOnAStalePosition() {
     QFETCH(QString, message);
     QFETCH(QString, after);
     const int id = addPosition();
-    const std::unique_ptr<JournalWindow> journal = openJournal();
-    QVERIFY(journal->currentShift().locate("id", id));
+    const std::unique_ptr<StationJournal> journal = openJournal();
+    QVERIFY(journal->shownPositions().locate("id", id));
     if (!meanwhile.isEmpty())
         other(meanwhile.arg(id));
     messages_->answer(true);
-    journal->findChild<QPushButton*>(accepting ? "Button5" : "Button3")->click();
+    journal->findChild<QPushButton*>(accepting ? "acceptButton" : "deleteButton")->click();
     QCOMPARE(errorsShown(), message.isEmpty() ? QStringList{} : QStringList{"Ошибка: " + message});
     QCOMPARE(row(id), after);
     // the list is read again: it shows what the database holds
-    QCOMPARE(journal->currentShift().locate("id", id), !after.isEmpty());
+    QCOMPARE(journal->shownPositions().locate("id", id), !after.isEmpty());
     if (!after.isEmpty())
-        QCOMPARE(journal->currentShift().asString("ok").trimmed(), after.section('/', 2));
+        QCOMPARE(journal->shownPositions().asString("ok").trimmed(), after.section('/', 2));
 }
 
 // Another session holds what the action needs; the program waits its lock timeout (lowered
@@ -306,8 +304,8 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
         lowerLockTimeout(*dm_);
         if (action == "edit") {
             openChange(id, [&](QDialog* d) {
-                entryChild<QLineEdit>(d, "Edit3")->setText("12");
-                entryChild<QPushButton>(d, "Button1")->click();
+                entryChild<QLineEdit>(d, "quantityEdit")->setText("12");
+                entryChild<QPushButton>(d, "saveHeaderButton")->click();
                 d->reject();
             });
         } else {
@@ -320,17 +318,18 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
                                                          .quantity = "5",
                                                          .hours = "2"});
                 QVERIFY2(missing.isEmpty(), qPrintable(missing));
-                entryChild<QPushButton>(d, "Button1")->click();
+                entryChild<QPushButton>(d, "saveHeaderButton")->click();
                 d->reject();
             });
-            windows_->entry.openNew();
+            journal_->add(windows_->entry);
         }
     } else {
-        const std::unique_ptr<JournalWindow> journal = openJournal();
+        const std::unique_ptr<StationJournal> journal = openJournal();
         lowerLockTimeout(journal->dataModule());
-        QVERIFY(journal->currentShift().locate("id", id));
+        QVERIFY(journal->shownPositions().locate("id", id));
         messages_->answer(true);
-        journal->findChild<QPushButton*>(action == "accept" ? "Button5" : "Button3")->click();
+        journal->findChild<QPushButton*>(action == "accept" ? "acceptButton" : "deleteButton")
+            ->click();
     }
     release();
     QCOMPARE(errorsShown(), QStringList{"Ошибка: " + kBusy});

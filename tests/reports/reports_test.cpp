@@ -717,19 +717,17 @@ void ReportsTest::spreadsheetThatCannotOpen() {
 void ReportsTest::theJournalMenuOpensTheWindow() {
     Program program(AppArguments{});
     JournalWindow& journal = program.journal();
-    for (int shift = 1; shift <= 4; ++shift)
-        journal.dataModule().smena(shift).setParam("ok", "ta");
-    journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 2, 20));
+    journal.findChild<QDateEdit*>("journalDateEdit")->setDate(QDate(2026, 2, 20));
     QString period;
     modal_->then([&](QDialog* d) {
         QCOMPARE(d, static_cast<QDialog*>(&program.reports()));
         period = d->findChild<QDateEdit*>("fromDateEdit")->date().toString("dd.MM.yyyy") + " " +
                  d->findChild<QDateEdit*>("toDateEdit")->date().toString("dd.MM.yyyy");
     });
-    journal.findChild<QAction*>("N10")->trigger();
+    journal.findChild<QAction*>("summaryReportsAction")->trigger();
     QCOMPARE(modal_->pending(), 0);
     QCOMPARE(period, QString("01.02.2026 01.03.2026"));
-    QCOMPARE(journal.findChild<QDateEdit*>("DateT")->date(), QDate(2026, 3, 15));
+    QCOMPARE(journal.findChild<QDateEdit*>("journalDateEdit")->date(), QDate(2026, 3, 15));
 }
 
 // A busier April for the pictures: 40 workers, 12 products in both kinds and four colours,

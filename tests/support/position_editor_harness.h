@@ -1,16 +1,18 @@
 #pragma once
 // The entry dialog as the tests and the save benchmark drive it: a journal of their own in
 // place of the journal window, the dialog with the lists it opens, and the header of a new
-// position filled through the dialog's own boxes and lists.
+// position filled through the dialog's own boxes and lists; the journal window on a
+// workstation's own connection.
 
 #include "data/data_module.h"
 #include "data/dataset.h"
 #include "directories/catalog.h"
 #include "directories/operations_window.h"
 #include "directories/worker_picker.h"
-#include "journal/journal_view.h"
+#include "journal/journal_window.h"
 #include "journal/material_dialog.h"
 #include "journal/position_editor.h"
+#include "journal/positions.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/login_role.h"
@@ -29,36 +31,71 @@
 #include <optional>
 #include <utility>
 
-// The journal as the dialog sees it: a date, the day-off box, the login and its shift's list.
-class FakeJournal : public JournalView {
+// The journal as the dialog's tests drive it: a date, the day-off box, the login and the
+// shift lists, opening the dialog as the journal's buttons do and reading its list again
+// afterwards.
+class FakeJournal {
 public:
-    explicit FakeJournal(data::DataModule6& dm) : dm_(dm) {}
-    QDate journalDate() const override { return date; }
-    bool dayOff() const override { return weekend; }
-    data::Dataset& currentShift() override { return dm_.smena(login.CurSmena); }
-    const ui::LoginValues& loginValues() const override { return login; }
+    explicit FakeJournal(data::Connection& connection) : positions(connection) {}
+    journal::JournalDay day() const { return {date, weekend, login.currentShift}; }
+    data::Dataset& currentShift() { return positions.shiftPositions(login.currentShift); }
     // The shift's list of the date read again.
     void readShift() {
         data::Dataset& shift = currentShift();
         shift.close();
         shift.setParam("data", date);
-        shift.setParam("ok", "ta");
         shift.open();
+    }
+    // "Добавить", "Изменить" and the double-click: the id the dialog worked on.
+    int add(PositionEditor& entry) { return backFrom(entry.openNew(day())); }
+    int change(PositionEditor& entry) {
+        const std::optional<journal::ListedPosition> listed =
+            journal::ListedPosition::current(currentShift());
+        if (listed && !listed->accepted())
+            entry.openChange(*listed, day());
+        return backFrom(listed ? listed->id : 0);
+    }
+    int view(PositionEditor& entry) {
+        const std::optional<journal::ListedPosition> listed =
+            journal::ListedPosition::current(currentShift());
+        if (listed)
+            entry.openView(*listed);
+        return backFrom(listed ? listed->id : 0);
     }
 
     QDate date;
     bool weekend = false;
     ui::LoginValues login;
+    journal::Positions positions;
 
 private:
-    data::DataModule6& dm_;
+    int backFrom(int positionId) {
+        readShift();
+        if (positionId != 0)
+            currentShift().locate("id", positionId);
+        return positionId;
+    }
+};
+
+// What start-up gives the journal window, made before it.
+struct JournalStationData {
+    data::DataModule6 stationModule;
+    journal::Positions stationPositions{stationModule.ADO_DB};
+};
+
+// The journal window on a workstation's own connection, as start-up creates it.
+class StationJournal : private JournalStationData, public JournalWindow {
+public:
+    StationJournal() : JournalWindow(stationModule.ADO_DB, stationPositions) {}
+    data::DataModule6& dataModule() { return stationModule; }
+    journal::Positions& positions() { return stationPositions; }
 };
 
 // The entry dialog with the lists it opens, on one data module, wired as start-up wires them.
 struct EntryWindows {
-    EntryWindows(data::DataModule6& dm, JournalView& journal)
-        : catalog(dm.ADO_DB), workers(catalog), operations(catalog), materials(dm),
-          entry(dm, journal) {
+    explicit EntryWindows(data::DataModule6& dm)
+        : catalog(dm.ADO_DB), workers(catalog), operations(catalog), materials(dm.ADO_DB),
+          entry(dm.ADO_DB) {
         entry.useWindows(workers, operations, materials);
     }
     directories::Catalog catalog;
@@ -149,24 +186,25 @@ struct EntryHeader {
     std::optional<QString> rejects = {};
 };
 
-// Fills the header through the dialog: requisition and line, worker ("..." by Button3),
-// operation (Button4), quantity, hours, rejects. What was not offered, as
-// "LCB_id_doc_item has no 7100009; the worker is not offered"; empty when all went in.
+// Fills the header through the dialog: requisition and line, worker ("..." by
+// pickWorkerButton), operation (pickOperationButton), quantity, hours, rejects. What was not
+// offered, as "requisitionLineCombo has no 7100009; the worker is not offered"; empty when
+// all went in.
 inline QString fillEntryHeader(ScriptedModalRunner& modal, QDialog* dialog,
                                const EntryHeader& header) {
     QStringList missing;
-    for (const auto& [lookup, key] :
-         {std::pair{"LCB_id_doc", header.requisition}, std::pair{"LCB_id_doc_item", header.line}})
+    for (const auto& [lookup, key] : {std::pair{"requisitionCombo", header.requisition},
+                                      std::pair{"requisitionLineCombo", header.line}})
         if (!chooseLookupKey(dialog, lookup, key))
             missing << QStringLiteral("%1 has no %2").arg(lookup).arg(key);
-    if (!pickFromList(modal, dialog, "Button3", header.worker))
+    if (!pickFromList(modal, dialog, "pickWorkerButton", header.worker))
         missing << QStringLiteral("the worker is not offered");
-    if (!pickFromList(modal, dialog, "Button4", header.operation))
+    if (!pickFromList(modal, dialog, "pickOperationButton", header.operation))
         missing << QStringLiteral("the operation is not offered");
-    entryChild<QLineEdit>(dialog, "Edit3")->setText(header.quantity);
+    entryChild<QLineEdit>(dialog, "quantityEdit")->setText(header.quantity);
     if (header.hours)
-        entryChild<QLineEdit>(dialog, "Edit6")->setText(*header.hours);
+        entryChild<QLineEdit>(dialog, "hoursEdit")->setText(*header.hours);
     if (header.rejects)
-        entryChild<QLineEdit>(dialog, "Edit4")->setText(*header.rejects);
+        entryChild<QLineEdit>(dialog, "rejectsEdit")->setText(*header.rejects);
     return missing.join(QStringLiteral("; "));
 }

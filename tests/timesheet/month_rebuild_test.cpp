@@ -146,7 +146,7 @@ void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
                 insert.setSql("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
                               "kol_vo, time) values ('2026-03-02', 2, 101, 1, 1, 1, 4)");
                 insert.execute();
-                journal::HoursUpkeep(other).afterSave({101, 2, QDate(2026, 3, 2)});
+                journal::HoursUpkeep(other.ADO_DB).afterSave({101, 2, QDate(2026, 3, 2)});
             } catch (...) {
                 failure = std::current_exception();
             }

@@ -289,9 +289,7 @@ void TimesheetWindowTest::printedSheet() {
 void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
     Program program(AppArguments{});
     JournalWindow& journal = program.journal();
-    for (int shift = 1; shift <= 4; ++shift)
-        journal.dataModule().smena(shift).setParam("ok", "ta");
-    journal.findChild<QDateEdit*>("DateT")->setDate(QDate(2026, 4, 20));
+    journal.findChild<QDateEdit*>("journalDateEdit")->setDate(QDate(2026, 4, 20));
     QString period;
     modal_->then([&](QDialog* d) {
         QCOMPARE(d, static_cast<QDialog*>(&program.timesheet()));
@@ -299,11 +297,11 @@ void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
                  d->findChild<QComboBox*>("yearCombo")->currentText();
         QCOMPARE(d->findChild<QTableView*>("shift1View")->model()->rowCount(), 2);
     });
-    journal.findChild<QAction*>("N11")->trigger();
+    journal.findChild<QAction*>("timesheetAction")->trigger();
     QCOMPARE(period, QString("Апрель 2026"));
     // the rows are let go with the window
     QCOMPARE(program.timesheet().findChild<QTableView*>("shift1View")->model()->rowCount(), 0);
-    QCOMPARE(journal.findChild<QDateEdit*>("DateT")->date(), QDate(2026, 12, 10));
+    QCOMPARE(journal.findChild<QDateEdit*>("journalDateEdit")->date(), QDate(2026, 12, 10));
 }
 
 void TimesheetWindowTest::screenshots() {

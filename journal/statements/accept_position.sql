@@ -1,0 +1,1 @@
+select accounts_dep.smena__accept_row(:id)

@@ -1,0 +1,1 @@
+delete from accounts_dep.smena_gds_use where id = :id

@@ -1,0 +1,1 @@
+delete from accounts_dep.smena where id = :id

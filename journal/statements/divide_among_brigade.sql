@@ -1,0 +1,1 @@
+select accounts_dep.divide_between_person(:s_id)

@@ -1,0 +1,1 @@
+select * from accounts_dep.v_cmn_gds_in

@@ -1,0 +1,1 @@
+select * from cmn_gds_and_srv.gds_attr

@@ -1,0 +1,1 @@
+delete from accounts_dep.person_temp where id = :id
