@@ -1,16 +1,10 @@
 #include "data_module.h"
 
-#include "product_kind.h"
-
 #include <QScopeGuard>
 
 namespace data {
 
 namespace {
-
-const QString kNmn = QStringLiteral("(SELECT ") + kProductKindSql + QStringLiteral(") as nmn");
-
-}
 
 QString& newModulesConnection() {
     static QString text;
@@ -25,7 +19,6 @@ void DataModule6::connectNewModulesWith(const QString& connectionText) {
 
 DataModule6::DataModule6(QObject* parent) : QObject(parent) {
     setObjectName(QStringLiteral("DataModule6"));
-    setStatements();
     if (!newModulesConnection().isEmpty()) {
         ADO_DB.setConnectionString(newModulesConnection());
         ADO_DB.open();
@@ -33,9 +26,6 @@ DataModule6::DataModule6(QObject* parent) : QObject(parent) {
 }
 
 DataModule6::~DataModule6() = default;
-
-void DataModule6::setStatements() {
-}
 
 QVariant DataModule6::readScratchValue(const QString& statement, const QString& field,
                                        const Parameters& params) {

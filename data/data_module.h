@@ -36,8 +36,6 @@ public:
     // never calls this. An empty text restores the default.
     static void connectNewModulesWith(const QString& connectionText);
 
-private:
-    void setStatements();
 };
 
 } // namespace data

@@ -57,8 +57,6 @@ void DataModuleTest::initTestCase() {
     QVERIFY(messages_->shown.isEmpty());
 }
 
-}
-
 // Nothing connects before the login: no box at start, no idle connection.
 void DataModuleTest::aNewModuleConnectsNowhere() {
     data::DataModule6::connectNewModulesWith({});
