@@ -1,7 +1,7 @@
 // The day cell of the hours time-sheet after saves and deletions of positions, and two
 // workstations saving and deleting positions of the same cell at the same moment.
 #include "data/command.h"
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "journal/hours_upkeep.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/slow_day_hours.h"
@@ -28,6 +28,18 @@ struct Position {
 
 Q_DECLARE_METATYPE(Position)
 
+namespace {
+
+// A workstation's own connection to the test database.
+std::unique_ptr<data::Connection> workstation(const TestDatabase& db) {
+    auto connection = std::make_unique<data::Connection>();
+    connection->setConnectionString(db.connectionString());
+    connection->open();
+    return connection;
+}
+
+} // namespace
+
 class HoursUpkeepTest : public QObject {
     Q_OBJECT
 private slots:
@@ -48,7 +60,7 @@ private:
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
-    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<data::Connection> connection_;
     int lastWorker_ = 100;
 };
 
@@ -59,8 +71,8 @@ void HoursUpkeepTest::initTestCase() {
     db_->exec("insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');"
               "insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 1, 1, 0);");
     messages_ = std::make_unique<RecordingMessages>();
-    dm_ = std::make_unique<data::DataModule6>();
-    QVERIFY(dm_->ADO_DB.isOpen());
+    connection_ = workstation(*db_);
+    QVERIFY(connection_->isOpen());
 }
 
 int HoursUpkeepTest::insertPosition(int worker, const Position& p) {
@@ -102,7 +114,7 @@ void HoursUpkeepTest::cellAfterSaves() {
     QFETCH(QList<Position>, saves);
     QFETCH(QString, expected);
     const int worker = nextWorker();
-    HoursUpkeep upkeep(dm_->ADO_DB);
+    HoursUpkeep upkeep(*connection_);
     for (const Position& p : saves) {
         insertPosition(worker, p);
         upkeep.afterSave({worker, p.shift, p.date});
@@ -132,7 +144,7 @@ void HoursUpkeepTest::cellAfterDeletion() {
     QFETCH(int, deleted);
     QFETCH(QString, expected);
     const int worker = nextWorker();
-    HoursUpkeep upkeep(dm_->ADO_DB);
+    HoursUpkeep upkeep(*connection_);
     QList<int> ids;
     for (const Position& p : positions) {
         ids << insertPosition(worker, p);
@@ -160,14 +172,15 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
     // lands between the sum and its write unless the two are taken one after the other.
     const SlowDayHours busy(*db_, "random() * 0.006");
     const QDate day(2026, 3, 9);
-    data::DataModule6 stationA, stationB; // two connections
+    const auto stationA = workstation(*db_); // two connections
+    const auto stationB = workstation(*db_);
     QStringList drifted;
     for (int round = 0; round < 20; ++round) {
         const int worker = nextWorker();
         std::barrier start(2);
-        auto workstation = [&](data::DataModule6& station, int firstHours) {
-            HoursUpkeep upkeep(station.ADO_DB);
-            data::Command statement(&station.ADO_DB);
+        auto saveAndDelete = [&](data::Connection& station, int firstHours) {
+            HoursUpkeep upkeep(station);
+            data::Command statement(&station);
             start.arrive_and_wait();
             for (int i = 0; i < 4; ++i) {
                 statement.setSql(QStringLiteral("insert into accounts_dep.smena(data, smena, "
@@ -186,8 +199,8 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
                 }
             }
         };
-        std::thread a([&] { workstation(stationA, 1); });
-        std::thread b([&] { workstation(stationB, 2); }); // 24 hours together
+        std::thread a([&] { saveAndDelete(*stationA, 1); });
+        std::thread b([&] { saveAndDelete(*stationB, 2); }); // 24 hours together
         a.join();
         b.join();
         const QString sum = db_->scalar(QStringLiteral("select coalesce(sum(time), 0) from "

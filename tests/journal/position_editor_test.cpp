@@ -801,29 +801,29 @@ void EntryDialogTest::screenshots() {
     QDir().mkpath(dir);
     inDialog([this] { journal_->add(*entry_); },
              [&](QDialog* d) {
-                 QVERIFY(saveScreenshot(d, dir + "/form11_add_empty.png"));
+                 QVERIFY(saveScreenshot(d, dir + "/position_editor_add_empty.png"));
                  fillHeader(d, kLine100, "Иванов И.И.", 1, "12,5", "8", "1");
-                 QVERIFY(saveScreenshot(d, dir + "/form11_add_filled.png"));
+                 QVERIFY(saveScreenshot(d, dir + "/position_editor_add_filled.png"));
                  child<QPushButton>(d, "saveHeaderButton")->click();
                  for (qint64 material : {3000001, 3000002}) {
                      modal_->then([&, material](QDialog* m) {
                          choose(m, "materialCombo", material);
                          if (material == 3000002)
-                             QVERIFY(saveScreenshot(m, dir + "/form24_material.png"));
+                             QVERIFY(saveScreenshot(m, dir + "/material_dialog.png"));
                          child<QPushButton>(m, "saveButton")->click();
                      });
                      child<QPushButton>(d, "addMaterialButton")->click();
                  }
                  pickWorker(d, "Петров П.П.", "addMemberButton");
                  pickWorker(d, "Сидоров С.С.", "addMemberButton");
-                 QVERIFY(saveScreenshot(d, dir + "/form11_add_saved.png"));
+                 QVERIFY(saveScreenshot(d, dir + "/position_editor_add_saved.png"));
              });
     journal_->readShift();
     QVERIFY(journal_->currentShift().locate("id", entry_->positionId()));
     inDialog([this] { journal_->change(*entry_); },
-             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_edit.png")); });
+             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/position_editor_edit.png")); });
     inDialog([this] { journal_->view(*entry_); },
-             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/form11_view.png")); });
+             [&](QDialog* d) { QVERIFY(saveScreenshot(d, dir + "/position_editor_view.png")); });
 }
 
 QTEST_MAIN(EntryDialogTest)

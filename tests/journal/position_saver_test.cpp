@@ -1,7 +1,7 @@
 // A position and the time-sheet cells it counts in change together or not at all, and a
 // deletion recomputes the cell the position really sat in, not the one an old list showed.
+#include "data/connection.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "journal/position.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
@@ -13,6 +13,18 @@
 using journal::DayCell;
 using journal::Position;
 using journal::PositionSaver;
+
+namespace {
+
+// A workstation's own connection to the test database.
+std::unique_ptr<data::Connection> workstation(const TestDatabase& db) {
+    auto connection = std::make_unique<data::Connection>();
+    connection->setConnectionString(db.connectionString());
+    connection->open();
+    return connection;
+}
+
+} // namespace
 
 class PositionSaverTest : public QObject {
     Q_OBJECT
@@ -29,7 +41,7 @@ private:
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
-    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<data::Connection> connection_;
 };
 
 namespace {
@@ -56,8 +68,8 @@ void PositionSaverTest::initTestCase() {
         end $$;
     )");
     messages_ = std::make_unique<RecordingMessages>();
-    dm_ = std::make_unique<data::DataModule6>();
-    QVERIFY(dm_->ADO_DB.isOpen());
+    connection_ = workstation(*db_);
+    QVERIFY(connection_->isOpen());
 }
 
 void PositionSaverTest::init() {
@@ -75,7 +87,7 @@ Position PositionSaverTest::stored(int worker, const QDate& day, int hours) {
     p.rejects = "0";
     p.hours = QString::number(hours);
     p.workDay = day;
-    p.id = PositionSaver(dm_->ADO_DB).save(p, kShift1);
+    p.id = PositionSaver(*connection_).save(p, kShift1);
     return p;
 }
 
@@ -97,7 +109,7 @@ void PositionSaverTest::aSaveFailingHalfWayChangesNothing() {
     if (!edit)
         p.id = 0;
     p.workerCode = 102;
-    QVERIFY_THROWS_EXCEPTION(data::DataError, PositionSaver(dm_->ADO_DB).save(p, kShift1));
+    QVERIFY_THROWS_EXCEPTION(data::DataError, PositionSaver(*connection_).save(p, kShift1));
     QTEST(db_->scalar("select string_agg(w_id || ':' || time, ' ' order by id) "
                       "from accounts_dep.smena"),
           "positions");
@@ -105,7 +117,7 @@ void PositionSaverTest::aSaveFailingHalfWayChangesNothing() {
     // and the connection goes on working
     p.workerCode = 101;
     p.id = 0;
-    PositionSaver(dm_->ADO_DB).save(p, kShift1);
+    PositionSaver(*connection_).save(p, kShift1);
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d2=16"));
 }
 
@@ -115,11 +127,10 @@ void PositionSaverTest::aDeletionRecomputesTheCellAsStored() {
     // another workstation moves it to the next day after this one listed it
     Position moved = p;
     moved.workDay = kMar3;
-    data::DataModule6 other;
-    PositionSaver(other.ADO_DB).save(moved, kShift1);
+    PositionSaver(*workstation(*db_)).save(moved, kShift1);
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d3=8"));
 
-    PositionSaver(dm_->ADO_DB).remove(p.id, listed);
+    PositionSaver(*connection_).remove(p.id, listed);
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena"), QString("0"));
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026:"));
 }
