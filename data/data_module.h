@@ -21,11 +21,9 @@ public:
 
     Connection ADO_DB;
 
-
     // scratch objects: their text is set right before each use
     Dataset Control{&ADO_DB, QStringLiteral("Control")};
     Command H_Tabel_ins{&ADO_DB, QStringLiteral("H_Tabel_ins")};
-
 
     // Runs a statement in the scratch query Control and reads one field of its first row;
     // an invalid value when it returns no row. Control is closed again in any case.
@@ -35,7 +33,6 @@ public:
     // Tests open every data module they create on their own database at once; the program
     // never calls this. An empty text restores the default.
     static void connectNewModulesWith(const QString& connectionText);
-
 };
 
 } // namespace data

@@ -79,7 +79,7 @@ template <typename F> void runGuarded(F&& handler) {
     }
 }
 
-// A slot wrapper for connect(): guarded([this] { on_Button1_clicked(); }).
+// A slot wrapper for connect(): guarded([this] { saveHeader(); }).
 template <typename F> auto guarded(F handler) {
     return [handler = std::move(handler)]() { runGuarded(handler); };
 }
