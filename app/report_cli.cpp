@@ -1,8 +1,8 @@
 #include "report_cli.h"
 
+#include "data/connection.h"
 #include "data/connection_text.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "data/program_groups.h"
 #include "data/schema_version.h"
 #include "data/site_settings.h"
@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryFile>
 #include <QTextStream>
 
@@ -158,6 +159,73 @@ QString usage() {
         "2 вход не удался; 3 файл не записан; 4 база данных отказала при чтении отчёта.\n");
 }
 
+namespace {
+
+// One "--key value" pair into the request; the complaint when the value does not fit.
+std::optional<QString> applyOption(Request& r, const QString& a, const QString& value) {
+    if (a == u"--from" || a == u"--to") {
+        const std::optional<QDate> date = parseDate(value);
+        if (!date)
+            return QStringLiteral("неверная дата «%1» у %2 (нужно ДД.ММ.ГГГГ)").arg(value, a);
+        (a == u"--from" ? r.period.from : r.period.to) = *date;
+    } else if (a == u"--kind") {
+        static const QHash<QString, reports::ProductKind> kinds{
+            {QStringLiteral("all"), reports::ProductKind::All},
+            {QStringLiteral("finished"), reports::ProductKind::Finished},
+            {QStringLiteral("blanks"), reports::ProductKind::Blanks}};
+        if (!kinds.contains(value))
+            return QStringLiteral("неизвестный вид продукции «%1» (all, finished, blanks)")
+                .arg(value);
+        r.period.kind = kinds.value(value);
+    } else if (a == u"--month" || a == u"--year") {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        const bool fits = a == u"--month" ? n >= 1 && n <= 12 : n >= 1900 && n <= 9999;
+        if (!ok || !fits)
+            return QStringLiteral("неверное значение «%1» у %2").arg(value, a);
+        (a == u"--month" ? r.month : r.year) = n;
+    } else if (a == u"--pdf") {
+        r.pdf = value;
+    } else if (a == u"--xlsx") {
+        r.xlsx = value;
+    } else if (a == u"--password-file") {
+        r.passwordFile = value;
+    } else if (a == u"--config") {
+        r.configFile = value;
+    } else {
+        return QStringLiteral("неизвестный ключ %1").arg(a);
+    }
+    return std::nullopt;
+}
+
+// What the report asks of the period and the output; the complaint when it is missing.
+std::optional<QString> checkReport(const Request& r) {
+    const bool printed = kPrintedReports.contains(r.report);
+    if (printed || r.report == u"production") {
+        if (!r.period.from.isValid() || !r.period.to.isValid())
+            return QStringLiteral("для отчёта %1 нужны --from и --to").arg(r.report);
+        if (r.period.to < r.period.from)
+            return QStringLiteral("конец периода %1 раньше его начала %2")
+                .arg(r.period.to.toString(QStringLiteral("dd.MM.yyyy")),
+                     r.period.from.toString(QStringLiteral("dd.MM.yyyy")));
+        if (printed && (r.pdf.isEmpty() || !r.xlsx.isEmpty()))
+            return QStringLiteral("отчёт %1 пишется в PDF: нужен --pdf FILE").arg(r.report);
+        if (!printed && (r.xlsx.isEmpty() || !r.pdf.isEmpty()))
+            return QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE");
+        return std::nullopt;
+    }
+    if (r.report == u"timesheet") {
+        if (r.month == 0 || r.year == 0)
+            return QStringLiteral("для табеля нужны --month и --year");
+        if (r.pdf.isEmpty() == r.xlsx.isEmpty())
+            return QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE");
+        return std::nullopt;
+    }
+    return QStringLiteral("неизвестный отчёт «%1» (norv_report --help)").arg(r.report);
+}
+
+} // namespace
+
 std::optional<Request> parseArguments(const QStringList& arguments, QString* error) {
     Request r;
     QStringList positional;
@@ -181,42 +249,8 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString* err
         }
         if (i + 1 >= arguments.size())
             return fail(QStringLiteral("у ключа %1 нет значения").arg(a));
-        const QString value = arguments[++i];
-        if (a == u"--from" || a == u"--to") {
-            const std::optional<QDate> date = parseDate(value);
-            if (!date)
-                return fail(
-                    QStringLiteral("неверная дата «%1» у %2 (нужно ДД.ММ.ГГГГ)").arg(value, a));
-            (a == u"--from" ? r.period.from : r.period.to) = *date;
-        } else if (a == u"--kind") {
-            if (value == u"all")
-                r.period.kind = reports::ProductKind::All;
-            else if (value == u"finished")
-                r.period.kind = reports::ProductKind::Finished;
-            else if (value == u"blanks")
-                r.period.kind = reports::ProductKind::Blanks;
-            else
-                return fail(QStringLiteral("неизвестный вид продукции «%1» (all, finished, "
-                                           "blanks)")
-                                .arg(value));
-        } else if (a == u"--month" || a == u"--year") {
-            bool ok = false;
-            const int n = value.toInt(&ok);
-            const bool fits = a == u"--month" ? n >= 1 && n <= 12 : n >= 1900 && n <= 9999;
-            if (!ok || !fits)
-                return fail(QStringLiteral("неверное значение «%1» у %2").arg(value, a));
-            (a == u"--month" ? r.month : r.year) = n;
-        } else if (a == u"--pdf") {
-            r.pdf = value;
-        } else if (a == u"--xlsx") {
-            r.xlsx = value;
-        } else if (a == u"--password-file") {
-            r.passwordFile = value;
-        } else if (a == u"--config") {
-            r.configFile = value;
-        } else {
-            return fail(QStringLiteral("неизвестный ключ %1").arg(a));
-        }
+        if (const std::optional<QString> complaint = applyOption(r, a, arguments[++i]))
+            return fail(*complaint);
     }
     if (positional.size() != 4 && positional.size() != 2)
         return fail(QStringLiteral("нужны [SERVER DATABASE] USER и отчёт (norv_report --help)"));
@@ -227,49 +261,24 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString* err
     }
     r.user = positional[0];
     r.report = positional[1];
-
-    const bool printed = kPrintedReports.contains(r.report);
-    if (printed || r.report == u"production") {
-        if (!r.period.from.isValid() || !r.period.to.isValid())
-            return fail(QStringLiteral("для отчёта %1 нужны --from и --to").arg(r.report));
-        if (r.period.to < r.period.from)
-            return fail(QStringLiteral("конец периода %1 раньше его начала %2")
-                            .arg(r.period.to.toString(QStringLiteral("dd.MM.yyyy")),
-                                 r.period.from.toString(QStringLiteral("dd.MM.yyyy"))));
-        if (printed && (r.pdf.isEmpty() || !r.xlsx.isEmpty()))
-            return fail(QStringLiteral("отчёт %1 пишется в PDF: нужен --pdf FILE").arg(r.report));
-        if (!printed && (r.xlsx.isEmpty() || !r.pdf.isEmpty()))
-            return fail(QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE"));
-    } else if (r.report == u"timesheet") {
-        if (r.month == 0 || r.year == 0)
-            return fail(QStringLiteral("для табеля нужны --month и --year"));
-        if (r.pdf.isEmpty() == r.xlsx.isEmpty())
-            return fail(QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE"));
-    } else {
-        return fail(QStringLiteral("неизвестный отчёт «%1» (norv_report --help)").arg(r.report));
-    }
+    if (const std::optional<QString> complaint = checkReport(r))
+        return fail(*complaint);
     return r;
 }
 
-int run(const Request& r, const QString& password, QTextStream& err, bool progress) {
-    ConsoleMessages messages(err);
-    const auto stage = [&](const QString& text) {
-        if (progress)
-            err << "norv_report: " << text << Qt::endl;
-    };
-    data::DataModule6 dm;
-    const data::SiteSettings site =
-        data::SiteSettings::read(r.configFile).withArguments(r.server, r.database);
-    dm.ADO_DB.setConnectionString(data::loginConnectionString(site, r.user, password));
+namespace {
+
+// Opens the connection and checks the login's rights and the schema; false after saying why.
+bool logIn(data::Connection& connection, const data::SiteSettings& site, QTextStream& err) {
     try {
-        dm.ADO_DB.open();
-        if (data::programGroupsOfLogin(dm.ADO_DB).isEmpty()) {
+        connection.open();
+        if (data::programGroupsOfLogin(connection).isEmpty()) {
             err << "norv_report: " << data::kNoProgramRightsText << Qt::endl;
-            return kLoginFailed;
+            return false;
         }
-        if (const std::optional<QString> refusal = data::schemaVersionRefusal(dm.ADO_DB)) {
+        if (const std::optional<QString> refusal = data::schemaVersionRefusal(connection)) {
             err << "norv_report: " << *refusal << Qt::endl;
-            return kLoginFailed;
+            return false;
         }
     } catch (const data::DataError& e) {
         err << "norv_report: вход не удался (сервер: " << site.server << ", БД: " << site.database
@@ -280,8 +289,56 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
                     : QStringLiteral("сервер базы данных не отвечает."))
             << Qt::endl
             << "norv_report: (" << e.message().simplified() << ")" << Qt::endl;
-        return kLoginFailed;
+        return false;
     }
+    return true;
+}
+
+// The spreadsheet of the request, saved in folder: the file the writer saved, or nothing when
+// it saved none (a file it left half-written is removed).
+std::optional<QString> writeSpreadsheet(const Request& r, data::Connection& connection,
+                                        const QString& folder, bool progress, QTextStream& err) {
+    KeepingLauncher launcher;
+    spreadsheet::setOutputFolder(folder);
+    const auto rows = [&](int done, int total) {
+        if (progress)
+            err << "\rnorv_report: строка " << done << " из " << total
+                << (done == total ? "\n" : "") << Qt::flush;
+    };
+    bool opened = false;
+    if (r.report == u"timesheet") {
+        PrintedTimesheet printed(connection);
+        opened = timesheet::writeMonthSpreadsheet(printed.monthRows(), r.month, r.year,
+                                                  timesheet::monthName(r.month) + u' ' +
+                                                      QString::number(r.year),
+                                                  spreadsheet::timesheetHandle(), rows);
+    } else {
+        data::Dataset query(&connection, QStringLiteral("productionQuery"));
+        query.setSql(reports::productionSpreadsheetSql());
+        opened = reports::writeProductionSpreadsheet(query, r.period, spreadsheet::reportsHandle(),
+                                                     rows);
+    }
+    if (!opened || launcher.saved.isEmpty()) {
+        QFile::remove(launcher.saved);
+        return std::nullopt;
+    }
+    return launcher.saved;
+}
+
+} // namespace
+
+int run(const Request& r, const QString& password, QTextStream& err, bool progress) {
+    ConsoleMessages messages(err);
+    const auto stage = [&](const QString& text) {
+        if (progress)
+            err << "norv_report: " << text << Qt::endl;
+    };
+    data::Connection connection;
+    const data::SiteSettings site =
+        data::SiteSettings::read(r.configFile).withArguments(r.server, r.database);
+    connection.setConnectionString(data::loginConnectionString(site, r.user, password));
+    if (!logIn(connection, site, err))
+        return kLoginFailed;
 
     Target target(r.pdf.isEmpty() ? r.xlsx : r.pdf);
     QString problem;
@@ -295,40 +352,19 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             if (r.report == u"timesheet")
-                PrintedTimesheet(dm.ADO_DB).writePdf(r.month, r.year,
-                                                     timesheet::monthName(r.month) + u' ' +
-                                                         QString::number(r.year) +
-                                                         QStringLiteral(" г."),
-                                                     temporary);
+                PrintedTimesheet(connection)
+                    .writePdf(r.month, r.year,
+                              timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
+                                  QStringLiteral(" г."),
+                              temporary);
             else
-                printedReport(dm.ADO_DB, r, temporary);
+                printedReport(connection, r, temporary);
         } else {
-            KeepingLauncher launcher;
-            spreadsheet::setOutputFolder(target.folder());
-            const auto rows = [&](int done, int total) {
-                if (progress)
-                    err << "\rnorv_report: строка " << done << " из " << total
-                        << (done == total ? "\n" : "") << Qt::flush;
-            };
-            bool opened = false;
-            if (r.report == u"timesheet") {
-                PrintedTimesheet printed(dm.ADO_DB);
-                opened = timesheet::writeMonthSpreadsheet(printed.monthRows(), r.month, r.year,
-                                                          timesheet::monthName(r.month) + u' ' +
-                                                              QString::number(r.year),
-                                                          spreadsheet::timesheetHandle(), rows);
-            } else {
-                data::Dataset query(&dm.ADO_DB, QStringLiteral("productionQuery"));
-                query.setSql(reports::productionSpreadsheetSql());
-                opened = reports::writeProductionSpreadsheet(query, r.period,
-                                                             spreadsheet::reportsHandle(), rows);
-            }
-            if (!launcher.saved.isEmpty())
-                written = launcher.saved;
-            if (!opened || launcher.saved.isEmpty()) {
-                QFile::remove(launcher.saved);
+            const std::optional<QString> saved =
+                writeSpreadsheet(r, connection, target.folder(), progress, err);
+            if (!saved)
                 return kWriteFailed;
-            }
+            written = *saved;
         }
     } catch (const data::DataError& e) {
         err << "norv_report: " << e.message() << Qt::endl;
