@@ -2,7 +2,6 @@
 // journal's list read again and the material list opened) on a year of about 700,000
 // positions, against the same statements sent bare through libpq in the same run.
 #include "bare_statement.h"
-#include "data/data_module.h"
 #include "data/statement.h"
 #include "data/statement_files.h"
 #include "journal/hours_upkeep.h"
@@ -17,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPushButton>
 
 #include <libpq-fe.h>
@@ -37,15 +37,14 @@ int main(int argc, char** argv) {
     ScriptedModalRunner modal;
     TestDatabase db("bench_save");
     createShopData(db);
-    db.useAsBuiltin();
     seams::Clock::setFixedToday(kDay);
 
-    data::DataModule6 dm;
-    FakeJournal journal(dm.ADO_DB);
+    OpenConnection connection(db.connectionString());
+    FakeJournal journal(connection);
     journal.date = kDay;
     journal.login.userName = "petrova";
     journal.positions.readDay(kDay);
-    EntryWindows windows(dm);
+    EntryWindows windows(connection);
     PositionEditor& entry = windows.entry;
 
     // One save of each in turn, so a slow moment of the disk (every save ends in a commit)
@@ -56,6 +55,8 @@ int main(int argc, char** argv) {
         data::parseNamedParameters(journal.positions.shiftPositions(1).sql());
     const data::ParsedSql materialsSql =
         data::parseNamedParameters(data::statementText("journal/position_materials"));
+    const data::ParsedSql insertSql =
+        data::parseNamedParameters(data::statementText("journal/insert_position"));
     const data::ParsedSql setDay = data::parseNamedParameters(journal::HoursUpkeep::setDaySql());
     const int runs = 41;
     std::vector<double> program, libpq;
@@ -95,13 +96,16 @@ int main(int argc, char** argv) {
         p.workDay = kDay;
         p.requisitionId = 7000001;
         p.requisitionLineId = 7100001;
-        const QByteArray insert = journal::insertStatement(p, {false, 1, kDay}).toUtf8();
+        QHash<QString, QByteArray> bound;
+        for (const auto& [name, value] : journal::positionValues(p, {false, 1, kDay}))
+            bound.insert(name, data::parameterText(value));
+        std::vector<QByteArray> insertValues;
+        for (const QString& name : insertSql.names)
+            insertValues.push_back(bound.value(name));
         QElapsedTimer timer;
         timer.start();
         PQclear(PQexec(conn, "begin")); // the position and its cell are one transaction
-        PGresult* r = PQexec(conn, insert.constData());
-        const QByteArray id = PQgetvalue(r, 0, 0);
-        PQclear(r);
+        const QByteArray id = runBare(conn, insertSql, insertValues).text(0, 0);
         runBare(conn, setDay, {QByteArray::number(p.workerCode), "1", "2026-06-15", "true"});
         PQclear(PQexec(conn, "commit"));
         runBare(conn, shiftSql, {"2026-06-15", "ta"});

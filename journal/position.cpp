@@ -18,12 +18,8 @@ namespace journal {
 
 namespace {
 
-QString dayText(const QDate& date) {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
-}
-
-// The typed numbers as the statement carries them: formatted by code, so nothing typed or
-// pasted can reach the SQL text.
+// The typed numbers as the statement's parameters carry them: formatted by code, so what
+// the server reads is a plain decimal whatever was typed or pasted.
 struct Numbers {
     QString price;
     QString quantity;
@@ -94,36 +90,29 @@ double positionPrice(float operationPrice, bool dayOff, int shift) {
     return data::rounded(price, 4);
 }
 
-QString insertStatement(const Position& p, const SaveConditions& c) {
+QList<std::pair<QString, QVariant>> positionValues(const Position& p, const SaveConditions& c) {
     const Numbers n = numbers(p, c);
-    return QStringLiteral("insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, "
-                          "data, smena, color, time, vvod,ok, prize, id_doc, id_doc_item, "
-                          "f_gds_qty_use, id_gds_use, id_cons_use) values(") +
-           QString::number(p.workerCode) + QStringLiteral(", ") + QString::number(p.productId) +
-           QStringLiteral(", ") + QString::number(p.operationId) + QStringLiteral(", ") + n.price +
-           u',' + n.quantity + QStringLiteral(", ") + n.rejects + QStringLiteral(", to_date('") +
-           dayText(p.workDay) + QStringLiteral("', 'DD.MM.YYYY HH24:MI:SS'), ") +
-           QString::number(c.shift) + QStringLiteral(", ") + QStringLiteral("0") +
-           QStringLiteral(", ") + n.hours + QStringLiteral(", '") + dayText(c.today) +
-           QStringLiteral("', '") + QStringLiteral("no") + QStringLiteral("', 0, ") +
-           QString::number(p.requisitionId) + QStringLiteral(", ") +
-           QString::number(p.requisitionLineId) + QStringLiteral(", 0, 0, 0) returning id");
+    QList<std::pair<QString, QVariant>> values{
+        {QStringLiteral("worker"), p.workerCode},
+        {QStringLiteral("product"), p.productId},
+        {QStringLiteral("operation"), p.operationId},
+        {QStringLiteral("price"), n.price},
+        {QStringLiteral("quantity"), n.quantity},
+        {QStringLiteral("rejects"), n.rejects},
+        {QStringLiteral("work_day"), p.workDay},
+        {QStringLiteral("shift"), c.shift},
+        {QStringLiteral("hours"), n.hours},
+        {QStringLiteral("entered"), c.today},
+        {QStringLiteral("requisition"), p.requisitionId},
+        {QStringLiteral("requisition_line"), p.requisitionLineId}};
+    if (p.id != 0)
+        values.append({QStringLiteral("id"), p.id});
+    return values;
 }
 
-QString updateStatement(const Position& p, const SaveConditions& c) {
-    const Numbers n = numbers(p, c);
-    return QStringLiteral("update accounts_dep.SMENA set w_id=") + QString::number(p.workerCode) +
-           QStringLiteral(", i_id=") + QString::number(p.productId) + QStringLiteral(", o_id=") +
-           QString::number(p.operationId) + QStringLiteral(", cena=") + n.price +
-           QStringLiteral(", kol_vo=") + n.quantity + QStringLiteral(", brak=") + n.rejects +
-           QStringLiteral(", data=to_date('") + dayText(p.workDay) +
-           QStringLiteral("', 'DD.MM.YYYY'), smena=") + QString::number(c.shift) +
-           QStringLiteral(", color=0, time=") + n.hours + QStringLiteral(", vvod='") +
-           dayText(c.today) + QStringLiteral("', prize=0, id_doc=") +
-           QString::number(p.requisitionId) + QStringLiteral(", id_doc_item=") +
-           QString::number(p.requisitionLineId) +
-           QStringLiteral(", f_gds_qty_use=0, id_gds_use=0, id_cons_use=0 where id=") +
-           QString::number(p.id);
+QString positionStatementName(const Position& p) {
+    return p.id == 0 ? QStringLiteral("journal/insert_position")
+                     : QStringLiteral("journal/update_position");
 }
 
 namespace {
@@ -185,9 +174,11 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
     HoursUpkeep upkeep(connection_);
     const DayCell cell{p.workerCode, c.shift, p.workDay};
     data::Command statement(&connection_, QStringLiteral("save_position"));
+    statement.setSql(data::statementText(positionStatementName(p)));
+    for (const auto& [name, value] : positionValues(p, c))
+        statement.setParam(name, value);
     data::Transaction transaction(connection_);
     if (p.id == 0) {
-        statement.setSql(insertStatement(p, c));
         const int id = data::toInt(statement.executeReturningInt());
         upkeep.afterSave(cell);
         transaction.commit();
@@ -198,7 +189,6 @@ int PositionSaver::save(const Position& p, const SaveConditions& c) {
         left = lockAsListed(connection_, p.id, p.opened);
     else if (const std::optional<Stored> stored = lockStored(connection_, p.id))
         left = stored->cell;
-    statement.setSql(updateStatement(p, c));
     statement.execute();
     const bool moved = left && (*left < cell || cell < *left);
     // with two cells, the lower first: two saves moving positions each other's way would

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include "ui/guard.h"
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace data {
@@ -100,9 +103,11 @@ SaveRefusal checkPosition(const Position& position, const PositionForm& form);
 // shift 3 or 1.5 in shift 4, rounded to 4 decimals.
 double positionPrice(float operationPrice, bool dayOff, int shift);
 
-// The statements of the save, as the journal's other workstations and reports know them.
-QString insertStatement(const Position& position, const SaveConditions& conditions);
-QString updateStatement(const Position& position, const SaveConditions& conditions);
+// The save's statement (journal/insert_position for a new position, journal/update_position
+// for a stored one) and the values bound to its parameters, by name.
+QString positionStatementName(const Position& position);
+QList<std::pair<QString, QVariant>> positionValues(const Position& position,
+                                                   const SaveConditions& conditions);
 
 // Writes a position: a new one (id 0) is inserted and its id returned, a stored one is
 // rewritten (every column but ok and id). Then the time-sheet cell of the position's worker,
