@@ -4,7 +4,7 @@
 // position filled through the dialog's own boxes and lists; the journal window on a
 // workstation's own connection.
 
-#include "data/data_module.h"
+#include "data/connection.h"
 #include "data/dataset.h"
 #include "directories/catalog.h"
 #include "directories/operations_window.h"
@@ -14,6 +14,7 @@
 #include "journal/position_editor.h"
 #include "journal/positions.h"
 #include "tests/support/scripted_modal_runner.h"
+#include "tests/support/test_database.h"
 #include "ui/dataset_model.h"
 #include "ui/login_role.h"
 #include "ui/lookup_combo_box.h"
@@ -79,23 +80,25 @@ private:
 
 // What start-up gives the journal window, made before it.
 struct JournalStationData {
-    data::DataModule6 stationModule;
-    journal::Positions stationPositions{stationModule.ADO_DB};
+    explicit JournalStationData(const QString& connectionText)
+        : stationConnection(connectionText) {}
+    OpenConnection stationConnection;
+    journal::Positions stationPositions{stationConnection};
 };
 
 // The journal window on a workstation's own connection, as start-up creates it.
 class StationJournal : private JournalStationData, public JournalWindow {
 public:
-    StationJournal() : JournalWindow(stationModule.ADO_DB, stationPositions) {}
-    data::DataModule6& dataModule() { return stationModule; }
+    explicit StationJournal(const QString& connectionText)
+        : JournalStationData(connectionText), JournalWindow(stationConnection, stationPositions) {}
     journal::Positions& positions() { return stationPositions; }
 };
 
-// The entry dialog with the lists it opens, on one data module, wired as start-up wires them.
+// The entry dialog with the lists it opens, on one connection, wired as start-up wires them.
 struct EntryWindows {
-    explicit EntryWindows(data::DataModule6& dm)
-        : catalog(dm.ADO_DB), workers(catalog), operations(catalog), materials(dm.ADO_DB),
-          entry(dm.ADO_DB) {
+    explicit EntryWindows(data::Connection& connection)
+        : catalog(connection), workers(catalog), operations(catalog), materials(connection),
+          entry(connection) {
         entry.useWindows(workers, operations, materials);
     }
     directories::Catalog catalog;
@@ -146,33 +149,29 @@ inline bool pickFromList(ScriptedModalRunner& modal, QDialog* dialog, const char
     modal.then([taken, stand = std::move(stand)](QDialog* list) {
         if (stand && !stand(list))
             return;
-        for (auto* choose : list->findChildren<QPushButton*>())
-            if (choose->text() == QStringLiteral("Выбрать")) {
-                choose->click();
-                *taken = true;
-                return;
-            }
-        qFatal("%s has no Выбрать", qPrintable(list->objectName()));
+        // the workers' list has a button of its own; the operations' list chooses with the
+        // button that edits elsewhere
+        auto* choose = list->findChild<QPushButton*>(QStringLiteral("chooseButton"));
+        if (!choose)
+            choose = list->findChild<QPushButton*>(QStringLiteral("editButton"));
+        if (!choose)
+            qFatal("%s has no Выбрать", qPrintable(list->objectName()));
+        choose->click();
+        *taken = true;
     });
     entryChild<QPushButton>(dialog, button)->click();
     return *taken;
 }
 
 // Where EntryHeader stands a list: the workers' on the worker of that name, the operations' on
-// the operation of that id. The data module is not needed; callers still pass it.
+// the operation of that id.
 inline ListStand workerNamed(const QString& name) {
     return [name](QDialog* list) { return shownList(list, "workersView").locate("fio", name); };
-}
-inline ListStand workerNamed(data::DataModule6& /*dm*/, const QString& name) {
-    return workerNamed(name);
 }
 inline ListStand operationNumbered(int operation) {
     return [operation](QDialog* list) {
         return shownList(list, "operationsView").locate("id", operation);
     };
-}
-inline ListStand operationNumbered(data::DataModule6& /*dm*/, int operation) {
-    return operationNumbered(operation);
 }
 
 // The header of a new position. The boxes not given are left as they are.
