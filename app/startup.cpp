@@ -2,7 +2,6 @@
 
 #include "login_dialog.h"
 
-#include "data/data_module.h"
 #include "directories/catalog.h"
 #include "directories/norms_window.h"
 #include "directories/operation_editor.h"
@@ -44,10 +43,14 @@ void tieToDesktopEntry() {
         QIcon::fromTheme(kDesktopEntryName, QIcon(QStringLiteral(":/norv-smena.svg"))));
 }
 
-Program::Program(const AppArguments& arguments) : arguments_(arguments) {
-    dataModule_ = std::make_unique<data::DataModule6>();
-    positions_ = std::make_unique<journal::Positions>(dataModule_->ADO_DB);
-    journal_ = std::make_unique<JournalWindow>(dataModule_->ADO_DB, *positions_);
+Program::Program(const AppArguments& arguments, const QString& openAtStart)
+    : arguments_(arguments) {
+    if (!openAtStart.isEmpty()) {
+        connection_.setConnectionString(openAtStart);
+        connection_.open();
+    }
+    positions_ = std::make_unique<journal::Positions>(connection_);
+    journal_ = std::make_unique<JournalWindow>(connection_, *positions_);
     // the build in the login's caption is the program's version
     journal_->loginValues().buildMajor = NORV_VERSION_MAJOR;
     journal_->loginValues().buildMinor = NORV_VERSION_MINOR;
@@ -56,63 +59,34 @@ Program::Program(const AppArguments& arguments) : arguments_(arguments) {
     createWindows(*journal_);
 }
 
-data::Connection& Program::connection() {
-    return dataModule_->ADO_DB;
-}
-
-Program::~Program() {
-    materialDialog_.reset();
-    norms_.reset();
-    timesheet_.reset();
-    printedTimesheet_.reset();
-    timesheetData_.reset();
-    reportSelection_.reset();
-    requisitionsReport_.reset();
-    productDetailsReport_.reset();
-    workerDetailsReport_.reset();
-    productsReport_.reset();
-    workersReport_.reset();
-    positionEditor_.reset();
-    operationEditor_.reset();
-    operations_.reset();
-    operationTypes_.reset();
-    typeEditor_.reset();
-    workerPicker_.reset();
-    productPicker_.reset();
-    catalog_.reset();
-    login_.reset();
-    journal_.reset();
-    positions_.reset();
-    dataModule_.reset();
-}
+Program::~Program() = default;
 
 // The other windows, created once each, none shown.
 void Program::createWindows(JournalWindow& journal) {
-    data::DataModule6& dataModule = *dataModule_;
-    catalog_ = std::make_unique<directories::Catalog>(dataModule.ADO_DB);
+    catalog_ = std::make_unique<directories::Catalog>(connection_);
     productPicker_ = std::make_unique<ProductPicker>(*catalog_);
     operations_ = std::make_unique<OperationsWindow>(*catalog_);
     workerPicker_ = std::make_unique<WorkerPicker>(*catalog_);
     operationTypes_ = std::make_unique<OperationTypesWindow>(*catalog_);
     typeEditor_ = std::make_unique<OperationTypeEditor>(*catalog_);
     operationEditor_ = std::make_unique<OperationEditor>(*catalog_);
-    positionEditor_ = std::make_unique<PositionEditor>(dataModule_->ADO_DB);
-    workersReport_ = std::make_unique<WorkersReport>(dataModule.ADO_DB);
-    productsReport_ = std::make_unique<ProductsReport>(dataModule.ADO_DB);
-    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(dataModule.ADO_DB);
-    productDetailsReport_ = std::make_unique<ProductDetailsReport>(dataModule.ADO_DB);
-    requisitionsReport_ = std::make_unique<RequisitionsReport>(dataModule.ADO_DB);
+    positionEditor_ = std::make_unique<PositionEditor>(connection_);
+    workersReport_ = std::make_unique<WorkersReport>(connection_);
+    productsReport_ = std::make_unique<ProductsReport>(connection_);
+    workerDetailsReport_ = std::make_unique<WorkerDetailsReport>(connection_);
+    productDetailsReport_ = std::make_unique<ProductDetailsReport>(connection_);
+    requisitionsReport_ = std::make_unique<RequisitionsReport>(connection_);
     reportSelection_ = std::make_unique<ReportSelectionDialog>(
-        dataModule.ADO_DB,
+        connection_,
         ReportSelectionDialog::Reports{*workersReport_, *productsReport_, *workerDetailsReport_,
                                        *productDetailsReport_, *requisitionsReport_},
         login_.get());
     // the printed time-sheet is no window; the time-sheet window previews it
-    timesheetData_ = std::make_unique<timesheet::TimesheetData>(dataModule.ADO_DB);
-    printedTimesheet_ = std::make_unique<PrintedTimesheet>(dataModule.ADO_DB);
+    timesheetData_ = std::make_unique<timesheet::TimesheetData>(connection_);
+    printedTimesheet_ = std::make_unique<PrintedTimesheet>(connection_);
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
-    norms_ = std::make_unique<NormsWindow>(dataModule.ADO_DB);
-    materialDialog_ = std::make_unique<MaterialDialog>(dataModule_->ADO_DB);
+    norms_ = std::make_unique<NormsWindow>(connection_);
+    materialDialog_ = std::make_unique<MaterialDialog>(connection_);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
     journal.useEntryDialog(*positionEditor_);
     operationTypes_->useEditor(*typeEditor_);

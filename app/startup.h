@@ -2,6 +2,8 @@
 
 #include "app_arguments.h"
 
+#include "data/connection.h"
+
 #include <QString>
 
 #include <memory>
@@ -33,10 +35,6 @@ class TimesheetData;
 namespace directories {
 class Catalog;
 }
-namespace data {
-class DataModule6;
-class Connection;
-} // namespace data
 
 namespace journal {
 class Positions;
@@ -50,16 +48,20 @@ void setupRussianLocale(QGuiApplication& app);
 inline const QString kDesktopEntryName = QStringLiteral("norv-smena");
 void tieToDesktopEntry();
 
-// The start-up order: the connection and the journal's positions, the journal JournalWindow,
-// then the login window LoginDialog, the application's main window, visible at once; then
-// every other window, once each, none shown.
+// The start-up order: the connection and the journal's positions, the journal window, then
+// the login window, the application's main window, visible at once; then every other window,
+// once each, none shown. The members are declared in that order, so they go in reverse: every
+// window before the data it shows, the connection last.
 class Program {
 public:
-    explicit Program(const AppArguments& arguments);
+    // A non-empty openAtStart is a connection text opened at once, before the login window
+    // shows: tests start the program logged in this way.
+    explicit Program(const AppArguments& arguments, const QString& openAtStart = {});
     ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
 
-    data::Connection& connection();
-    data::DataModule6& dataModule() { return *dataModule_; }
+    data::Connection& connection() { return connection_; }
     journal::Positions& positions() { return *positions_; }
     JournalWindow& journal() { return *journal_; }
     LoginDialog& login() { return *login_; }
@@ -81,14 +83,13 @@ private:
     void createWindows(JournalWindow& journal);
 
     AppArguments arguments_;
-    // the one connection lives in the data module the other windows still share
-    std::unique_ptr<data::DataModule6> dataModule_;
+    // the program's one connection, shared by every window below
+    data::Connection connection_;
     std::unique_ptr<journal::Positions> positions_;
-    std::unique_ptr<LoginDialog> login_;
     std::unique_ptr<JournalWindow> journal_;
-    // the directories' lists over the journal's connection; they go before it
+    std::unique_ptr<LoginDialog> login_;
+    // the directories' lists, and the windows over them
     std::unique_ptr<directories::Catalog> catalog_;
-    // the windows over the journal's data module and the catalog; they go before both
     std::unique_ptr<ProductPicker> productPicker_;
     std::unique_ptr<OperationsWindow> operations_;
     std::unique_ptr<WorkerPicker> workerPicker_;

@@ -1,6 +1,5 @@
 // Dataset speed against bare libpq, the client-side filter, and the journal's query for
 // one day and shift in a year of positions. Prints its figures; asserts nothing.
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "data/statement.h"
 #include "journal/positions.h"
@@ -89,9 +88,8 @@ int main(int argc, char** argv) {
     // --- 3. the journal's shift query for one day in a year of ~700,000 positions
     createShopData(db);
     seams::Messages::install(&messages);
-    db.useAsBuiltin();
-    data::DataModule6 dm;
-    journal::Positions positions(dm.ADO_DB);
+    OpenConnection connection(db.connectionString());
+    journal::Positions positions(connection);
     data::Dataset& smena1 = positions.shiftPositions(1);
     smena1.setParam("data", QDate(2026, 6, 15));
     int rows = 0;

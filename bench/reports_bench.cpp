@@ -364,7 +364,6 @@ int main(int argc, char** argv) {
     )"));
     db.exec(QStringLiteral("vacuum analyze accounts_dep.smena"));
     const int positions = db.scalar("select count(*) from accounts_dep.smena").toInt();
-    db.useAsBuiltin();
     data::Connection connection;
     connection.setConnectionString(db.connectionString());
     connection.open();

@@ -2,7 +2,6 @@
 // database of its own, measured in the same run. The journal's day, one save with its upkeep
 // and a month's rebuild must stay flat (at most 1.2x); the year's report by workers must
 // grow with the year it covers, not with the table.
-#include "data/data_module.h"
 #include "journal/position.h"
 #include "journal/positions.h"
 #include "reports/production_reports.h"
@@ -29,19 +28,18 @@ struct Figures {
 };
 
 Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
-    db.useAsBuiltin();
-    data::DataModule6 dm;
+    OpenConnection connection(db.connectionString());
     Figures f;
     f.positions = db.scalar("select count(*) from accounts_dep.smena").toLongLong();
     const QDate day(lastYear, 6, 15);
-    journal::Positions positions(dm.ADO_DB);
+    journal::Positions positions(connection);
     data::Dataset& shift = positions.shiftPositions(1);
     shift.setParam("data", day);
     f.journalMs = medianMs(21, [&] {
         shift.close();
         shift.open();
     });
-    journal::PositionSaver saver(dm.ADO_DB);
+    journal::PositionSaver saver(connection);
     int worker = 0;
     f.saveMs = medianMs(21, [&] {
         journal::Position p;
@@ -55,8 +53,8 @@ Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
         p.workDay = day;
         saver.save(p, {false, 1, day});
     });
-    f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(dm.ADO_DB).run(6, lastYear); });
-    WorkersReport workers(dm.ADO_DB);
+    f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(connection).run(6, lastYear); });
+    WorkersReport workers(connection);
     f.yearReportMs = medianMs(1, [&] {
         workers.writePdf(
             {QDate(lastYear, 1, 1), QDate(lastYear + 1, 1, 1), reports::ProductKind::All}, pdf);

@@ -39,7 +39,6 @@ int main(int argc, char** argv) {
           from generate_series(0, 59999) g;
         analyze;
     )");
-    db.useAsBuiltin();
     data::Connection connection;
     connection.setConnectionString(db.connectionString());
     connection.open();

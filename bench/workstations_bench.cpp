@@ -6,7 +6,6 @@
 // keep adding hours to the same few days, and the refusal under the worker's lock is part of
 // what is measured).
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "journal/position.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/test_database.h"
@@ -47,7 +46,6 @@ int main(int argc, char** argv) {
         insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
         insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 500, 1, 0);
     )");
-    db.useAsBuiltin();
 
     std::mutex lock;
     std::vector<double> saveMs;
@@ -58,8 +56,8 @@ int main(int argc, char** argv) {
     std::vector<std::thread> stations;
     for (int s = 0; s < kStations; ++s)
         stations.emplace_back([&, s] {
-            data::DataModule6 dm; // a workstation's own connection
-            journal::PositionSaver saver(dm.ADO_DB);
+            OpenConnection connection(db.connectionString()); // a workstation's own connection
+            journal::PositionSaver saver(connection);
             std::mt19937 random(unsigned(1000 + s));
             std::vector<Stored> mine;
             std::vector<double> times;

@@ -4,7 +4,7 @@
 #include "app/login_dialog.h"
 #include "app/startup.h"
 #include "data/connection_text.h"
-#include "data/data_module.h"
+#include "data/dataset.h"
 #include "data/schema_version.h"
 #include "journal/journal_window.h"
 #include "tests/support/recording_messages.h"

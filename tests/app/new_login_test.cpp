@@ -4,7 +4,6 @@
 // time-sheet and the reports.
 #include "app/login_dialog.h"
 #include "app/startup.h"
-#include "data/data_module.h"
 #include "directories/catalog.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"

@@ -64,7 +64,6 @@ private:
 void ReportCliTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("cli");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     launcher_ = std::make_unique<RecordingLauncher>();
     // the windows' workbooks apart from the files the command line writes

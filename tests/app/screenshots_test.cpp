@@ -41,7 +41,6 @@ void ScreenshotsTest::initTestCase() {
     outputDir_ = qEnvironmentVariable("TEST_OUTPUT_DIR", QDir::tempPath());
     QDir().mkpath(outputDir_);
     db_ = std::make_unique<TestDatabase>("shots");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     // On a copy of the demo data (scripts/docs-pictures) the pictures show its last day;

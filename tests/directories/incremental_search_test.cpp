@@ -91,7 +91,6 @@ private:
 void IncrementalSearchTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("search");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     for (int i = 0; i < kNames.size(); ++i) {

@@ -110,7 +110,6 @@ private:
 void NormsTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("norms");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     connection_.setConnectionString(db_->connectionString());

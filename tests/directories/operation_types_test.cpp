@@ -71,7 +71,6 @@ private:
 void OperationTypesTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("optypes");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     QCOMPARE(db_->scalar("select upper('сборка ёлка')"), QString("СБОРКА ЁЛКА"));
@@ -391,7 +390,7 @@ void OperationTypesTest::selection() {
 
 // The menu opens the directory on every type, whatever search the last pick left.
 void OperationTypesTest::journalMenuOpensTheWholeDirectory() {
-    Program program(AppArguments{});
+    Program program(AppArguments{}, db_->connectionString());
     runner_->then([&](QDialog* d) { typeInto(searchBox(d), "Сб"); });
     program.operationTypes().pick();
     bool seen = false;

@@ -130,7 +130,6 @@ private:
 void OperationsTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("opers");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     QVERIFY(workbooks_.isValid());
@@ -614,7 +613,7 @@ void OperationsTest::exportStopsWhenNoWorkbookOpens() {
 
 // The menu opens the directory; the search the last opening left is applied again.
 void OperationsTest::journalMenuOpensTheListWithItsSearch() {
-    Program program(AppArguments{});
+    Program program(AppArguments{}, db_->connectionString());
     OperationsWindow& list = program.operations();
     edit(&list, "searchEdit")->setText("ш");
     bool seen = false;

@@ -94,7 +94,6 @@ private:
 void PickersTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("pickers");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     runner_ = std::make_unique<ScriptedModalRunner>();
     // person ids beyond 32 bits, a name with trailing blanks, one worker without a post today

@@ -4,7 +4,6 @@
 // that write show them so and write nothing.
 #include "data/command.h"
 #include "data/conversions.h"
-#include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "tests/support/position_editor_harness.h"
@@ -52,19 +51,18 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
-    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<OpenConnection> connection_;
 };
 
 void DatabaseRefusalsTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("refusals");
-    db_->useAsBuiltin();
     db_->exec(kSmallShopSql);
     db_->exec(kSmallShopRequisitionSql);
     db_->exec(kRefuseTrigger);
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
-    dm_ = std::make_unique<data::DataModule6>();
+    connection_ = std::make_unique<OpenConnection>(db_->connectionString());
 }
 
 void DatabaseRefusalsTest::init() {
@@ -109,12 +107,12 @@ void DatabaseRefusalsTest::oneMessagePerKind() {
         if (sql.isEmpty())
             data::toInt(QStringLiteral("12а"));
         for (const QString& statement : sql) {
-            data::Command command(&dm_->ADO_DB);
+            data::Command command(connection_.get());
             command.setSql(statement);
             command.execute();
         }
     });
-    data::Command reset(&dm_->ADO_DB);
+    data::Command reset(connection_.get());
     reset.setSql("reset statement_timeout");
     reset.execute();
     QCOMPARE(messages_->shown.size(), 1);
@@ -155,11 +153,11 @@ void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing() {
     const QString before = db_->scalar(
         QString("select kol_vo || '/' || ok from accounts_dep.smena where id=%1").arg(id));
     if (action == "save") {
-        FakeJournal journal(dm_->ADO_DB);
+        FakeJournal journal(*connection_);
         journal.date = kMonday;
         journal.login.userName = "petrova";
         journal.readShift();
-        EntryWindows windows(*dm_);
+        EntryWindows windows(*connection_);
         QVERIFY(journal.currentShift().locate("id", id));
         modal_->then([&](QDialog* d) {
             entryChild<QLineEdit>(d, "quantityEdit")->setText("12");
@@ -168,7 +166,7 @@ void DatabaseRefusalsTest::windowsShowTheRuleAndWriteNothing() {
         });
         journal.change(windows.entry);
     } else {
-        StationJournal journal;
+        StationJournal journal(db_->connectionString());
         journal.loginValues().userName = "sys";
         journal.loginValues().currentShift = 1;
         journal.applyRights({.recordPositions = true, .acceptPositions = true});

@@ -28,18 +28,6 @@ struct Position {
 
 Q_DECLARE_METATYPE(Position)
 
-namespace {
-
-// A workstation's own connection to the test database.
-std::unique_ptr<data::Connection> workstation(const TestDatabase& db) {
-    auto connection = std::make_unique<data::Connection>();
-    connection->setConnectionString(db.connectionString());
-    connection->open();
-    return connection;
-}
-
-} // namespace
-
 class HoursUpkeepTest : public QObject {
     Q_OBJECT
 private slots:
@@ -66,12 +54,11 @@ private:
 
 void HoursUpkeepTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("hours");
-    db_->useAsBuiltin();
     // the operation every position here names
     db_->exec("insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');"
               "insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 1, 1, 0);");
     messages_ = std::make_unique<RecordingMessages>();
-    connection_ = workstation(*db_);
+    connection_ = std::make_unique<OpenConnection>(db_->connectionString());
     QVERIFY(connection_->isOpen());
 }
 
@@ -172,8 +159,9 @@ void HoursUpkeepTest::racingWorkstationsKeepTheCellEqualToItsPositions() {
     // lands between the sum and its write unless the two are taken one after the other.
     const SlowDayHours busy(*db_, "random() * 0.006");
     const QDate day(2026, 3, 9);
-    const auto stationA = workstation(*db_); // two connections
-    const auto stationB = workstation(*db_);
+    const auto stationA =
+        std::make_unique<OpenConnection>(db_->connectionString()); // two connections
+    const auto stationB = std::make_unique<OpenConnection>(db_->connectionString());
     QStringList drifted;
     for (int round = 0; round < 20; ++round) {
         const int worker = nextWorker();

@@ -1,6 +1,5 @@
 // The shift journal on the test database: activation and dates, shifts, the grid, accepting
 // and deleting positions with the time-sheet cell they leave.
-#include "data/data_module.h"
 #include "journal/hours_upkeep.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
@@ -103,7 +102,6 @@ private:
 void JournalWindowTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("journal");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     db_->exec(R"(
@@ -131,7 +129,7 @@ void JournalWindowTest::cleanup() {
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
 void JournalWindowTest::openJournal(const QString& user) {
-    form_ = std::make_unique<StationJournal>();
+    form_ = std::make_unique<StationJournal>(db_->connectionString());
     form_->loginValues().userName = user;
     form_->loginValues().role = demoLoginRole(user);
     form_->loginValues().currentShift = 1;
@@ -170,9 +168,9 @@ void JournalWindowTest::keepHours(int positionId) {
                                    "accounts_dep.smena where id=%1")
                         .arg(positionId))
             .split(' ');
-    data::DataModule6 station;
-    journal::HoursUpkeep(station.ADO_DB)
-        .afterSave({row[0].toInt(), row[1].toInt(), QDate::fromString(row[2], Qt::ISODate)});
+    OpenConnection station(db_->connectionString());
+    journal::HoursUpkeep(station).afterSave(
+        {row[0].toInt(), row[1].toInt(), QDate::fromString(row[2], Qt::ISODate)});
 }
 
 QString JournalWindowTest::okOf(int positionId) {
@@ -677,7 +675,7 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
     const int target = addPosition({.worker = 102, .ok = status});
     addMaterial(target);
     openJournal(user);
-    EntryWindows windows(form_->dataModule());
+    EntryWindows windows(form_->connection());
     form_->useEntryDialog(windows.entry);
     QVERIFY(form_->shownPositions().locate("id", target));
     QString shownCaption;

@@ -2,7 +2,6 @@
 // add and edit mode, the quantity box and the checks, the frozen header after a new position,
 // repeated edits, view mode, the time-sheet cells a save leaves, a server that reads dates
 // month first, the materials with their proposal and limits, and the brigade.
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "seams/clock.h"
 #include "tests/support/position_editor_harness.h"
@@ -88,7 +87,7 @@ private:
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
-    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<OpenConnection> connection_;
     std::unique_ptr<FakeJournal> journal_;
     std::unique_ptr<EntryWindows> windows_;
     PositionEditor* entry_ = nullptr;
@@ -97,7 +96,6 @@ private:
 void EntryDialogTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("entry");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     db_->exec(R"(
@@ -124,9 +122,9 @@ void EntryDialogTest::initTestCase() {
                (3500002, 3000002, 'П-7', 'Склад 2', '2026-01-11', 5);
         insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
     )");
-    dm_ = std::make_unique<data::DataModule6>();
-    journal_ = std::make_unique<FakeJournal>(dm_->ADO_DB);
-    windows_ = std::make_unique<EntryWindows>(*dm_);
+    connection_ = std::make_unique<OpenConnection>(db_->connectionString());
+    journal_ = std::make_unique<FakeJournal>(*connection_);
+    windows_ = std::make_unique<EntryWindows>(*connection_);
     entry_ = &windows_->entry;
 }
 
@@ -160,12 +158,12 @@ void EntryDialogTest::choose(QDialog* d, const char* lookup, qint64 key) {
 }
 
 void EntryDialogTest::pickWorker(QDialog* d, const QString& name, const char* button) {
-    QVERIFY2(pickFromList(*modal_, d, button, workerNamed(*dm_, name)),
+    QVERIFY2(pickFromList(*modal_, d, button, workerNamed(name)),
              qPrintable("the worker is not offered: " + name));
 }
 
 void EntryDialogTest::pickOperation(QDialog* d, int operation) {
-    QVERIFY2(pickFromList(*modal_, d, "pickOperationButton", operationNumbered(*dm_, operation)),
+    QVERIFY2(pickFromList(*modal_, d, "pickOperationButton", operationNumbered(operation)),
              "the operation is not offered");
 }
 
@@ -175,8 +173,8 @@ void EntryDialogTest::fillHeader(QDialog* d, qint64 line, const QString& worker,
     const QString missing = fillEntryHeader(*modal_, d,
                                             {.requisition = kRequisition,
                                              .line = line,
-                                             .worker = workerNamed(*dm_, worker),
-                                             .operation = operationNumbered(*dm_, operation),
+                                             .worker = workerNamed(worker),
+                                             .operation = operationNumbered(operation),
                                              .quantity = quantity,
                                              .hours = hours,
                                              .rejects = rejects});
@@ -593,10 +591,10 @@ void EntryDialogTest::viewShowsEverythingDisabled() {
 // default must still store the 13th of March.
 void EntryDialogTest::aServerReadingDatesMonthFirst() {
     db_->exec(QString("alter database %1 set DateStyle = 'ISO, MDY'").arg(db_->name()));
-    data::DataModule6 station; // a new connection takes the database's setting
-    QCOMPARE(station.readScratchValue("select '03.04.2026'::date::text as d", "d").toString(),
-             QString("2026-04-03"));
-    FakeJournal journal(station.ADO_DB);
+    OpenConnection station(
+        db_->connectionString()); // a new connection takes the database's setting
+    QCOMPARE(readScalar(station, "select '03.04.2026'::date::text"), QString("2026-04-03"));
+    FakeJournal journal(station);
     journal.date = QDate(2026, 3, 13);
     journal.login.userName = "petrova";
     journal.readShift();
@@ -607,7 +605,7 @@ void EntryDialogTest::aServerReadingDatesMonthFirst() {
         const QString missing = fillEntryHeader(*modal_, d,
                                                 {.requisition = kRequisition,
                                                  .line = kLine100,
-                                                 .worker = workerNamed(station, "Иванов И.И."),
+                                                 .worker = workerNamed("Иванов И.И."),
                                                  .quantity = "1"});
         QVERIFY2(missing.isEmpty(), qPrintable(missing));
         child<QPushButton>(d, "saveHeaderButton")->click();

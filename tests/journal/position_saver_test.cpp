@@ -14,18 +14,6 @@ using journal::DayCell;
 using journal::Position;
 using journal::PositionSaver;
 
-namespace {
-
-// A workstation's own connection to the test database.
-std::unique_ptr<data::Connection> workstation(const TestDatabase& db) {
-    auto connection = std::make_unique<data::Connection>();
-    connection->setConnectionString(db.connectionString());
-    connection->open();
-    return connection;
-}
-
-} // namespace
-
 class PositionSaverTest : public QObject {
     Q_OBJECT
 private slots:
@@ -54,7 +42,6 @@ const journal::SaveConditions kShift1{false, 1, kMar3};
 
 void PositionSaverTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("saver");
-    db_->useAsBuiltin();
     db_->exec(R"(
         insert into accounts_dep.vid_oper(id, vid) values (1, 'Сборка');
         insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 1, 1, 0);
@@ -68,7 +55,7 @@ void PositionSaverTest::initTestCase() {
         end $$;
     )");
     messages_ = std::make_unique<RecordingMessages>();
-    connection_ = workstation(*db_);
+    connection_ = std::make_unique<OpenConnection>(db_->connectionString());
     QVERIFY(connection_->isOpen());
 }
 
@@ -127,7 +114,7 @@ void PositionSaverTest::aDeletionRecomputesTheCellAsStored() {
     // another workstation moves it to the next day after this one listed it
     Position moved = p;
     moved.workDay = kMar3;
-    PositionSaver(*workstation(*db_)).save(moved, kShift1);
+    PositionSaver(*std::make_unique<OpenConnection>(db_->connectionString())).save(moved, kShift1);
     QCOMPARE(db_->timesheetText(101), QString("s1 3.2026: d3=8"));
 
     PositionSaver(*connection_).remove(p.id, listed);

@@ -3,7 +3,6 @@
 // that the connection was lost and is not done; the one after that works again on a new
 // connection, and a save that was interrupted leaves no position the clerk was not told of.
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "tests/support/position_editor_harness.h"
@@ -58,7 +57,6 @@ void ReconnectTest::initTestCase() {
     qputenv("NORV_TEST_PGHOST", folder_.filePath("pg/run").toUtf8());
     qputenv("NORV_TEST_TEMPLATE", "reconnect_template");
     db_ = std::make_unique<TestDatabase>("reconnect");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     seams::Clock::setFixedToday(QDate(2026, 3, 2));
@@ -80,7 +78,7 @@ void ReconnectTest::cleanupTestCase() {
 }
 
 void ReconnectTest::theJournalAfterARestart() {
-    StationJournal journal;
+    StationJournal journal(db_->connectionString());
     journal.show();
     auto* refresh = journal.findChild<QPushButton*>("refreshButton");
     refresh->click();
@@ -98,8 +96,8 @@ void ReconnectTest::theJournalAfterARestart() {
 }
 
 void ReconnectTest::aSaveInterruptedByARestart() {
-    StationJournal journal;
-    EntryWindows windows(journal.dataModule());
+    StationJournal journal(db_->connectionString());
+    EntryWindows windows(journal.connection());
     PositionEditor& entry = windows.entry;
     journal.useEntryDialog(entry);
     journal.show();

@@ -4,7 +4,6 @@
 // message instead of a frozen window.
 #include "data/command.h"
 #include "data/connection.h"
-#include "data/data_module.h"
 #include "data/statement.h"
 #include "journal/journal_window.h"
 #include "journal/position.h"
@@ -69,7 +68,7 @@ private:
         other(sql);
     }
     void release() { other("rollback"); }
-    void lowerLockTimeout(data::DataModule6& dm);
+    void lowerLockTimeout(data::Connection& connection);
     void openChange(int id, const std::function<void(QDialog*)>& script);
     // The journal of a login that may record and accept, listing Monday's positions.
     std::unique_ptr<StationJournal> openJournal();
@@ -79,7 +78,7 @@ private:
     std::unique_ptr<RecordingMessages> messages_;
     std::unique_ptr<ScriptedModalRunner> modal_;
     std::unique_ptr<data::Connection> other_;
-    std::unique_ptr<data::DataModule6> dm_;
+    std::unique_ptr<OpenConnection> connection_;
     std::unique_ptr<FakeJournal> journal_;
     std::unique_ptr<EntryWindows> windows_;
 };
@@ -87,7 +86,6 @@ private:
 void TwoWorkstationsTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("workstations");
-    db_->useAsBuiltin();
     db_->exec(kSmallShopSql);
     db_->exec(R"(
         insert into cmn_contractor.person(id, s_code, s_caption) values (11, '102', 'Петров П.П.');
@@ -98,9 +96,9 @@ void TwoWorkstationsTest::initTestCase() {
     other_ = std::make_unique<data::Connection>();
     other_->setConnectionString(db_->connectionString());
     other_->open();
-    dm_ = std::make_unique<data::DataModule6>();
-    journal_ = std::make_unique<FakeJournal>(dm_->ADO_DB);
-    windows_ = std::make_unique<EntryWindows>(*dm_);
+    connection_ = std::make_unique<OpenConnection>(db_->connectionString());
+    journal_ = std::make_unique<FakeJournal>(*connection_);
+    windows_ = std::make_unique<EntryWindows>(*connection_);
 }
 
 void TwoWorkstationsTest::init() {
@@ -139,8 +137,8 @@ void TwoWorkstationsTest::other(const QString& sql) {
         data::execute(*other_, data::parseNamedParameters(statement), {});
 }
 
-void TwoWorkstationsTest::lowerLockTimeout(data::DataModule6& dm) {
-    data::Command set(&dm.ADO_DB);
+void TwoWorkstationsTest::lowerLockTimeout(data::Connection& connection) {
+    data::Command set(&connection);
     set.setSql("set lock_timeout = '200ms'");
     set.execute();
 }
@@ -153,7 +151,7 @@ void TwoWorkstationsTest::openChange(int id, const std::function<void(QDialog*)>
 }
 
 std::unique_ptr<StationJournal> TwoWorkstationsTest::openJournal() {
-    auto journal = std::make_unique<StationJournal>();
+    auto journal = std::make_unique<StationJournal>(db_->connectionString());
     journal->loginValues().userName = "sys";
     journal->loginValues().currentShift = 1;
     journal->applyRights({.recordPositions = true, .acceptPositions = true});
@@ -170,7 +168,7 @@ QStringList TwoWorkstationsTest::errorsShown() {
 }
 
 void TwoWorkstationsTest::connectionHasTimeouts() {
-    data::Dataset shown(&dm_->ADO_DB);
+    data::Dataset shown(connection_.get());
     shown.setSql("select current_setting('lock_timeout') as l, "
                  "current_setting('statement_timeout') as s");
     shown.open();
@@ -301,7 +299,7 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
     const QString before = row(id) + " " + db_->timesheetText(101);
     hold(held);
     if (action == "edit" || action == "new") {
-        lowerLockTimeout(*dm_);
+        lowerLockTimeout(*connection_);
         if (action == "edit") {
             openChange(id, [&](QDialog* d) {
                 entryChild<QLineEdit>(d, "quantityEdit")->setText("12");
@@ -313,8 +311,8 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
                 const QString missing = fillEntryHeader(*modal_, d,
                                                         {.requisition = 7000001,
                                                          .line = 7100001,
-                                                         .worker = workerNamed(*dm_, "Иванов И.И."),
-                                                         .operation = operationNumbered(*dm_, 1),
+                                                         .worker = workerNamed("Иванов И.И."),
+                                                         .operation = operationNumbered(1),
                                                          .quantity = "5",
                                                          .hours = "2"});
                 QVERIFY2(missing.isEmpty(), qPrintable(missing));
@@ -325,7 +323,7 @@ void TwoWorkstationsTest::heldDataEndsTheAction() {
         }
     } else {
         const std::unique_ptr<StationJournal> journal = openJournal();
-        lowerLockTimeout(journal->dataModule());
+        lowerLockTimeout(journal->connection());
         QVERIFY(journal->shownPositions().locate("id", id));
         messages_->answer(true);
         journal->findChild<QPushButton*>(action == "accept" ? "acceptButton" : "deleteButton")

@@ -5,7 +5,6 @@
 // empty periods), the same reports written straight to PDF, and the spreadsheet read back.
 #include "app/startup.h"
 #include "data/connection.h"
-#include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
@@ -214,7 +213,6 @@ private:
 void ReportsTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("reports");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     launcher_ = std::make_unique<RecordingLauncher>();
@@ -715,7 +713,7 @@ void ReportsTest::spreadsheetThatCannotOpen() {
 // "Сводные отчеты" of the journal's menu opens this window; the journal is back on today
 // afterwards.
 void ReportsTest::theJournalMenuOpensTheWindow() {
-    Program program(AppArguments{});
+    Program program(AppArguments{}, db_->connectionString());
     JournalWindow& journal = program.journal();
     journal.findChild<QDateEdit*>("journalDateEdit")->setDate(QDate(2026, 2, 20));
     QString period;

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Widgets, classes and handlers are named by what they are: no object name of a .ui file, and
-# no identifier of the code, in the numbered style (Button9, Edit6, N11, on_Button1_clicked),
-# and every tab stop and buddy of a .ui file names one of its widgets.
+# no identifier of the code, in the numbered style (Button9, Edit6, N11, DataModule6,
+# on_Button1_clicked), and every tab stop and buddy of a .ui file names one of its widgets.
 set -euo pipefail
 root=$1
 cd "$root"
-numbered='(Form|Button|Edit|Label|DBGrid|CBox|CheckBox|ComboBox|RadioButton|RadioGroup|GroupBox|PageControl|DTPicker|N)[0-9]+'
+numbered='(DataModule|Form|Button|Edit|Label|DBGrid|CBox|CheckBox|ComboBox|RadioButton|RadioGroup|GroupBox|PageControl|DTPicker|N)[0-9]+'
 bad=0
 mapfile -t forms < <(find app directories journal reports timesheet -name '*.ui' | sort)
 for form in "${forms[@]}"; do

@@ -2,7 +2,6 @@
 
 #include "data/connection_text.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "data/statement.h"
 
 #include <QCoreApplication>
@@ -76,10 +75,6 @@ QString TestDatabase::connectionString(const QString& user) const {
     return data::buildConnectionString(host_, name_, user, passwordOf(user));
 }
 
-void TestDatabase::useAsBuiltin() const {
-    data::DataModule6::connectNewModulesWith(connectionString());
-}
-
 data::SiteSettings TestDatabase::siteSettings() const {
     data::SiteSettings site;
     site.server = host_;
@@ -132,11 +127,15 @@ void TestDatabase::exec(const QString& sql) {
         throw data::DataError(message);
 }
 
-QString TestDatabase::scalar(const QString& sql) {
-    data::ResultPtr r = data::execute(sys(), data::parseNamedParameters(sql), {});
+QString readScalar(data::Connection& connection, const QString& sql) {
+    data::ResultPtr r = data::execute(connection, data::parseNamedParameters(sql), {});
     if (PQntuples(r.get()) < 1 || PQgetisnull(r.get(), 0, 0))
         return QString();
     return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+}
+
+QString TestDatabase::scalar(const QString& sql) {
+    return readScalar(sys(), sql);
 }
 
 QString TestDatabase::timesheetText(int worker) {

@@ -9,6 +9,18 @@
 #include <memory>
 #include <utility>
 
+// A connection opened at once, as a workstation's after its login.
+class OpenConnection : public data::Connection {
+public:
+    explicit OpenConnection(const QString& connectionText) {
+        setConnectionString(connectionText);
+        open();
+    }
+};
+
+// First column of the first row a statement reads on a connection, as text ("" when no row).
+QString readScalar(data::Connection& connection, const QString& sql);
+
 // A fresh copy of the test template database (schema, roles, no demo data) on the
 // throw-away cluster of scripts/test; dropped again when the object goes.
 class TestDatabase {
@@ -22,8 +34,6 @@ public:
     // Connection text for a login of the test cluster (demo passwords).
     QString connectionString(const QString& user = QStringLiteral("sys")) const;
     static QString passwordOf(const QString& user);
-    // Every data module created from now on connects to this database as sys at once.
-    void useAsBuiltin() const;
     // The site settings of a workstation of this database.
     data::SiteSettings siteSettings() const;
 

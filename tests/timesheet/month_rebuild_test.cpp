@@ -4,7 +4,6 @@
 #include "data/command.h"
 #include "data/connection.h"
 #include "data/data_error.h"
-#include "data/data_module.h"
 #include "data/dataset.h"
 #include "journal/hours_upkeep.h"
 #include "tests/support/per_cell_rebuild.h"
@@ -41,7 +40,6 @@ private:
 
 void MonthRebuildTest::initTestCase() {
     db_ = std::make_unique<TestDatabase>("rebuild");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     connection_.setConnectionString(db_->connectionString());
     connection_.open();
@@ -132,8 +130,8 @@ void MonthRebuildTest::aFailureHalfWayLeavesTheMonth() {
 // rebuild's progress, and the rebuild goes on only once the save is written or waits for a
 // lock, however fast the machine.
 void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
-    data::DataModule6 other;
-    const int otherPid = other.readScratchValue("select pg_backend_pid() as pid", "pid").toInt();
+    OpenConnection other(db_->connectionString());
+    const int otherPid = readScalar(other, "select pg_backend_pid()").toInt();
     std::atomic<bool> saved = false;
     std::exception_ptr failure; // the save's, thrown here as if it had run in the test
     std::jthread save;
@@ -142,11 +140,11 @@ void MonthRebuildTest::aSaveDuringARebuildIsNotLost() {
             return;
         save = std::jthread([&] {
             try {
-                data::Command insert(&other.ADO_DB);
+                data::Command insert(&other);
                 insert.setSql("insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, "
                               "kol_vo, time) values ('2026-03-02', 2, 101, 1, 1, 1, 4)");
                 insert.execute();
-                journal::HoursUpkeep(other.ADO_DB).afterSave({101, 2, QDate(2026, 3, 2)});
+                journal::HoursUpkeep(other).afterSave({101, 2, QDate(2026, 3, 2)});
             } catch (...) {
                 failure = std::current_exception();
             }

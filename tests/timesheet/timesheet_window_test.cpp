@@ -3,7 +3,6 @@
 // the saved workbook, and the printed time-sheet read back from its PDF.
 #include "app/startup.h"
 #include "data/connection.h"
-#include "data/data_module.h"
 #include "journal/journal_window.h"
 #include "seams/clock.h"
 #include "spreadsheet/spreadsheet.h"
@@ -58,7 +57,6 @@ private:
 void TimesheetWindowTest::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     db_ = std::make_unique<TestDatabase>("timesheet");
-    db_->useAsBuiltin();
     messages_ = std::make_unique<RecordingMessages>();
     modal_ = std::make_unique<ScriptedModalRunner>();
     launcher_ = std::make_unique<RecordingLauncher>();
@@ -287,7 +285,7 @@ void TimesheetWindowTest::printedSheet() {
 // The journal on another day than today: the time-sheet opens on that day's month, and the
 // journal is back on today afterwards.
 void TimesheetWindowTest::theJournalMenuOpensTheJournalDatesMonth() {
-    Program program(AppArguments{});
+    Program program(AppArguments{}, db_->connectionString());
     JournalWindow& journal = program.journal();
     journal.findChild<QDateEdit*>("journalDateEdit")->setDate(QDate(2026, 4, 20));
     QString period;
