@@ -1,8 +1,12 @@
 #include "reportengine/prepared_report.h"
 
+#include "files/atomic_file.h"
 #include "reportengine/report_error.h"
+#include "seams/messages.h"
 #include "seams/modal_runner.h"
 
+#include <QCoreApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
@@ -13,6 +17,12 @@ namespace report {
 namespace {
 
 constexpr double kUnitsPerInch = 25.4 * kUnitsPerMm;
+
+// The program that made a PDF, as its properties name it.
+QString creator() {
+    const QString version = QCoreApplication::applicationVersion();
+    return QCoreApplication::applicationName() + (version.isEmpty() ? QString() : u' ' + version);
+}
 
 } // namespace
 
@@ -65,27 +75,64 @@ bool PreparedReport::paintAll(QPagedPaintDevice& device) const {
 }
 
 void PreparedReport::print(QPrinter& printer) const {
+    printer.setDocName(title_);
+    printer.setCreator(creator());
     if (!paintAll(printer))
         throw ReportError(
             QStringLiteral("Не удалось начать печать на принтере «%1»").arg(printer.printerName()));
 }
 
 void PreparedReport::writePdf(const QString& path) const {
-    QPdfWriter writer(path);
-    writer.setCreator(QStringLiteral("norv_smena"));
+    files::AtomicFile file(path);
+    if (!file.open())
+        throw files::WriteError(file.failure());
+    writePdf(file);
+    if (!file.commit())
+        throw files::WriteError(file.failure());
+}
+
+void PreparedReport::writePdf(files::AtomicFile& file) const {
+    QPdfWriter writer(&file.device());
+    writer.setTitle(title_);
+    writer.setCreator(creator());
     if (!paintAll(writer))
-        throw ReportError(QStringLiteral("Не удалось записать файл «%1»").arg(path));
+        file.fail(files::notWritten(file.path(), QStringLiteral("QPdfWriter did not start")));
+}
+
+// The preview's "Печать": to a file when the person chose one (written whole or not at all),
+// else to the printer. The preview is a slot's caller, so failures are told here.
+void PreparedReport::printFromPreview(QPrinter& printer) const {
+    seams::Messages& messages = seams::Messages::current();
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        try {
+            writePdf(printer.outputFileName());
+        } catch (const files::WriteError& e) {
+            messages.errorWithDetail(e.sentence(), e.detail(), seams::kErrorCaption);
+        }
+        return;
+    }
+    try {
+        print(printer);
+    } catch (const ReportError& e) {
+        messages.error(e.message() + u'.', seams::kErrorCaption);
+    }
 }
 
 void PreparedReport::preview(QWidget* parent) const {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(layout_);
+    printer.setDocName(title_);
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("reportPreview"));
     dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
-    // No exception may leave a slot; a printer that cannot start simply prints nothing.
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
-                     [this](QPrinter* target) { paintAll(*target); });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [this](QPrinter* target) {
+        // the preview draws its pages through an engine of pictures; anything else is "Печать"
+        const QPaintEngine* engine = target->paintEngine();
+        if (engine && engine->type() == QPaintEngine::Picture)
+            paintAll(*target);
+        else
+            printFromPreview(*target);
+    });
     seams::execModal(&dialog);
 }
 

@@ -18,6 +18,10 @@ class QPagedPaintDevice;
 class QPrinter;
 class QWidget;
 
+namespace files {
+class AtomicFile;
+}
+
 namespace report {
 
 class Rows;
@@ -62,21 +66,32 @@ public:
     // Paints one page on a painter begun on a printer, a PDF writer or any paint device,
     // its origin at the top left of the printable area.
     void paintPage(QPainter& painter, int page) const;
-    // Every page, with the report's page size, orientation and margins. Both throw
-    // ReportError when the output cannot be opened.
+    // The document's title: the PDF's Title and the print job's name.
+    void setTitle(const QString& title) { title_ = title; }
+    const QString& title() const { return title_; }
+
+    // Every page, with the report's page size, orientation and margins. print() throws
+    // ReportError when the printer cannot start; writePdf() throws files::WriteError when the
+    // file cannot be written whole, and then the file that had the name stays as it was.
     void print(QPrinter& printer) const;
     void writePdf(const QString& path) const;
-    // The print preview, from which the person prints or saves a PDF.
+    // Into a file the caller opened and commits (a command line opens it before the report
+    // is read, so a folder that takes no file is told at once); failures go into the file.
+    void writePdf(files::AtomicFile& file) const;
+    // The print preview, from which the person prints or saves a PDF; a failure to do either
+    // is told there.
     void preview(QWidget* parent) const;
 
 private:
     PreparedReport() = default;
     bool paintAll(QPagedPaintDevice& device) const;
+    void printFromPreview(QPrinter& printer) const;
 
     QPageLayout layout_;
     std::vector<QFont> fonts_;
     std::vector<QPen> pens_;
     std::vector<Page> pages_;
+    QString title_;
 };
 
 } // namespace report

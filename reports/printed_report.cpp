@@ -18,8 +18,12 @@ PrintedReport::PrintedReport(data::Connection& connection, const QString& statem
 
 report::PreparedReport PrintedReport::prepare(const Selection& selection) {
     openSelection(query_, selection);
-    titleCell(layout_).text = reportTitle(titlePrefix_, selection);
-    return report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
+    const QString title = reportTitle(titlePrefix_, selection);
+    titleCell(layout_).text = title;
+    report::PreparedReport prepared =
+        report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
+    prepared.setTitle(title.trimmed());
+    return prepared;
 }
 
 void PrintedReport::preview(const Selection& selection, QWidget* parent) {
@@ -27,9 +31,13 @@ void PrintedReport::preview(const Selection& selection, QWidget* parent) {
     prepare(selection).preview(parent);
 }
 
-void PrintedReport::writePdf(const Selection& selection, const QString& path) {
+report::PreparedReport PrintedReport::prepared(const Selection& selection) {
     const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
-    prepare(selection).writePdf(path);
+    return prepare(selection);
+}
+
+void PrintedReport::writePdf(const Selection& selection, const QString& path) {
+    prepared(selection).writePdf(path);
 }
 
 } // namespace reports

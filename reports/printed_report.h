@@ -30,6 +30,8 @@ public:
     void preview(const Selection& selection, QWidget* parent);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(const Selection& selection, const QString& path);
+    // The report laid out on pages, the query read and closed again.
+    report::PreparedReport prepared(const Selection& selection);
 
     const QString& titlePrefix() const { return titlePrefix_; }
     // The report's query, closed except while a run reads it.
@@ -42,6 +44,7 @@ protected:
     ~PrintedReport() = default;
 
 private:
+    // Reads the query for the selection and prepares the pages; the query stays open.
     report::PreparedReport prepare(const Selection& selection);
 
     data::Dataset query_;

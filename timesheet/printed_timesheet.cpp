@@ -108,7 +108,10 @@ namespace {
 report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
                                     const QString& periodLabel) {
     timesheet::openMonth(rows, month, year);
-    return report::PreparedReport::prepare(layout(periodLabel), report::DatasetRows(rows));
+    report::PreparedReport prepared =
+        report::PreparedReport::prepare(layout(periodLabel), report::DatasetRows(rows));
+    prepared.setTitle(QStringLiteral("Табель по времени, ") + periodLabel);
+    return prepared;
 }
 
 } // namespace
@@ -121,6 +124,10 @@ void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) 
 
 void PrintedTimesheet::writePdf(int month, int year, const QString& periodLabel,
                                 const QString& path) {
+    prepared(month, year, periodLabel).writePdf(path);
+}
+
+report::PreparedReport PrintedTimesheet::prepared(int month, int year, const QString& periodLabel) {
     const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
-    prepareMonth(monthRows_, month, year, periodLabel).writePdf(path);
+    return prepareMonth(monthRows_, month, year, periodLabel);
 }

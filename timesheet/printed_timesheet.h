@@ -7,6 +7,9 @@
 namespace data {
 class Connection;
 }
+namespace report {
+class PreparedReport;
+}
 
 // The printed monthly time-sheet: a worker a line with the hours of each day, all shifts added
 // together, and the worker's total; A4 landscape, the heading on every page. Never shown
@@ -24,6 +27,8 @@ public:
     void preview(int month, int year, const QString& periodLabel);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(int month, int year, const QString& periodLabel, const QString& path);
+    // The month laid out on pages, the query read and closed again.
+    report::PreparedReport prepared(int month, int year, const QString& periodLabel);
 
 private:
     data::Dataset monthRows_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/data_error.h"
+#include "files/write_failure.h"
 #include "seams/messages.h"
 
 #include <exception>
@@ -71,6 +72,8 @@ template <typename F> void runGuarded(F&& handler) {
         std::forward<F>(handler)();
     } catch (const Refusal& r) {
         seams::Messages::current().error(r.text(), seams::kErrorCaption);
+    } catch (const files::WriteError& e) {
+        seams::Messages::current().errorWithDetail(e.sentence(), e.detail(), seams::kErrorCaption);
     } catch (const data::DataError& e) {
         if (!showRefusal(e))
             seams::Messages::current().standardError(e.message());

@@ -2,13 +2,16 @@
 // (stranded headers, lone footers, exactly full pages, groups longer than a page, kept
 // groups), group sums and report sums, cut texts, the empty report, and the PDF files read
 // back with pdftotext, pdfinfo and pdffonts; the preview through the modal seam.
+#include "files/write_failure.h"
 #include "reportengine/expression.h"
 #include "reportengine/number_text.h"
 #include "reportengine/prepared_report.h"
 #include "reportengine/report_definition.h"
 #include "reportengine/report_error.h"
 #include "reportengine/rows.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/pdf_tools.h"
+#include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 
 #include <QDir>
@@ -768,8 +771,9 @@ private slots:
         try {
             PreparedReport::prepare(r, rows).writePdf(path);
             QFAIL("no error");
-        } catch (const ReportError& e) {
-            QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+        } catch (const files::WriteError& e) {
+            QVERIFY2(e.sentence().contains(path), qPrintable(e.sentence()));
+            QVERIFY2(e.sentence().startsWith("Папки «"), qPrintable(e.sentence()));
         }
     }
 
@@ -801,6 +805,57 @@ private slots:
         QCOMPARE(runner.opened, QList<QString>{QStringLiteral("reportPreview")});
         QCOMPARE(previewPages, 2);
         QCOMPARE(orientation, QPageLayout::Landscape);
+    }
+
+    // The preview's "Печать" into a file: written whole with its title, or on a full disk not
+    // at all, the earlier file kept and the person told why.
+    void printToFileFromThePreview() {
+        const TableRows rows = timesheetRows(60);
+        PreparedReport prepared =
+            PreparedReport::prepare(timesheetReport(QStringLiteral("Март 2026 г.")), rows);
+        prepared.setTitle(QStringLiteral("Табель по времени, Март 2026 г."));
+        RecordingMessages messages;
+        FullDisk disk(folder_.filePath(QStringLiteral("disk")), 4096);
+        const QString cut = disk.filePath(QStringLiteral("табель.pdf"));
+        const QString whole = folder_.filePath(QStringLiteral("табель.pdf"));
+        {
+            QFile earlier(cut);
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            earlier.write("earlier");
+        }
+        const auto printTo = [&](const QString& path) {
+            ScriptedModalRunner runner;
+            runner.then([&](QDialog* dialog) {
+                auto* preview = qobject_cast<QPrintPreviewDialog*>(dialog);
+                QVERIFY(preview);
+                preview->findChild<QPrintPreviewWidget*>()->updatePreview();
+                preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+                preview->printer()->setOutputFileName(path);
+                emit preview->paintRequested(preview->printer());
+            });
+            const auto full = disk.whileFull();
+            prepared.preview(nullptr);
+        };
+
+        printTo(cut);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].caption, QStringLiteral("Ошибка"));
+        QVERIFY2(messages.shown[0].text.contains(QStringLiteral("«%1»").arg(cut)),
+                 qPrintable(messages.shown[0].text));
+        QVERIFY(!messages.shown[0].detail.isEmpty());
+        QFile earlier(cut);
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+        QCOMPARE(QDir(disk.folder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("табель.pdf")});
+
+        messages.clear();
+        printTo(whole);
+        QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(pdfInfo(whole, QStringLiteral("Pages")), QStringLiteral("2"));
+        QCOMPARE(pdfInfo(whole, QStringLiteral("Title")),
+                 QStringLiteral("Табель по времени, Март 2026 г."));
+        QVERIFY(!pdfInfo(whole, QStringLiteral("Creator")).isEmpty());
     }
 
 private:
