@@ -224,7 +224,7 @@ void OperationsWindow::exportOperations() {
     // read anew, also when an earlier export stopped with the query open
     exportQuery_.requery();
     spreadsheet::Workbook& book = spreadsheet::reportsHandle();
-    if (spreadsheet::XlsOpen(book, QString()) == -1)
+    if (spreadsheet::XlsOpen(book, QStringLiteral("Операции.xlsx")) == -1)
         return;
     // a failing cell shows its message and the export goes on
     spreadsheet::XlsWriteCell(book, 1, 1, 1, QStringLiteral("Марка"));

@@ -15,12 +15,18 @@ const QString& productionSpreadsheetSql() {
     return data::statementText(QStringLiteral("reports/production_spreadsheet"));
 }
 
+QString productionFileName(const Selection& selection) {
+    const QString format = QStringLiteral("dd.MM.yyyy");
+    return QStringLiteral("Производство %1–%2.xlsx")
+        .arg(selection.from.toString(format), selection.to.toString(format));
+}
+
 bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection,
                                 spreadsheet::Workbook& book,
                                 const std::function<void(int, int)>& progress) {
     openSelection(query, selection);
     const auto closeAfterwards = qScopeGuard([&query] { query.close(); });
-    if (spreadsheet::XlsOpen(book, QString()) == -1)
+    if (spreadsheet::XlsOpen(book, productionFileName(selection)) == -1)
         return false;
     const int total = query.recordCount();
     if (progress)
@@ -44,7 +50,6 @@ bool writeProductionSpreadsheet(data::Dataset& query, const Selection& selection
         if (progress)
             progress(row - 1, total);
     }
-    spreadsheet::XlsSetVisible(book, true);
     return true;
 }
 

@@ -72,6 +72,8 @@ void ReportSelectionDialog::runReport(reports::PrintedReport& report) {
 // workbook; every cell as text, nothing formatted.
 void ReportSelectionDialog::exportProduction() {
     const ui::WaitCursor wait;
-    reports::writeProductionSpreadsheet(productionQuery_, selection(), spreadsheet::reportsHandle(),
-                                        ui::exportCounter(ui_->exportButton));
+    spreadsheet::Workbook& book = spreadsheet::reportsHandle();
+    if (reports::writeProductionSpreadsheet(productionQuery_, selection(), book,
+                                            ui::exportCounter(ui_->exportButton)))
+        spreadsheet::XlsSetVisible(book, true);
 }

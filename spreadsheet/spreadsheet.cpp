@@ -1,15 +1,17 @@
 #include "spreadsheet.h"
 
 #include "launcher.h"
+#include "workbook.h"
+
+#include "files/export_folder.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
-#include "workbook.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryFile>
+
+#include <cerrno>
 
 namespace spreadsheet {
 
@@ -28,15 +30,6 @@ QString writeError(int sheet, int column, int row) {
         .arg(row);
 }
 
-// Creating a file is the only honest test: permissions, read-only mounts and root all
-// answer differently to a look at the mode bits.
-bool isWritableFolder(const QString& folder) {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".norv-probe-XXXXXX")));
-    return probe.open();
-}
-
 // Where the workbook goes: the given name (relative to the output folder) or a new name
 // in the output folder, made when it is shown.
 QString preferredPath(const Workbook& book) {
@@ -46,25 +39,9 @@ QString preferredPath(const Workbook& book) {
     return QDir(outputFolder()).filePath(QStringLiteral("Выгрузка %1.xlsx").arg(stamp));
 }
 
-// Takes the first free name of "name.xlsx", "name (2).xlsx", ... by creating the file, so
-// an existing workbook is never overwritten.
-QString reserveFreePath(const QString& preferred, QString* error) {
-    const QFileInfo info(preferred);
-    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-    const QString stem = preferred.left(preferred.size() - suffix.size());
-    for (int n = 1; n <= 10000; ++n) {
-        QString candidate =
-            n == 1 ? preferred : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix);
-        QFile file(candidate);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return candidate;
-        if (!QFileInfo::exists(candidate)) {
-            *error = file.errorString();
-            return {};
-        }
-    }
-    *error = QStringLiteral("нет свободного имени файла");
-    return {};
+void showFailure(const files::WriteFailure& failure) {
+    seams::Messages::current().errorWithDetail(failure.sentence, failure.detail,
+                                               seams::kErrorCaption);
 }
 
 // The cell a write goes to, or nullptr after the message of a bad sheet or position.
@@ -109,8 +86,11 @@ void setOutputFolder(const QString& folder) {
 QString outputFolder() {
     if (!chosenOutputFolder.isEmpty())
         return chosenOutputFolder;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return isWritableFolder(documents) ? documents : QDir::tempPath();
+    try {
+        return files::exportFolder();
+    } catch (const files::WriteError&) {
+        return {}; // opening a workbook says so
+    }
 }
 
 int XlsOpen(Workbook& handle, const QString& fileName) {
@@ -120,8 +100,11 @@ int XlsOpen(Workbook& handle, const QString& fileName) {
     const QString folder = fileName.isEmpty()
                                ? outputFolder()
                                : QFileInfo(QDir(outputFolder()).absoluteFilePath(fileName)).path();
-    if (!isWritableFolder(folder)) {
-        seams::Messages::current().error(kOpenFailed, seams::kErrorCaption);
+    if (const int error = folder.isEmpty() ? ENOENT : files::creationError(folder)) {
+        const files::WriteFailure failure = files::writeFailure(
+            error, QDir(folder).filePath(fileName.isEmpty() ? QStringLiteral("*.xlsx") : fileName));
+        seams::Messages::current().errorWithDetail(
+            kOpenFailed, failure.sentence + u'\n' + failure.detail, seams::kErrorCaption);
         return -1;
     }
     handle.startNew(fileName);
@@ -133,14 +116,18 @@ int XlsSetVisible(Workbook& handle, bool visible) {
         return 1;
     // Saved first, so the workbook exists whatever becomes of the opener. The cells stay,
     // and a later show saves them again under a new name.
-    QString error;
-    const QString path = reserveFreePath(preferredPath(handle), &error);
-    if (path.isEmpty() || !handle.save(path, &error)) {
-        seams::Messages::current().error(
-            QStringLiteral("Книга не сохранена: %1\n%2")
-                .arg(QDir::toNativeSeparators(path.isEmpty() ? preferredPath(handle) : path),
-                     error),
-            kExcelErrorCaption);
+    const QFileInfo preferred(preferredPath(handle));
+    QString path;
+    try {
+        path = files::reserveFreeName(preferred.absolutePath(), preferred.fileName());
+    } catch (const files::WriteError& e) {
+        showFailure(e.failure());
+        return 1;
+    }
+    const files::WriteFailure failure = handle.save(path);
+    if (failure.failed()) {
+        QFile::remove(path); // the name it had taken
+        showFailure(failure);
         return 1;
     }
     Launcher::current().open(path);

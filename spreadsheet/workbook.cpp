@@ -1,5 +1,7 @@
 #include "workbook.h"
 
+#include "files/atomic_file.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -7,7 +9,12 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace spreadsheet {
 
@@ -21,6 +28,23 @@ QString protectEscapeLookalikes(const QString& text) {
         return text;
     QString protectedText = text;
     return protectedText.replace(lookalike, QStringLiteral("_x005F_"));
+}
+
+// The errors a write meets that a person can do something about; anything else the library
+// said is its own.
+bool isSystemError(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+    case EROFS:
+    case EACCES:
+    case EPERM:
+    case EIO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -184,12 +208,70 @@ private:
 
 } // namespace
 
-bool Workbook::save(const QString& path, QString* error) const {
-    const QByteArray name = QFile::encodeName(path);
+namespace {
+
+// libxlsxwriter tells its errors on the error stream, in lines a person should not read
+// there; while it writes they are caught.
+class CaughtErrorStream {
+public:
+    CaughtErrorStream() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        if (saved_ < 0 || ::dup2(ends[1], STDERR_FILENO) < 0) {
+            ::close(ends[0]);
+            ::close(ends[1]);
+            return;
+        }
+        ::close(ends[1]);
+        read_ = ends[0];
+    }
+    ~CaughtErrorStream() { release(); }
+    CaughtErrorStream(const CaughtErrorStream&) = delete;
+    CaughtErrorStream& operator=(const CaughtErrorStream&) = delete;
+
+    // The stream back where it was, and what was written meanwhile (what the pipe held).
+    QString release() {
+        if (read_ < 0)
+            return {};
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        QByteArray text;
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(read_, chunk, sizeof chunk)) > 0;)
+            text.append(chunk, n);
+        ::close(read_);
+        read_ = -1;
+        return QString::fromLocal8Bit(text).trimmed();
+    }
+
+private:
+    int saved_ = -1;
+    int read_ = -1;
+};
+
+} // namespace
+
+files::WriteFailure Workbook::save(const QString& path) const {
+    files::AtomicFile file(path);
+    if (file.open()) {
+        save(file);
+        file.commit();
+    }
+    return file.failure();
+}
+
+void Workbook::save(files::AtomicFile& file) const {
+    const QByteArray name = QFile::encodeName(file.temporaryPath());
+    CaughtErrorStream libraryErrors;
     lxw_workbook* book = workbook_new(name.constData());
-    if (!book) {
-        *error = QStringLiteral("недостаточно памяти");
-        return false;
+    if (!book) { // only memory can be short here; nothing is written yet
+        libraryErrors.release();
+        file.fail(files::notWritten(file.path(), QStringLiteral("workbook_new")));
+        return;
     }
     SheetWriter writer(book);
     QHash<int, double> widths;
@@ -204,12 +286,18 @@ bool Workbook::save(const QString& path, QString* error) const {
         writer.setWidth(it.key(), it.value());
 
     const lxw_error firstError = writer.close();
-    if (firstError != LXW_NO_ERROR) {
-        *error = QString::fromUtf8(lxw_strerror(firstError));
-        QFile::remove(path);
-        return false;
-    }
-    return true;
+    const int systemError = errno;
+    // its lines name the temporary file, which the person never gave: they are dropped
+    libraryErrors.release();
+    if (firstError == LXW_NO_ERROR)
+        return;
+    // the system's reason when the library met one (a full disk), else the library's own
+    files::WriteFailure failure = isSystemError(systemError)
+                                      ? files::writeFailure(systemError, file.path())
+                                      : files::notWritten(file.path(), QString());
+    failure.detail = QString::fromUtf8(lxw_strerror(firstError)) +
+                     (failure.error ? QStringLiteral(": ") + failure.detail : QString());
+    file.fail(failure);
 }
 
 } // namespace spreadsheet

@@ -2,6 +2,12 @@
 // The workbook behind a spreadsheet handle: sheet 1 of a new workbook, held in memory while
 // an export fills it and written out as .xlsx when it is shown.
 
+#include "files/write_failure.h"
+
+namespace files {
+class AtomicFile;
+}
+
 #include <QSet>
 #include <QString>
 
@@ -49,8 +55,11 @@ public:
     double columnWidth(int column) const;
     static double widthForText(const QString& text);
 
-    // Writes the .xlsx file; false with the reason in *error.
-    bool save(const QString& path, QString* error) const;
+    // Writes the .xlsx file whole or not at all (the file that had the name stays then); the
+    // failure is empty when it was written.
+    files::WriteFailure save(const QString& path) const;
+    // Into a file the caller opened and commits; a failure goes into the file.
+    void save(files::AtomicFile& file) const;
 
 private:
     struct PlacedCell {

@@ -10,12 +10,16 @@
 
 namespace timesheet {
 
+QString monthFileName(int month, int year) {
+    return QStringLiteral("Табель %1.%2.xlsx").arg(month, 2, 10, QChar(u'0')).arg(year);
+}
+
 bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QString& heading,
                            spreadsheet::Workbook& book,
                            const std::function<void(int, int)>& progress) {
     openMonth(rows, month, year);
     const auto closeAfterwards = qScopeGuard([&rows] { rows.close(); });
-    if (spreadsheet::XlsOpen(book, QString()) == -1)
+    if (spreadsheet::XlsOpen(book, monthFileName(month, year)) == -1)
         return false;
     spreadsheet::XlsSetVisible(book, false);
     const int total = rows.recordCount();
@@ -40,7 +44,6 @@ bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QStri
         if (progress)
             progress(row - 2, total);
     }
-    spreadsheet::XlsSetVisible(book, true);
     return true;
 }
 

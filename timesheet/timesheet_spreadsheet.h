@@ -13,9 +13,13 @@ class Workbook;
 
 namespace timesheet {
 
+// The name the month's workbook is saved under: "Табель 11.2026.xlsx".
+QString monthFileName(int month, int year);
+
 // The month of every shift, a worker a line with his hours of each day and their total, into
-// sheet 1 of a new workbook of handle, then shown. rows is the printed time-sheet's query
-// (parameters month and year), read for the month and closed again; heading is the first cell
+// sheet 1 of a new workbook of handle (named by monthFileName); the caller shows or saves it. rows
+// is the printed time-sheet's query (parameters month and year), read for the month and closed
+// again; heading is the first cell
 // ("Март 2026"). progress(written, total) follows every line. False when no workbook could be
 // opened (the wrapper has said so).
 bool writeMonthSpreadsheet(data::Dataset& rows, int month, int year, const QString& heading,

@@ -163,10 +163,12 @@ void TimesheetWindow::rebuildMonth() {
 void TimesheetWindow::exportMonth() {
     if (year() == 0)
         return;
-    timesheet::writeMonthSpreadsheet(
-        printed_.monthRows(), month(), year(),
-        ui_->monthCombo->currentText() + u' ' + QString::number(year()),
-        spreadsheet::timesheetHandle(), ui::exportCounter(ui_->exportButton));
+    spreadsheet::Workbook& book = spreadsheet::timesheetHandle();
+    if (timesheet::writeMonthSpreadsheet(printed_.monthRows(), month(), year(),
+                                         ui_->monthCombo->currentText() + u' ' +
+                                             QString::number(year()),
+                                         book, ui::exportCounter(ui_->exportButton)))
+        spreadsheet::XlsSetVisible(book, true);
 }
 
 void TimesheetWindow::previewPrinted() {

@@ -5,6 +5,7 @@
 #include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/xlsx_reader.h"
@@ -513,6 +514,33 @@ private slots:
         QCOMPARE(reader.text(1, 1), QStringLiteral("новое"));
     }
 
+    // A disk that fills up while the workbook is saved: the message names the file, nothing
+    // is left under any name, the cells stay for the next show.
+    void aFullDiskLeavesNoWorkbook() {
+        FullDisk disk(QDir(folder_).filePath("disk"), 4096);
+        setOutputFolder(disk.folder());
+        Workbook book;
+        QCOMPARE(XlsOpen(book, "Табель 11.2026.xlsx"), 1);
+        for (int row = 1; row <= 400; ++row)
+            QCOMPARE(XlsWriteCell(book, 1, 1, row, QString("строка %1 с текстом").arg(row)), 1);
+        {
+            const auto full = disk.whileFull();
+            QCOMPARE(XlsSetVisible(book, true), 1);
+        }
+        QVERIFY(launcher_.opened.isEmpty());
+        QCOMPARE(messages_.shown.size(), 1);
+        QCOMPARE(messages_.shown[0].caption, QStringLiteral("Ошибка"));
+        QVERIFY2(messages_.shown[0].text.contains(
+                     "«" + QDir(disk.folder()).filePath("Табель 11.2026.xlsx") + "»"),
+                 qPrintable(messages_.shown[0].text));
+        QVERIFY(!messages_.shown[0].detail.contains("[ERROR]"));
+        QCOMPARE(QDir(disk.folder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        setOutputFolder(folder_);
+        XlsxReader reader;
+        QVERIFY(showAndRead(book, reader));
+        QCOMPARE(reader.text(400, 1), QStringLiteral("строка 400 с текстом"));
+    }
+
     // A save that fails says so and keeps the cells; the next show saves them.
     void failedSaveLosesNothing() {
         const QString sub = QDir(folder_).filePath("выгрузки");
@@ -527,9 +555,8 @@ private slots:
         QVERIFY(launcher_.opened.isEmpty());
         QCOMPARE(messages_.shown.size(), 1);
         QCOMPARE(messages_.shown[0].kind, RecordingMessages::Kind::Error);
-        QCOMPARE(messages_.shown[0].caption, kExcelErrorCaption);
-        QVERIFY2(messages_.shown[0].text.startsWith("Книга не сохранена: " +
-                                                    QDir::toNativeSeparators(sub)),
+        QCOMPARE(messages_.shown[0].caption, QStringLiteral("Ошибка"));
+        QVERIFY2(messages_.shown[0].text.startsWith("Папки «" + QDir::toNativeSeparators(sub)),
                  qPrintable(messages_.shown[0].text));
 
         QVERIFY(QDir().mkpath(sub));
