@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "data/data_error.h"
+#include "files/atomic_file.h"
 #include "seams/messages.h"
 
 #include <QApplication>
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setupRussianLocale(app);
     tieToDesktopEntry();
+    // a session ending while a report is written leaves no half file
+    files::removeTemporariesOnSignals();
     std::unique_ptr<Program> program;
     try {
         program = std::make_unique<Program>(AppArguments::fromCommandLine(app.arguments()));

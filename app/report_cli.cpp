@@ -6,18 +6,18 @@
 #include "data/program_groups.h"
 #include "data/schema_version.h"
 #include "data/site_settings.h"
+#include "files/atomic_file.h"
+#include "reportengine/prepared_report.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
 #include "seams/messages.h"
-#include "spreadsheet/launcher.h"
 #include "spreadsheet/spreadsheet.h"
+#include "spreadsheet/workbook.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_spreadsheet.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -28,6 +28,10 @@ namespace cli {
 
 namespace {
 
+const QString kReportRefused =
+    QStringLiteral("база данных отказала при чтении отчёта, файл не записан. Проверьте период "
+                   "и повторите или обратитесь к администратору.");
+
 const QStringList kPrintedReports{"workers", "products", "workers-detail", "products-detail",
                                   "requisitions"};
 
@@ -36,8 +40,15 @@ class ConsoleMessages : public seams::Messages {
 public:
     explicit ConsoleMessages(QTextStream& err) : err_(err) { install(this); }
     ~ConsoleMessages() override { install(nullptr); }
-    void error(const QString& text, const QString& caption) override {
-        say(caption + QStringLiteral(": ") + text);
+    // the caption of a box says nothing a line needs
+    void error(const QString& text, const QString&) override {
+        say(text);
+        failed = true;
+    }
+    void errorWithDetail(const QString& text, const QString& detail, const QString&) override {
+        say(text);
+        if (!detail.isEmpty())
+            say(u'(' + detail.simplified() + u')');
         failed = true;
     }
     bool question(const QString& text, const QString&) override {
@@ -53,15 +64,6 @@ private:
     QTextStream& err_;
 };
 
-// The saved workbook stays where the wrapper saved it; the run moves it to its name.
-class KeepingLauncher : public spreadsheet::Launcher {
-public:
-    KeepingLauncher() { install(this); }
-    ~KeepingLauncher() override { install(nullptr); }
-    void open(const QString& path) override { saved = path; }
-    QString saved;
-};
-
 std::optional<QDate> parseDate(const QString& text) {
     const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
     if (!date.isValid())
@@ -69,58 +71,21 @@ std::optional<QDate> parseDate(const QString& text) {
     return date;
 }
 
-// Written next to the target under a temporary name, then put in its place at once, so a
-// failure never leaves a half-written file under the given name.
-class Target {
-public:
-    explicit Target(const QString& path) : path_(QFileInfo(path).absoluteFilePath()) {}
-    QString folder() const { return QFileInfo(path_).absolutePath(); }
-    const QString& path() const { return path_; }
-
-    // A free temporary name beside the target; empty when the folder cannot be written.
-    QString reserve(QString* error) {
-        if (QFileInfo(path_).isDir()) {
-            *error = QStringLiteral("«%1» — это папка").arg(path_);
-            return {};
-        }
-        temporary_ = std::make_unique<QTemporaryFile>(
-            QDir(folder()).filePath(QStringLiteral(".norv-report-XXXXXX")));
-        if (!temporary_->open()) {
-            *error = QStringLiteral("в папку «%1» нельзя записать: %2")
-                         .arg(folder(), temporary_->errorString());
-            return {};
-        }
-        temporary_->close();
-        return temporary_->fileName();
-    }
-    bool commit(const QString& written, QString* error) {
-        if (std::rename(QFile::encodeName(written).constData(),
-                        QFile::encodeName(path_).constData()) != 0) {
-            *error = QStringLiteral("файл «%1» не записан").arg(path_);
-            QFile::remove(written);
-            return false;
-        }
-        if (temporary_)
-            temporary_->setAutoRemove(written != temporary_->fileName());
-        return true;
-    }
-
-private:
-    QString path_;
-    std::unique_ptr<QTemporaryFile> temporary_;
-};
-
-void printedReport(data::Connection& connection, const Request& r, const QString& path) {
+report::PreparedReport printedReport(data::Connection& connection, const Request& r) {
+    if (r.report == u"timesheet")
+        return PrintedTimesheet(connection)
+            .prepared(r.month, r.year,
+                      timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
+                          QStringLiteral(" г."));
     if (r.report == u"workers")
-        WorkersReport(connection).writePdf(r.period, path);
-    else if (r.report == u"products")
-        ProductsReport(connection).writePdf(r.period, path);
-    else if (r.report == u"workers-detail")
-        WorkerDetailsReport(connection).writePdf(r.period, path);
-    else if (r.report == u"products-detail")
-        ProductDetailsReport(connection).writePdf(r.period, path);
-    else
-        RequisitionsReport(connection).writePdf(r.period, path);
+        return WorkersReport(connection).prepared(r.period);
+    if (r.report == u"products")
+        return ProductsReport(connection).prepared(r.period);
+    if (r.report == u"workers-detail")
+        return WorkerDetailsReport(connection).prepared(r.period);
+    if (r.report == u"products-detail")
+        return ProductDetailsReport(connection).prepared(r.period);
+    return RequisitionsReport(connection).prepared(r.period);
 }
 
 } // namespace
@@ -294,35 +259,41 @@ bool logIn(data::Connection& connection, const data::SiteSettings& site, QTextSt
     return true;
 }
 
-// The spreadsheet of the request, saved in folder: the file the writer saved, or nothing when
-// it saved none (a file it left half-written is removed).
-std::optional<QString> writeSpreadsheet(const Request& r, data::Connection& connection,
-                                        const QString& folder, bool progress, QTextStream& err) {
-    KeepingLauncher launcher;
-    spreadsheet::setOutputFolder(folder);
+// The spreadsheet of the request into file; false when no workbook could be opened (the
+// wrapper has said so).
+bool writeSpreadsheet(const Request& r, data::Connection& connection, files::AtomicFile& file,
+                      bool progress, QTextStream& err) {
+    // the wrapper only checks that a workbook could be saved there: beside the file itself
+    spreadsheet::setOutputFolder(QFileInfo(file.temporaryPath()).absolutePath());
     const auto rows = [&](int done, int total) {
         if (progress)
             err << "\rnorv_report: строка " << done << " из " << total
                 << (done == total ? "\n" : "") << Qt::flush;
     };
+    spreadsheet::Workbook& book =
+        r.report == u"timesheet" ? spreadsheet::timesheetHandle() : spreadsheet::reportsHandle();
     bool opened = false;
     if (r.report == u"timesheet") {
         PrintedTimesheet printed(connection);
-        opened = timesheet::writeMonthSpreadsheet(printed.monthRows(), r.month, r.year,
-                                                  timesheet::monthName(r.month) + u' ' +
-                                                      QString::number(r.year),
-                                                  spreadsheet::timesheetHandle(), rows);
+        opened = timesheet::writeMonthSpreadsheet(
+            printed.monthRows(), r.month, r.year,
+            timesheet::monthName(r.month) + u' ' + QString::number(r.year), book, rows);
     } else {
         data::Dataset query(&connection, QStringLiteral("productionQuery"));
         query.setSql(reports::productionSpreadsheetSql());
-        opened = reports::writeProductionSpreadsheet(query, r.period, spreadsheet::reportsHandle(),
-                                                     rows);
+        opened = reports::writeProductionSpreadsheet(query, r.period, book, rows);
     }
-    if (!opened || launcher.saved.isEmpty()) {
-        QFile::remove(launcher.saved);
-        return std::nullopt;
-    }
-    return launcher.saved;
+    if (opened)
+        book.save(file);
+    return opened;
+}
+
+// A failure to write as two lines: the sentence, then the system's own words.
+int writeFailed(const files::WriteFailure& failure, QTextStream& err) {
+    err << "norv_report: " << failure.sentence << Qt::endl;
+    if (!failure.detail.isEmpty())
+        err << "norv_report: (" << failure.detail.simplified() << ")" << Qt::endl;
+    return kWriteFailed;
 }
 
 } // namespace
@@ -340,49 +311,35 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
     if (!logIn(connection, site, err))
         return kLoginFailed;
 
-    Target target(r.pdf.isEmpty() ? r.xlsx : r.pdf);
-    QString problem;
-    const QString temporary = target.reserve(&problem);
-    if (temporary.isEmpty()) {
-        err << "norv_report: " << problem << Qt::endl;
-        return kWriteFailed;
-    }
-    QString written = temporary;
+    // opened before the report is read, so a file that cannot be written is told at once
+    files::AtomicFile file(r.pdf.isEmpty() ? r.xlsx : r.pdf);
+    if (!file.open())
+        return writeFailed(file.failure(), err);
     try {
         if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
-            if (r.report == u"timesheet")
-                PrintedTimesheet(connection)
-                    .writePdf(r.month, r.year,
-                              timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
-                                  QStringLiteral(" г."),
-                              temporary);
-            else
-                printedReport(connection, r, temporary);
-        } else {
-            const std::optional<QString> saved =
-                writeSpreadsheet(r, connection, target.folder(), progress, err);
-            if (!saved)
-                return kWriteFailed;
-            written = *saved;
+            printedReport(connection, r).writePdf(file);
+        } else if (!writeSpreadsheet(r, connection, file, progress, err)) {
+            return kWriteFailed;
         }
     } catch (const data::DataError& e) {
-        err << "norv_report: " << e.message() << Qt::endl;
+        err << "norv_report: " << kReportRefused << Qt::endl
+            << "norv_report: (" << e.message().simplified() << ")" << Qt::endl;
         return kReportFailed;
+    } catch (const files::WriteError& e) {
+        return writeFailed(e.failure(), err);
     } catch (const std::exception& e) {
-        err << "norv_report: " << QString::fromUtf8(e.what()) << Qt::endl;
-        return kWriteFailed;
+        return writeFailed(files::notWritten(file.path(), QString::fromUtf8(e.what())), err);
     }
     if (messages.failed) { // a cell the wrapper could not write: not the whole report
-        if (written != temporary)
-            QFile::remove(written);
+        err << "norv_report: "
+            << QStringLiteral("файл «%1» не записан: в таблице не все ячейки.").arg(file.path())
+            << Qt::endl;
         return kWriteFailed;
     }
-    if (!target.commit(written, &problem)) {
-        err << "norv_report: " << problem << Qt::endl;
-        return kWriteFailed;
-    }
-    stage(QStringLiteral("записан %1").arg(target.path()));
+    if (!file.commit())
+        return writeFailed(file.failure(), err);
+    stage(QStringLiteral("записан %1").arg(QFileInfo(file.path()).absoluteFilePath()));
     return kDone;
 }
 

@@ -3,13 +3,38 @@
 #include "report_cli.h"
 #include "startup.h"
 
+#include "files/atomic_file.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
 
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// A line of standard input; at a terminal after a prompt, with what is typed not shown.
+QString readPassword(QTextStream& err) {
+    termios before{};
+    const bool terminal = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &before) == 0;
+    if (terminal) {
+        err << "Пароль: " << Qt::flush;
+        termios quiet = before;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ECHONL;
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    QTextStream in(stdin);
+    const QString password = in.readLine();
+    if (terminal)
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+    return password;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // the report engine measures and draws with fonts, which needs no screen here
@@ -21,6 +46,9 @@ int main(int argc, char** argv) {
     });
     QGuiApplication app(argc, argv);
     setupRussianLocale(app);
+    // a PDF names the program that made it
+    QCoreApplication::setApplicationName(QStringLiteral("norv_report"));
+    files::removeTemporariesOnSignals();
     QTextStream out(stdout);
     QTextStream err(stderr);
     QString error;
@@ -47,10 +75,7 @@ int main(int argc, char** argv) {
         }
         password = QString::fromUtf8(file.readLine()).remove(u'\n').remove(u'\r');
     } else {
-        if (isatty(STDIN_FILENO))
-            err << "Пароль: " << Qt::flush;
-        QTextStream in(stdin);
-        password = in.readLine();
+        password = readPassword(err);
     }
     return cli::run(*request, password, err, isatty(STDERR_FILENO) != 0);
 }

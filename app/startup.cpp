@@ -33,6 +33,7 @@ void setupRussianLocale(QGuiApplication& app) {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
     QApplication::setApplicationName(QStringLiteral("norv_smena"));
+    QApplication::setApplicationVersion(QStringLiteral(NORV_VERSION));
     QApplication::setApplicationDisplayName(QStringLiteral("Учёт производства"));
 }
 

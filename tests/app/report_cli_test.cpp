@@ -8,6 +8,7 @@
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
 #include "spreadsheet/spreadsheet.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/pdf_tools.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/recording_messages.h"
@@ -18,14 +19,26 @@
 
 #include <QtTest>
 
+#include <csignal>
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
 struct Outcome {
     int code = -1;
     QString err;
+    QByteArray out;
 };
+
+const QStringList kFebruary{"--from", "01.02.2026", "--to", "01.03.2026"};
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 QString sheetCsv(const QString& path) {
     XlsxReader reader;
@@ -49,10 +62,16 @@ private slots:
     void aDatabaseOfAnotherVersionIsRefused_data();
     void aDatabaseOfAnotherVersionIsRefused();
     void version();
+    void aFailedWriteKeepsTheOldFile_data();
+    void aFailedWriteKeepsTheOldFile();
+    void aSignalLeavesNoFile_data();
+    void aSignalLeavesNoFile();
+    void filesAsUsersExpect();
+    void aServerErrorIsToldInRussian();
 
 private:
     Outcome run(const QStringList& arguments, const QString& password = "sysdemo",
-                const TestDatabase* db = nullptr);
+                const TestDatabase* db = nullptr, const std::function<void(QProcess&)>& setUp = {});
 
     std::unique_ptr<TestDatabase> db_;
     std::unique_ptr<RecordingMessages> messages_;
@@ -91,17 +110,19 @@ void ReportCliTest::initTestCase() {
 }
 
 Outcome ReportCliTest::run(const QStringList& arguments, const QString& password,
-                           const TestDatabase* db) {
+                           const TestDatabase* db, const std::function<void(QProcess&)>& setUp) {
     if (!db)
         db = db_.get();
     QProcess p;
+    if (setUp)
+        setUp(p);
     p.start(QStringLiteral(NORV_REPORT_PROGRAM),
             QStringList{db->socketDir(), db->name(), "sys"} + arguments);
     p.write((password + "\n").toUtf8());
     p.closeWriteChannel();
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
-            QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardError()), p.readAllStandardOutput()};
 }
 
 void ReportCliTest::printedReportsEqualTheWindows_data() {
@@ -169,10 +190,12 @@ void ReportCliTest::spreadsheetsEqualTheWindows() {
         QVERIFY(reports::writeProductionSpreadsheet(
             query, {QDate(2026, 2, 1), QDate(2026, 3, 1), reports::ProductKind::Finished},
             spreadsheet::reportsHandle()));
+        spreadsheet::XlsSetVisible(spreadsheet::reportsHandle(), true);
     } else {
         PrintedTimesheet printed(connection_);
         QVERIFY(timesheet::writeMonthSpreadsheet(printed.monthRows(), 2, 2026, "Февраль 2026",
                                                  spreadsheet::timesheetHandle()));
+        spreadsheet::XlsSetVisible(spreadsheet::timesheetHandle(), true);
     }
     QCOMPARE(launcher_->opened.size(), 1);
     const QString csv = sheetCsv(cli);
@@ -219,7 +242,7 @@ void ReportCliTest::badRequests_data() {
         << "вход не удался";
     QTest::newRow("an unwritable file")
         << (QStringList{"production"} + period + QStringList{"--xlsx", "/nonexistent/out.xlsx"})
-        << "sysdemo" << 3 << "нельзя записать";
+        << "sysdemo" << 3 << "Папки «/nonexistent» нет";
     QTest::newRow("a folder as the file")
         << (QStringList{"workers"} + period + QStringList{"--pdf", "FOLDER"}) << "sysdemo" << 3
         << "это папка";
@@ -245,9 +268,8 @@ void ReportCliTest::badRequests() {
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier"));
     earlier.close();
-    QCOMPARE(
-        QDir(folder_.path()).entryList({".norv-report-*", "Выгрузка*"}, QDir::Files | QDir::Hidden),
-        QStringList());
+    QCOMPARE(QDir(folder_.path()).entryList({".*.??????", "Выгрузка*"}, QDir::Files | QDir::Hidden),
+             QStringList());
 }
 
 void ReportCliTest::help() {
@@ -304,6 +326,133 @@ void ReportCliTest::version() {
     QCOMPARE(p.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()),
              QString("norv_report %1\n").arg(NORV_VERSION));
+}
+
+// A disk that fills up half-way: exit code 3, a Russian line naming the file and the system's
+// words under it, the earlier file as it was and nothing else left.
+void ReportCliTest::aFailedWriteKeepsTheOldFile_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("a PDF") << (QStringList{"workers"} + kFebruary + QStringList{"--pdf"})
+                           << "отчёт.pdf";
+    QTest::newRow("a workbook") << (QStringList{"production"} + kFebruary + QStringList{"--xlsx"})
+                                << "выпуск.xlsx";
+}
+
+void ReportCliTest::aFailedWriteKeepsTheOldFile() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    FullDisk disk(folder_.filePath("disk"), 4096);
+    const QString out = disk.filePath(file);
+    QFile earlier(out);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    const Outcome o = run(arguments + QStringList{out}, "sysdemo", nullptr,
+                          [&](QProcess& p) { disk.applyTo(p); });
+    QCOMPARE(o.code, 3);
+    const QStringList lines = o.err.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("norv_report: ") && lines[0].contains("«" + out + "»") &&
+                 lines[0].contains("не записан"),
+             qPrintable(o.err));
+    QVERIFY2(lines[1].startsWith("norv_report: (") && !lines[1].contains("[ERROR]"),
+             qPrintable(o.err));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+    earlier.close();
+    QCOMPARE(QDir(disk.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{file});
+}
+
+// SIGINT or SIGTERM while the report is read: the temporary file goes and the program ends
+// as the signal ends it (the shell says 130 or 143).
+void ReportCliTest::aSignalLeavesNoFile_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void ReportCliTest::aSignalLeavesNoFile() {
+    QFETCH(int, signal);
+    const QString folder = folder_.filePath(QString("signal-%1").arg(signal));
+    QVERIFY(QDir().mkpath(folder));
+    // the report's statement waits on this lock, so it is surely read when the signal comes
+    OpenConnection locker(db_->connectionString());
+    readScalar(locker, "begin");
+    readScalar(locker, "lock table accounts_dep.smena in access exclusive mode");
+    QProcess p;
+    p.start(QStringLiteral(NORV_REPORT_PROGRAM),
+            QStringList{db_->socketDir(), db_->name(), "sys", "workers"} + kFebruary +
+                QStringList{"--pdf", QDir(folder).filePath("отчёт.pdf")});
+    p.write("sysdemo\n");
+    p.closeWriteChannel();
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty(), 8000);
+    ::kill(pid_t(p.processId()), signal);
+    QVERIFY(p.waitForFinished(10000));
+    readScalar(locker, "rollback");
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(p.exitCode(), signal);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// New files follow the umask, a replaced file keeps its mode, a link writes to its target and
+// /dev/stdout is written through.
+void ReportCliTest::filesAsUsersExpect() {
+    const QString folder = folder_.filePath("modes");
+    QVERIFY(QDir().mkpath(folder));
+    const QStringList workers = QStringList{"workers"} + kFebruary + QStringList{"--pdf"};
+    const auto umask027 = [](QProcess& p) { p.setChildProcessModifier([] { ::umask(027); }); };
+
+    const QString fresh = QDir(folder).filePath("new.pdf");
+    Outcome o = run(workers + QStringList{fresh}, "sysdemo", nullptr, umask027);
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    QCOMPARE(modeOf(fresh), 0640u);
+
+    QVERIFY(QFile::setPermissions(fresh, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ReadOther));
+    o = run(workers + QStringList{fresh}, "sysdemo", nullptr, umask027);
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    QCOMPARE(modeOf(fresh), 0604u);
+
+    const QString link = QDir(folder).filePath("latest.pdf");
+    QVERIFY(QFile::link("new.pdf", link));
+    QVERIFY(QFile::remove(fresh));
+    o = run(workers + QStringList{link});
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(pdfText(fresh).contains("Отчет по рабочим"));
+
+    o = run(workers + QStringList{"/dev/stdout"});
+    QVERIFY2(o.code == 0, qPrintable(o.err));
+    QVERIFY(o.out.startsWith("%PDF-"));
+    QVERIFY(o.out.trimmed().endsWith("%%EOF"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"latest.pdf", "new.pdf"}));
+}
+
+// A statement the server refuses while the report is read: one Russian line, the server's
+// words under it, exit code 4.
+void ReportCliTest::aServerErrorIsToldInRussian() {
+    TestDatabase broken("cli_broken");
+    // a person whose code is no number, beside one whose code is
+    broken.exec(R"(
+        insert into cmn_contractor.person(s_code, s_caption) values
+            ('X-17', 'Сидоров С.С.'), ('101', 'Иванов И.И.');
+        insert into accounts_dep.izdel(id, marka, nom, massa) values (1, 'КМ-1', 'Шкаф', 2.5);
+        insert into accounts_dep.vid_oper(id, vid) values (1, 'Сварка');
+        insert into accounts_dep.oper(id, i_id, vid, naimen) values (1, 1, 1, 0);
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time)
+            values ('2026-02-02', 1, 101, 1, 1, 1, 1, 0, 1);
+    )");
+    const QString out = folder_.filePath("broken.pdf");
+    const Outcome o =
+        run(QStringList{"workers"} + kFebruary + QStringList{"--pdf", out}, "sysdemo", &broken);
+    QCOMPARE(o.code, 4);
+    const QStringList lines = o.err.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("norv_report: база данных отказала"), qPrintable(o.err));
+    QVERIFY2(lines[1].startsWith("norv_report: ("), qPrintable(o.err));
+    QVERIFY(!QFile::exists(out));
 }
 
 QTEST_MAIN(ReportCliTest)
