@@ -175,6 +175,7 @@ private slots:
     void spreadsheet();
     void spreadsheetWithAFilter();
     void spreadsheetOfAnEmptyPeriod();
+    void spreadsheetSumsExactly();
     void spreadsheetThatCannotOpen();
     void theJournalMenuOpensTheWindow();
     void screenshots();
@@ -693,6 +694,28 @@ void ReportsTest::spreadsheetOfAnEmptyPeriod() {
     QVERIFY(sheet.load(launcher_->opened.last()));
     QCOMPARE(sheet.text(1, 5), QString("Кол-во"));
     QCOMPARE(sheet.cells().size(), 5);
+}
+
+// Shares such as 1.667 + 1.667 + 1.666 add up exactly before the sheet rounds them: 156 of
+// them and a half are 260.5 pieces, 261 in the sheet (a binary sum gives 260.49999999999994,
+// which rounded to 260), and the mass keeps the digits it has (0.1 x 260.5 = 26.05).
+void ReportsTest::spreadsheetSumsExactly() {
+    db_->exec(R"(
+        insert into accounts_dep.izdel(id, marka, nom, massa) values (50, 'ЩРН-12', 'Щит', 0.1);
+        insert into accounts_dep.oper(id, i_id, vid, naimen, cena) values (40, 50, 1, 0, 1);
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak)
+            select '2026-06-02', 1, 101, 50, 40, 1, (array[1.667, 1.667, 1.666])[1 + g % 3], 0
+            from generate_series(0, 155) g;
+        insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, cena, kol_vo, brak) values
+            ('2026-06-03', 1, 101, 50, 40, 1, 0.5, 0);
+    )");
+    QCOMPARE(
+        exportFromWindow([](QDialog* d) { choosePeriod(d, QDate(2026, 6, 1), QDate(2026, 7, 1)); }),
+        QString("Excel (1 из 1)"));
+    XlsxReader sheet;
+    QVERIFY(sheet.load(launcher_->opened.last()));
+    // the reader gives a number as stored, with a comma: no binary digits after 26,05
+    QCOMPARE(sheetRows(sheet), QStringList{"Щит|Сварка|Готовая продукция|26,05|261"});
 }
 
 // No workbook can be made: the message, the query closed, the cursor back, nothing written.
