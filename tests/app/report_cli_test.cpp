@@ -333,16 +333,18 @@ void ReportCliTest::version() {
 void ReportCliTest::aFailedWriteKeepsTheOldFile_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("room"); // less than the file needs
     QTest::newRow("a PDF") << (QStringList{"workers"} + kFebruary + QStringList{"--pdf"})
-                           << "отчёт.pdf";
+                           << "отчёт.pdf" << 4096;
     QTest::newRow("a workbook") << (QStringList{"production"} + kFebruary + QStringList{"--xlsx"})
-                                << "выпуск.xlsx";
+                                << "выпуск.xlsx" << 1024;
 }
 
 void ReportCliTest::aFailedWriteKeepsTheOldFile() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, file);
-    FullDisk disk(folder_.filePath("disk"), 4096);
+    QFETCH(int, room);
+    FullDisk disk(folder_.filePath("disk"), room);
     const QString out = disk.filePath(file);
     QFile earlier(out);
     QVERIFY(earlier.open(QIODevice::WriteOnly));

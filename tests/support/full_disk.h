@@ -16,11 +16,13 @@
 
 class FullDisk {
 public:
-    // room: about what fits, besides a page for a small file the test leaves there first
+    // room: about what fits (a tmpfs counts whole pages of 4 kB, so less than a page is none),
+    // besides a page for a small file the test leaves there first
     explicit FullDisk(const QString& folder, int room = 16 * 1024)
         : folder_(folder), room_(rlim_t(room)) {
         QDir().mkpath(folder_);
-        const QByteArray size = "size=" + QByteArray::number(room + 4096) + ",mode=0777";
+        const int pages = room / 4096 + 1;
+        const QByteArray size = "size=" + QByteArray::number(pages * 4096) + ",mode=0777";
         mounted_ = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(folder_).constData(),
                                                "tmpfs", 0, size.constData()) == 0;
     }
