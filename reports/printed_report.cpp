@@ -22,6 +22,11 @@ report::PreparedReport PrintedReport::prepare(const Selection& selection) {
     return report::PreparedReport::prepare(layout_, report::DatasetRows(query_));
 }
 
+report::PreparedReport PrintedReport::layOut(const Selection& selection) {
+    const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
+    return prepare(selection);
+}
+
 void PrintedReport::preview(const Selection& selection, QWidget* parent) {
     const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
     prepare(selection).preview(parent);

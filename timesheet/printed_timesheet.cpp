@@ -113,6 +113,11 @@ report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
 
 } // namespace
 
+report::PreparedReport PrintedTimesheet::layOut(int month, int year, const QString& periodLabel) {
+    const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
+    return prepareMonth(monthRows_, month, year, periodLabel);
+}
+
 void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) {
     const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
     const report::PreparedReport prepared = prepareMonth(monthRows_, month, year, periodLabel);

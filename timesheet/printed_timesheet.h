@@ -7,6 +7,9 @@
 namespace data {
 class Connection;
 }
+namespace report {
+class PreparedReport;
+}
 
 // The printed monthly time-sheet: a worker a line with the hours of each day, all shifts added
 // together, and the worker's total; A4 landscape, the heading on every page. Never shown
@@ -24,6 +27,9 @@ public:
     void preview(int month, int year, const QString& periodLabel);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(int month, int year, const QString& periodLabel, const QString& path);
+    // The month laid out, its pages and what did not fit to be looked at; the query is
+    // closed afterwards.
+    report::PreparedReport layOut(int month, int year, const QString& periodLabel);
 
 private:
     data::Dataset monthRows_;
