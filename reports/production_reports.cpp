@@ -15,9 +15,10 @@ using reports::LayoutScheme;
 using reports::sumUnder;
 
 // Number columns hold what a large shop's year gives, in the report end's 11 pt bold:
-// amounts to 99999999,99 in 32 mm or more, pieces and boxes to 999999,99 or 9999999 in 25 mm,
-// rejects to 99999 in 15 mm; a worker's bonus (in 9 pt) to 999999,99 in 23 mm. The texts
-// left of them give up the width: a longer text is cut, a larger number printed smaller.
+// amounts to 99999999,99 in 32 mm or more, pieces to 9999999,5 or 999999,99 in 25 mm, boxes
+// to 9999999,99 in 27 mm (25 mm where they are whole), rejects to 99999 in 15 mm; a worker's
+// bonus (in 9 pt) to 999999,99 in 23 mm. The texts left of them give up the width: a longer
+// text is cut, a larger number printed smaller.
 
 const QString k2 = QStringLiteral("#0.00");
 const QString k3 = QStringLiteral("#0.000");
@@ -105,8 +106,8 @@ report::Report workerDetailsLayout() {
 // --- "Детальный отчет по продукции"
 
 report::Report productDetailsLayout() {
-    const Column brk = field(93, 15, QStringLiteral("brk"));
-    const Column mass = field(108, 25, QStringLiteral("mass"));
+    const Column brk = field(91, 15, QStringLiteral("brk"));
+    const Column mass = field(106, 27, QStringLiteral("mass"));
     const Column kolvo = field(133, 25, QStringLiteral("kolvo"));
     const Column summa = field(158, 32, QStringLiteral("summa"), Align::Center, k3);
     LayoutScheme s;
@@ -117,10 +118,10 @@ report::Report productDetailsLayout() {
     s.groups = {{.key = QStringLiteral("nom"),
                  .sums = {sumUnder(brk, "brk"), sumUnder(mass, "mass", k2),
                           sumUnder(kolvo, "kolvo"), sumUnder(summa, "summa", k2)}}};
-    s.detail = {field(0, 24, QStringLiteral("marka"), Align::Left),
-                field(24, 24, QStringLiteral("vid"), Align::Left),
-                field(48, 11, QStringLiteral("color")),
-                field(59, 34, kProductKindExpression, Align::Left),
+    s.detail = {field(0, 23, QStringLiteral("marka"), Align::Left),
+                field(23, 23, QStringLiteral("vid"), Align::Left),
+                field(46, 11, QStringLiteral("color")),
+                field(57, 34, kProductKindExpression, Align::Left),
                 brk,
                 mass,
                 kolvo,
