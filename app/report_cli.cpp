@@ -74,18 +74,18 @@ std::optional<QDate> parseDate(const QString& text) {
 report::PreparedReport printedReport(data::Connection& connection, const Request& r) {
     if (r.report == u"timesheet")
         return PrintedTimesheet(connection)
-            .prepared(r.month, r.year,
-                      timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
-                          QStringLiteral(" г."));
+            .layOut(r.month, r.year,
+                    timesheet::monthName(r.month) + u' ' + QString::number(r.year) +
+                        QStringLiteral(" г."));
     if (r.report == u"workers")
-        return WorkersReport(connection).prepared(r.period);
+        return WorkersReport(connection).layOut(r.period);
     if (r.report == u"products")
-        return ProductsReport(connection).prepared(r.period);
+        return ProductsReport(connection).layOut(r.period);
     if (r.report == u"workers-detail")
-        return WorkerDetailsReport(connection).prepared(r.period);
+        return WorkerDetailsReport(connection).layOut(r.period);
     if (r.report == u"products-detail")
-        return ProductDetailsReport(connection).prepared(r.period);
-    return RequisitionsReport(connection).prepared(r.period);
+        return ProductDetailsReport(connection).layOut(r.period);
+    return RequisitionsReport(connection).layOut(r.period);
 }
 
 } // namespace

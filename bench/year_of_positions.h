@@ -4,11 +4,11 @@
 
 #include <QString>
 
-// A shop's data for the benchmarks: 400 workers, 200 products, 20 operation types, 2000
-// operations with a norm each, a requisition with two lines, two materials with
-// consignments, and about 700,000 positions a year (1920 a day over the four shifts) from
-// 1 January of firstYear on, with the time-sheet rows they give. Work dates end with next
-// year, so more years start further back.
+// A shop's data for the benchmarks and for the test of the year's reports: 400 workers, 200
+// products, 20 operation types, 2000 operations with a norm each, a requisition with two
+// lines, two materials with consignments, and about 700,000 positions a year (1920 a day over
+// the four shifts) from 1 January of firstYear on, with the time-sheet rows they give. Work
+// dates end with next year, so more years start further back.
 inline void createShopData(TestDatabase& db, int years = 1, int firstYear = 2026) {
     db.exec(QStringLiteral(R"(
         insert into cmn_contractor.person(id, s_code, s_caption, b_employee)

@@ -14,6 +14,7 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -59,6 +60,7 @@ public:
         return int(keys_.size() - 1);
     }
     MeasuredFont& at(int index) { return fonts_[size_t(index)]; }
+    const Font& key(int index) const { return keys_[size_t(index)]; }
     std::vector<QFont> fonts() const {
         std::vector<QFont> list;
         for (const MeasuredFont& f : fonts_)
@@ -199,6 +201,8 @@ public:
     FontTable fonts;
     PenTable pens;
     std::vector<Page> pages;
+    std::vector<UnfitText> clipped;
+    std::vector<UnfitText> shrunk;
 
 private:
     CompiledBand compile(const std::optional<Band>& band, int level, const QString& name);
@@ -223,7 +227,8 @@ private:
     void startPage(int row);
     void finishPage();
     void emitBand(CompiledBand& band, int top, int row);
-    void emitText(Page& page, CompiledCell& cell, const QRect& rect, const QString& text);
+    void emitText(Page& page, CompiledCell& cell, const QRect& rect, QString value, bool number);
+    int smallerFont(int font, const QString& text, qreal room);
     void emitFrame(Page& page, const QRect& rect, const Frame& frame);
 
     const Report& report_;
@@ -527,8 +532,13 @@ void Preparer::emitBand(CompiledBand& compiled, int top, int row) {
                          cell.height > 0 ? cell.height : band.height - cell.y);
         if (cell.background.isValid())
             page.fills.push_back({rect, cell.background});
-        emitText(page, c, rect,
-                 c.expression ? valueText(c.expression->evaluate(scope), c.format) : cell.text);
+        if (c.expression) {
+            const Value value = c.expression->evaluate(scope);
+            emitText(page, c, rect, valueText(value, c.format),
+                     !cell.format.isEmpty() || value.kind == Value::Kind::Number);
+        } else {
+            emitText(page, c, rect, cell.text, !cell.format.isEmpty());
+        }
         emitFrame(page, rect, cell.frame);
     }
     emitFrame(page, QRect(0, top, width_, band.height), band.frame);
@@ -548,15 +558,38 @@ void Preparer::emitBand(CompiledBand& compiled, int top, int row) {
     }
 }
 
-void Preparer::emitText(Page& page, CompiledCell& c, const QRect& rect, const QString& value) {
+// A text wider than its room is cut; a number gets a smaller font first, and is cut only
+// when even the smallest cannot hold it. Both are recorded, so a layout too narrow for its
+// numbers is found by a test rather than by a person reading a wrong sum.
+void Preparer::emitText(Page& page, CompiledCell& c, const QRect& rect, QString value,
+                        bool number) {
     if (value.isEmpty())
         return;
     const Cell& cell = *c.cell;
-    MeasuredFont& font = fonts.at(c.font);
+    const qreal room = cell.width - 2 * cell.padding;
+    const QString whole = oneLine(std::move(value));
+    int fontIndex = c.font;
     qreal width = 0;
-    const QString text = fitted(font, oneLine(value), cell.width - 2 * cell.padding, &width);
+    QString text = fitted(fonts.at(fontIndex), whole, room, &width);
+    if (text.size() < whole.size()) {
+        if (number) {
+            fontIndex = smallerFont(c.font, whole, room);
+            text = fitted(fonts.at(fontIndex), whole, room, &width);
+        }
+        UnfitText unfit{int(pages.size()) - 1,
+                        cell.expression.isEmpty() ? cell.text : cell.expression,
+                        whole,
+                        text,
+                        fonts.key(fontIndex).pointSize,
+                        number};
+        if (text.size() < whole.size())
+            clipped.push_back(std::move(unfit));
+        else
+            shrunk.push_back(std::move(unfit));
+    }
     if (text.isEmpty())
         return;
+    const MeasuredFont& font = fonts.at(fontIndex);
     qreal x = rect.x() + cell.padding;
     if (cell.align == Align::Right)
         x = rect.x() + cell.width - cell.padding - width;
@@ -565,7 +598,23 @@ void Preparer::emitText(Page& page, CompiledCell& c, const QRect& rect, const QS
     const qreal ascent = font.metrics.ascent();
     const qreal baseline =
         rect.y() + (rect.height() - (ascent + font.metrics.descent())) / 2 + ascent;
-    page.texts.push_back({QPointF(x, baseline), c.font, cell.color, text});
+    page.texts.push_back({QPointF(x, baseline), fontIndex, cell.color, text});
+}
+
+// The largest size in half points, down to kSmallestNumberPoints, whose font holds text in
+// room; the smallest when none does. Widths grow with the size, so the first guess scales
+// the size by the room and the steps after it are few.
+int Preparer::smallerFont(int font, const QString& text, qreal room) {
+    Font smaller = fonts.key(font);
+    const double smallest = qMin(smaller.pointSize, kSmallestNumberPoints);
+    const double guess = std::floor(smaller.pointSize * room / fonts.at(font).width(text) * 2) / 2;
+    smaller.pointSize = qMax(smallest, qMin(guess, smaller.pointSize - 0.5));
+    for (;;) {
+        const int index = fonts.index(smaller);
+        if (smaller.pointSize <= smallest || fonts.at(index).width(text) <= room)
+            return index;
+        smaller.pointSize = qMax(smallest, smaller.pointSize - 0.5);
+    }
 }
 
 void Preparer::emitFrame(Page& page, const QRect& rect, const Frame& frame) {
@@ -594,6 +643,8 @@ PreparedReport PreparedReport::prepare(const Report& report, const Rows& rows) {
     prepared.fonts_ = preparer.fonts.fonts();
     prepared.pens_ = preparer.pens.pens();
     prepared.pages_ = std::move(preparer.pages);
+    prepared.clipped_ = std::move(preparer.clipped);
+    prepared.shrunk_ = std::move(preparer.shrunk);
     return prepared;
 }
 

@@ -48,6 +48,16 @@ struct Page {
     std::vector<LineItem> lines;
 };
 
+// A text that did not fit its cell in the cell's own font.
+struct UnfitText {
+    int page = 0;         // from 0
+    QString cell;         // the cell's expression, or its fixed text when it has none
+    QString text;         // the whole text
+    QString printed;      // what the page shows of it
+    double pointSize = 0; // the size it is printed in
+    bool number = false;
+};
+
 // A report laid out on pages: prepare() does everything that costs (evaluating, measuring,
 // cutting, breaking pages); painting only issues the items. The same paintPage() serves the
 // preview, the printer and the PDF file.
@@ -62,6 +72,12 @@ public:
     const QFont& font(int index) const { return fonts_.at(size_t(index)); }
     const QPen& pen(int index) const { return pens_.at(size_t(index)); }
     QPageLayout pageLayout() const { return layout_; }
+
+    // Texts cut at their cell's edge, in page order; a number among them is one that even
+    // the smallest font could not hold, which a layout must never let happen.
+    const std::vector<UnfitText>& clippedItems() const { return clipped_; }
+    // Numbers printed whole, in a smaller font than their cell's.
+    const std::vector<UnfitText>& shrunkNumbers() const { return shrunk_; }
 
     // Paints one page on a painter begun on a printer, a PDF writer or any paint device,
     // its origin at the top left of the printable area.
@@ -92,6 +108,8 @@ private:
     std::vector<QPen> pens_;
     std::vector<Page> pages_;
     QString title_;
+    std::vector<UnfitText> clipped_;
+    std::vector<UnfitText> shrunk_;
 };
 
 } // namespace report

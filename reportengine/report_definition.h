@@ -52,8 +52,14 @@ struct Rule {
     int width = kDefaultLineWidth;
 };
 
+// A number that is wider than its cell is printed whole in a smaller font, down to this size;
+// only a number even that size cannot hold is cut (and the prepared report records it).
+inline constexpr double kSmallestNumberPoints = 6;
+
 // One text field of a band. Its content is the expression's value, or when the expression
-// is empty the literal text (labels, and texts the caller sets at run time).
+// is empty the literal text (labels, and texts the caller sets at run time). A format, or an
+// expression whose value is a number, makes the content a number: never cut while a smaller
+// font holds it. Any other text is cut at the cell's edge.
 struct Cell {
     int x = 0;
     int width = 0;

@@ -26,18 +26,18 @@ report::PreparedReport PrintedReport::prepare(const Selection& selection) {
     return prepared;
 }
 
+report::PreparedReport PrintedReport::layOut(const Selection& selection) {
+    const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
+    return prepare(selection);
+}
+
 void PrintedReport::preview(const Selection& selection, QWidget* parent) {
     const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
     prepare(selection).preview(parent);
 }
 
-report::PreparedReport PrintedReport::prepared(const Selection& selection) {
-    const auto closeAfterwards = qScopeGuard([this] { query_.close(); });
-    return prepare(selection);
-}
-
 void PrintedReport::writePdf(const Selection& selection, const QString& path) {
-    prepared(selection).writePdf(path);
+    layOut(selection).writePdf(path);
 }
 
 } // namespace reports

@@ -30,8 +30,9 @@ public:
     void preview(const Selection& selection, QWidget* parent);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(const Selection& selection, const QString& path);
-    // The report laid out on pages, the query read and closed again.
-    report::PreparedReport prepared(const Selection& selection);
+    // The report laid out for the selection, its pages and what did not fit to be looked
+    // at; the query is closed afterwards.
+    report::PreparedReport layOut(const Selection& selection);
 
     const QString& titlePrefix() const { return titlePrefix_; }
     // The report's query, closed except while a run reads it.

@@ -14,6 +14,12 @@ using reports::kProductKindExpression;
 using reports::LayoutScheme;
 using reports::sumUnder;
 
+// Number columns hold what a large shop's year gives, in the report end's 11 pt bold:
+// amounts to 99999999,99 in 32 mm or more, pieces to 9999999,5 or 999999,99 in 25 mm, boxes
+// to 9999999,99 in 27 mm (25 mm where they are whole), rejects to 99999 in 15 mm; a worker's
+// bonus (in 9 pt) to 999999,99 in 23 mm. The texts left of them give up the width: a longer
+// text is cut, a larger number printed smaller.
+
 const QString k2 = QStringLiteral("#0.00");
 const QString k3 = QStringLiteral("#0.000");
 const QString k0 = QStringLiteral("#0");
@@ -64,10 +70,10 @@ report::Report productsLayout() {
 // --- "Детальный отчет по рабочим"
 
 report::Report workerDetailsLayout() {
-    const Column brk = field(111, 15, QStringLiteral("brk"));
-    const Column kolvo = field(126, 24, QStringLiteral("kolvo"));
-    const Column summa = field(150, 21, QStringLiteral("summa"), Align::Center, k2);
-    const Column prize = field(171, 19, QStringLiteral("s_prize"), Align::Center, k2);
+    const Column brk = field(95, 15, QStringLiteral("brk"));
+    const Column kolvo = field(110, 25, QStringLiteral("kolvo"));
+    const Column summa = field(135, 32, QStringLiteral("summa"), Align::Center, k2);
+    const Column prize = field(167, 23, QStringLiteral("s_prize"), Align::Center, k2);
     LayoutScheme s;
     s.headings = {
         headingOver(brk, QStringLiteral("Брак")), headingOver(kolvo, QStringLiteral("Количество")),
@@ -84,10 +90,10 @@ report::Report workerDetailsLayout() {
                                  .align = Align::Right,
                                  .text = QStringLiteral("Итог:")},
                                 total}}};
-    s.detail = {field(0, 33, QStringLiteral("marka"), Align::Left),
-                field(33, 33, QStringLiteral("vid")),
-                field(66, 14, QStringLiteral("color")),
-                field(80, 31, kProductKindExpression, Align::Left),
+    s.detail = {field(0, 27, QStringLiteral("marka"), Align::Left),
+                field(27, 27, QStringLiteral("vid")),
+                field(54, 11, QStringLiteral("color")),
+                field(65, 30, kProductKindExpression, Align::Left),
                 brk,
                 kolvo,
                 summa,
@@ -100,10 +106,10 @@ report::Report workerDetailsLayout() {
 // --- "Детальный отчет по продукции"
 
 report::Report productDetailsLayout() {
-    const Column brk = field(107, 14, QStringLiteral("brk"));
-    const Column mass = field(121, 21, QStringLiteral("mass"));
-    const Column kolvo = field(142, 20, QStringLiteral("kolvo"));
-    const Column summa = field(162, 28, QStringLiteral("summa"), Align::Center, k3);
+    const Column brk = field(91, 15, QStringLiteral("brk"));
+    const Column mass = field(106, 27, QStringLiteral("mass"));
+    const Column kolvo = field(133, 25, QStringLiteral("kolvo"));
+    const Column summa = field(158, 32, QStringLiteral("summa"), Align::Center, k3);
     LayoutScheme s;
     s.headings = {
         headingOver(brk, QStringLiteral("Брак")), headingOver(mass, QStringLiteral("Коробки")),
@@ -112,10 +118,10 @@ report::Report productDetailsLayout() {
     s.groups = {{.key = QStringLiteral("nom"),
                  .sums = {sumUnder(brk, "brk"), sumUnder(mass, "mass", k2),
                           sumUnder(kolvo, "kolvo"), sumUnder(summa, "summa", k2)}}};
-    s.detail = {field(0, 30, QStringLiteral("marka"), Align::Left),
-                field(30, 30, QStringLiteral("vid"), Align::Left),
-                field(60, 13, QStringLiteral("color")),
-                field(73, 34, kProductKindExpression, Align::Left),
+    s.detail = {field(0, 23, QStringLiteral("marka"), Align::Left),
+                field(23, 23, QStringLiteral("vid"), Align::Left),
+                field(46, 11, QStringLiteral("color")),
+                field(57, 34, kProductKindExpression, Align::Left),
                 brk,
                 mass,
                 kolvo,
@@ -128,10 +134,10 @@ report::Report productDetailsLayout() {
 // --- "Детальный отчет по заявкам"
 
 report::Report requisitionsLayout() {
-    const Column brk = field(103, 13, QStringLiteral("brk"));
-    const Column nom = field(116, 30, QStringLiteral("nom"), Align::Left);
-    const Column kolvo = field(146, 18, QStringLiteral("kolvo"));
-    const Column summa = field(164, 26, QStringLiteral("summa"), Align::Center, k3);
+    const Column brk = field(90, 15, QStringLiteral("brk"));
+    const Column nom = field(105, 28, QStringLiteral("nom"), Align::Left);
+    const Column kolvo = field(133, 25, QStringLiteral("kolvo"));
+    const Column summa = field(158, 32, QStringLiteral("summa"), Align::Center, k3);
     Column nomHeading = headingOver(nom, QStringLiteral("Номенкл."));
     nomHeading.align = Align::Center;
     LayoutScheme s;
@@ -142,10 +148,10 @@ report::Report requisitionsLayout() {
     s.groups = {{.key = QStringLiteral("s_number"),
                  .sums = {sumUnder(brk, "brk"), sumUnder(nom, "mass", k2), sumUnder(kolvo, "kolvo"),
                           sumUnder(summa, "summa", k2)}}};
-    s.detail = {field(0, 28, QStringLiteral("marka"), Align::Left),
-                field(28, 28, QStringLiteral("vid"), Align::Left),
-                field(56, 13, QStringLiteral("color")),
-                field(69, 34, kProductKindExpression, Align::Left),
+    s.detail = {field(0, 22, QStringLiteral("marka"), Align::Left),
+                field(22, 23, QStringLiteral("vid"), Align::Left),
+                field(45, 11, QStringLiteral("color")),
+                field(56, 34, kProductKindExpression, Align::Left),
                 brk,
                 nom,
                 kolvo,

@@ -116,6 +116,11 @@ report::PreparedReport prepareMonth(data::Dataset& rows, int month, int year,
 
 } // namespace
 
+report::PreparedReport PrintedTimesheet::layOut(int month, int year, const QString& periodLabel) {
+    const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
+    return prepareMonth(monthRows_, month, year, periodLabel);
+}
+
 void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) {
     const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
     const report::PreparedReport prepared = prepareMonth(monthRows_, month, year, periodLabel);
@@ -124,10 +129,5 @@ void PrintedTimesheet::preview(int month, int year, const QString& periodLabel) 
 
 void PrintedTimesheet::writePdf(int month, int year, const QString& periodLabel,
                                 const QString& path) {
-    prepared(month, year, periodLabel).writePdf(path);
-}
-
-report::PreparedReport PrintedTimesheet::prepared(int month, int year, const QString& periodLabel) {
-    const auto closeAfterwards = qScopeGuard([this] { monthRows_.close(); });
-    return prepareMonth(monthRows_, month, year, periodLabel);
+    layOut(month, year, periodLabel).writePdf(path);
 }

@@ -27,8 +27,9 @@ public:
     void preview(int month, int year, const QString& periodLabel);
     // The same report written straight to a PDF file; throws when it cannot be written.
     void writePdf(int month, int year, const QString& periodLabel, const QString& path);
-    // The month laid out on pages, the query read and closed again.
-    report::PreparedReport prepared(int month, int year, const QString& periodLabel);
+    // The month laid out, its pages and what did not fit to be looked at; the query is
+    // closed afterwards.
+    report::PreparedReport layOut(int month, int year, const QString& periodLabel);
 
 private:
     data::Dataset monthRows_;

@@ -655,6 +655,118 @@ private slots:
         QVERIFY(metrics.horizontalAdvance(oneLine.left(item.text.size() + 1)) > room);
         QVERIFY(item.position.x() >= x + padding - 0.01);
         QVERIFY(item.position.x() + used <= x + width - padding + 0.01);
+        // recorded as a cut text, in the cell's own font
+        QCOMPARE(prepared.clippedItems().size(), size_t(1));
+        const UnfitText& clipped = prepared.clippedItems()[0];
+        QCOMPARE(clipped.page, 0);
+        QCOMPARE(clipped.cell, QStringLiteral("t"));
+        QCOMPARE(clipped.text, oneLine);
+        QCOMPARE(clipped.printed, item.text);
+        QCOMPARE(clipped.pointSize, Font().pointSize);
+        QVERIFY(!clipped.number);
+        QVERIFY(prepared.shrunkNumbers().empty());
+    }
+
+    // --- numbers that do not fit
+
+    // A number wider than its cell is printed whole in a smaller font and recorded; only when
+    // even the smallest font cannot hold it is it cut, and recorded as a cut number. Texts
+    // are cut in their own font, a number within a text too.
+    void numbersMakeRoom_data() {
+        QTest::addColumn<QString>("expression"); // empty: the fixed text below
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<double>("widthMm");
+        QTest::addColumn<QString>("outcome"); // "whole", "shrunk" or "cut"
+        QTest::addColumn<bool>("number");
+        QTest::addColumn<QString>("whole");
+        QTest::newRow("a year's sum in a narrow box")
+            << "sum(summa)"
+            << ""
+            << "#0.00" << 22.0 << "shrunk" << true << "28535301,60";
+        QTest::newRow("a plain number of a field") << "kolvo"
+                                                   << ""
+                                                   << "" << 15.0 << "shrunk" << true << "213268,5";
+        QTest::newRow("a number that fits") << "kolvo"
+                                            << ""
+                                            << "" << 30.0 << "whole" << true << "213268,5";
+        QTest::newRow("beyond the smallest font")
+            << "sum(summa)"
+            << ""
+            << "#0.00" << 10.0 << "cut" << true << "28535301,60";
+        QTest::newRow("a text is cut, not shrunk")
+            << "name"
+            << ""
+            << "" << 20.0 << "cut" << false << "Константинопольский Аркадий";
+        QTest::newRow("a number within a text is a text")
+            << "'Итого: ' + STR(sum(summa))"
+            << ""
+            << "" << 22.0 << "cut" << false << "Итого: 28535301,6";
+        QTest::newRow("a fixed text with a format is a number")
+            << ""
+            << "28535301,60"
+            << "#0.00" << 22.0 << "shrunk" << true << "28535301,60";
+    }
+    void numbersMakeRoom() {
+        QFETCH(QString, expression);
+        QFETCH(QString, text);
+        QFETCH(QString, format);
+        QFETCH(double, widthMm);
+        QFETCH(QString, outcome);
+        QFETCH(bool, number);
+        QFETCH(QString, whole);
+        TableRows rows({QStringLiteral("summa"), QStringLiteral("kolvo"), QStringLiteral("name")});
+        rows.append({28000000.6, 200000.0, QStringLiteral("Константинопольский Аркадий")});
+        rows.append({535301.0, 213268.5, QStringLiteral("Константинопольский Аркадий")});
+        const int x = mm(20), width = mm(widthMm), padding = kDefaultCellPadding;
+        Cell cell = textCell(x, width, expression, Align::Right);
+        cell.text = text;
+        cell.format = format;
+        cell.font.pointSize = 11;
+        cell.font.bold = true;
+        Report r;
+        r.summary = bandOf(mm(8), {cell});
+        const PreparedReport prepared = PreparedReport::prepare(r, rows);
+
+        QCOMPARE(prepared.page(0).texts.size(), size_t(1));
+        const TextItem& item = prepared.page(0).texts[0];
+        const QFont& font = prepared.font(item.font);
+        const double points = font.pixelSize() / (25.4 * kUnitsPerMm / 72);
+        const qreal used = QFontMetricsF(font).horizontalAdvance(item.text);
+        QVERIFY(item.position.x() >= x + padding - 0.01);
+        QVERIFY(item.position.x() + used <= x + width - padding + 0.01);
+        QVERIFY(item.position.y() > 0 && item.position.y() < mm(8)); // the baseline in the band
+        const std::vector<UnfitText>& records =
+            outcome == u"cut" ? prepared.clippedItems() : prepared.shrunkNumbers();
+        QCOMPARE(prepared.clippedItems().size() + prepared.shrunkNumbers().size(),
+                 size_t(outcome == u"whole" ? 0 : 1));
+        if (outcome == u"whole") {
+            QCOMPARE(item.text, whole);
+            QVERIFY(qAbs(points - 11) < 0.05);
+        } else {
+            QCOMPARE(records.size(), size_t(1));
+            const UnfitText& record = records[0];
+            QCOMPARE(record.page, 0);
+            QCOMPARE(record.cell, expression.isEmpty() ? text : expression);
+            QCOMPARE(record.text, whole);
+            QCOMPARE(record.printed, item.text);
+            QCOMPARE(record.number, number);
+            QVERIFY(qAbs(record.pointSize - points) < 0.05);
+        }
+        if (outcome == u"shrunk") {
+            QCOMPARE(item.text, whole);
+            QVERIFY2(points < 11 && points >= kSmallestNumberPoints,
+                     qPrintable(QString::number(points)));
+        } else if (outcome == u"cut") {
+            QVERIFY2(whole.startsWith(item.text) && item.text.size() < whole.size(),
+                     qPrintable(item.text));
+            QVERIFY(qAbs(points - (number ? kSmallestNumberPoints : 11)) < 0.05);
+        }
+
+        // what the PDF shows is what was laid out
+        const QString pdf = folder_.filePath(QStringLiteral("room.pdf"));
+        prepared.writePdf(pdf);
+        QCOMPARE(pdfText(pdf).contains(whole), outcome != u"cut");
     }
 
     void shortTextUncut() {
