@@ -79,9 +79,12 @@ void Connection::open() {
     // What the statements rely on comes with the connection, not from settings of the login
     // role, so a clerk the administrator adds with plain SQL works like any other: dates
     // written as DD.MM.YYYY text read day first, and names the operations export leaves
-    // without a schema are found in accounts_dep.
+    // without a schema are found in accounts_dep. A report's groups are hashed in memory
+    // rather than sorted on disk, and no statement waits for a JIT compilation that costs more
+    // than the statement.
     add("options", QStringLiteral("-c DateStyle=ISO,DMY -c search_path=public,accounts_dep "
-                                  "-c lock_timeout=10s -c statement_timeout=300s"));
+                                  "-c lock_timeout=10s -c statement_timeout=300s "
+                                  "-c work_mem=32MB -c jit=off"));
 
     std::vector<const char*> k;
     std::vector<const char*> v;

@@ -1,12 +1,22 @@
 -- "Детальный отчет по продукции": per product the rejects, boxes (mass), quantity and amount
--- of each mark, operation and colour in the period (:period_to excluded).
+-- of each mark, operation and colour in the period (:period_to excluded); the positions
+-- summed by their keys first; the mass from the exact (numeric) pieces, so a half kopeck
+-- rounds the same way whatever order the additions take.
+with positions as (
+    select i_id, o_id, color,
+           sum(kol_vo) as kolvo, sum(brak) as brk, sum((kol_vo - brak) * cena) as summa,
+           sum(kol_vo::numeric) as exact_kolvo
+    from accounts_dep.smena
+    where data < :period_to and data >= :period_from
+    group by i_id, o_id, color
+)
 select izdel.marka, vid_oper.vid vid, oper.naimen, izdel.nom,
-       sum(smena.kol_vo) as kolvo, sum(smena.brak) as brk,
-       sum((kol_vo-brak)*smena.cena) as summa, color,
-       round((izdel.massa*sum(smena.kol_vo))::numeric, 2) as mass
-from accounts_dep.izdel, accounts_dep.oper, accounts_dep.smena, accounts_dep.vid_oper
-where smena.o_id=oper.id and smena.i_id=izdel.id
-  and smena.o_id=oper.id and oper.vid=vid_oper.id and smena.data<:period_to
-  and smena.data>=:period_from
-group by izdel.nom, marka, vid_oper.vid, oper.naimen, color, massa
-order by izdel.nom, marka, vid_oper.vid, oper.naimen
+       sum(positions.kolvo) as kolvo, sum(positions.brk)::bigint as brk,
+       sum(positions.summa) as summa, positions.color,
+       round(izdel.massa::numeric * sum(positions.exact_kolvo), 2) as mass
+from positions
+join accounts_dep.izdel on izdel.id = positions.i_id
+join accounts_dep.oper on oper.id = positions.o_id
+join accounts_dep.vid_oper on vid_oper.id = oper.vid
+group by izdel.nom, izdel.marka, vid_oper.vid, oper.naimen, positions.color, izdel.massa
+order by izdel.nom, izdel.marka, vid_oper.vid, oper.naimen, positions.color, izdel.massa
