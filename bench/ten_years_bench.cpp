@@ -55,10 +55,12 @@ Figures measure(TestDatabase& db, int lastYear, const QString& pdf) {
     });
     f.rebuildMs = medianMs(3, [&] { timesheet::MonthRebuild(connection).run(6, lastYear); });
     WorkersReport workers(connection);
-    f.yearReportMs = medianMs(1, [&] {
+    const auto yearReport = [&] {
         workers.writePdf(
             {QDate(lastYear, 1, 1), QDate(lastYear + 1, 1, 1), reports::ProductKind::All}, pdf);
-    });
+    };
+    yearReport(); // the first reads the year from the disk into the server's cache
+    f.yearReportMs = medianMs(5, yearReport);
     return f;
 }
 
@@ -84,7 +86,6 @@ int main(int argc, char** argv) {
     line("journal: one day's shift", a.journalMs, b.journalMs, "target <= 1.2");
     line("one save with its upkeep", a.saveMs, b.saveMs, "target <= 1.2");
     line("rebuild of a month", a.rebuildMs, b.rebuildMs, "target <= 1.2");
-    line("the year's report by workers (PDF)", a.yearReportMs, b.yearReportMs,
-         "a year of rows in both: ~1");
+    line("the year's report by workers (PDF)", a.yearReportMs, b.yearReportMs, "target <= 1.2");
     return messages.shown.isEmpty() ? 0 : 1;
 }
