@@ -28,7 +28,7 @@ QString readPassword(QTextStream& err) {
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
     QTextStream in(stdin);
-    const QString password = in.readLine();
+    QString password = in.readLine();
     if (terminal)
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
     return password;

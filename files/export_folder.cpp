@@ -24,10 +24,10 @@ int creationError(const QString& folder) {
 }
 
 QString exportFolder() {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir().mkpath(documents) && creationError(documents) == 0)
         return documents;
-    const QString home = QDir::homePath();
+    QString home = QDir::homePath();
     const int error = creationError(home);
     if (error == 0)
         return home;
@@ -40,7 +40,7 @@ QString reserveFreeName(const QString& folder, const QString& fileName) {
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     const QString stem = fileName.left(fileName.size() - suffix.size());
     for (int n = 1; n <= 10000; ++n) {
-        const QString candidate = QDir(folder).filePath(
+        QString candidate = QDir(folder).filePath(
             n == 1 ? fileName : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));
         const int fd = ::open(QFile::encodeName(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -235,10 +235,25 @@ private:
     int error_ = 0;
 };
 
-// The sheet a row at a time, in pieces of about 64 kB so a large sheet never sits in memory
-// twice; every text into the shared strings.
-void writeSheet(Package& package, const XlsxSheet& sheet, QHash<QString, int>& strings,
-                QList<QString>& stringOrder) {
+// The texts of the sheet's cells, each once, in the order they first appear.
+class SharedStrings {
+public:
+    int indexOf(const QString& text) {
+        auto it = index_.constFind(text);
+        if (it == index_.cend()) {
+            it = index_.insert(text, int(order_.size()));
+            order_.append(text);
+        }
+        return it.value();
+    }
+    const QList<QString>& inOrder() const { return order_; }
+
+private:
+    QHash<QString, int> index_;
+    QList<QString> order_;
+};
+
+std::vector<const XlsxSheet::Cell*> inSheetOrder(const XlsxSheet& sheet) {
     std::vector<const XlsxSheet::Cell*> cells;
     cells.reserve(sheet.cells.size());
     for (const XlsxSheet::Cell& c : sheet.cells)
@@ -246,6 +261,11 @@ void writeSheet(Package& package, const XlsxSheet& sheet, QHash<QString, int>& s
     std::sort(cells.begin(), cells.end(), [](const auto* a, const auto* b) {
         return a->row != b->row ? a->row < b->row : a->column < b->column;
     });
+    return cells;
+}
+
+// What stands before the cells: the used range, the view and the column widths.
+QByteArray sheetHead(const XlsxSheet& sheet, const std::vector<const XlsxSheet::Cell*>& cells) {
     QByteArray out =
         kXmlHeader + "<worksheet xmlns=\"" + kMain + "\" xmlns:r=\"" + kRelationships + "\">";
     if (!cells.empty()) {
@@ -264,35 +284,39 @@ void writeSheet(Package& package, const XlsxSheet& sheet, QHash<QString, int>& s
                    "\" customWidth=\"1\"/>";
         out += "</cols>";
     }
-    out += "<sheetData>";
+    return out + "<sheetData>";
+}
+
+void appendCell(QByteArray& out, const XlsxSheet::Cell& c, SharedStrings& strings) {
+    out += "<c r=\"" + reference(c.row, c.column) + '"';
+    if (const int style = styleOf(c))
+        out += " s=\"" + QByteArray::number(style) + '"';
+    if (c.value.isEmpty())
+        out += "/>";
+    else if (c.number)
+        out += "><v>" + c.value.toLatin1() + "</v></c>";
+    else
+        out += " t=\"s\"><v>" + QByteArray::number(strings.indexOf(c.value)) + "</v></c>";
+}
+
+// The sheet a row at a time, in pieces of about 64 kB so a large sheet never sits in memory
+// twice; every text into the shared strings.
+void writeSheet(Package& package, const XlsxSheet& sheet, SharedStrings& strings) {
+    const std::vector<const XlsxSheet::Cell*> cells = inSheetOrder(sheet);
+    QByteArray out = sheetHead(sheet, cells);
     package.begin("xl/worksheets/sheet1.xml");
     int row = 0;
     for (const XlsxSheet::Cell* c : cells) {
         if (c->row != row) {
-            if (row != 0)
-                out += "</row>";
+            out += row != 0 ? "</row><row r=\"" : "<row r=\"";
             row = c->row;
-            out += "<row r=\"" + QByteArray::number(row) + "\">";
+            out += QByteArray::number(row) + "\">";
             if (out.size() > (1 << 16)) {
                 package.write(out);
                 out.clear();
             }
         }
-        out += "<c r=\"" + reference(c->row, c->column) + '"';
-        if (const int style = styleOf(*c))
-            out += " s=\"" + QByteArray::number(style) + '"';
-        if (c->value.isEmpty()) {
-            out += "/>";
-        } else if (c->number) {
-            out += "><v>" + c->value.toLatin1() + "</v></c>";
-        } else {
-            auto it = strings.constFind(c->value);
-            if (it == strings.cend()) {
-                it = strings.insert(c->value, int(stringOrder.size()));
-                stringOrder.append(c->value);
-            }
-            out += " t=\"s\"><v>" + QByteArray::number(it.value()) + "</v></c>";
-        }
+        appendCell(out, *c, strings);
     }
     if (row != 0)
         out += "</row>";
@@ -335,13 +359,12 @@ void writeXlsx(const XlsxSheet& sheet, files::AtomicFile& file) {
     package.part("xl/workbook.xml", workbook(sheet.name));
     package.part("xl/_rels/workbook.xml.rels", workbookRelationships());
     package.part("xl/styles.xml", styles());
-    QHash<QString, int> strings;
-    QList<QString> stringOrder;
-    writeSheet(package, sheet, strings, stringOrder);
+    SharedStrings strings;
+    writeSheet(package, sheet, strings);
     qsizetype references = 0;
     for (const XlsxSheet::Cell& c : sheet.cells)
         references += c.number || c.value.isEmpty() ? 0 : 1;
-    writeSharedStrings(package, stringOrder, references);
+    writeSharedStrings(package, strings.inOrder(), references);
     if (const int error = package.close())
         file.fail(error);
 }
