@@ -25,7 +25,7 @@ for form in "${forms[@]}"; do
   done < <(grep -oE '<(tabstop|cstring)>[A-Za-z0-9_]+<' "$form" | sed -E 's/<(tabstop|cstring)>(.*)</\2/')
 done
 if grep -rnE "\b(${numbered}|on_${numbered}_[a-zA-Z]+)\b" app data directories journal \
-     reports timesheet ui seams spreadsheet reportengine tests bench \
+     reports timesheet ui seams files spreadsheet reportengine tests bench \
      --include='*.h' --include='*.cpp'; then
   echo "names: the lines above use numbered names"
   bad=1
