@@ -14,6 +14,7 @@
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -66,6 +67,7 @@ JournalWindow::JournalWindow(data::Connection& connection, journal::Positions& p
                              QWidget* parent)
     : QDialog(parent), ui(new Ui::JournalWindow), connection_(connection), positions_(positions) {
     ui->setupUi(this);
+    ui::rememberGeometry(this, QStringLiteral("JournalWindow"));
     ui->mainLayout->setMenuBar(ui->menuBar);
     // The submenus' entries in the menu bar carry the menus' names: "Справочники" and
     // "Отчеты" are those entries, and people and tests find them by these names.

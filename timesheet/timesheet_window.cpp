@@ -15,6 +15,7 @@
 #include "ui/export_counter.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -54,7 +55,7 @@ TimesheetWindow::TimesheetWindow(timesheet::TimesheetData& data, PrintedTimeshee
                                  QWidget* parent)
     : QDialog(parent), ui_(new Ui::TimesheetWindow), data_(data), printed_(printed) {
     ui_->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("TimesheetWindow"));
     fillYears();
     const std::array<QTableView*, 3> views = shiftViews();
     for (size_t i = 0; i < views.size(); ++i) {
