@@ -26,15 +26,18 @@ namespace {
 constexpr int kFirstYear = 2007;
 constexpr int kFirstDayColumn = 1; // after the name
 
-// The day columns are coloured by the month shown, which the window keeps in *month.
+// The day columns are coloured by the month shown, which the window keeps in *month. The
+// name takes the room the days and the total leave: on a laptop's screen all 33 columns show
+// with the name as wide as it was designed, on a larger one the name gets more.
 QList<ui::DatasetColumn> sheetColumns(const timesheet::MonthShape* month) {
-    QList<ui::DatasetColumn> columns{{.field = "fio", .title = "Фамилия И. О.", .width = 170}};
+    QList<ui::DatasetColumn> columns{
+        {.field = "fio", .title = "Фамилия И. О.", .width = 170, .stretch = true}};
     for (int day = 1; day <= 31; ++day) {
         const QString field = QStringLiteral("d%1").arg(day);
         columns.append({.field = field,
                         .title = QString::number(day),
                         .alignment = Qt::AlignCenter,
-                        .width = 27,
+                        .width = 26,
                         .style = [month, day, field](const data::Dataset& rows, int row) {
                             const int hours = rows.valueAt(row, rows.fieldIndex(field)).toInt();
                             return timesheet::dayCellStyle(day, hours, *month);
