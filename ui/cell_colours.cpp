@@ -119,7 +119,8 @@ void markByBackground(QWidget* widget, bool marked, const QColor& colour) {
     font.setBold(marked);
     widget->setFont(font);
     if (marked) {
-        QPalette palette = widget->palette();
+        // only these two roles: the others keep following the desktop's theme
+        QPalette palette;
         palette.setColor(widget->backgroundRole(), colour);
         const QColor text = QApplication::palette(widget).color(widget->foregroundRole());
         palette.setColor(widget->foregroundRole(), readableOn(text, colour));
