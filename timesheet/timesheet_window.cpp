@@ -18,7 +18,6 @@
 #include "ui/window_geometry.h"
 
 #include <QEvent>
-#include <QHeaderView>
 #include <QScopeGuard>
 
 namespace {
@@ -151,14 +150,16 @@ void TimesheetWindow::readChosenMonth() {
         view->viewport()->update();
 }
 
+// The headers take the window's palette; the window's own is already the new one when a
+// theme changes, its children's not yet.
 void TimesheetWindow::colourTitles() {
-    const std::array<QTableView*, 3> views = shiftViews();
-    for (size_t i = 0; i < models_.size(); ++i) {
-        const QPalette& header = views[i]->horizontalHeader()->palette();
+    for (ui::DatasetModel* model : models_) {
+        if (!model)
+            continue;
         for (int day = 1; day <= 31; ++day)
-            models_[i]->setTitleColour(
+            model->setTitleColour(
                 kFirstDayColumn + day - 1,
-                ui::titleColour(timesheet::dayTitleColour(day, month_), header));
+                ui::titleColour(timesheet::dayTitleColour(day, month_), palette()));
     }
 }
 

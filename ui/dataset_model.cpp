@@ -29,6 +29,23 @@ QFont boldFont() {
     return font;
 }
 
+// A cell's meaning as the roles the delegate reads.
+QVariant styleRole(const CellStyle& style, int role) {
+    const auto brush = [](const QColor& colour) {
+        return colour.isValid() ? QVariant(QBrush(colour)) : QVariant();
+    };
+    switch (role) {
+    case Qt::ForegroundRole:
+        return brush(style.textColor);
+    case Qt::BackgroundRole:
+        return brush(style.background);
+    case Qt::FontRole:
+        return style.bold ? QVariant(boldFont()) : QVariant();
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 DatasetModel::DatasetModel(data::Dataset* dataset, QList<DatasetColumn> columns, QObject* parent)
@@ -155,19 +172,10 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ForegroundRole:
     case Qt::BackgroundRole:
-    case Qt::FontRole: {
+    case Qt::FontRole:
         if (!column.style || !storedRow)
             return {};
-        const CellStyle style = column.style(*dataset_, index.row());
-        const auto brush = [](const QColor& colour) {
-            return colour.isValid() ? QVariant(QBrush(colour)) : QVariant();
-        };
-        if (role == Qt::ForegroundRole)
-            return brush(style.textColor);
-        if (role == Qt::BackgroundRole)
-            return brush(style.background);
-        return style.bold ? QVariant(boldFont()) : QVariant();
-    }
+        return styleRole(column.style(*dataset_, index.row()), role);
     default:
         return {};
     }
