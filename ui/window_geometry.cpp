@@ -31,10 +31,23 @@ std::unique_ptr<QSettings> windowSettings(const QString& key) {
     return settings;
 }
 
-// The window manager's frame; none before the window first shows on some platforms.
+// A title bar and borders as desktops draw them at 100 %, for a frame not known yet.
+const QMargins kTypicalFrame(4, 30, 4, 4);
+
+// The window manager's frame. Under X11 and Wayland it is known only once the window has
+// been mapped: before that another window's frame, else a typical one, stands in, so that a
+// window that just fits is not pushed past the screen's bottom by its own title bar.
 QMargins frameMargins(const QWidget* window) {
     const QWindow* handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
+    const QMargins margins = handle ? handle->frameMargins() : QMargins();
+    const QString platform = QGuiApplication::platformName();
+    const bool managed = platform == u"xcb" || platform.startsWith(u"wayland");
+    if (!margins.isNull() || !managed)
+        return margins;
+    for (const QWindow* other : QGuiApplication::topLevelWindows())
+        if (other != handle && other->isVisible() && !other->frameMargins().isNull())
+            return other->frameMargins();
+    return kTypicalFrame;
 }
 
 QScreen* screenUnder(const QRect& frame, const QWidget* window) {
@@ -48,6 +61,27 @@ QScreen* screenUnder(const QRect& frame, const QWidget* window) {
 bool isNormal(const QWidget* window) {
     return !(window->windowState() &
              (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
+
+void fitIntoItsScreen(QWidget* window) {
+    if (!isNormal(window))
+        return;
+    const QMargins margins = frameMargins(window);
+    const QRect frame = window->geometry().marginsAdded(margins);
+    const QScreen* screen = screenUnder(frame, window);
+    if (!screen)
+        return;
+    const QSize minimum = window->minimumSize().expandedTo(window->minimumSizeHint()) +
+                          QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QRect fitted = fitIntoScreen(frame, minimum, screen->availableGeometry());
+    if (fitted == frame)
+        return;
+    // A window no one has placed yet gets only its size: a dialog centres itself after this,
+    // inside the screen, and a window manager places the others.
+    if (window->testAttribute(Qt::WA_Moved))
+        window->setGeometry(fitted.marginsRemoved(margins));
+    else
+        window->resize(fitted.marginsRemoved(margins).size());
 }
 
 class GeometryKeeper : public QObject {
@@ -119,21 +153,6 @@ bool hasRememberedGeometry(const QString& key) {
 
 void forgetGeometry(const QString& key) {
     windowSettings(key)->remove(QString());
-}
-
-void fitIntoItsScreen(QWidget* window) {
-    if (!isNormal(window))
-        return;
-    const QMargins margins = frameMargins(window);
-    const QRect frame = window->geometry().marginsAdded(margins);
-    const QScreen* screen = screenUnder(frame, window);
-    if (!screen)
-        return;
-    const QSize minimum = window->minimumSize().expandedTo(window->minimumSizeHint()) +
-                          QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
-    const QRect fitted = fitIntoScreen(frame, minimum, screen->availableGeometry());
-    if (fitted != frame)
-        window->setGeometry(fitted.marginsRemoved(margins));
 }
 
 } // namespace ui

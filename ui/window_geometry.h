@@ -29,7 +29,4 @@ bool hasRememberedGeometry(const QString& key);
 // Drops what is saved for the key: the window opens as designed again.
 void forgetGeometry(const QString& key);
 
-// Fits a shown window into its screen at once (after the program resized it, for example).
-void fitIntoItsScreen(QWidget* window);
-
 } // namespace ui

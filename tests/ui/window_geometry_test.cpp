@@ -54,6 +54,7 @@ private slots:
     void fitIntoScreen_data();
     void fitIntoScreen();
     void firstOpeningKeepsTheDesignedSize();
+    void aDesignedSizeTallerThanTheScreenShrinksCentred();
     void sizeAndPlaceComeBackOnTheNextStart();
     void aMaximizedWindowOpensMaximized();
     void whatNoLongerFitsIsBroughtBack_data();
@@ -102,6 +103,17 @@ void WindowGeometryTest::firstOpeningKeepsTheDesignedSize() {
     QVERIFY(available().contains(frameOf(*window)));
     window->hide();
     QVERIFY(ui::hasRememberedGeometry(kKey));
+}
+
+// A laptop's screen is lower than the window was designed: it opens shorter, still centred as
+// a dialog opens, and remembers nothing it was not given.
+void WindowGeometryTest::aDesignedSizeTallerThanTheScreenShrinksCentred() {
+    const auto window = makeWindow();
+    window->resize(600, available().height() + 300);
+    window->show();
+    QVERIFY(available().contains(frameOf(*window)));
+    QCOMPARE(window->width(), 600);
+    QVERIFY(qAbs(frameOf(*window).center().x() - available().center().x()) <= 2);
 }
 
 void WindowGeometryTest::sizeAndPlaceComeBackOnTheNextStart() {
