@@ -8,6 +8,7 @@
 #include "ui/guard.h"
 #include "ui/number_format.h"
 #include "ui/value_rules.h"
+#include "ui/window_geometry.h"
 
 #include <QKeyEvent>
 
@@ -43,6 +44,7 @@ void checkNormRow(const data::Dataset& rows) {
 NormsWindow::NormsWindow(data::Connection& connection, QWidget* parent)
     : QDialog(parent), norms_(&connection, QStringLiteral("norm")), ui(new Ui::NormsWindow) {
     ui->setupUi(this);
+    ui::rememberGeometry(this, QStringLiteral("NormsWindow"));
     norms_.setSql(directories::statement(QStringLiteral("norms")));
     norms_.setUpdateTable(QStringLiteral("accounts_dep.norm"), QStringLiteral("id"));
 

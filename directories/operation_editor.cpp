@@ -7,6 +7,7 @@
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
 #include "ui/value_rules.h"
+#include "ui/window_geometry.h"
 
 #include <QShowEvent>
 
@@ -29,7 +30,9 @@ data::Parameters boundValues(const directories::OperationValues& values) {
 OperationEditor::OperationEditor(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::OperationEditor), catalog_(catalog) {
     ui->setupUi(this);
-    setFixedSize(size());
+    // a form that only needs its designed size, never less than its layout
+    setFixedSize(size().expandedTo(minimumSizeHint()));
+    ui::rememberGeometry(this, QStringLiteral("OperationEditor"));
     ui::useDecimalKeys(ui->firstPriceEdit);
 
     connect(ui->saveButton, &QPushButton::clicked, this, ui::guarded([this] { save(); }));

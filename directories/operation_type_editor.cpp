@@ -7,6 +7,7 @@
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/guard.h"
+#include "ui/window_geometry.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -20,7 +21,9 @@ const QString kDuplicateType = QStringLiteral("Такая операция уж�
 OperationTypeEditor::OperationTypeEditor(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::OperationTypeEditor), catalog_(catalog) {
     ui->setupUi(this);
-    setFixedSize(size());
+    // a form that only needs its designed size, never less than its layout
+    setFixedSize(size().expandedTo(minimumSizeHint()));
+    ui::rememberGeometry(this, QStringLiteral("OperationTypeEditor"));
     connect(ui->saveButton, &QPushButton::clicked, this, ui::guarded([this] { save(); }));
     connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }

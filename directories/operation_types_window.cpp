@@ -11,6 +11,7 @@
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
+#include "ui/window_geometry.h"
 
 #include <QScopeGuard>
 
@@ -27,7 +28,7 @@ const QString kTypeInUse =
 OperationTypesWindow::OperationTypesWindow(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::OperationTypesWindow), catalog_(catalog) {
     ui->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("OperationTypesWindow"));
 
     model_ = new ui::DatasetModel(
         &catalog_.operationTypes(),

@@ -16,6 +16,7 @@
 #include "ui/incremental_search.h"
 #include "ui/number_format.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -40,6 +41,7 @@ OperationsWindow::OperationsWindow(directories::Catalog& catalog, QWidget* paren
     : QDialog(parent), exportQuery_(&catalog.connection(), QStringLiteral("XLS_Rep")),
       ui(new Ui::OperationsWindow), catalog_(catalog) {
     ui->setupUi(this);
+    ui::rememberGeometry(this, QStringLiteral("OperationsWindow"));
     exportQuery_.setSql(directories::statement(QStringLiteral("operations_export")));
 
     model_ = new ui::DatasetModel(&catalog_.operations(),

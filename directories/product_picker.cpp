@@ -8,6 +8,7 @@
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/incremental_search.h"
+#include "ui/window_geometry.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -17,7 +18,7 @@
 ProductPicker::ProductPicker(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::ProductPicker), catalog_(catalog) {
     ui->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("ProductPicker"));
 
     model_ = new ui::DatasetModel(
         &catalog_.products(),

@@ -10,6 +10,7 @@
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
+#include "ui/window_geometry.h"
 
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -19,7 +20,7 @@
 WorkerPicker::WorkerPicker(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::WorkerPicker), catalog_(catalog) {
     ui->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("WorkerPicker"));
 
     model_ =
         new ui::DatasetModel(&catalog_.employees(),

@@ -3,15 +3,18 @@
 
 #include "data/dataset.h"
 #include "hours_upkeep.h"
+#include "journal_colours.h"
 #include "position.h"
 #include "position_editor.h"
 #include "positions.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/cell_colours.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -23,9 +26,6 @@
 #include <initializer_list>
 
 namespace {
-
-const QColor kGreen(0, 128, 0);
-const QColor kRed(255, 0, 0);
 
 bool isWeekend(const QDate& date) {
     return date.dayOfWeek() == Qt::Saturday || date.dayOfWeek() == Qt::Sunday;
@@ -40,8 +40,7 @@ ui::CellStyle okCellStyle(const data::Dataset& shift, int row) {
     const int field = shift.fieldIndex(QStringLiteral("ok"));
     const QString ok =
         field < 0 ? QString() : ui::DatasetModel::displayText(shift.valueAt(row, field));
-    const bool accepted = ok == u"ok" || ok == u"да";
-    return {accepted ? kGreen : kRed, true};
+    return journal::acceptanceStyle(ok);
 }
 
 QList<ui::DatasetColumn> journalColumns() {
@@ -62,27 +61,13 @@ QList<ui::DatasetColumn> journalColumns() {
     };
 }
 
-// Chosen: the colour as background and a bold caption; otherwise the standard look.
-void markWidget(QWidget* widget, bool marked, const QColor& colour) {
-    QFont font = widget->font();
-    font.setBold(marked);
-    widget->setFont(font);
-    if (marked) {
-        QPalette palette = widget->palette();
-        palette.setColor(widget->backgroundRole(), colour);
-        widget->setPalette(palette);
-    } else {
-        widget->setPalette(QPalette());
-    }
-    widget->setAutoFillBackground(marked);
-}
-
 } // namespace
 
 JournalWindow::JournalWindow(data::Connection& connection, journal::Positions& positions,
                              QWidget* parent)
     : QDialog(parent), ui(new Ui::JournalWindow), connection_(connection), positions_(positions) {
     ui->setupUi(this);
+    ui::rememberGeometry(this, QStringLiteral("JournalWindow"));
     ui->mainLayout->setMenuBar(ui->menuBar);
     // The submenus' entries in the menu bar carry the menus' names: "Справочники" and
     // "Отчеты" are those entries, and people and tests find them by these names.
@@ -231,11 +216,12 @@ void JournalWindow::paintShiftButtons() {
     const std::array<QRadioButton*, 4> shiftButtons{ui->shift1Radio, ui->shift2Radio,
                                                     ui->shift3Radio, ui->overtimeRadio};
     for (int shift = 1; shift <= 4; ++shift)
-        markWidget(shiftButtons[size_t(shift - 1)], shift == login_.currentShift, kGreen);
+        ui::markByBackground(shiftButtons[size_t(shift - 1)], shift == login_.currentShift,
+                             journal::kAcceptedGreen);
 }
 
 void JournalWindow::paintWeekendBox() {
-    markWidget(ui->dayOffCheck, ui->dayOffCheck->isChecked(), kRed);
+    ui::markByBackground(ui->dayOffCheck, ui->dayOffCheck->isChecked(), journal::kOpenRed);
 }
 
 void JournalWindow::journalDateChosen() {

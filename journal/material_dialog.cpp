@@ -12,6 +12,7 @@
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
 #include "ui/number_format.h"
+#include "ui/window_geometry.h"
 
 #include <QHeaderView>
 #include <QScopeGuard>
@@ -22,7 +23,7 @@ MaterialDialog::MaterialDialog(data::Connection& connection, QWidget* parent)
       consignments_(&connection, QStringLiteral("consignments")),
       productAttributes_(&connection, QStringLiteral("product_attributes")) {
     ui->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("MaterialDialog"));
     // a close box only
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
 

@@ -18,6 +18,7 @@
 #include "ui/lookup_combo_box.h"
 #include "ui/number_format.h"
 #include "ui/value_rules.h"
+#include "ui/window_geometry.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -62,7 +63,7 @@ PositionEditor::PositionEditor(data::Connection& connection, QWidget* parent)
     : QDialog(parent), ui(new Ui::PositionEditor), connection_(connection),
       requisitions_(connection), materials_(connection), brigade_(connection) {
     ui->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("PositionEditor"));
     ui->requisitionCombo->bind(&requisitions_.requisitions(), QStringLiteral("id"),
                                QStringLiteral("s_caption"));
     ui->requisitionLineCombo->bind(&requisitions_.lines(), QStringLiteral("id"),

@@ -4,6 +4,7 @@
 #include "reportengine/report_error.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/window_geometry.h"
 
 #include <QCoreApplication>
 #include <QPaintEngine>
@@ -125,6 +126,7 @@ void PreparedReport::preview(QWidget* parent) const {
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("reportPreview"));
     dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    ui::rememberGeometry(&dialog, QStringLiteral("ReportPreview"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [this](QPrinter* target) {
         // the preview draws its pages through an engine of pictures; anything else is "Печать"
         const QPaintEngine* engine = target->paintEngine();

@@ -10,11 +10,18 @@
 #include "ui/export_counter.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 
 #include <algorithm>
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("ReportSelectionDialog");
+
+} // namespace
 
 ReportSelectionDialog::ReportSelectionDialog(data::Connection& connection, const Reports& reports,
                                              QWidget* mainWindow, QWidget* parent)
@@ -22,7 +29,9 @@ ReportSelectionDialog::ReportSelectionDialog(data::Connection& connection, const
       ui_(new Ui::ReportSelectionDialog), reports_(reports), mainWindow_(mainWindow),
       productKinds_(new QButtonGroup(this)) {
     ui_->setupUi(this);
-    setFixedSize(size());
+    // a form that only needs its designed size, never less than its layout
+    setFixedSize(size().expandedTo(minimumSizeHint()));
+    ui::rememberGeometry(this, kGeometryKey);
     productionQuery_.setSql(reports::productionSpreadsheetSql());
     productKinds_->addButton(ui_->allKindsRadio, int(reports::ProductKind::All));
     productKinds_->addButton(ui_->finishedRadio, int(reports::ProductKind::Finished));
@@ -48,7 +57,9 @@ void ReportSelectionDialog::openReports() {
     const reports::Selection period = reports::previousMonth(seams::Clock::today());
     ui_->fromDateEdit->setDate(period.from);
     ui_->toDateEdit->setDate(period.to);
-    centreOnMainWindow();
+    // centred the first time; then where the person left it
+    if (!ui::hasRememberedGeometry(kGeometryKey))
+        centreOnMainWindow();
     seams::execModal(this);
 }
 

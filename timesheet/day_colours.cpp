@@ -21,31 +21,27 @@ QColor dayTitleColour(int day, const MonthShape& month) {
     return month.isWeekend(day) ? kWeekendRed : QColor();
 }
 
-DayCellLook dayCellLook(int day, int hours, const MonthShape& month, bool selected,
-                        const QPalette& palette) {
-    if (selected)
-        return {};
-    // past the month's end nothing shows, whatever the row holds there
+ui::CellStyle dayCellStyle(int day, int hours, const MonthShape& month) {
     if (month.isBeyond(day))
-        return {palette.color(QPalette::Base), QColor(), false};
-    DayCellLook look;
+        return {.blank = true};
+    ui::CellStyle style;
     const bool red = month.isWeekend(day);
     if (red)
-        look.text = kWeekendRed;
+        style.textColor = kWeekendRed;
     if (hours == 0) {
         if (!red)
-            look.text = kSilver;
+            style.textColor = kSilver;
     } else if (hours == 8) {
-        look.bold = true;
+        style.bold = true;
     } else if (hours > 8) {
-        look.bold = true;
-        look.background = kOvertimeGreen;
+        style.bold = true;
+        style.background = kOvertimeGreen;
     }
-    return look;
+    return style;
 }
 
-DayCellLook totalCellLook() {
-    return {QColor(), kTotalBlue, true};
+ui::CellStyle totalCellStyle() {
+    return {.bold = true, .background = kTotalBlue};
 }
 
 } // namespace timesheet

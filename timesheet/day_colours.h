@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ui/dataset_model.h"
+
 #include <QColor>
-#include <QPalette>
 
 namespace timesheet {
 
@@ -17,29 +18,23 @@ struct MonthShape {
     bool isBeyond(int day) const { return day > days; }
 };
 
-// How a day's title is drawn: red on weekends, silver past the month's end, else the window
-// text colour (an invalid colour).
-QColor dayTitleColour(int day, const MonthShape& month);
-
-// How a day cell is drawn.
-struct DayCellLook {
-    QColor text;       // invalid: the grid's own text colour
-    QColor background; // invalid: the grid's own background
-    bool bold = false;
-};
-
-// A selected cell keeps the selection's colours. Otherwise days past the month's end are
-// drawn in the window's background colour (their values disappear); weekend days are red;
-// then by the hours: 0 silver (unless red), 8 bold, more than 8 bold on light green.
-DayCellLook dayCellLook(int day, int hours, const MonthShape& month, bool selected,
-                        const QPalette& palette);
-
-// The row total: bold on light blue.
-DayCellLook totalCellLook();
-
+// The meanings of the time-sheet's colours, as designed for a light palette; the grid makes
+// them readable on the palette in use (ui/cell_colours.h).
 inline const QColor kWeekendRed(255, 0, 0);
 inline const QColor kSilver(192, 192, 192);
 inline const QColor kOvertimeGreen(192, 220, 192);
 inline const QColor kTotalBlue(225, 228, 255);
+
+// A day's title: red on weekends, silver past the month's end, else the header's own colour
+// (an invalid colour).
+QColor dayTitleColour(int day, const MonthShape& month);
+
+// A day cell: past the month's end its value is not shown, whatever the row holds there;
+// weekend days are red; then by the hours: 0 silver (unless red), 8 bold, more than 8 bold on
+// light green.
+ui::CellStyle dayCellStyle(int day, int hours, const MonthShape& month);
+
+// The row total: bold on light blue.
+ui::CellStyle totalCellStyle();
 
 } // namespace timesheet

@@ -1,7 +1,7 @@
 #include "timesheet_window.h"
 #include "ui_timesheet_window.h"
 
-#include "day_cell_delegate.h"
+#include "day_colours.h"
 #include "printed_timesheet.h"
 #include "timesheet_data.h"
 #include "timesheet_spreadsheet.h"
@@ -10,10 +10,12 @@
 #include "seams/clock.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
+#include "ui/cell_colours.h"
 #include "ui/dataset_model.h"
 #include "ui/export_counter.h"
 #include "ui/guard.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_geometry.h"
 
 #include <QEvent>
 #include <QScopeGuard>
@@ -22,16 +24,30 @@ namespace {
 
 constexpr int kFirstYear = 2007;
 constexpr int kFirstDayColumn = 1; // after the name
-constexpr int kTotalColumn = 32;
 
-QList<ui::DatasetColumn> sheetColumns() {
-    QList<ui::DatasetColumn> columns{{.field = "fio", .title = "Фамилия И. О.", .width = 170}};
-    for (int day = 1; day <= 31; ++day)
-        columns.append({.field = QStringLiteral("d%1").arg(day),
+// The day columns are coloured by the month shown, which the window keeps in *month. The
+// name takes the room the days and the total leave: on a laptop's screen all 33 columns show
+// with the name as wide as it was designed, on a larger one the name gets more.
+QList<ui::DatasetColumn> sheetColumns(const timesheet::MonthShape* month) {
+    QList<ui::DatasetColumn> columns{
+        {.field = "fio", .title = "Фамилия И. О.", .width = 170, .stretch = true}};
+    for (int day = 1; day <= 31; ++day) {
+        const QString field = QStringLiteral("d%1").arg(day);
+        columns.append({.field = field,
                         .title = QString::number(day),
                         .alignment = Qt::AlignCenter,
-                        .width = 27});
-    columns.append({.field = "summ", .title = "Итого", .alignment = Qt::AlignCenter, .width = 52});
+                        .width = 26,
+                        .style = [month, day, field](const data::Dataset& rows, int row) {
+                            const int hours = rows.valueAt(row, rows.fieldIndex(field)).toInt();
+                            return timesheet::dayCellStyle(day, hours, *month);
+                        }});
+    }
+    columns.append(
+        {.field = "summ",
+         .title = "Итого",
+         .alignment = Qt::AlignCenter,
+         .width = 52,
+         .style = [](const data::Dataset&, int) { return timesheet::totalCellStyle(); }});
     return columns;
 }
 
@@ -41,16 +57,17 @@ TimesheetWindow::TimesheetWindow(timesheet::TimesheetData& data, PrintedTimeshee
                                  QWidget* parent)
     : QDialog(parent), ui_(new Ui::TimesheetWindow), data_(data), printed_(printed) {
     ui_->setupUi(this);
-    setFixedSize(size());
+    ui::rememberGeometry(this, QStringLiteral("TimesheetWindow"));
     fillYears();
     const std::array<QTableView*, 3> views = shiftViews();
     for (size_t i = 0; i < views.size(); ++i) {
         const int shift = int(i) + 1;
-        models_[i] = new ui::DatasetModel(&data_.timesheetRows(shift), sheetColumns(), this);
+        models_[i] = new ui::DatasetModel(&data_.timesheetRows(shift), sheetColumns(&month_), this);
         ui::bindDataGrid(views[i], models_[i]);
         views[i]->setSelectionBehavior(QAbstractItemView::SelectItems);
-        delegates_[i] = new timesheet::DayCellDelegate(kFirstDayColumn, kTotalColumn, views[i]);
-        views[i]->setItemDelegate(delegates_[i]);
+        // a selected cell shows the selection's own colours
+        views[i]->setItemDelegate(
+            new ui::ColouredCellDelegate(views[i], ui::ColouredCellDelegate::SelectedCells::Plain));
     }
 
     for (QComboBox* box : {ui_->monthCombo, ui_->yearCombo})
@@ -118,22 +135,32 @@ void TimesheetWindow::chooseMonthOf(const QDate& journalDate) {
 bool TimesheetWindow::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         ui_->exportButton->setText(QStringLiteral("Excel"));
+    else if (e->type() == QEvent::PaletteChange)
+        colourTitles(); // another theme: the titles' colours are made for its header
     return QDialog::event(e);
 }
 
 void TimesheetWindow::readChosenMonth() {
     if (year() == 0)
         return;
-    const timesheet::MonthShape shape = timesheet::MonthShape::of(month(), year());
+    month_ = timesheet::MonthShape::of(month(), year());
     data_.readMonth(month(), year());
-    for (size_t i = 0; i < models_.size(); ++i) {
-        delegates_[i]->setMonth(shape);
-        for (int day = 1; day <= 31; ++day)
-            models_[i]->setTitleColour(kFirstDayColumn + day - 1,
-                                       timesheet::dayTitleColour(day, shape));
-    }
+    colourTitles();
     for (QTableView* view : shiftViews())
         view->viewport()->update();
+}
+
+// The headers take the window's palette; the window's own is already the new one when a
+// theme changes, its children's not yet.
+void TimesheetWindow::colourTitles() {
+    for (ui::DatasetModel* model : models_) {
+        if (!model)
+            continue;
+        for (int day = 1; day <= 31; ++day)
+            model->setTitleColour(
+                kFirstDayColumn + day - 1,
+                ui::titleColour(timesheet::dayTitleColour(day, month_), palette()));
+    }
 }
 
 void TimesheetWindow::rereadMonth() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "day_colours.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -17,9 +19,8 @@ class PrintedTimesheet;
 class QTableView;
 
 namespace timesheet {
-class DayCellDelegate;
 class TimesheetData;
-} // namespace timesheet
+}
 
 // "Табель по времени": the month's hours of shifts 1 to 3, a tab each; the month's rebuild
 // from the positions, its export to a spreadsheet and the preview of the printed time-sheet
@@ -45,6 +46,7 @@ private:
     void fillYears();
     void chooseMonthOf(const QDate& journalDate);
     void readChosenMonth();
+    void colourTitles();
     void rereadMonth();
     void rebuildMonth();
     void exportMonth();
@@ -55,5 +57,5 @@ private:
     timesheet::TimesheetData& data_;
     PrintedTimesheet& printed_;
     std::array<ui::DatasetModel*, 3> models_{};
-    std::array<timesheet::DayCellDelegate*, 3> delegates_{};
+    timesheet::MonthShape month_; // the month shown, which the day columns are coloured by
 };

@@ -1,5 +1,6 @@
 #include "dataset_model.h"
 
+#include "cell_colours.h"
 #include "data/conversions.h"
 #include "data/dataset.h"
 #include "decimal_edit.h"
@@ -26,6 +27,23 @@ QFont boldFont() {
     QFont font;
     font.setBold(true);
     return font;
+}
+
+// A cell's meaning as the roles the delegate reads.
+QVariant styleRole(const CellStyle& style, int role) {
+    const auto brush = [](const QColor& colour) {
+        return colour.isValid() ? QVariant(QBrush(colour)) : QVariant();
+    };
+    switch (role) {
+    case Qt::ForegroundRole:
+        return brush(style.textColor);
+    case Qt::BackgroundRole:
+        return brush(style.background);
+    case Qt::FontRole:
+        return style.bold ? QVariant(boldFont()) : QVariant();
+    default:
+        return {};
+    }
 }
 
 } // namespace
@@ -133,6 +151,8 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     const int field = fieldIndexes_[size_t(index.column())];
     switch (role) {
     case Qt::DisplayRole: {
+        if (column.style && storedRow && column.style(*dataset_, index.row()).blank)
+            return QString();
         const QVariant value = cellValue(index.row(), index.column());
         if (column.text && value.isValid() && !value.isNull())
             return column.text(value);
@@ -151,14 +171,11 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
         return int(alignment);
     }
     case Qt::ForegroundRole:
-    case Qt::FontRole: {
+    case Qt::BackgroundRole:
+    case Qt::FontRole:
         if (!column.style || !storedRow)
             return {};
-        const CellStyle style = column.style(*dataset_, index.row());
-        if (role == Qt::ForegroundRole)
-            return style.textColor.isValid() ? QVariant(QBrush(style.textColor)) : QVariant();
-        return style.bold ? QVariant(boldFont()) : QVariant();
-    }
+        return styleRole(column.style(*dataset_, index.row()), role);
     default:
         return {};
     }
@@ -353,12 +370,25 @@ QString DatasetModel::displayText(const QVariant& value) {
 void ColouredCellDelegate::initStyleOption(QStyleOptionViewItem* option,
                                            const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
-    const QVariant foreground = index.data(Qt::ForegroundRole);
-    if (!foreground.canConvert<QBrush>())
+    const auto colourOf = [&index](int role) {
+        const QVariant value = index.data(role);
+        return value.canConvert<QBrush>() ? qvariant_cast<QBrush>(value).color() : QColor();
+    };
+    const QColor text = colourOf(Qt::ForegroundRole);
+    const QColor tint = colourOf(Qt::BackgroundRole);
+    if (!text.isValid() && !tint.isValid())
         return;
-    const QBrush brush = qvariant_cast<QBrush>(foreground);
+    const bool selected = option->state & QStyle::State_Selected;
+    if (selected && selected_ == SelectedCells::Plain) {
+        option->backgroundBrush = QBrush(); // the highlight's own colours, nothing of the tint
+        return;
+    }
+    const CellColours colours = cellColours(text, tint, selected, option->palette);
+    if (!selected)
+        option->backgroundBrush = colours.background;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        option->palette.setBrush(group, QPalette::HighlightedText, brush);
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::HighlightedText})
+            option->palette.setColor(group, role, colours.text);
 }
 
 namespace {

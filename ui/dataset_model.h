@@ -17,10 +17,14 @@ class QTableView;
 
 namespace ui {
 
-// How one cell is drawn beyond the grid's standard way.
+// What one cell's look means beyond the grid's standard way. The colours are the meaning's
+// (red weekend, light green overtime); the grid's delegate makes them readable on the
+// palette (cell_colours.h).
 struct CellStyle {
     QColor textColor{}; // invalid: the standard text colour
     bool bold = false;
+    QColor background{}; // a light tint; invalid: the standard background
+    bool blank = false;  // the value is not shown
 };
 
 // The key rule of a grid cell's edit box (see decimal_edit.h) and how its text is read back.
@@ -130,13 +134,21 @@ private:
     int gridRow_ = -1;
 };
 
-// Draws a cell's own text colour in the selected row too: the selection keeps its highlight
-// background, the coloured text keeps its colour on it.
+// Draws the cells' meanings (the model's foreground and background roles) in colours that
+// read on the palette, light or dark. A selected cell keeps its highlight background and, by
+// default, its meaning's text colour on it; a grid whose selection shows plain
+// (SelectedCells::Plain) draws a selected cell in the selection's own colours.
 class ColouredCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    enum class SelectedCells { Coloured, Plain };
+    explicit ColouredCellDelegate(QObject* parent = nullptr,
+                                  SelectedCells selected = SelectedCells::Coloured)
+        : QStyledItemDelegate(parent), selected_(selected) {}
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    SelectedCells selected_;
 };
 
 // Sets a table view up as the program's data grid over the model: whole-row selection,

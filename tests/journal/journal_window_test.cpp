@@ -9,6 +9,7 @@
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
+#include "ui/cell_colours.h"
 #include "ui/dataset_model.h"
 
 #include <QtTest>
@@ -368,27 +369,28 @@ void JournalWindowTest::okCellsAreColouredAlsoInTheSelectedRow() {
         // the other cells are drawn the standard way
         QVERIFY(!model.index(row, model.columnOf("fio")).data(Qt::ForegroundRole).isValid());
         QVERIFY(!model.index(row, model.columnOf("fio")).data(Qt::FontRole).isValid());
-        // in the selected row the text keeps its colour on the highlight
+        // in the selected row the text keeps its colour, made readable on the highlight
         QStyleOptionViewItem option;
         option.initFrom(grid());
         option.state |= QStyle::State_Selected;
         delegate->initStyleOption(&option, ok);
-        QCOMPARE(option.palette.color(QPalette::Active, QPalette::HighlightedText), expected[row]);
-        QCOMPARE(option.palette.color(QPalette::Inactive, QPalette::HighlightedText),
-                 expected[row]);
+        const QColor onHighlight =
+            ui::readableOn(expected[row], grid()->palette().color(QPalette::Highlight));
+        QCOMPARE(option.palette.color(QPalette::Active, QPalette::HighlightedText), onHighlight);
+        QCOMPARE(option.palette.color(QPalette::Inactive, QPalette::HighlightedText), onHighlight);
+        QCOMPARE(onHighlight.hslHue(), expected[row].hslHue());
     }
 
     // what is painted: green glyphs inside the selected row's "ok" cell
     form_->shownPositions().setRecNo(1);
+    const QColor green = ui::readableOn(kGreen, grid()->palette().color(QPalette::Highlight));
     const QRect cell = grid()->visualRect(model.index(0, okColumn));
     const QImage painted = grid()->viewport()->grab(cell).toImage();
-    bool green = false;
-    for (int y = 0; y < painted.height() && !green; ++y)
-        for (int x = 0; x < painted.width() && !green; ++x) {
-            const QColor c = painted.pixelColor(x, y);
-            green = c.green() > 90 && c.red() < 60 && c.blue() < 60;
-        }
-    QVERIFY2(green, "the accepted status is drawn green in the selected row");
+    bool found = false;
+    for (int y = 0; y < painted.height() && !found; ++y)
+        for (int x = 0; x < painted.width() && !found; ++x)
+            found = painted.pixelColor(x, y) == green;
+    QVERIFY2(found, "the accepted status is drawn green in the selected row");
 }
 
 void JournalWindowTest::gridAndDatasetFollowEachOther() {

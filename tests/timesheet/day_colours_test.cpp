@@ -1,5 +1,5 @@
 // The time-sheet's colours on fixed months: which days are weekends, titles past the month's
-// end, the cells by their hours, a selected cell.
+// end, the cells by their hours.
 #include "timesheet/day_colours.h"
 
 #include <QtTest>
@@ -53,41 +53,33 @@ void DayColoursTest::monthShapes() {
 void DayColoursTest::cells_data() {
     QTest::addColumn<int>("day");
     QTest::addColumn<int>("hours");
-    QTest::addColumn<bool>("selected");
     QTest::addColumn<QString>("text"); // "red", "silver", "hidden", "" for the grid's own
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("green");
     // April 2026: the 4th is a Saturday, the 6th a Monday, the 31st past the end
-    QTest::newRow("weekday, 0") << 6 << 0 << false << "silver" << false << false;
-    QTest::newRow("weekend, 0") << 4 << 0 << false << "red" << false << false;
-    QTest::newRow("weekday, 4") << 6 << 4 << false << "" << false << false;
-    QTest::newRow("weekday, 8") << 6 << 8 << false << "" << true << false;
-    QTest::newRow("weekend, 8") << 4 << 8 << false << "red" << true << false;
-    QTest::newRow("weekday, 9") << 6 << 9 << false << "" << true << true;
-    QTest::newRow("weekend, 12") << 4 << 12 << false << "red" << true << true;
-    QTest::newRow("past the end, 0") << 31 << 0 << false << "hidden" << false << false;
-    QTest::newRow("past the end, 8") << 31 << 8 << false << "hidden" << false << false;
-    QTest::newRow("selected, 9") << 6 << 9 << true << "" << false << false;
-    QTest::newRow("selected weekend") << 4 << 0 << true << "" << false << false;
+    QTest::newRow("weekday, 0") << 6 << 0 << "silver" << false << false;
+    QTest::newRow("weekend, 0") << 4 << 0 << "red" << false << false;
+    QTest::newRow("weekday, 4") << 6 << 4 << "" << false << false;
+    QTest::newRow("weekday, 8") << 6 << 8 << "" << true << false;
+    QTest::newRow("weekend, 8") << 4 << 8 << "red" << true << false;
+    QTest::newRow("weekday, 9") << 6 << 9 << "" << true << true;
+    QTest::newRow("weekend, 12") << 4 << 12 << "red" << true << true;
+    QTest::newRow("past the end, 0") << 31 << 0 << "hidden" << false << false;
+    QTest::newRow("past the end, 8") << 31 << 8 << "hidden" << false << false;
 }
 
 void DayColoursTest::cells() {
     QFETCH(int, day);
     QFETCH(int, hours);
-    QFETCH(bool, selected);
     QFETCH(QString, text);
     QFETCH(bool, bold);
     QFETCH(bool, green);
-    QPalette palette;
-    palette.setColor(QPalette::Base, QColor(250, 250, 250));
-    const DayCellLook look = dayCellLook(day, hours, MonthShape::of(4, 2026), selected, palette);
-    const QMap<QString, QColor> colours{{"red", kWeekendRed},
-                                        {"silver", kSilver},
-                                        {"hidden", QColor(250, 250, 250)},
-                                        {"", QColor()}};
-    QCOMPARE(look.text, colours.value(text));
-    QCOMPARE(look.bold, bold);
-    QCOMPARE(look.background, green ? kOvertimeGreen : QColor());
+    const ui::CellStyle style = dayCellStyle(day, hours, MonthShape::of(4, 2026));
+    const QMap<QString, QColor> colours{{"red", kWeekendRed}, {"silver", kSilver}};
+    QCOMPARE(style.blank, text == "hidden");
+    QCOMPARE(style.textColor, colours.value(text));
+    QCOMPARE(style.bold, bold);
+    QCOMPARE(style.background, green ? kOvertimeGreen : QColor());
 }
 
 QTEST_GUILESS_MAIN(DayColoursTest)

@@ -16,6 +16,7 @@
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
+#include "ui/cell_colours.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -141,10 +142,13 @@ void TimesheetWindowTest::titlesFollowTheMonth() {
         };
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("Фамилия И. О."));
         QCOMPARE(model->headerData(32, Qt::Horizontal).toString(), QString("Итого"));
-        QCOMPARE(title(4), QColor(255, 0, 0)); // Saturday the 4th
+        // red and silver, made readable on the header
+        const QPalette& header = grid->horizontalHeader()->palette();
+        QCOMPARE(title(4), ui::titleColour(QColor(255, 0, 0), header)); // Saturday the 4th
+        QCOMPARE(title(4).hslHue(), 0);
         // Monday the 6th keeps the header's own colour
         QVERIFY(!model->headerData(6, Qt::Horizontal, Qt::ForegroundRole).isValid());
-        QCOMPARE(title(31), QColor(192, 192, 192)); // past April's end
+        QCOMPARE(title(31), ui::titleColour(QColor(192, 192, 192), header)); // past April's end
         QCOMPARE(rows(1).recordCount(), 2);
         QVERIFY(rows(1).locate("w_id", 101));
         QCOMPARE(rows(1).asInt("summ"), 10);
