@@ -46,9 +46,4 @@ void QtMessages::information(const QString& text, const QString& caption) {
     QMessageBox::information(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
 }
 
-void QtMessages::standardError(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                          text, QMessageBox::Ok);
-}
-
 } // namespace seams
