@@ -4,6 +4,7 @@
 #include "reportengine/report_error.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/guard.h"
 
 #include <QCoreApplication>
 #include <QPaintEngine>
@@ -107,6 +108,8 @@ void PreparedReport::printFromPreview(QPrinter& printer) const {
         try {
             writePdf(printer.outputFileName());
         } catch (const files::WriteError& e) {
+            ui::logShown(ui::lastActivity(), eventlog::Kind::Error,
+                         e.sentence() + u'\n' + e.detail());
             messages.errorWithDetail(e.sentence(), e.detail(), seams::kErrorCaption);
         }
         return;
@@ -114,6 +117,7 @@ void PreparedReport::printFromPreview(QPrinter& printer) const {
     try {
         print(printer);
     } catch (const ReportError& e) {
+        ui::logShown(ui::lastActivity(), eventlog::Kind::Error, e.message());
         messages.error(e.message() + u'.', seams::kErrorCaption);
     }
 }
