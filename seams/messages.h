@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
+
 namespace seams {
 
 // Every message box of the program goes through here, so tests can record what was
@@ -41,6 +45,10 @@ public:
                          const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;
     void information(const QString& text, const QString& caption) override;
+
+    // The box errorWithDetail shows, not yet shown (the screenshot test pictures it).
+    static std::unique_ptr<QMessageBox> errorBox(const QString& text, const QString& detail,
+                                                 const QString& caption);
 };
 
 } // namespace seams
