@@ -11,6 +11,7 @@
 #include "journal/journal_window.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/guard.h"
 #include "ui/login_role.h"
 
@@ -91,8 +92,8 @@ bool LoginDialog::connectAs(const QString& name, const QString& password) {
 void LoginDialog::logNotLetIn(eventlog::Kind kind, const QString& name, const QString& message,
                               const QString& sqlState) const {
     eventlog::write({.kind = kind,
-                     .window = windowTitle(),
-                     .action = ui->loginButton->text().remove(u'&'),
+                     .window = ui::windowName(this),
+                     .action = ui::controlName(ui->loginButton),
                      .message = message,
                      .sqlState = sqlState,
                      .login = name.isEmpty() ? QStringLiteral("(пусто)") : name});
@@ -128,8 +129,8 @@ void LoginDialog::logIn() {
     journal_.applyRights(ui::journalRights(*role));
     eventlog::setLogin(login.userName);
     eventlog::write({.kind = eventlog::Kind::Login,
-                     .window = windowTitle(),
-                     .action = ui->loginButton->text().remove(u'&'),
+                     .window = ui::windowName(this),
+                     .action = ui::controlName(ui->loginButton),
                      .message = QStringLiteral("norv_smena " NORV_VERSION "; сервер %1, БД %2")
                                     .arg(serverText(), site_.database)});
 
