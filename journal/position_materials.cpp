@@ -19,10 +19,10 @@ void PositionMaterials::open(int positionId) {
 QString PositionMaterials::removeCurrent() {
     if (!rows_.isOpen() || rows_.isEmpty())
         return {};
-    const QString removed = QStringLiteral("%1, партия %2, расход %3")
-                                .arg(rows_.asString(QStringLiteral("s_caption")).trimmed(),
-                                     rows_.asString(QStringLiteral("s_cons_use_hl")).trimmed(),
-                                     rows_.asString(QStringLiteral("f_qty_use")));
+    QString removed = QStringLiteral("%1, партия %2, расход %3")
+                          .arg(rows_.asString(QStringLiteral("s_caption")).trimmed(),
+                               rows_.asString(QStringLiteral("s_cons_use_hl")).trimmed(),
+                               rows_.asString(QStringLiteral("f_qty_use")));
     data::Command remove(&connection_, QStringLiteral("delete_material"));
     remove.setSql(data::statementText(QStringLiteral("journal/delete_material")));
     remove.setParam(QStringLiteral("id"), rows_.asInt(QStringLiteral("id")));

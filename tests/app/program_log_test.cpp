@@ -154,10 +154,11 @@ void ProgramLogTest::aLoginAnErrorAndASave() {
 // The journal's own changes and the time-sheet's rebuild, each by its button.
 void ProgramLogTest::anAcceptanceADeletionAndARebuild() {
     const auto position = [&](int worker) {
-        return db_->scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, "
-                                          "o_id, cena, kol_vo, time, ok) values ('2026-03-02', 1, "
-                                          "%1, 500, 1, 4.5, 10, 8, 'no') returning id")
-                               .arg(worker))
+        return db_
+            ->scalar(QStringLiteral("insert into accounts_dep.smena(data, smena, w_id, i_id, "
+                                    "o_id, cena, kol_vo, time, ok) values ('2026-03-02', 1, "
+                                    "%1, 500, 1, 4.5, 10, 8, 'no') returning id")
+                         .arg(worker))
             .toInt();
     };
     db_->exec("insert into cmn_contractor.person(id, s_code, s_caption) values "
@@ -194,7 +195,8 @@ void ProgramLogTest::anAcceptanceADeletionAndARebuild() {
                                    "02.03.2026")
                                .arg(deleted));
     QVERIFY2(lines[3].startsWith("перестройка	sys	Табель по времени"), qPrintable(lines[3]));
-    QVERIFY2(lines[3].endsWith("	Перестроить	-	табель за 03.2026"), qPrintable(lines[3]));
+    QVERIFY2(lines[3].endsWith("	Перестроить	-	табель за 03.2026"),
+             qPrintable(lines[3]));
 }
 
 // A wrong password and a server that is not there: both told and written, neither password.
