@@ -7,9 +7,11 @@
 #include "data/data_error.h"
 #include "data/program_groups.h"
 #include "data/schema_version.h"
+#include "eventlog/event_log.h"
 #include "journal/journal_window.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/guard.h"
 #include "ui/login_role.h"
 
@@ -71,17 +73,30 @@ void LoginDialog::tryAgain() {
 bool LoginDialog::connectAs(const QString& name, const QString& password) {
     data::Connection& connection = journal_.connection();
     connection.close();
+    eventlog::hideText(password);
     // the typed values are braced into the text, so they can neither cut it nor add keys
     connection.setConnectionString(data::loginConnectionString(site_, name, password));
     try {
         connection.open();
         return true;
     } catch (const data::DataError& e) {
-        seams::Messages::current().errorWithDetail(
-            e.sqlState() == data::kLoginRefusedState ? kLoginRefused : connectionFailureText(),
-            e.message(), seams::kErrorCaption);
+        const bool refused = e.sqlState() == data::kLoginRefusedState;
+        const QString text = refused ? kLoginRefused : connectionFailureText();
+        logNotLetIn(refused ? eventlog::Kind::Refusal : eventlog::Kind::Error, name,
+                    text + u'\n' + e.message(), e.sqlState());
+        seams::Messages::current().errorWithDetail(text, e.message(), seams::kErrorCaption);
         return false;
     }
+}
+
+void LoginDialog::logNotLetIn(eventlog::Kind kind, const QString& name, const QString& message,
+                              const QString& sqlState) const {
+    eventlog::write({.kind = kind,
+                     .window = ui::windowName(this),
+                     .action = ui::controlName(ui->loginButton),
+                     .message = message,
+                     .sqlState = sqlState,
+                     .login = name.isEmpty() ? QStringLiteral("(пусто)") : name});
 }
 
 void LoginDialog::logIn() {
@@ -97,6 +112,7 @@ void LoginDialog::logIn() {
         ui::roleFromGroups(data::programGroupsOfLogin(connection));
     if (!role) {
         connection.close();
+        logNotLetIn(eventlog::Kind::Refusal, login.userName, kNoProgramRights);
         seams::Messages::current().error(kNoProgramRights, seams::kErrorCaption);
         tryAgain();
         return;
@@ -104,12 +120,19 @@ void LoginDialog::logIn() {
     // nothing of the program may run on a schema it was not built for
     if (const std::optional<QString> refusal = data::schemaVersionRefusal(connection)) {
         connection.close();
+        logNotLetIn(eventlog::Kind::Refusal, login.userName, *refusal);
         seams::Messages::current().error(*refusal, seams::kErrorCaption);
         tryAgain();
         return;
     }
     login.role = *role;
     journal_.applyRights(ui::journalRights(*role));
+    eventlog::setLogin(login.userName);
+    eventlog::write({.kind = eventlog::Kind::Login,
+                     .window = ui::windowName(this),
+                     .action = ui::controlName(ui->loginButton),
+                     .message = QStringLiteral("norv_smena " NORV_VERSION "; сервер %1, БД %2")
+                                    .arg(serverText(), site_.database)});
 
     hide();
     if (*role == ui::LoginRole::Economist)

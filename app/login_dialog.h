@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/program_groups.h"
 #include "data/site_settings.h"
+#include "eventlog/event_log.h"
 
 #include <QDialog>
 
@@ -33,6 +34,9 @@ protected:
 private:
     void logIn();
     bool connectAs(const QString& name, const QString& password);
+    // A login that was not let in, in the program's log under the name typed.
+    void logNotLetIn(eventlog::Kind kind, const QString& name, const QString& message,
+                     const QString& sqlState = {}) const;
     void tryAgain();
     void fillCaption();
     // "host" or "host:port" when the port is not the usual one

@@ -56,7 +56,6 @@ public:
         return false;
     }
     void information(const QString& text, const QString&) override { say(text); }
-    void standardError(const QString& text) override { error(text, QStringLiteral("Ошибка")); }
     bool failed = false;
 
 private:

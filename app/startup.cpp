@@ -19,6 +19,7 @@
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
+#include "ui/activity.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -46,6 +47,8 @@ void tieToDesktopEntry() {
 
 Program::Program(const AppArguments& arguments, const QString& openAtStart)
     : arguments_(arguments) {
+    // the log names the window and the button of every error
+    ui::watchActivity();
     if (!openAtStart.isEmpty()) {
         connection_.setConnectionString(openAtStart);
         connection_.open();

@@ -36,7 +36,6 @@ public:
         return true;
     }
     void information(const QString& text, const QString& caption) override { print(text, caption); }
-    void standardError(const QString& text) override { print(text, QString()); }
 
 private:
     static void print(const QString& text, const QString& caption) {

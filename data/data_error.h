@@ -12,7 +12,8 @@ inline const QString kConnectionLost =
     QStringLiteral("Соединение с базой данных потеряно. Повторите действие.");
 
 // Every failure of the data layer (connection, statement, conversion, filter) is
-// reported as one of these; the windows' general error handler shows its text.
+// reported as one of these; the windows' error guard (ui/guard.h) tells a person what it
+// means, with this text as the detail.
 class DataError : public std::runtime_error {
 public:
     explicit DataError(const QString& message, const QString& sqlState = {},
@@ -37,6 +38,8 @@ public:
     bool isForeignKeyViolation() const { return sqlState_ == u"23503"; }
     // The connection to the server was lost during the action (SQLSTATE class 08).
     bool isConnectionLost() const { return sqlState_.startsWith(u"08"); }
+    // The server refused the login the right to do it (SQLSTATE class 28, or 42501).
+    bool isPermissionDenied() const { return sqlState_.startsWith(u"28") || sqlState_ == u"42501"; }
     // A rule of the database refused the change: its own errors (NV...) and values out of
     // range (check_violation). Their primary message is meant for the person.
     bool isRuleRefusal() const { return sqlState_.startsWith(u"NV") || sqlState_ == u"23514"; }

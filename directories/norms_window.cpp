@@ -4,6 +4,7 @@
 #include "directories/catalog.h"
 
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/number_format.h"
@@ -37,6 +38,13 @@ void checkNormRow(const data::Dataset& rows) {
         throw ui::Refusal(ui::kPriceOutOfRange);
     if (wrong("prize", ui::bonusAllowed, true))
         throw ui::Refusal(ui::kBonusOutOfRange);
+}
+
+// The current norm row as the program's log tells it.
+QString normText(const data::Dataset& rows) {
+    return QStringLiteral("норматив операции %1: норма %2, цена %3, премия %4")
+        .arg(rows.asString(QStringLiteral("o_id")), rows.asString(QStringLiteral("norma")),
+             rows.asString(QStringLiteral("price")), rows.asString(QStringLiteral("prize")));
 }
 
 } // namespace
@@ -76,7 +84,11 @@ NormsWindow::NormsWindow(data::Connection& connection, QWidget* parent)
                     rows.setValue(QStringLiteral("o_id"), operationId_);
             },
         // the written row takes its place in norma order
-        .afterWrite = [](data::Dataset& rows) { rows.requery(); },
+        .afterWrite =
+            [this](data::Dataset& rows) {
+                ui::logChange(eventlog::Kind::Save, ui->saveButton, normText(rows));
+                rows.requery();
+            },
     });
     ui::bindEditableGrid(ui->normsView, model_);
 
@@ -130,7 +142,10 @@ void NormsWindow::deleteNorm() {
     const QModelIndex current = ui->normsView->currentIndex();
     if (current.isValid() && model_->isAppendRow(current.row()))
         model_->cancelPendingRow(); // only a new row, not yet written, is there
-    else if (norms_.recordCount() > 1)
+    else if (norms_.recordCount() > 1) {
+        const QString removed = normText(norms_);
         norms_.remove();
+        ui::logChange(eventlog::Kind::Deletion, ui->deleteButton, removed);
+    }
     refreshNorms();
 }

@@ -4,6 +4,7 @@
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
 #include "ui/value_rules.h"
@@ -115,8 +116,15 @@ void OperationEditor::save() {
     const directories::OperationValues values{.operationTypeId = operationTypeId_,
                                               .productKind = ui->productKindCombo->currentIndex(),
                                               .productId = productId_};
-    if (mode_ == Mode::Add ? saveNew(values) : saveChange(values))
-        accept();
+    if (!(mode_ == Mode::Add ? saveNew(values) : saveChange(values)))
+        return;
+    ui::logChange(
+        eventlog::Kind::Save, ui->saveButton,
+        QStringLiteral("операция %1: %2; %3; %4")
+            .arg(mode_ == Mode::Add ? QStringLiteral("новая") : QString::number(operationId_),
+                 ui->productEdit->text(), ui->operationTypeEdit->text(),
+                 ui->productKindCombo->currentText()));
+    accept();
 }
 
 bool OperationEditor::saveNew(const directories::OperationValues& values) {

@@ -6,6 +6,7 @@
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/guard.h"
 #include "ui/window_geometry.h"
 
@@ -91,6 +92,9 @@ void OperationTypeEditor::save() {
             }
         },
         kDuplicateType);
-    if (posted)
-        accept();
+    if (!posted)
+        return;
+    ui::logChange(eventlog::Kind::Save, ui->saveButton,
+                  QStringLiteral("вид операции «%1»").arg(name));
+    accept();
 }

@@ -8,6 +8,7 @@
 #include "data/dataset.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
@@ -127,6 +128,9 @@ void OperationTypesWindow::deleteType() {
     if (catalog_.refuseDuplicate(QStringLiteral("count_operations_of_type"), kTypeInUse, bound))
         return;
     // another workstation may have used it since the count; the list is re-read either way
-    ui::writeRefusingUsed([&types] { types.remove(); }, kTypeInUse);
+    const QString removed = types.asString(QStringLiteral("vid")).trimmed();
+    if (ui::writeRefusingUsed([&types] { types.remove(); }, kTypeInUse))
+        ui::logChange(eventlog::Kind::Deletion, ui->deleteButton,
+                      QStringLiteral("вид операции «%1»").arg(removed));
     reread();
 }

@@ -11,6 +11,7 @@
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
+#include "ui/activity.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
 #include "ui/incremental_search.h"
@@ -217,6 +218,8 @@ void OperationsWindow::deleteOperation() {
     // another workstation may have used it since the count
     if (!ui::writeRefusingUsed([this, id] { catalog_.deleteOperation(id); }, kOperationInUse))
         return;
+    ui::logChange(eventlog::Kind::Deletion, ui->deleteButton,
+                  QStringLiteral("операция %1").arg(id));
     operations.requery();
 }
 

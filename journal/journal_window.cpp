@@ -10,6 +10,7 @@
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/cell_colours.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
@@ -260,9 +261,11 @@ void JournalWindow::acceptCurrentPosition() {
             shift.setRecNo(recNo);
         });
     });
+    const QString accepted = journal::ListedPosition::current(shift).value().logText();
     journal::PositionSaver(connection_)
         .whileAsListed(positionId, journal::PositionVersion::listed(shift),
                        [this, positionId] { positions_.accept(positionId); });
+    ui::logChange(eventlog::Kind::Acceptance, ui->acceptButton, accepted);
 }
 
 void JournalWindow::deletePosition() {
@@ -278,6 +281,7 @@ void JournalWindow::deletePosition() {
     // told, and the list read again. The cell is the position's own as stored.
     const int positionId = shift.asInt(QStringLiteral("id"));
     const journal::PositionVersion listed = journal::PositionVersion::listed(shift);
+    const QString deleted = journal::ListedPosition::current(shift).value().logText();
     try {
         journal::PositionSaver(connection_).remove(positionId, listed, [&shift] {
             shift.requery();
@@ -286,6 +290,7 @@ void JournalWindow::deletePosition() {
         shift.requery();
         throw;
     }
+    ui::logChange(eventlog::Kind::Deletion, ui->deleteButton, deleted);
 }
 
 void JournalWindow::positionActivated() {

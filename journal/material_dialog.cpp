@@ -8,6 +8,7 @@
 #include "data/statement_files.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/dataset_model.h"
 #include "ui/decimal_edit.h"
 #include "ui/guard.h"
@@ -130,5 +131,10 @@ void MaterialDialog::saveConsumption() {
     insert.setParam(QStringLiteral("f_qty_use"), journal::consumptionValue(quantity));
     insert.setParam(QStringLiteral("id_cons_use"), consignments_.value(QStringLiteral("id")));
     insert.execute();
+    ui::logChange(eventlog::Kind::Save, ui->saveButton,
+                  QStringLiteral("расход ТМЦ позиции %1: %2, партия %3, расход %4")
+                      .arg(QString::number(positionId_), ui->materialCombo->currentText(),
+                           consignments_.asString(QStringLiteral("s_full_caption")).trimmed(),
+                           quantity));
     accept();
 }

@@ -110,6 +110,16 @@ QList<std::pair<QString, QVariant>> positionValues(const Position& p, const Save
     return values;
 }
 
+QString positionLogText(const Position& p, const SaveConditions& c) {
+    const Numbers n = numbers(p, c);
+    return QStringLiteral("позиция %1: рабочий %2, изделие %3, операция %4, %5, смена %6, "
+                          "кол-во %7, брак %8, часы %9, цена %10, заявка %11, строка %12")
+        .arg(QString::number(p.id), QString::number(p.workerCode), QString::number(p.productId),
+             QString::number(p.operationId), p.workDay.toString(QStringLiteral("dd.MM.yyyy")),
+             QString::number(c.shift), n.quantity, n.rejects, n.hours)
+        .arg(n.price, QString::number(p.requisitionId), QString::number(p.requisitionLineId));
+}
+
 QString positionStatementName(const Position& p) {
     return p.id == 0 ? QStringLiteral("journal/insert_position")
                      : QStringLiteral("journal/update_position");

@@ -109,6 +109,9 @@ QString positionStatementName(const Position& position);
 QList<std::pair<QString, QVariant>> positionValues(const Position& position,
                                                    const SaveConditions& conditions);
 
+// A stored position as the program's log tells its save: the ids and the values written.
+QString positionLogText(const Position& position, const SaveConditions& conditions);
+
 // Writes a position: a new one (id 0) is inserted and its id returned, a stored one is
 // rewritten (every column but ok and id). Then the time-sheet cell of the position's worker,
 // shift and day is kept; when an edit moved the position to another worker, day or shift,

@@ -11,6 +11,7 @@
 #include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/activity.h"
 #include "ui/dataset_model.h"
 #include "ui/date_box.h"
 #include "ui/decimal_edit.h"
@@ -40,13 +41,18 @@ void showError(const QString& text) {
     seams::Messages::current().error(text, seams::kErrorCaption);
 }
 
-// A brigade statement the database refused: its own words when it gave them.
-void runShowingRefusal(const std::function<void()>& statement) {
+// A brigade statement the database refused: its own words when it gave them, else the
+// server's under "Невозможно сохранить данные в БД!".
+bool runShowingRefusal(const std::function<void()>& statement) {
     try {
         statement();
+        return true;
     } catch (const data::DataError& e) {
+        ui::logShown(ui::lastActivity(), e);
         if (!ui::showRefusal(e))
-            showError(kCannotSave);
+            seams::Messages::current().errorWithDetail(kCannotSave, e.message(),
+                                                       seams::kErrorCaption);
+        return false;
     }
 }
 
@@ -424,6 +430,9 @@ void PositionEditor::storeHeader(const journal::SaveConditions& conditions) {
     const bool added = position_.id == 0;
     const journal::PositionVersion written = journal::PositionSaver::written(position_, conditions);
     position_.id = journal::PositionSaver(connection_).save(position_, conditions);
+    ui::logChange(eventlog::Kind::Save, ui->saveHeaderButton,
+                  (added ? QStringLiteral("новая ") : QString()) +
+                      journal::positionLogText(position_, conditions));
     position_.opened = written;
     if (mode_ == Mode::Edit)
         listedOperationId_ = position_.operationId; // what the journal lists now
@@ -463,7 +472,10 @@ void PositionEditor::addMaterial() {
 }
 
 void PositionEditor::removeMaterial() {
-    materials_.removeCurrent();
+    const QString removed = materials_.removeCurrent();
+    if (!removed.isEmpty())
+        ui::logChange(eventlog::Kind::Deletion, ui->removeMaterialButton,
+                      QStringLiteral("расход ТМЦ позиции %1: %2").arg(position_.id).arg(removed));
 }
 
 // --- brigade
@@ -476,7 +488,11 @@ void PositionEditor::addBrigadeMember() {
     if (!choice || !choice->worker)
         return;
     brigade_.close();
-    runShowingRefusal([&] { brigade_.add(position_.id, choice->worker->personId); });
+    if (runShowingRefusal([&] { brigade_.add(position_.id, choice->worker->personId); }))
+        ui::logChange(eventlog::Kind::Save, ui->addMemberButton,
+                      QStringLiteral("бригада позиции %1: %2 (код %3)")
+                          .arg(QString::number(position_.id), choice->worker->name,
+                               QString::number(choice->worker->code)));
     brigade_.reopen();
 }
 
@@ -487,13 +503,18 @@ void PositionEditor::removeBrigadeMember() {
     if (!members.isOpen() || members.isEmpty())
         return;
     const int recNo = members.recNo();
-    runShowingRefusal([this] { brigade_.removeCurrent(); });
+    const QString member = members.asString(QStringLiteral("s_caption")).trimmed();
+    if (runShowingRefusal([this] { brigade_.removeCurrent(); }))
+        ui::logChange(eventlog::Kind::Deletion, ui->removeMemberButton,
+                      QStringLiteral("бригада позиции %1: %2").arg(position_.id).arg(member));
     brigade_.reread();
     if (!members.isEmpty() && recNo > 0)
         members.setRecNo(recNo);
 }
 
 void PositionEditor::divideAmongBrigade() {
-    runShowingRefusal([this] { brigade_.divide(position_.id); });
+    if (runShowingRefusal([this] { brigade_.divide(position_.id); }))
+        ui::logChange(eventlog::Kind::Save, ui->divideButton,
+                      QStringLiteral("позиция %1 разделена на бригаду").arg(position_.id));
     accept();
 }

@@ -16,9 +16,13 @@ void PositionMaterials::open(int positionId) {
     rows_.open();
 }
 
-void PositionMaterials::removeCurrent() {
+QString PositionMaterials::removeCurrent() {
     if (!rows_.isOpen() || rows_.isEmpty())
-        return;
+        return {};
+    QString removed = QStringLiteral("%1, партия %2, расход %3")
+                          .arg(rows_.asString(QStringLiteral("s_caption")).trimmed(),
+                               rows_.asString(QStringLiteral("s_cons_use_hl")).trimmed(),
+                               rows_.asString(QStringLiteral("f_qty_use")));
     data::Command remove(&connection_, QStringLiteral("delete_material"));
     remove.setSql(data::statementText(QStringLiteral("journal/delete_material")));
     remove.setParam(QStringLiteral("id"), rows_.asInt(QStringLiteral("id")));
@@ -27,6 +31,7 @@ void PositionMaterials::removeCurrent() {
     rows_.requery();
     if (!rows_.isEmpty() && recNo > 0)
         rows_.setRecNo(recNo);
+    return removed;
 }
 
 } // namespace journal

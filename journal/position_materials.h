@@ -15,8 +15,9 @@ public:
     void open(int positionId);
     void close() { rows_.close(); }
     void reread() { rows_.requery(); }
-    // Deletes the current row; the list stays near it. Nothing when there is none.
-    void removeCurrent();
+    // Deletes the current row; the list stays near it. What it was, for the log ("material,
+    // партия consignment, расход quantity"); empty when there was none.
+    QString removeCurrent();
 
 private:
     data::Connection& connection_;

@@ -39,6 +39,12 @@ std::optional<ListedPosition> ListedPosition::current(const data::Dataset& list)
     return p;
 }
 
+QString ListedPosition::logText() const {
+    return QStringLiteral("позиция %1: %2, %3, %4, %5")
+        .arg(QString::number(id), workerName, productMark, operationType,
+             workDay.toString(QStringLiteral("dd.MM.yyyy")));
+}
+
 Positions::Positions(data::Connection& connection) : connection_(connection) {
     for (int shift = 1; shift <= 4; ++shift) {
         auto list =

@@ -41,6 +41,8 @@ struct ListedPosition {
     // The current row of a shift list; nothing when the list is empty.
     static std::optional<ListedPosition> current(const data::Dataset& list);
     bool accepted() const { return status.trimmed() == u"ok"; }
+    // As the program's log names it: id, worker, product, operation and day.
+    QString logText() const;
 };
 
 // The operation's own price (its smallest norm price); nothing when it has no norm.

@@ -4,6 +4,7 @@
 #include "reportengine/report_error.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
+#include "ui/guard.h"
 #include "ui/window_geometry.h"
 
 #include <QCoreApplication>
@@ -108,6 +109,8 @@ void PreparedReport::printFromPreview(QPrinter& printer) const {
         try {
             writePdf(printer.outputFileName());
         } catch (const files::WriteError& e) {
+            ui::logShown(ui::lastActivity(), eventlog::Kind::Error,
+                         e.sentence() + u'\n' + e.detail());
             messages.errorWithDetail(e.sentence(), e.detail(), seams::kErrorCaption);
         }
         return;
@@ -115,6 +118,7 @@ void PreparedReport::printFromPreview(QPrinter& printer) const {
     try {
         print(printer);
     } catch (const ReportError& e) {
+        ui::logShown(ui::lastActivity(), eventlog::Kind::Error, e.message());
         messages.error(e.message() + u'.', seams::kErrorCaption);
     }
 }

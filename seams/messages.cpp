@@ -28,12 +28,17 @@ void QtMessages::error(const QString& text, const QString& caption) {
     QMessageBox::critical(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
 }
 
+std::unique_ptr<QMessageBox> QtMessages::errorBox(const QString& text, const QString& detail,
+                                                  const QString& caption) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok,
+                                             QApplication::activeWindow());
+    box->setDetailedText(detail);
+    return box;
+}
+
 void QtMessages::errorWithDetail(const QString& text, const QString& detail,
                                  const QString& caption) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setDetailedText(detail);
-    box.exec();
+    errorBox(text, detail, caption)->exec();
 }
 
 bool QtMessages::question(const QString& text, const QString& caption) {
@@ -44,11 +49,6 @@ bool QtMessages::question(const QString& text, const QString& caption) {
 
 void QtMessages::information(const QString& text, const QString& caption) {
     QMessageBox::information(QApplication::activeWindow(), caption, text, QMessageBox::Ok);
-}
-
-void QtMessages::standardError(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                          text, QMessageBox::Ok);
 }
 
 } // namespace seams

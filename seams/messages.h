@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
+
 namespace seams {
 
 // Every message box of the program goes through here, so tests can record what was
@@ -12,7 +16,8 @@ public:
 
     // Error box: the caption, an error icon and OK.
     virtual void error(const QString& text, const QString& caption) = 0;
-    // The same, with the technical text (the server's own words) behind "Подробнее".
+    // The same, with the technical text (the server's own words) behind "Показать
+    // подробности".
     virtual void errorWithDetail(const QString& text, const QString& detail,
                                  const QString& caption) {
         (void)detail;
@@ -22,8 +27,6 @@ public:
     virtual bool question(const QString& text, const QString& caption) = 0;
     // Information box: the caption, an information icon and OK.
     virtual void information(const QString& text, const QString& caption) = 0;
-    // The toolkit's standard box for an error no handler caught.
-    virtual void standardError(const QString& text) = 0;
 
     static Messages& current();
     // Tests put their own in; nullptr restores the real boxes.
@@ -42,7 +45,10 @@ public:
                          const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;
     void information(const QString& text, const QString& caption) override;
-    void standardError(const QString& text) override;
+
+    // The box errorWithDetail shows, not yet shown (the screenshot test pictures it).
+    static std::unique_ptr<QMessageBox> errorBox(const QString& text, const QString& detail,
+                                                 const QString& caption);
 };
 
 } // namespace seams

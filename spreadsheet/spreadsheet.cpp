@@ -6,6 +6,7 @@
 #include "files/export_folder.h"
 #include "seams/clock.h"
 #include "seams/messages.h"
+#include "ui/guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +41,8 @@ QString preferredPath(const Workbook& book) {
 }
 
 void showFailure(const files::WriteFailure& failure) {
+    ui::logShown(ui::lastActivity(), eventlog::Kind::Error,
+                 failure.sentence + u'\n' + failure.detail);
     seams::Messages::current().errorWithDetail(failure.sentence, failure.detail,
                                                seams::kErrorCaption);
 }
@@ -103,6 +106,8 @@ int XlsOpen(Workbook& handle, const QString& fileName) {
     if (const int error = folder.isEmpty() ? ENOENT : files::creationError(folder)) {
         const files::WriteFailure failure = files::writeFailure(
             error, QDir(folder).filePath(fileName.isEmpty() ? QStringLiteral("*.xlsx") : fileName));
+        ui::logShown(ui::lastActivity(), eventlog::Kind::Error,
+                     kOpenFailed + u'\n' + failure.sentence + u'\n' + failure.detail);
         seams::Messages::current().errorWithDetail(
             kOpenFailed, failure.sentence + u'\n' + failure.detail, seams::kErrorCaption);
         return -1;

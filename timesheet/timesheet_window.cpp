@@ -10,6 +10,7 @@
 #include "seams/clock.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
+#include "ui/activity.h"
 #include "ui/cell_colours.h"
 #include "ui/dataset_model.h"
 #include "ui/export_counter.h"
@@ -184,6 +185,9 @@ void TimesheetWindow::rebuildMonth() {
         ui_->rebuildProgress->setValue(day);
         ui_->rebuildProgress->repaint();
     });
+    ui::logChange(
+        eventlog::Kind::Rebuild, ui_->rebuildButton,
+        QStringLiteral("табель за %1.%2").arg(month(), 2, 10, QLatin1Char('0')).arg(year()));
 }
 
 // The month of all shifts, a worker a line, into sheet 1 of a new workbook.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "activity.h"
+
 #include "data/data_error.h"
+#include "eventlog/event_log.h"
 #include "files/write_failure.h"
 #include "seams/messages.h"
 
@@ -64,21 +67,79 @@ inline bool showRefusal(const data::DataError& e) {
     return false;
 }
 
-// Runs an event handler; an error it does not catch ends the handler and is shown (a refusal
-// as above, anything else in the standard error box), and the program goes on (what was
+// What a person is told of an error that is no refusal: what failed and what to do. The
+// technical text goes behind "Показать подробности", and into the program's log.
+inline const QString kServerRefused =
+    QStringLiteral("Сервер базы данных не разрешил это действие вашей учётной записи. Если оно "
+                   "нужно вам для работы, обратитесь к администратору.");
+inline const QString kStatementFailed =
+    QStringLiteral("Сервер базы данных не смог выполнить действие. Повторите его; если ошибка "
+                   "повторится, сообщите администратору время ошибки: подробности записаны в "
+                   "протокол программы.");
+inline const QString kUnexpectedError =
+    QStringLiteral("Непредвиденная ошибка программы: действие не выполнено до конца. Сообщите "
+                   "администратору время ошибки: подробности записаны в протокол программы.");
+
+// The sentence of a data error that is no refusal, by its class: the connection lost, the
+// server refused the login's rights, a statement failed, or the program itself failed.
+inline QString failureText(const data::DataError& e) {
+    if (e.isConnectionLost())
+        return data::kConnectionLost;
+    if (e.isPermissionDenied())
+        return kServerRefused;
+    if (!e.sqlState().isEmpty())
+        return kStatementFailed;
+    return kUnexpectedError;
+}
+
+// Shows a data error that is no refusal, the technical text as its detail.
+inline void showFailure(const data::DataError& e) {
+    const QString text = failureText(e);
+    if (e.message() == text)
+        seams::Messages::current().error(text, seams::kErrorCaption);
+    else
+        seams::Messages::current().errorWithDetail(text, e.message(), seams::kErrorCaption);
+}
+
+// The log's line of an error shown to a person who was doing what `during` says.
+inline void logShown(const Activity& during, eventlog::Kind kind, const QString& message,
+                     const QString& sqlState = {}) {
+    eventlog::write({.kind = kind,
+                     .window = during.window,
+                     .action = during.action,
+                     .message = message,
+                     .sqlState = sqlState});
+}
+inline void logShown(const Activity& during, const data::DataError& e) {
+    logShown(during,
+             e.isRuleRefusal() || e.isNotANumber() ? eventlog::Kind::Refusal
+                                                   : eventlog::Kind::Error,
+             e.message(), e.sqlState());
+}
+
+// Runs an event handler; an error it does not catch ends the handler, is written to the log
+// with what the person did to start it, and is shown (a refusal as above, anything else as
+// its class's sentence with the technical text as detail), and the program goes on (what was
 // written stays written).
 template <typename F> void runGuarded(F&& handler) {
+    // noted now: windows the handler opens note their own input meanwhile
+    const Activity started = lastActivity();
     try {
         std::forward<F>(handler)();
     } catch (const Refusal& r) {
+        logShown(started, eventlog::Kind::Refusal, r.text());
         seams::Messages::current().error(r.text(), seams::kErrorCaption);
     } catch (const files::WriteError& e) {
+        logShown(started, eventlog::Kind::Error, e.sentence() + u'\n' + e.detail());
         seams::Messages::current().errorWithDetail(e.sentence(), e.detail(), seams::kErrorCaption);
     } catch (const data::DataError& e) {
+        logShown(started, e);
         if (!showRefusal(e))
-            seams::Messages::current().standardError(e.message());
+            showFailure(e);
     } catch (const std::exception& e) {
-        seams::Messages::current().standardError(QString::fromLocal8Bit(e.what()));
+        const QString what = QString::fromLocal8Bit(e.what());
+        logShown(started, eventlog::Kind::Error, what);
+        seams::Messages::current().errorWithDetail(kUnexpectedError, what, seams::kErrorCaption);
     }
 }
 

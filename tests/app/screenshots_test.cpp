@@ -9,13 +9,16 @@
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
+#include "ui/guard.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <memory>
@@ -27,6 +30,7 @@ private slots:
     void loginAndJournal_data();
     void loginAndJournal();
     void theWindowsOfADay();
+    void anErrorBox();
 
 private:
     QString outputDir_;
@@ -128,6 +132,21 @@ void ScreenshotsTest::theWindowsOfADay() {
     });
     login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(runner_->pending(), 0);
+}
+
+// An error box as a person sees it, its technical text opened, as the users' guide shows it.
+void ScreenshotsTest::anErrorBox() {
+    const std::unique_ptr<QMessageBox> box = seams::QtMessages::errorBox(
+        ui::kStatementFailed,
+        "could not extend file \"base/16384/16410\": No space left on device\n"
+        "Check free disk space.",
+        seams::kErrorCaption);
+    box->show();
+    for (QAbstractButton* b : box->buttons())
+        if (box->buttonRole(b) == QMessageBox::ActionRole)
+            b->click(); // "Показать подробности..."
+    QVERIFY(box->findChild<QTextEdit*>()->isVisible());
+    QVERIFY(saveScreenshot(box.get(), outputDir_ + "/day_error_box.png"));
 }
 
 QTEST_MAIN(ScreenshotsTest)

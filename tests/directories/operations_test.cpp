@@ -199,9 +199,6 @@ QStringList OperationsTest::shownMessages() {
         case RecordingMessages::Kind::Question:
             texts << "question " + m.caption + ": " + m.text;
             break;
-        case RecordingMessages::Kind::StandardError:
-            texts << "standard: " + m.text;
-            break;
         case RecordingMessages::Kind::Information:
             texts << "information " + m.caption + ": " + m.text;
             break;

@@ -1,7 +1,8 @@
 // What the database refuses reaches a person as one Russian error box: its own rules and
 // values out of range with the server's text, data held too long as busy, a text that is no
-// number above the technical text; anything else still in the standard error box. The windows
-// that write show them so and write nothing.
+// number above the technical text; any other failure as the sentence of its class (the
+// connection lost, no right, a statement failed, the program's own error) with the technical
+// text as detail. The windows that write show them so and write nothing.
 #include "data/command.h"
 #include "data/conversions.h"
 #include "journal/journal_window.h"
@@ -96,8 +97,14 @@ void DatabaseRefusalsTest::oneMessagePerKind_data() {
         << "error Ошибка: Данные заняты другим рабочим местом. Повторите позже.";
     QTest::newRow("a typed text that is no number")
         << QStringList{} << "error Ошибка: Введено не число.\n'12а' is not a valid integer value";
-    QTest::newRow("anything else") << QStringList{"select * from accounts_dep.no_such_table"}
-                                   << "standard: relation \"accounts_dep.no_such_table\"";
+    QTest::newRow("a statement error")
+        << QStringList{"select * from accounts_dep.no_such_table"}
+        << "error Ошибка: " + ui::kStatementFailed + "\nrelation \"accounts_dep.no_such_table\"";
+    QTest::newRow("no right") << QStringList{raising("42501", "permission denied for table smena")}
+                              << "error Ошибка: " + ui::kServerRefused + "\npermission denied";
+    QTest::newRow("the connection lost")
+        << QStringList{"select pg_terminate_backend(pg_backend_pid())"}
+        << "error Ошибка: " + data::kConnectionLost;
 }
 
 void DatabaseRefusalsTest::oneMessagePerKind() {
@@ -118,9 +125,7 @@ void DatabaseRefusalsTest::oneMessagePerKind() {
     QCOMPARE(messages_->shown.size(), 1);
     const RecordingMessages::Shown& m = messages_->shown[0];
     const QString text =
-        (m.kind == RecordingMessages::Kind::StandardError ? "standard: "
-                                                          : "error " + m.caption + ": ") +
-        m.text + (m.detail.isEmpty() ? QString() : "\n" + m.detail);
+        "error " + m.caption + ": " + m.text + (m.detail.isEmpty() ? QString() : "\n" + m.detail);
     QVERIFY2(text.startsWith(shown), qPrintable(text));
 }
 

@@ -17,6 +17,7 @@
 #include "tests/support/test_database.h"
 #include "tests/support/widget_helpers.h"
 #include "tests/support/xlsx_reader.h"
+#include "ui/guard.h"
 #include "ui/window_geometry.h"
 
 #include <QPrintPreviewDialog>
@@ -608,15 +609,15 @@ void ReportsTest::emptyPeriods() {
     QCOMPARE(printed.pages, expected);
 }
 
-// A worker code that is no number makes the statement fail: the message shows, no preview
-// opens, the query is closed and the window goes on.
+// A worker code that is no number makes the statement fail: the message shows, with the
+// server's words as its detail, no preview opens, the query is closed and the window goes on.
 void ReportsTest::aFailingQueryEndsInAMessage() {
     db_->exec("insert into cmn_contractor.person(s_code, s_caption) values ('7а', 'Ошибочный')");
     modal_->then([&](QDialog* d) {
         button(d, "workersReportButton")->click();
         QCOMPARE(messages_->shown.size(), 1);
-        QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::StandardError);
-        QVERIFY2(messages_->last().contains("7а"), qPrintable(messages_->last()));
+        QCOMPARE(messages_->shown[0].text, ui::kStatementFailed);
+        QVERIFY2(messages_->shown[0].detail.contains("7а"), qPrintable(messages_->shown[0].detail));
         QVERIFY(!workersReport_->query().isOpen());
         QVERIFY(d->isVisible());
     });

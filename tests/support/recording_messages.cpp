@@ -17,7 +17,3 @@ bool RecordingMessages::question(const QString& text, const QString& caption) {
 void RecordingMessages::information(const QString& text, const QString& caption) {
     shown.append({Kind::Information, text, caption, {}});
 }
-
-void RecordingMessages::standardError(const QString& text) {
-    shown.append({Kind::StandardError, text, {}, {}});
-}

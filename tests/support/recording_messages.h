@@ -9,12 +9,12 @@
 // (Yes when none is left).
 class RecordingMessages : public seams::Messages {
 public:
-    enum class Kind { Error, Question, Information, StandardError };
+    enum class Kind { Error, Question, Information };
     struct Shown {
         Kind kind;
         QString text;
         QString caption;
-        QString detail; // the technical text behind "Подробнее"
+        QString detail; // the technical text behind "Показать подробности"
     };
 
     RecordingMessages() { install(this); }
@@ -28,7 +28,6 @@ public:
                          const QString& caption) override;
     bool question(const QString& text, const QString& caption) override;
     void information(const QString& text, const QString& caption) override;
-    void standardError(const QString& text) override;
 
     void answer(bool yes) { answers_.append(yes); }
     QList<Shown> shown;
