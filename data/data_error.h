@@ -41,8 +41,11 @@ public:
     // range (check_violation). Their primary message is meant for the person.
     bool isRuleRefusal() const { return sqlState_.startsWith(u"NV") || sqlState_ == u"23514"; }
     bool isNotANumber() const { return notANumber_; }
+    bool wantedWholeNumber() const { return wholeNumber_; }
     // The data was held by another session longer than the lock or statement timeout.
     bool isBusy() const { return sqlState_ == u"55P03" || sqlState_ == u"57014"; }
+    // Another session changed a row after this transaction's snapshot (repeatable read).
+    bool isSerializationFailure() const { return sqlState_ == u"40001"; }
 
 private:
     QString message_;

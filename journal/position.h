@@ -124,8 +124,9 @@ public:
     // dialog.
     static PositionVersion written(const Position& position, const SaveConditions& conditions);
 
-    // Runs write (an acceptance, for example) in one transaction once the position is locked
-    // and still as listed; PositionStale otherwise, nothing written.
+    // Runs write (an acceptance, for example) in one transaction while the position is still
+    // as listed, also when another workstation changes it meanwhile; PositionStale otherwise,
+    // nothing written. The row is not locked: a master, who accepts, may not lock it.
     void whileAsListed(int positionId, const PositionVersion& listed,
                        const std::function<void()>& write);
 

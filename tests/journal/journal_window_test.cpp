@@ -74,7 +74,9 @@ private slots:
     void screenshots();
 
 private:
-    void openJournal(const QString& user = QStringLiteral("sys"));
+    // On the station's connection as sys, or on the user's own demo login (ownLogin), whose
+    // rights in the database are the group's.
+    void openJournal(const QString& user = QStringLiteral("sys"), bool ownLogin = false);
     int addPosition(const Position& p);
     void addMaterial(int positionId);
     void keepHours(int positionId); // the save's upkeep for a stored position
@@ -128,8 +130,8 @@ void JournalWindowTest::cleanup() {
 }
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
-void JournalWindowTest::openJournal(const QString& user) {
-    form_ = std::make_unique<StationJournal>(db_->connectionString());
+void JournalWindowTest::openJournal(const QString& user, bool ownLogin) {
+    form_ = std::make_unique<StationJournal>(db_->connectionString(ownLogin ? user : "sys"));
     form_->loginValues().userName = user;
     form_->loginValues().role = demoLoginRole(user);
     form_->loginValues().currentShift = 1;
@@ -441,6 +443,11 @@ void JournalWindowTest::accept_data() {
                                                    << "quorvin"
                                                    << "ok"
                                                    << "";
+    // a master may not lock a position, as changing it is not his
+    QTest::newRow("a master's own login accepts") << "no" << 1 << true << "button"
+                                                  << "zemplar"
+                                                  << "ok"
+                                                  << "";
     QTest::newRow("clerk's double-click does not") << "no" << 1 << true << "double-click"
                                                    << "clerk"
                                                    << "no"
@@ -460,7 +467,7 @@ void JournalWindowTest::accept() {
     addPosition({.worker = 103});
     if (material)
         addMaterial(target);
-    openJournal(user);
+    openJournal(user, user != "clerk");
     QVERIFY(form_->shownPositions().locate("id", target));
     if (how == "button")
         child<QPushButton>("acceptButton")->click();
