@@ -84,7 +84,7 @@ void OperationsWindow::openDirectory() {
     // the list's own search decides what is shown (see activated)
     operations.setFiltered(false);
     operations.requery();
-    ui->editButton->setText(QStringLiteral("Изменить"));
+    ui->editButton->setText(QStringLiteral("&Изменить"));
     ui->addButton->show();
     ui->deleteButton->show();
     ui->addButton->setDefault(true);
@@ -105,7 +105,7 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
         operations.first();
     else
         operations.locate(QStringLiteral("id"), request.currentOperationId);
-    ui->editButton->setText(QStringLiteral("Выбрать"));
+    ui->editButton->setText(QStringLiteral("&Выбрать"));
     ui->addButton->hide();
     ui->deleteButton->hide();
     ui->editButton->setDefault(true);

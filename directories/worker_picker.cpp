@@ -46,7 +46,7 @@ std::optional<WorkerChoice> WorkerPicker::pick() {
     data::Dataset& employees = catalog_.employees();
     employees.open();
     const auto afterwards = qScopeGuard([&employees] { employees.close(); });
-    ui->chooseButton->setText(QStringLiteral("Выбрать"));
+    ui->chooseButton->setText(QStringLiteral("&Выбрать"));
     ui->chooseButton->setDefault(true);
     ui->chooseButton->show();
     ui->searchEdit->show();

@@ -117,7 +117,7 @@ void TimesheetWindow::chooseMonthOf(const QDate& journalDate) {
 
 bool TimesheetWindow::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
-        ui_->exportButton->setText(QStringLiteral("Excel"));
+        ui_->exportButton->setText(QStringLiteral("&Excel"));
     return QDialog::event(e);
 }
 
