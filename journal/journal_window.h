@@ -71,6 +71,7 @@ public:
         // "Табель по времени": the hours time-sheet of the journal date's month
         std::function<void(const QDate&)> timesheet;
         std::function<void()> reports; // "Сводные отчеты": the report selection
+        std::function<void()> guide;   // F1: the users' guide
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
@@ -78,12 +79,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUpGrid();
     void connectHandlers();
     void connectMenu();
+    void connectKeys();
 
     journal::JournalDay journalDay() const;
     void readShifts(); // the four shift lists for the date of the date box
@@ -101,6 +104,9 @@ private:
     void addPosition();
     void editPosition();
     void positionActivated();
+    void openCurrentPosition(); // Enter in the grid
+    void acceptByKey();         // a master's Space or Ctrl+Enter
+    void openGuide();
     void openOperationTypes();
     void openPrices();
     void openTimesheet();

@@ -10,12 +10,15 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
+#include <QStyle>
 #include <QTableView>
 
+#include <algorithm>
 #include <utility>
 
 namespace ui {
@@ -418,8 +421,8 @@ void setUpLook(QTableView* view, DatasetModel* model) {
     const QList<DatasetColumn>& columns = model->columns();
     for (qsizetype c = 0; c < columns.size(); ++c) {
         view->setColumnHidden(int(c), columns[c].hidden);
-        if (columns[c].width > 0)
-            view->setColumnWidth(int(c), columns[c].width);
+        if (const int width = std::max(columns[c].width, sampleWidth(view, columns[c])); width > 0)
+            view->setColumnWidth(int(c), width);
         if (columns[c].stretch)
             view->horizontalHeader()->setSectionResizeMode(int(c), QHeaderView::Stretch);
     }
