@@ -19,10 +19,12 @@ public:
                        const QString& primary = {})
         : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState),
           primary_(primary.isEmpty() ? message : primary) {}
-    // A typed or stored text the program itself could not read as a number.
-    static DataError notANumber(const QString& message) {
+    // A typed or stored text the program itself could not read as a number (a whole one when
+    // wholeNumber).
+    static DataError notANumber(const QString& message, bool wholeNumber = false) {
         DataError e(message);
         e.notANumber_ = true;
+        e.wholeNumber_ = wholeNumber;
         return e;
     }
     const QString& message() const { return message_; }
@@ -52,6 +54,7 @@ private:
     QString sqlState_;
     QString primary_;
     bool notANumber_ = false;
+    bool wholeNumber_ = false;
 };
 
 } // namespace data

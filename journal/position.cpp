@@ -47,6 +47,8 @@ QString refusalText(SaveRefusal refusal) {
         return QStringLiteral("Брак не может быть больше количества!");
     case SaveRefusal::QuantityOutOfRange:
         return ui::kQuantityOutOfRange;
+    case SaveRefusal::QuantityNotANumber:
+        return ui::kNotANumberText;
     case SaveRefusal::HoursOutOfRange:
         return ui::kHoursOutOfRange;
     case SaveRefusal::WorkDateOutOfRange:
@@ -63,7 +65,9 @@ SaveRefusal checkPosition(const Position& p, const PositionForm& form) {
         p.hours.trimmed().isEmpty() || !form.lineShown || !form.requisitionShown)
         return SaveRefusal::MissingFields;
     const std::optional<double> typed = ui::decimalValue(p.quantity);
-    if (!typed || !ui::quantityAllowed(*typed))
+    if (!typed)
+        return SaveRefusal::QuantityNotANumber;
+    if (!ui::quantityAllowed(*typed))
         return SaveRefusal::QuantityOutOfRange;
     const double quantity = *typed;
     bool whole = false;

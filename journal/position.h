@@ -87,6 +87,7 @@ enum class SaveRefusal {
     MissingFields, // "Все поля должны быть заполнены!"
     AboveRequired, // "Количество изделий не может быть больше требуемого!"
     RejectsAboveQuantity, // "Брак не может быть больше количества!"
+    QuantityNotANumber,   // "Введите число, например 12,5." ("1,,2")
     QuantityOutOfRange,
     HoursOutOfRange,
     WorkDateOutOfRange,
@@ -95,8 +96,8 @@ QString refusalText(SaveRefusal refusal);
 
 // The checks before anything is written. The 24 hours of a worker's day over all shifts are
 // the database's to check, under the day's lock, in the save itself.
-// A quantity or hours that are no number are out of range; rejects that are no whole number
-// throw the conversion error.
+// Hours that are no number are out of range; rejects that are no whole number throw the
+// conversion error.
 SaveRefusal checkPosition(const Position& position, const PositionForm& form);
 
 // The price per piece written: the operation's price times 2 on a day off, then times 1.2 in

@@ -270,7 +270,9 @@ void PickersTest::aWorkerCodeThatIsNoWholeNumber() {
     QVERIFY(!workerPicker_->pick().has_value());
     QCOMPARE(messages_->shown.size(), 1);
     QCOMPARE(messages_->shown[0].kind, RecordingMessages::Kind::Error);
-    QCOMPARE(messages_->shown[0].text, QString("Введено не число."));
+    QCOMPARE(messages_->shown[0].text,
+             QString("Код этого рабочего в справочнике кадров не число: выбрать его нельзя. "
+                     "Обратитесь к администратору."));
     QCOMPARE(messages_->shown[0].detail, QString("'A12' is not a valid integer value"));
     db_->exec("delete from cmn_contractor.person where s_code='A12'");
 }

@@ -255,8 +255,7 @@ void EntryDialogTest::quantityBox() {
                  quantity->clear();
                  typeInto(quantity, "1,,2");
                  child<QPushButton>(d, "saveHeaderButton")->click();
-                 QCOMPARE(messages_->last(),
-                          QString("Количество должно быть больше 0 и не больше 1 000 000."));
+                 QCOMPARE(messages_->last(), QString("Введите число, например 12,5."));
                  QCOMPARE(positions(), 0);
                  quantity->setText("12,5");
                  child<QPushButton>(d, "saveHeaderButton")->click();
@@ -670,6 +669,8 @@ void EntryDialogTest::materialLimits_data() {
                            << "Расход ТМЦ не может быть 0!";
     QTest::newRow("no material") << qint64(0) << "1"
                                  << "Все поля должны быть заполнены!";
+    QTest::newRow("not a number") << qint64(3000001) << "1,,2"
+                                  << "Введите число, например 12,5.";
 }
 
 void EntryDialogTest::materialLimits() {
