@@ -56,6 +56,7 @@ private slots:
     void materialProposal();
     void materialLimits_data();
     void materialLimits();
+    void theConsignmentOfferedHasSomethingLeft();
     void deletingAMaterialKeepsTheListNearIt();
     void brigadeAddAndRemove();
     void brigadeDivision_data();
@@ -118,7 +119,8 @@ void EntryDialogTest::initTestCase() {
             (3000002, 'ЛКМ', 'Э7035', 'Эмаль ral 7035', 'Эмаль RAL 7035'),
             (3000003, 'Металл', 'П1', 'Проволока', 'Проволока 1 мм');
         insert into cmn_gds_and_srv.consignment(id, id_gds, s_code, s_warehouse, d_date, f_qty)
-        values (3500001, 3000001, 'П-1', 'Склад 1', '2026-01-10', 10.0004),
+        values (3500000, 3000001, 'П-0', 'Склад 1', '2025-12-01', 0),
+               (3500001, 3000001, 'П-1', 'Склад 1', '2026-01-10', 10.0004),
                (3500002, 3000002, 'П-7', 'Склад 2', '2026-01-11', 5);
         insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
     )");
@@ -693,6 +695,28 @@ void EntryDialogTest::materialLimits() {
     QCOMPARE(messages_->last(), message);
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena_gds_use").toInt(),
              message.isEmpty() ? 1 : 0);
+}
+
+// The oldest consignment of the material is used up: the one offered is the first with
+// something left.
+void EntryDialogTest::theConsignmentOfferedHasSomethingLeft() {
+    inDialog([this] { journal_->add(*entry_); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "20", "8");
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 modal_->then([&](QDialog* m) {
+                     choose(m, "materialCombo", 3000001);
+                     const data::Dataset& offered =
+                         *qobject_cast<ui::DatasetModel*>(
+                              child<QTableView>(m, "consignmentsView")->model())
+                              ->dataset();
+                     QCOMPARE(offered.recordCount(), 2);
+                     QCOMPARE(offered.asInt64("id"), qint64(3500001));
+                     QCOMPARE(child<QTableView>(m, "consignmentsView")->currentIndex().row(), 1);
+                     m->reject();
+                 });
+                 child<QPushButton>(d, "addMaterialButton")->click();
+             });
 }
 
 void EntryDialogTest::deletingAMaterialKeepsTheListNearIt() {
