@@ -105,6 +105,8 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
         operations.first();
     else
         operations.locate(QStringLiteral("id"), request.currentOperationId);
+    if (!request.typed.isEmpty())
+        ui->searchEdit->setText(request.typed); // the search keeps its text otherwise
     ui->editButton->setText(QStringLiteral("&Выбрать"));
     ui->addButton->hide();
     ui->deleteButton->hide();
@@ -122,6 +124,15 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
 void OperationsWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     activated();
+}
+
+// A dialog selects the text of the box it shows the focus in: typed in the entry dialog, it is
+// the beginning of the search and the next key goes on after it; a search left from before is
+// replaced by what is typed.
+void OperationsWindow::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible && mode_ == Mode::Selection && !request_.typed.isEmpty())
+        ui->searchEdit->end(false);
 }
 
 void OperationsWindow::activated() {

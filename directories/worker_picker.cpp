@@ -51,7 +51,7 @@ WorkerPicker::~WorkerPicker() {
     delete ui;
 }
 
-std::optional<WorkerChoice> WorkerPicker::pick() {
+std::optional<WorkerChoice> WorkerPicker::pick(const QString& typed) {
     choice_.reset();
     data::Dataset& employees = catalog_.employees();
     employees.open();
@@ -61,6 +61,7 @@ std::optional<WorkerChoice> WorkerPicker::pick() {
     ui->chooseButton->show();
     ui->searchEdit->show();
     ui->searchEdit->clear();
+    ui->searchEdit->setText(typed);
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
 }
@@ -68,6 +69,14 @@ std::optional<WorkerChoice> WorkerPicker::pick() {
 void WorkerPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ui->searchEdit->setFocus();
+}
+
+// A dialog selects the text of the box it shows the focus in; what was typed before the list
+// opened is the beginning of the search, so the next key goes on after it.
+void WorkerPicker::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible)
+        ui->searchEdit->end(false);
 }
 
 // An empty list chooses nothing but still counts as a choice. A register code that is no

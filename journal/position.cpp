@@ -12,6 +12,8 @@
 #include "seams/messages.h"
 #include "ui/value_rules.h"
 
+#include <QLocale>
+
 #include <optional>
 #include <tuple>
 
@@ -45,10 +47,10 @@ QString refusalText(SaveRefusal refusal) {
         return QStringLiteral("Количество изделий не может быть больше требуемого!");
     case SaveRefusal::RejectsAboveQuantity:
         return QStringLiteral("Брак не может быть больше количества!");
-    case SaveRefusal::QuantityOutOfRange:
-        return ui::kQuantityOutOfRange;
     case SaveRefusal::QuantityNotANumber:
         return ui::kNotANumberText;
+    case SaveRefusal::QuantityOutOfRange:
+        return ui::kQuantityOutOfRange;
     case SaveRefusal::HoursOutOfRange:
         return ui::kHoursOutOfRange;
     case SaveRefusal::WorkDateOutOfRange:
@@ -93,6 +95,26 @@ double positionPrice(float operationPrice, bool dayOff, int shift) {
     else if (shift == 4)
         price *= 1.5;
     return data::rounded(price, 4);
+}
+
+QString priceFactorText(bool dayOff, int shift) {
+    double factor = 1;
+    QStringList reasons;
+    if (shift == 3) {
+        factor *= 1.2;
+        reasons << QStringLiteral("смена 3");
+    } else if (shift == 4) {
+        factor *= 1.5;
+        reasons << QStringLiteral("переработка");
+    }
+    if (dayOff) {
+        factor *= 2.0;
+        reasons << QStringLiteral("выходной");
+    }
+    if (reasons.isEmpty())
+        return QString();
+    return QStringLiteral("× %1: %2")
+        .arg(QLocale().toString(factor, 'g', 3), reasons.join(QStringLiteral(", ")));
 }
 
 QList<std::pair<QString, QVariant>> positionValues(const Position& p, const SaveConditions& c) {

@@ -103,6 +103,9 @@ SaveRefusal checkPosition(const Position& position, const PositionForm& form);
 // The price per piece written: the operation's price times 2 on a day off, then times 1.2 in
 // shift 3 or 1.5 in shift 4, rounded to 4 decimals.
 double positionPrice(float operationPrice, bool dayOff, int shift);
+// The factor of positionPrice named for the price box, "× 2,4: смена 3, выходной"; empty
+// where the price is the operation's own.
+QString priceFactorText(bool dayOff, int shift);
 
 // The save's statement (journal/insert_position for a new position, journal/update_position
 // for a stored one) and the values bound to its parameters, by name.
