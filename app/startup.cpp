@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "login_dialog.h"
+#include "users_guide.h"
 
 #include "directories/catalog.h"
 #include "directories/norms_window.h"
@@ -97,5 +98,6 @@ void Program::createWindows(JournalWindow& journal) {
     journal.useOpeners({.operationTypes = [this] { operationTypes_->openDirectory(); },
                         .prices = [this] { operations_->openDirectory(); },
                         .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
-                        .reports = [this] { reportSelection_->openReports(); }});
+                        .reports = [this] { reportSelection_->openReports(); },
+                        .guide = [] { openUsersGuide(); }});
 }
