@@ -191,7 +191,6 @@ void JournalWindow::connectKeys() {
     onKeys(ui->positionsView, {Qt::Key_Space}, Qt::WidgetShortcut, &JournalWindow::acceptByKey);
     onKeys(this, {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}, Qt::WindowShortcut,
            &JournalWindow::acceptByKey);
-    onKeys(this, {QKeySequence::HelpContents}, Qt::WindowShortcut, &JournalWindow::openGuide);
 }
 
 void JournalWindow::connectMenu() {
@@ -428,11 +427,6 @@ void JournalWindow::openCurrentPosition() {
 void JournalWindow::acceptByKey() {
     if (login_.isMaster() && ui->acceptButton->isEnabled())
         acceptCurrentPosition();
-}
-
-void JournalWindow::openGuide() {
-    if (openers_.guide)
-        openers_.guide();
 }
 
 // Back on today's lists, standing on the position the dialog worked on when it is listed.

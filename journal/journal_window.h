@@ -71,7 +71,6 @@ public:
         // "Табель по времени": the hours time-sheet of the journal date's month
         std::function<void(const QDate&)> timesheet;
         std::function<void()> reports; // "Сводные отчеты": the report selection
-        std::function<void()> guide;   // F1: the users' guide
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
@@ -106,7 +105,6 @@ private:
     void positionActivated();
     void openCurrentPosition(); // Enter in the grid
     void acceptByKey();         // a master's Space or Ctrl+Enter
-    void openGuide();
     void openOperationTypes();
     void openPrices();
     void openTimesheet();

@@ -99,7 +99,12 @@ private:
             s.look();
             return;
         }
-        QWidget* target = QApplication::focusWidget();
+        // an open list (a popup) takes the keys, as the desktop gives them to it
+        QWidget* target = QApplication::activePopupWidget();
+        if (target && target->focusWidget())
+            target = target->focusWidget();
+        if (!target)
+            target = QApplication::focusWidget();
         if (!target)
             target = QApplication::activeWindow();
         if (!target)
@@ -109,6 +114,8 @@ private:
                           s.text.isEmpty() ? QKeySequence(s.chord).toString() : s.text);
         QTest::sendKeyEvent(QTest::Click, target, s.chord.key(), s.text,
                             s.chord.keyboardModifiers());
+        // what the key queued runs before the next one, as between a person's key presses
+        QCoreApplication::processEvents();
     }
 
     QList<Step> steps_;
