@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "login_dialog.h"
+#include "users_guide.h"
 
 #include "directories/catalog.h"
 #include "directories/norms_window.h"
@@ -25,7 +26,10 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QShortcut>
 #include <QTranslator>
+
+#include <initializer_list>
 
 void setupRussianLocale(QGuiApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
@@ -101,4 +105,13 @@ void Program::createWindows(JournalWindow& journal) {
                         .prices = [this] { operations_->openDirectory(); },
                         .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
                         .reports = [this] { reportSelection_->openReports(); }});
+
+    // F1 in any window of the program: the users' guide
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &journal, login_.get(), productPicker_.get(), operations_.get(), workerPicker_.get(),
+             operationTypes_.get(), typeEditor_.get(), operationEditor_.get(),
+             positionEditor_.get(), reportSelection_.get(), timesheet_.get(), norms_.get(),
+             materialDialog_.get()})
+        QObject::connect(new QShortcut(QKeySequence::HelpContents, window), &QShortcut::activated,
+                         window, [] { openUsersGuide(); });
 }

@@ -10,7 +10,8 @@ namespace data {
 namespace {
 
 [[noreturn]] void notInteger(const QString& text) {
-    throw DataError::notANumber(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw DataError::notANumber(QStringLiteral("'%1' is not a valid integer value").arg(text),
+                                true);
 }
 
 } // namespace

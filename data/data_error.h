@@ -20,10 +20,12 @@ public:
                        const QString& primary = {})
         : std::runtime_error(message.toStdString()), message_(message), sqlState_(sqlState),
           primary_(primary.isEmpty() ? message : primary) {}
-    // A typed or stored text the program itself could not read as a number.
-    static DataError notANumber(const QString& message) {
+    // A typed or stored text the program itself could not read as a number (a whole one when
+    // wholeNumber).
+    static DataError notANumber(const QString& message, bool wholeNumber = false) {
         DataError e(message);
         e.notANumber_ = true;
+        e.wholeNumber_ = wholeNumber;
         return e;
     }
     const QString& message() const { return message_; }
@@ -44,14 +46,18 @@ public:
     // range (check_violation). Their primary message is meant for the person.
     bool isRuleRefusal() const { return sqlState_.startsWith(u"NV") || sqlState_ == u"23514"; }
     bool isNotANumber() const { return notANumber_; }
+    bool wantedWholeNumber() const { return wholeNumber_; }
     // The data was held by another session longer than the lock or statement timeout.
     bool isBusy() const { return sqlState_ == u"55P03" || sqlState_ == u"57014"; }
+    // Another session changed a row after this transaction's snapshot (repeatable read).
+    bool isSerializationFailure() const { return sqlState_ == u"40001"; }
 
 private:
     QString message_;
     QString sqlState_;
     QString primary_;
     bool notANumber_ = false;
+    bool wholeNumber_ = false;
 };
 
 } // namespace data

@@ -13,8 +13,9 @@ void run(Connection& connection, const char* statement) {
 
 } // namespace
 
-Transaction::Transaction(Connection& connection) : connection_(connection) {
-    run(connection_, "begin");
+Transaction::Transaction(Connection& connection, Isolation isolation) : connection_(connection) {
+    run(connection_,
+        isolation == Isolation::RepeatableRead ? "begin isolation level repeatable read" : "begin");
     open_ = true;
 }
 

@@ -9,7 +9,13 @@ class Connection;
 // the database as it was before).
 class Transaction {
 public:
-    explicit Transaction(Connection& connection); // throws DataError
+    // Read committed: each statement sees what is committed when it starts. Repeatable read:
+    // the whole transaction sees one snapshot, and a row it changes that another session
+    // changed after the snapshot fails the change (SQLSTATE 40001) instead of being overwritten.
+    enum class Isolation { ReadCommitted, RepeatableRead };
+
+    explicit Transaction(Connection& connection,
+                         Isolation isolation = Isolation::ReadCommitted); // throws DataError
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -58,7 +58,7 @@ void OperationTypesWindow::openDirectory() {
     types.open();
     // a search left over from the last pick must not hide types from the directory
     ui->searchEdit->clear();
-    ui->editButton->setText(QStringLiteral("Изменить"));
+    ui->editButton->setText(QStringLiteral("&Изменить"));
     ui->addButton->show();
     ui->deleteButton->show();
     ui->addButton->setDefault(true);
@@ -70,7 +70,7 @@ std::optional<OperationTypeChoice> OperationTypesWindow::pick() {
     mode_ = Mode::Selection;
     choice_.reset();
     catalog_.operationTypes().open();
-    ui->editButton->setText(QStringLiteral("Выбрать"));
+    ui->editButton->setText(QStringLiteral("&Выбрать"));
     ui->addButton->hide();
     ui->deleteButton->hide();
     ui->editButton->setDefault(true);

@@ -87,7 +87,7 @@ void OperationsWindow::openDirectory() {
     // the list's own search decides what is shown (see activated)
     operations.setFiltered(false);
     operations.requery();
-    ui->editButton->setText(QStringLiteral("Изменить"));
+    ui->editButton->setText(QStringLiteral("&Изменить"));
     ui->addButton->show();
     ui->deleteButton->show();
     ui->addButton->setDefault(true);
@@ -108,7 +108,9 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
         operations.first();
     else
         operations.locate(QStringLiteral("id"), request.currentOperationId);
-    ui->editButton->setText(QStringLiteral("Выбрать"));
+    if (!request.typed.isEmpty())
+        ui->searchEdit->setText(request.typed); // the search keeps its text otherwise
+    ui->editButton->setText(QStringLiteral("&Выбрать"));
     ui->addButton->hide();
     ui->deleteButton->hide();
     ui->editButton->setDefault(true);
@@ -125,6 +127,15 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
 void OperationsWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     activated();
+}
+
+// A dialog selects the text of the box it shows the focus in: typed in the entry dialog, it is
+// the beginning of the search and the next key goes on after it; a search left from before is
+// replaced by what is typed.
+void OperationsWindow::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible && mode_ == Mode::Selection && !request_.typed.isEmpty())
+        ui->searchEdit->end(false);
 }
 
 void OperationsWindow::activated() {

@@ -36,6 +36,8 @@ struct OperationRequest {
     QString lineProductCode;
     // The operation the list starts on; 0 for its first row.
     int currentOperationId = 0;
+    // What was typed into the entry dialog's operation box: the search starts with it.
+    QString typed{};
 };
 
 // The operation chosen: its product, id, product kind (0 finished products, else blanks),
@@ -70,6 +72,8 @@ public:
     std::optional<OperationChoice> pick(const OperationRequest& request);
 
     Mode mode() const { return mode_; }
+
+    void setVisible(bool visible) override;
 
     // "i_id=<id>": the operations on a requisition line's product. The code is text from the
     // requisition; one that is no whole number has no operations, and never enters the filter.

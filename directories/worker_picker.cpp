@@ -5,7 +5,9 @@
 #include "directories/grid_double_click.h"
 
 #include "data/conversions.h"
+#include "data/data_error.h"
 #include "data/dataset.h"
+#include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/dataset_model.h"
 #include "ui/guard.h"
@@ -16,6 +18,14 @@
 #include <QShowEvent>
 
 #include <utility>
+
+namespace {
+
+const QString kCodeNotANumber = QStringLiteral(
+    "Код этого рабочего в справочнике кадров не число: выбрать его нельзя. Обратитесь к "
+    "администратору.");
+
+} // namespace
 
 WorkerPicker::WorkerPicker(directories::Catalog& catalog, QWidget* parent)
     : QDialog(parent), ui(new Ui::WorkerPicker), catalog_(catalog) {
@@ -42,16 +52,17 @@ WorkerPicker::~WorkerPicker() {
     delete ui;
 }
 
-std::optional<WorkerChoice> WorkerPicker::pick() {
+std::optional<WorkerChoice> WorkerPicker::pick(const QString& typed) {
     choice_.reset();
     data::Dataset& employees = catalog_.employees();
     employees.open();
     const auto afterwards = qScopeGuard([&employees] { employees.close(); });
-    ui->chooseButton->setText(QStringLiteral("Выбрать"));
+    ui->chooseButton->setText(QStringLiteral("&Выбрать"));
     ui->chooseButton->setDefault(true);
     ui->chooseButton->show();
     ui->searchEdit->show();
     ui->searchEdit->clear();
+    ui->searchEdit->setText(typed);
     seams::execModal(this);
     return std::exchange(choice_, std::nullopt);
 }
@@ -61,16 +72,33 @@ void WorkerPicker::showEvent(QShowEvent* event) {
     ui->searchEdit->setFocus();
 }
 
+// A dialog selects the text of the box it shows the focus in; what was typed before the list
+// opened is the beginning of the search, so the next key goes on after it.
+void WorkerPicker::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible)
+        ui->searchEdit->end(false);
+}
+
 // An empty list chooses nothing but still counts as a choice. A register code that is no
 // whole number is refused before anything is handed over, so the entry dialog never shows
-// one worker's name with another's code.
+// one worker's name with another's code; the person did not type it, so they are told whose
+// it is to mend.
 void WorkerPicker::choose() {
     const data::Dataset& employees = catalog_.employees();
     WorkerChoice choice;
-    if (!employees.isEmpty())
-        choice.worker = ChosenWorker{employees.asString(QStringLiteral("fio")).trimmed(),
-                                     data::toInt(employees.asString(QStringLiteral("id"))),
+    if (!employees.isEmpty()) {
+        int code = 0;
+        try {
+            code = data::toInt(employees.asString(QStringLiteral("id")));
+        } catch (const data::DataError& e) {
+            seams::Messages::current().errorWithDetail(kCodeNotANumber, e.message(),
+                                                       seams::kErrorCaption);
+            return;
+        }
+        choice.worker = ChosenWorker{employees.asString(QStringLiteral("fio")).trimmed(), code,
                                      employees.asInt64(QStringLiteral("p_id"))};
+    }
     choice_ = choice;
     accept();
 }

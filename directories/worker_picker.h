@@ -38,9 +38,12 @@ public:
     explicit WorkerPicker(directories::Catalog& catalog, QWidget* parent = nullptr);
     ~WorkerPicker() override;
 
-    // Opens the employees and shows the list modally with an empty search box; nothing when
-    // it was closed without a choice. The list is closed again afterwards.
-    std::optional<WorkerChoice> pick();
+    // Opens the employees and shows the list modally, its search box holding typed (what was
+    // typed into the entry dialog's worker box, else nothing); nothing when it was closed
+    // without a choice. The list is closed again afterwards.
+    std::optional<WorkerChoice> pick(const QString& typed = {});
+
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "positions.h"
 #include "ui/dataset_model.h"
 
 #include <QColor>
@@ -15,8 +16,7 @@ inline const QColor kOpenRed(255, 0, 0);       // a position not accepted, a day
 // The status cell "OK" of a position: bold, green when a master has accepted it ("ok", or
 // "да" of older data), else red. status is the stored value, without its padding.
 inline ui::CellStyle acceptanceStyle(const QString& status) {
-    const bool accepted = status == u"ok" || status == u"да";
-    return {.textColor = accepted ? kAcceptedGreen : kOpenRed, .bold = true};
+    return {.textColor = statusShownAccepted(status) ? kAcceptedGreen : kOpenRed, .bold = true};
 }
 
 } // namespace journal

@@ -21,6 +21,7 @@
 #include <QCalendarWidget>
 #include <QKeyEvent>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include <array>
@@ -32,9 +33,11 @@ bool isWeekend(const QDate& date) {
     return date.dayOfWeek() == Qt::Saturday || date.dayOfWeek() == Qt::Sunday;
 }
 
-// The status of a position; 'ok' is stored in a fixed-width column.
-QString positionStatus(const data::Dataset& shift) {
-    return shift.asString(QStringLiteral("ok")).trimmed();
+const QString kExitQuestion = QStringLiteral("Выйти из программы?");
+const QString kExitCaption = QStringLiteral("Выход");
+
+bool currentAccepted(const data::Dataset& shift) {
+    return journal::statusAccepted(shift.asString(QStringLiteral("ok")));
 }
 
 ui::CellStyle okCellStyle(const data::Dataset& shift, int row) {
@@ -44,21 +47,34 @@ ui::CellStyle okCellStyle(const data::Dataset& shift, int row) {
     return journal::acceptanceStyle(ok);
 }
 
+QString okCellText(const QVariant& value) {
+    return journal::statusText(ui::DatasetModel::displayText(value));
+}
+
 QList<ui::DatasetColumn> journalColumns() {
     const Qt::Alignment centred = Qt::AlignCenter;
+    // the samples: the widest of a shop's usual values
     return {
         {.field = "fio", .title = "Фамилия И.О.", .width = 160, .stretch = true},
-        {.field = "marka", .title = "Марка изделия", .width = 115},
-        {.field = "vid", .title = "Операция", .width = 120},
-        {.field = "nmn", .title = "Вид", .width = 135},
-        {.field = "color", .title = "Цвет", .alignment = centred, .width = 45},
-        {.field = "time", .title = "Часы", .width = 45},
-        {.field = "kol_vo", .title = "Кол-во", .width = 60},
-        {.field = "brak", .title = "Брак", .width = 45},
-        {.field = "summa", .title = "Итого (р.)", .width = 80},
+        {.field = "marka", .title = "Марка изделия", .sample = "КМ-120-01-Ц"},
+        {.field = "vid", .title = "Операция", .sample = "Токарная обработка"},
+        {.field = "nmn", .title = "Вид", .sample = "Готовая продукция"},
+        {.field = "color", .title = "Цвет", .alignment = centred, .sample = "9005"},
+        {.field = "time", .title = "Часы", .sample = "24"},
+        {.field = "kol_vo", .title = "Кол-во", .sample = "1000,5"},
+        {.field = "brak", .title = "Брак", .sample = "100"},
+        {.field = "summa", .title = "Итого (р.)", .sample = "999999,99"},
         {.field = "prize", .title = "Премия (%)", .hidden = true, .width = 80},
-        {.field = "ok", .title = "OK", .alignment = centred, .width = 36, .style = okCellStyle},
-        {.field = "vvod", .title = "Заведен", .alignment = centred, .width = 135},
+        {.field = "ok",
+         .title = "OK",
+         .alignment = centred,
+         .style = okCellStyle,
+         .text = okCellText,
+         .sample = "не принята"},
+        {.field = "vvod",
+         .title = "Заведен",
+         .alignment = centred,
+         .sample = "88.88.8888 88:88:88"},
     };
 }
 
@@ -123,9 +139,45 @@ void JournalWindow::connectHandlers() {
     handler(ui->editButton, &JournalWindow::editPosition);
     connect(ui->positionsView, &QAbstractItemView::doubleClicked, this,
             ui::guarded([this] { positionActivated(); }));
-    // "Отмена" has no action.
     connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::reject);
     connectMenu();
+    connectKeys();
+}
+
+// A shift's work without the mouse. A key does what its button does, and only while the button
+// may be used: the login's rights decide for both. Enter, Space and Delete act on the grid's row,
+// so they belong to the grid; elsewhere they keep their meaning (Space presses a button).
+void JournalWindow::connectKeys() {
+    const auto onKeys = [this](QWidget* scope, std::initializer_list<QKeySequence> keys,
+                               Qt::ShortcutContext context, void (JournalWindow::*slot)()) {
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, scope);
+            shortcut->setContext(context);
+            connect(shortcut, &QShortcut::activated, this,
+                    ui::guarded([this, slot] { (this->*slot)(); }));
+        }
+    };
+    const auto pressing = [](QPushButton* button) {
+        return [button] {
+            if (button->isEnabled())
+                button->click();
+        };
+    };
+    const auto pressingOn = [this, &pressing](QWidget* scope, const QKeySequence& key,
+                                              Qt::ShortcutContext context, QPushButton* button) {
+        auto* shortcut = new QShortcut(key, scope);
+        shortcut->setContext(context);
+        connect(shortcut, &QShortcut::activated, this, pressing(button));
+    };
+    pressingOn(this, Qt::Key_Insert, Qt::WindowShortcut, ui->addButton);
+    pressingOn(this, Qt::CTRL | Qt::Key_N, Qt::WindowShortcut, ui->addButton);
+    pressingOn(this, Qt::Key_F5, Qt::WindowShortcut, ui->refreshButton);
+    pressingOn(ui->positionsView, Qt::Key_Delete, Qt::WidgetShortcut, ui->deleteButton);
+    onKeys(ui->positionsView, {Qt::Key_Return, Qt::Key_Enter}, Qt::WidgetShortcut,
+           &JournalWindow::openCurrentPosition);
+    onKeys(ui->positionsView, {Qt::Key_Space}, Qt::WidgetShortcut, &JournalWindow::acceptByKey);
+    onKeys(this, {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}, Qt::WindowShortcut,
+           &JournalWindow::acceptByKey);
 }
 
 void JournalWindow::connectMenu() {
@@ -172,8 +224,23 @@ void JournalWindow::applyRights(const ui::JournalRights& rights) {
 void JournalWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A window restored by the window manager is not coming back from a dialog.
-    if (!event->spontaneous())
-        ui::runGuarded([this] { activate(); });
+    if (event->spontaneous())
+        return;
+    ui::runGuarded([this] { activate(); });
+    // the keys of the day's work act on the grid's row
+    if (ui->positionsView->isEnabled())
+        ui->positionsView->setFocus();
+}
+
+// Esc would end the program: it asks first. "Выход" and the menu's "Выход" do not.
+void JournalWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (seams::Messages::current().question(kExitQuestion, kExitCaption))
+        reject();
 }
 
 bool JournalWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -244,7 +311,7 @@ void JournalWindow::acceptCurrentPosition() {
     data::Dataset& shift = shownPositions();
     if (shift.isEmpty())
         return;
-    if (positionStatus(shift) == u"ok" || shift.asInt(QStringLiteral("naimen")) != 0)
+    if (currentAccepted(shift) || shift.asInt(QStringLiteral("naimen")) != 0)
         return;
     const int positionId = shift.asInt(QStringLiteral("id"));
     if (!(positions_.materialCount(positionId) > 0)) {
@@ -270,8 +337,12 @@ void JournalWindow::acceptCurrentPosition() {
 
 void JournalWindow::deletePosition() {
     data::Dataset& shift = shownPositions();
-    if (shift.isEmpty() || shift.isNull(QStringLiteral("id")) || positionStatus(shift) == u"ok")
+    if (shift.isEmpty() || shift.isNull(QStringLiteral("id")))
         return;
+    if (currentAccepted(shift)) {
+        seams::Messages::current().error(journal::kPositionAcceptedText, seams::kErrorCaption);
+        return;
+    }
     if (!seams::Messages::current().question(QStringLiteral("Удалить позицию из списка?"),
                                              seams::kDeleteCaption)) {
         shift.requery();
@@ -313,15 +384,41 @@ void JournalWindow::addPosition() {
     backFromEntry(entry_->openNew(journalDay()));
 }
 
-// An accepted position is not opened for a change.
+// An accepted position is not opened for a change; the person is told why.
 void JournalWindow::editPosition() {
     if (!entry_)
         return;
     const std::optional<journal::ListedPosition> listed =
         journal::ListedPosition::current(shownPositions());
-    if (listed && !listed->accepted())
+    if (listed && listed->accepted()) {
+        seams::Messages::current().error(journal::kPositionAcceptedText, seams::kErrorCaption);
+        return;
+    }
+    if (listed)
         entry_->openChange(*listed, journalDay());
     backFromEntry(listed ? listed->id : 0);
+}
+
+// Enter opens the row: for a change when the login may change it and it is not accepted,
+// otherwise to look at, as a clerk's double-click does.
+void JournalWindow::openCurrentPosition() {
+    if (!entry_)
+        return;
+    const std::optional<journal::ListedPosition> listed =
+        journal::ListedPosition::current(shownPositions());
+    if (!listed)
+        return;
+    if (ui->editButton->isEnabled() && !listed->accepted())
+        entry_->openChange(*listed, journalDay());
+    else
+        entry_->openView(*listed);
+    backFromEntry(listed->id);
+}
+
+// A master's double-click accepts; the keys do the same for a master.
+void JournalWindow::acceptByKey() {
+    if (login_.isMaster() && ui->acceptButton->isEnabled())
+        acceptCurrentPosition();
 }
 
 // Back on today's lists, standing on the position the dialog worked on when it is listed.

@@ -78,12 +78,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUpGrid();
     void connectHandlers();
     void connectMenu();
+    void connectKeys();
 
     journal::JournalDay journalDay() const;
     void readShifts(); // the four shift lists for the date of the date box
@@ -101,6 +103,8 @@ private:
     void addPosition();
     void editPosition();
     void positionActivated();
+    void openCurrentPosition(); // Enter in the grid
+    void acceptByKey();         // a master's Space or Ctrl+Enter
     void openOperationTypes();
     void openPrices();
     void openTimesheet();

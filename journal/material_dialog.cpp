@@ -34,11 +34,15 @@ MaterialDialog::MaterialDialog(data::Connection& connection, QWidget* parent)
     productAttributes_.setSql(data::statementText(QStringLiteral("journal/product_attributes")));
 
     ui->materialCombo->bind(&materials_, QStringLiteral("id"), QStringLiteral("s_caption"));
-    consignmentModel_ = new ui::DatasetModel(
-        &consignments_,
-        {{.field = "s_full_caption", .title = "Партия", .stretch = true},
-         {.field = "f_cons_qty", .title = "Остаток", .alignment = Qt::AlignRight, .width = 90}},
-        this);
+    consignmentModel_ =
+        new ui::DatasetModel(&consignments_,
+                             {{.field = "s_full_caption", .title = "Партия", .stretch = true},
+                              {.field = "f_cons_qty",
+                               .title = "Остаток",
+                               .alignment = Qt::AlignRight,
+                               .width = 90,
+                               .sample = "10000,125"}},
+                             this);
     ui::bindDataGrid(ui->consignmentsView, consignmentModel_);
     ui->consignmentsView->horizontalHeader()->hide();
     ui::useDecimalKeys(ui->consumptionEdit);
@@ -69,6 +73,7 @@ void MaterialDialog::openForPosition(int positionId, int productId,
         ui->materialCombo->setKeyValue(0);
         ui->consumptionEdit->setText(QStringLiteral("0"));
     });
+    ui->materialCombo->setFocus();
     seams::execModal(this);
 }
 
@@ -102,6 +107,7 @@ void MaterialDialog::materialChosen() {
         consignments_.setParam(QStringLiteral("id"),
                                QString::number(ui->materialCombo->keyValue()));
     consignments_.open();
+    standOnAConsignmentWithStock();
     const bool product = productAttributes_.isOpen() && !productAttributes_.isEmpty();
     const QString name =
         ui->materialCombo->showsText() ? ui->materialCombo->currentText() : QString();
@@ -111,6 +117,17 @@ void MaterialDialog::materialChosen() {
                 : 0.0f;
     ui->consumptionEdit->setText(
         ui::decimalsText(journal::proposedConsumption(positionQuantity_, rate_), 0, 4));
+}
+
+// A consignment that has nothing left can take no consumption: the first with something left
+// is offered, and the list's first when none has.
+void MaterialDialog::standOnAConsignmentWithStock() {
+    const int left = consignments_.fieldIndex(QStringLiteral("f_cons_qty"));
+    for (int row = 0; left >= 0 && row < consignments_.recordCount(); ++row)
+        if (consignments_.valueAt(row, left).toDouble() > 0) {
+            consignments_.setRecNo(row + 1);
+            return;
+        }
 }
 
 void MaterialDialog::saveConsumption() {

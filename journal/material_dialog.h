@@ -39,6 +39,7 @@ public slots:
 
 private:
     void materialChosen();
+    void standOnAConsignmentWithStock();
     void saveConsumption();
 
     Ui::MaterialDialog* ui;

@@ -5,11 +5,14 @@
 #include "data/command.h"
 #include "data/connection.h"
 #include "data/conversions.h"
+#include "data/data_error.h"
 #include "data/dataset.h"
 #include "data/statement_files.h"
 #include "data/transaction.h"
 #include "seams/messages.h"
 #include "ui/value_rules.h"
+
+#include <QLocale>
 
 #include <optional>
 #include <tuple>
@@ -44,6 +47,8 @@ QString refusalText(SaveRefusal refusal) {
         return QStringLiteral("Количество изделий не может быть больше требуемого!");
     case SaveRefusal::RejectsAboveQuantity:
         return QStringLiteral("Брак не может быть больше количества!");
+    case SaveRefusal::QuantityNotANumber:
+        return ui::kNotANumberText;
     case SaveRefusal::QuantityOutOfRange:
         return ui::kQuantityOutOfRange;
     case SaveRefusal::HoursOutOfRange:
@@ -62,7 +67,9 @@ SaveRefusal checkPosition(const Position& p, const PositionForm& form) {
         p.hours.trimmed().isEmpty() || !form.lineShown || !form.requisitionShown)
         return SaveRefusal::MissingFields;
     const std::optional<double> typed = ui::decimalValue(p.quantity);
-    if (!typed || !ui::quantityAllowed(*typed))
+    if (!typed)
+        return SaveRefusal::QuantityNotANumber;
+    if (!ui::quantityAllowed(*typed))
         return SaveRefusal::QuantityOutOfRange;
     const double quantity = *typed;
     bool whole = false;
@@ -88,6 +95,26 @@ double positionPrice(float operationPrice, bool dayOff, int shift) {
     else if (shift == 4)
         price *= 1.5;
     return data::rounded(price, 4);
+}
+
+QString priceFactorText(bool dayOff, int shift) {
+    double factor = 1;
+    QStringList reasons;
+    if (shift == 3) {
+        factor *= 1.2;
+        reasons << QStringLiteral("смена 3");
+    } else if (shift == 4) {
+        factor *= 1.5;
+        reasons << QStringLiteral("переработка");
+    }
+    if (dayOff) {
+        factor *= 2.0;
+        reasons << QStringLiteral("выходной");
+    }
+    if (reasons.isEmpty())
+        return QString();
+    return QStringLiteral("× %1: %2")
+        .arg(QLocale().toString(factor, 'g', 3), reasons.join(QStringLiteral(", ")));
 }
 
 QList<std::pair<QString, QVariant>> positionValues(const Position& p, const SaveConditions& c) {
@@ -141,15 +168,18 @@ struct Stored {
     bool unchanged = true;
 };
 
+enum class Lock { Row, None };
+
 // The cell a stored position counts in now, its row locked until the transaction ends so no
-// other workstation moves it meanwhile, and whether it is still the version given; nothing
-// when it is gone.
+// other workstation moves it meanwhile (unless asked not to), and whether it is still the
+// version given; nothing when it is gone.
 std::optional<Stored> lockStored(data::Connection& connection, int positionId,
-                                 const PositionVersion& version = {}) {
+                                 const PositionVersion& version = {}, Lock lock = Lock::Row) {
     data::Dataset stored(&connection);
-    stored.setSql(data::statementText(version.known()
-                                          ? QStringLiteral("journal/lock_position_as_listed")
-                                          : QStringLiteral("journal/lock_position")));
+    stored.setSql(version.known()
+                      ? data::statementText(QStringLiteral("journal/position_as_listed")) +
+                            (lock == Lock::Row ? QStringLiteral("\nfor update") : QString())
+                      : data::statementText(QStringLiteral("journal/lock_position")));
     stored.setParam(QStringLiteral("id"), positionId);
     for (qsizetype i = 0; i < kVersionColumns.size() && version.known(); ++i) {
         const std::optional<QString>& v = version.values[size_t(i)];
@@ -165,8 +195,9 @@ std::optional<Stored> lockStored(data::Connection& connection, int positionId,
 }
 
 // The stored cell of a position still as listed; PositionStale when it is not.
-DayCell lockAsListed(data::Connection& connection, int positionId, const PositionVersion& listed) {
-    const std::optional<Stored> stored = lockStored(connection, positionId, listed);
+DayCell lockAsListed(data::Connection& connection, int positionId, const PositionVersion& listed,
+                     Lock lock = Lock::Row) {
+    const std::optional<Stored> stored = lockStored(connection, positionId, listed, lock);
     if (!stored)
         throw PositionStale(true);
     if (!stored->unchanged)
@@ -244,11 +275,20 @@ void PositionSaver::remove(int positionId, const PositionVersion& listed,
         deleted();
 }
 
+// A master may not lock a position (that takes the right to change it): the comparison is made
+// at the snapshot of a repeatable-read transaction instead, and a change another workstation
+// commits after it makes the write's own update of the row fail rather than go unseen.
 void PositionSaver::whileAsListed(int positionId, const PositionVersion& listed,
                                   const std::function<void()>& write) {
-    data::Transaction transaction(connection_);
-    lockAsListed(connection_, positionId, listed);
-    write();
+    data::Transaction transaction(connection_, data::Transaction::Isolation::RepeatableRead);
+    lockAsListed(connection_, positionId, listed, Lock::None);
+    try {
+        write();
+    } catch (const data::DataError& e) {
+        if (e.isSerializationFailure())
+            throw PositionStale(false);
+        throw;
+    }
     transaction.commit();
 }
 

@@ -87,6 +87,7 @@ enum class SaveRefusal {
     MissingFields, // "Все поля должны быть заполнены!"
     AboveRequired, // "Количество изделий не может быть больше требуемого!"
     RejectsAboveQuantity, // "Брак не может быть больше количества!"
+    QuantityNotANumber,   // "Введите число, например 12,5." ("1,,2")
     QuantityOutOfRange,
     HoursOutOfRange,
     WorkDateOutOfRange,
@@ -95,13 +96,16 @@ QString refusalText(SaveRefusal refusal);
 
 // The checks before anything is written. The 24 hours of a worker's day over all shifts are
 // the database's to check, under the day's lock, in the save itself.
-// A quantity or hours that are no number are out of range; rejects that are no whole number
-// throw the conversion error.
+// Hours that are no number are out of range; rejects that are no whole number throw the
+// conversion error.
 SaveRefusal checkPosition(const Position& position, const PositionForm& form);
 
 // The price per piece written: the operation's price times 2 on a day off, then times 1.2 in
 // shift 3 or 1.5 in shift 4, rounded to 4 decimals.
 double positionPrice(float operationPrice, bool dayOff, int shift);
+// The factor of positionPrice named for the price box, "× 2,4: смена 3, выходной"; empty
+// where the price is the operation's own.
+QString priceFactorText(bool dayOff, int shift);
 
 // The save's statement (journal/insert_position for a new position, journal/update_position
 // for a stored one) and the values bound to its parameters, by name.
@@ -127,8 +131,9 @@ public:
     // dialog.
     static PositionVersion written(const Position& position, const SaveConditions& conditions);
 
-    // Runs write (an acceptance, for example) in one transaction once the position is locked
-    // and still as listed; PositionStale otherwise, nothing written.
+    // Runs write (an acceptance, for example) in one transaction while the position is still
+    // as listed, also when another workstation changes it meanwhile; PositionStale otherwise,
+    // nothing written. The row is not locked: a master, who accepts, may not lock it.
     void whileAsListed(int positionId, const PositionVersion& listed,
                        const std::function<void()>& write);
 

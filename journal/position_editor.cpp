@@ -23,13 +23,18 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScopeGuard>
+#include <QShortcut>
 
 #include <initializer_list>
 
 namespace {
 
 const QString kCannotSave = QStringLiteral("Невозможно сохранить данные в БД!");
+const QString kAddCaption = QStringLiteral("Заведение новой позиции");
+// over the header of an accepted position only: it tells why nothing there can be changed
+const QString kAcceptedHeader = QStringLiteral("Закрыто мастером");
 const QString kNoOperationPrice =
     QStringLiteral("У операции позиции нет цены: выберите операцию заново!");
 
@@ -63,6 +68,23 @@ bool isEnterKey(QEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// What a key typed into a box would write: printable text without Ctrl, Alt or Meta.
+QString typedText(const QKeyEvent& key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return QString();
+    for (QChar c : key.text())
+        if (!c.isPrint())
+            return QString();
+    return key.text();
+}
+
+// The keys that open a list from its box without typing into its search.
+bool opensList(const QKeyEvent& key) {
+    return (key.key() == Qt::Key_Space && key.modifiers() == Qt::NoModifier) ||
+           key.key() == Qt::Key_F4 ||
+           (key.key() == Qt::Key_Down && (key.modifiers() & Qt::AltModifier));
+}
+
 } // namespace
 
 PositionEditor::PositionEditor(data::Connection& connection, QWidget* parent)
@@ -78,13 +100,16 @@ PositionEditor::PositionEditor(data::Connection& connection, QWidget* parent)
     setUpGrids();
 
     ui::useDecimalKeys(ui->quantityEdit);
-    ui::useDecimalKeys(ui->priceEdit);
     ui::useWholeNumberKeys(ui->rejectsEdit);
     ui::useWholeNumberKeys(ui->hoursEdit);
     for (QWidget* w :
          std::initializer_list<QWidget*>{ui->workerEdit, ui->operationEdit, ui->quantityEdit,
                                          ui->rejectsEdit, ui->hoursEdit, ui->workDateEdit})
         w->installEventFilter(this);
+    // each box by its own label, not by the group's caption around them
+    for (QLabel* label : ui->headerGroup->findChildren<QLabel*>())
+        if (label->buddy())
+            label->buddy()->setAccessibleName(QString(label->text()).remove(u'&'));
     connectHandlers();
 }
 
@@ -95,12 +120,12 @@ PositionEditor::~PositionEditor() {
 }
 
 void PositionEditor::setUpGrids() {
-    materialModel_ =
-        new ui::DatasetModel(&materials_.rows(),
-                             {{.field = "s_caption", .title = "ТМЦ", .width = 125},
-                              {.field = "s_cons_use_hl", .title = "Партия", .stretch = true},
-                              {.field = "f_qty_use", .title = "Расход", .width = 62}},
-                             this);
+    materialModel_ = new ui::DatasetModel(
+        &materials_.rows(),
+        {{.field = "s_caption", .title = "ТМЦ", .sample = "Лист х/к 0,8 мм 08пс"},
+         {.field = "s_cons_use_hl", .title = "Партия", .stretch = true},
+         {.field = "f_qty_use", .title = "Расход", .sample = "1000,25"}},
+        this);
     ui::bindDataGrid(ui->materialsView, materialModel_);
     brigadeModel_ = new ui::DatasetModel(
         &brigade_.members(),
@@ -117,9 +142,19 @@ void PositionEditor::connectHandlers() {
         connect(button, &QPushButton::clicked, this,
                 ui::guarded([this, slot] { (this->*slot)(); }));
     };
-    handler(ui->saveHeaderButton, &PositionEditor::saveHeader);
-    handler(ui->pickWorkerButton, &PositionEditor::pickWorker);
-    handler(ui->pickOperationButton, &PositionEditor::pickOperation);
+    connect(ui->saveHeaderButton, &QPushButton::clicked, this,
+            ui::guarded([this] { saveHeader(); }));
+    handler(ui->saveNextButton, &PositionEditor::saveAndNext);
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] {
+            if (ui->saveNextButton->isEnabled())
+                ui->saveNextButton->click();
+        });
+    connect(ui->pickWorkerButton, &QPushButton::clicked, this,
+            ui::guarded([this] { pickWorker(); }));
+    connect(ui->pickOperationButton, &QPushButton::clicked, this,
+            ui::guarded([this] { pickOperation(); }));
     handler(ui->addMaterialButton, &PositionEditor::addMaterial);
     handler(ui->removeMaterialButton, &PositionEditor::removeMaterial);
     handler(ui->addMemberButton, &PositionEditor::addBrigadeMember);
@@ -140,14 +175,14 @@ void PositionEditor::useWindows(WorkerPicker& workers, OperationsWindow& operati
 
 // The header is open to a new position until it is stored, and always to a change. The
 // sections open once the position is stored; the brigade only to a new one, and a viewed
-// position shows its brigade. A change leaves the brigade's list as it was, and once a
-// change has opened the price box it stays open.
+// position shows its brigade. A change leaves the brigade's list as it was.
 void PositionEditor::updateWidgetState() {
     const bool stored = position_.id != 0;
     const bool storedNew = mode_ == Mode::Add && stored;
     const bool headerOpen = mode_ == Mode::Edit || (mode_ == Mode::Add && !stored);
     ui->headerGroup->setEnabled(headerOpen);
     ui->saveHeaderButton->setEnabled(headerOpen);
+    ui->saveNextButton->setEnabled(mode_ != Mode::View);
     const bool materialsOpen = mode_ == Mode::Edit || storedNew;
     for (QWidget* w : std::initializer_list<QWidget*>{ui->materialsView, ui->addMaterialButton,
                                                       ui->removeMaterialButton})
@@ -155,28 +190,70 @@ void PositionEditor::updateWidgetState() {
     for (QWidget* w : std::initializer_list<QWidget*>{ui->addMemberButton, ui->removeMemberButton,
                                                       ui->divideButton})
         w->setEnabled(storedNew);
-    if (mode_ == Mode::Edit)
-        ui->priceEdit->setEnabled(true);
-    else
+    if (mode_ != Mode::Edit)
         ui->brigadeView->setEnabled(mode_ == Mode::View || storedNew);
 }
 
 // --- openers
 
+void PositionEditor::clearNumbers() {
+    ui->quantityEdit->clear();
+    ui->rejectsEdit->setText(QStringLiteral("0"));
+    ui->hoursEdit->setText(QStringLiteral("0"));
+}
+
 void PositionEditor::clearHeader(const QDate& workDay) {
     ui->workDateEdit->setDate(workDay);
     ui->workerEdit->clear();
     ui->operationEdit->clear();
-    ui->quantityEdit->clear();
-    ui->rejectsEdit->setText(QStringLiteral("0"));
-    ui->hoursEdit->setText(QStringLiteral("0"));
+    position_.workerCode = 0;
+    position_.operationId = 0;
+    clearNumbers();
+}
+
+void PositionEditor::showPrice() {
+    if (mode_ == Mode::View) {
+        ui->priceEdit->setText(priceText(viewedPrice_));
+        ui->priceFactorLabel->clear();
+        return;
+    }
+    if (position_.operationId == 0) {
+        ui->priceEdit->clear();
+        ui->priceFactorLabel->clear();
+        return;
+    }
+    if (!operationPriced_) {
+        ui->priceEdit->clear();
+        ui->priceFactorLabel->setText(QStringLiteral("у операции нет цены"));
+        return;
+    }
+    ui->priceEdit->setText(
+        priceText(journal::positionPrice(position_.operationPrice, day_.dayOff, day_.shift)));
+    ui->priceFactorLabel->setText(journal::priceFactorText(day_.dayOff, day_.shift));
+}
+
+// As if tabbed there: a box's text is selected, so what is typed replaces it.
+void PositionEditor::focusBox(QWidget* box) {
+    box->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        edit->selectAll();
+}
+
+void PositionEditor::focusAfterPick() {
+    if (ui->workerEdit->text().isEmpty())
+        focusBox(ui->workerEdit);
+    else if (ui->operationEdit->text().isEmpty())
+        focusBox(ui->operationEdit);
+    else
+        focusBox(ui->quantityEdit);
 }
 
 int PositionEditor::openNew(const journal::JournalDay& day) {
     day_ = day;
     clearHeader(day.date);
     requisitions_.prepareOffered();
-    setWindowTitle(QStringLiteral("Заведение новой позиции"));
+    setWindowTitle(kAddCaption);
+    ui->headerGroup->setTitle(QString());
     mode_ = Mode::Add;
     requisitions_.requisitions().open();
     requisitions_.showLinesOf(0);
@@ -187,12 +264,15 @@ int PositionEditor::openNew(const journal::JournalDay& day) {
     position_.id = 0;
     position_.opened = {};
     listedOperationId_ = 0;
+    lastStored_ = 0;
     updateWidgetState();
+    showPrice();
     brigade_.close(); // no brigade of an earlier position shown
     ui->positionIdLabel->clear();
     impossibleDate_ = false;
+    ui->requisitionCombo->setFocus();
     seams::execModal(this);
-    return position_.id;
+    return lastStored_;
 }
 
 void PositionEditor::showListed(const journal::ListedPosition& listed) {
@@ -204,7 +284,7 @@ void PositionEditor::showListed(const journal::ListedPosition& listed) {
     position_.operationId = listed.operationId;
     listedOperationId_ = listed.operationId;
     productKind_ = listed.productKind;
-    ui->priceEdit->setText(priceText(listed.price));
+    viewedPrice_ = listed.price;
     ui->workDateEdit->setDate(listed.workDay);
     ui->workerEdit->setText(listed.workerName);
     ui->operationEdit->setText(listed.productMark + QStringLiteral("; ") + listed.operationType +
@@ -237,13 +317,17 @@ void PositionEditor::openChange(const journal::ListedPosition& listed,
     day_ = day;
     requisitions_.prepareOffered();
     setWindowTitle(QStringLiteral("Изменение данных о позиции"));
+    ui->headerGroup->setTitle(QString());
     mode_ = Mode::Edit;
+    lastStored_ = 0;
     showListed(listed);
     showOfferedRequisitions(listed.requisitionId, listed.requisitionLineId);
     materials_.open(position_.id);
     updateWidgetState();
+    showPrice();
     ui->positionIdLabel->setText(QString::number(position_.id));
     brigade_.close(); // the brigade is entered only with a new position
+    ui->requisitionCombo->setFocus();
     seams::execModal(this);
 }
 
@@ -260,12 +344,16 @@ void PositionEditor::openView(const journal::ListedPosition& listed) {
     mode_ = Mode::View;
     updateWidgetState();
     setWindowTitle(QStringLiteral("Просмотр данных о позиции"));
+    ui->headerGroup->setTitle(journal::statusShownAccepted(listed.status) ? kAcceptedHeader
+                                                                          : QString());
     showListed(listed);
+    showPrice();
     showViewedRequisition(position_.id);
     materials_.open(position_.id);
     ui->positionIdLabel->setText(QString::number(position_.id));
     // the viewed position's brigade, to read only
     brigade_.open(position_.id);
+    ui->closeButton->setFocus();
     seams::execModal(this);
 }
 
@@ -298,10 +386,31 @@ bool PositionEditor::pickerBoxClicked(QObject* watched, QEvent* event) {
     return true;
 }
 
+// Typing into the worker's or the operation's box opens its list with the typed text as the
+// search; Space, F4 and Alt+Down open it as it is. Tab, Enter and the rest keep their meaning.
+bool PositionEditor::pickerBoxTyped(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        (watched != ui->workerEdit && watched != ui->operationEdit))
+        return false;
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    const bool open = opensList(key);
+    const QString typed = open ? QString() : typedText(key);
+    if (!open && typed.isEmpty())
+        return false;
+    if (ui->headerGroup->isEnabled())
+        ui::runGuarded([this, watched, typed] {
+            if (watched == ui->workerEdit)
+                pickWorker(typed);
+            else
+                pickOperation(typed);
+        });
+    return true;
+}
+
 bool PositionEditor::eventFilter(QObject* watched, QEvent* event) {
     if (dateBoxFinished(watched, event) && !typedDateValid())
         impossibleDate_ = true;
-    if (pickerBoxClicked(watched, event))
+    if (pickerBoxClicked(watched, event) || pickerBoxTyped(watched, event))
         return true;
     if (event->type() == QEvent::FocusOut &&
         (watched == ui->quantityEdit || watched == ui->rejectsEdit || watched == ui->hoursEdit))
@@ -323,6 +432,7 @@ void PositionEditor::forgetWorkerAndOperation() {
     position_.operationId = 0;
     personId_ = 0;
     position_.workerCode = 0;
+    showPrice();
 }
 
 void PositionEditor::requisitionChosen() {
@@ -357,27 +467,34 @@ void PositionEditor::showOperation(const OperationChoice& operation) {
     ui->operationEdit->setText(operation.text);
 }
 
-void PositionEditor::pickWorker() {
+// Another worker keeps the operation: the same work, done by someone else.
+void PositionEditor::pickWorker(const QString& typed) {
     if (!workerPicker_)
         return;
-    const auto choice = workerPicker_->pick();
+    const auto choice = workerPicker_->pick(typed);
     if (!choice)
         return;
     if (choice->worker)
         showWorker(*choice->worker);
-    ui->operationEdit->clear();
-    position_.operationId = 0; // a new worker needs the operation chosen again
+    focusAfterPick();
 }
 
-void PositionEditor::pickOperation() {
+void PositionEditor::pickOperation(const QString& typed) {
     if (!operations_)
         return;
+    // the list starts on the operation chosen, else on the opened position's
     const OperationRequest request{showsRequisition(), requisitions_.lineProductCode(),
-                                   mode_ != Mode::Add ? listedOperationId_ : 0};
-    if (const auto operation = operations_->pick(request))
+                                   position_.operationId != 0
+                                       ? position_.operationId
+                                       : (mode_ != Mode::Add ? listedOperationId_ : 0),
+                                   typed};
+    const auto operation = operations_->pick(request);
+    if (operation)
         showOperation(*operation);
-    ui->priceEdit->setText(priceText(position_.operationPrice));
+    showPrice();
     numberBoxLeft(ui->quantityEdit);
+    if (operation)
+        focusAfterPick();
 }
 
 // --- the save
@@ -434,6 +551,7 @@ void PositionEditor::storeHeader(const journal::SaveConditions& conditions) {
                   (added ? QStringLiteral("новая ") : QString()) +
                       journal::positionLogText(position_, conditions));
     position_.opened = written;
+    lastStored_ = position_.id;
     if (mode_ == Mode::Edit)
         listedOperationId_ = position_.operationId; // what the journal lists now
     if (added) {
@@ -443,18 +561,53 @@ void PositionEditor::storeHeader(const journal::SaveConditions& conditions) {
     if (mode_ == Mode::Add)
         brigade_.open(position_.id);
     updateWidgetState();
+    if (mode_ == Mode::Add)
+        ui->addMaterialButton->setFocus(); // the materials come next
 }
 
-void PositionEditor::saveHeader() {
+bool PositionEditor::saveHeader() {
     if (impossibleDate_ || !typedDateValid()) {
         impossibleDate_ = false;
         showError(ui::kWorkDateImpossible);
-        return;
+        return false;
     }
     readHeader();
     const journal::SaveConditions conditions{day_.dayOff, day_.shift, seams::Clock::today()};
-    if (headerAcceptable(conditions))
-        storeHeader(conditions);
+    if (!headerAcceptable(conditions))
+        return false;
+    storeHeader(conditions);
+    return true;
+}
+
+// A header still open is saved first; one already stored (a new position after "Запись")
+// only makes way for the next.
+void PositionEditor::saveAndNext() {
+    if (mode_ == Mode::View)
+        return;
+    if (ui->saveHeaderButton->isEnabled() && !saveHeader())
+        return;
+    startNext();
+}
+
+// The next position of the same requisition, line, operation and day: the worker, the
+// numbers, the materials and the brigade are the next one's.
+void PositionEditor::startNext() {
+    setWindowTitle(kAddCaption);
+    ui->headerGroup->setTitle(QString());
+    mode_ = Mode::Add;
+    position_.id = 0;
+    position_.opened = {};
+    position_.workerCode = 0;
+    personId_ = 0;
+    ui->workerEdit->clear();
+    clearNumbers();
+    impossibleDate_ = false;
+    materials_.open(0);
+    brigade_.close();
+    ui->positionIdLabel->clear();
+    updateWidgetState();
+    showPrice();
+    focusBox(ui->workerEdit);
 }
 
 // --- materials
@@ -483,8 +636,8 @@ void PositionEditor::removeMaterial() {
 void PositionEditor::addBrigadeMember() {
     if (!workerPicker_)
         return;
+    // the member goes to the brigade; the header keeps the position's own worker
     const auto choice = workerPicker_->pick();
-    ui->workerEdit->clear();
     if (!choice || !choice->worker)
         return;
     brigade_.close();

@@ -30,7 +30,13 @@ class PositionEditor;
 // The entry dialog: a position of the journal is added, changed or looked at here. The
 // header (requisition, line, worker, operation, quantity, hours, day, rejects) is saved by
 // "Запись" and the dialog stays open; a stored position then gets its materials and, when
-// it is new, its brigade, which "Сохранить" divides the position among.
+// it is new, its brigade, which "Сохранить" divides the position among. "Запись и следующая"
+// (Ctrl+Enter) saves and starts the next position of the same requisition, line, operation
+// and day.
+//
+// By the keyboard: the dialog opens on "Заявка"; the requisition and the line are found by
+// typing their numbers; typing into the worker's or the operation's box (or Space there)
+// opens its list with what was typed as the search, and a choice moves on to the next box.
 class PositionEditor : public QDialog {
     Q_OBJECT
 public:
@@ -42,7 +48,8 @@ public:
     // The pickers and the material dialog; start-up creates them before this window.
     void useWindows(WorkerPicker& workers, OperationsWindow& operations, MaterialDialog& materials);
 
-    // "Добавить": an empty header for the journal's day. The id of the position stored, or 0.
+    // "Добавить": an empty header for the journal's day. The id of the position stored last
+    // (several with "Запись и следующая"), or 0.
     int openNew(const journal::JournalDay& day);
     // "Изменить": a listed position that is not accepted.
     void openChange(const journal::ListedPosition& listed, const journal::JournalDay& day);
@@ -69,6 +76,12 @@ private:
     void updateWidgetState();
 
     void clearHeader(const QDate& workDay);
+    void clearNumbers();
+    // The price the save stores, with its factor named; for a viewed position, as stored.
+    void showPrice();
+    // Where a keyboard person goes on after a pick: the next box still to fill.
+    void focusAfterPick();
+    void focusBox(QWidget* box);
     void showListed(const journal::ListedPosition& listed);
     void showOfferedRequisitions(qint64 requisition, qint64 line);
     void showViewedRequisition(int positionId);
@@ -78,6 +91,7 @@ private:
     void showOperation(const OperationChoice& operation);
     bool dateBoxFinished(QObject* watched, QEvent* event) const;
     bool pickerBoxClicked(QObject* watched, QEvent* event);
+    bool pickerBoxTyped(QObject* watched, QEvent* event);
     void numberBoxLeft(QObject* box);
     bool typedDateValid() const; // the date box's text is a day of the calendar
 
@@ -85,12 +99,15 @@ private:
     bool headerAcceptable(const journal::SaveConditions& conditions);
     void readHeader();
     void storeHeader(const journal::SaveConditions& conditions);
+    void startNext();
 
     void requisitionChosen();
     void requisitionLineChosen();
-    void pickWorker();
-    void pickOperation();
-    void saveHeader();
+    // typed: what was typed into the box, the list's search starts with it
+    void pickWorker(const QString& typed = {});
+    void pickOperation(const QString& typed = {});
+    bool saveHeader(); // true once stored
+    void saveAndNext();
     void addMaterial();
     void removeMaterial();
     void addBrigadeMember();
@@ -112,6 +129,8 @@ private:
     journal::JournalDay day_;
     journal::Position position_;  // the position in work
     int listedOperationId_ = 0;   // the opened position's operation, for the operations list
+    int lastStored_ = 0;          // the position stored last in this opening
+    double viewedPrice_ = 0;      // a viewed position's price as stored
     qint64 personId_ = 0;         // person id of the worker last chosen
     int productKind_ = 0;         // product kind of the chosen operation
     bool operationPriced_ = true; // false: the edited position's operation has no price

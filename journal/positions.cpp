@@ -15,6 +15,24 @@ const QString kHiddenStatus = QStringLiteral("ta");
 
 } // namespace
 
+// The column is fixed-width: its values come padded with blanks.
+bool statusAccepted(const QString& status) {
+    return status.trimmed() == u"ok";
+}
+
+bool statusShownAccepted(const QString& status) {
+    const QString s = status.trimmed();
+    return s == u"ok" || s == u"да";
+}
+
+QString statusText(const QString& status) {
+    if (statusShownAccepted(status))
+        return QStringLiteral("принята");
+    if (status.trimmed() == u"no")
+        return QStringLiteral("не принята");
+    return status.trimmed();
+}
+
 std::optional<ListedPosition> ListedPosition::current(const data::Dataset& list) {
     if (list.isEmpty())
         return std::nullopt;

@@ -17,6 +17,17 @@ class Connection;
 
 namespace journal {
 
+// The status of a stored position (the column ok): "no" when entered, "ok" once a master has
+// accepted it, "да" from older programs, shown like "ok" but still open to changes.
+inline const QString kPositionAcceptedText =
+    QStringLiteral("Позиция принята мастером и не меняется.");
+// Accepted: neither changed nor deleted any more.
+bool statusAccepted(const QString& status);
+// Shown as accepted: green, "принята".
+bool statusShownAccepted(const QString& status);
+// The words a person reads for a status; an unknown one as stored.
+QString statusText(const QString& status);
+
 // A position as a shift list shows it: what the entry dialog opens, copied out of the list so
 // that the dialog never reads or moves the journal's rows.
 struct ListedPosition {
@@ -40,7 +51,7 @@ struct ListedPosition {
 
     // The current row of a shift list; nothing when the list is empty.
     static std::optional<ListedPosition> current(const data::Dataset& list);
-    bool accepted() const { return status.trimmed() == u"ok"; }
+    bool accepted() const { return statusAccepted(status); }
     // As the program's log names it: id, worker, product, operation and day.
     QString logText() const;
 };

@@ -135,7 +135,7 @@ void TimesheetWindow::chooseMonthOf(const QDate& journalDate) {
 
 bool TimesheetWindow::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
-        ui_->exportButton->setText(QStringLiteral("Excel"));
+        ui_->exportButton->setText(QStringLiteral("&Excel"));
     else if (e->type() == QEvent::PaletteChange)
         colourTitles(); // another theme: the titles' colours are made for its header
     return QDialog::event(e);

@@ -11,12 +11,15 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
+#include <QStyle>
 #include <QTableView>
 
+#include <algorithm>
 #include <utility>
 
 namespace ui {
@@ -412,8 +415,28 @@ void showCurrentRow(QTableView* view, DatasetModel* model, int row) {
     view->scrollTo(index);
 }
 
+// What a column's sample and bold title need, with the margins a cell and a title have.
+int sampleWidth(const QTableView* view, const DatasetColumn& column) {
+    if (column.sample.isEmpty())
+        return 0;
+    // the style's text margins on both sides and the grid line; a title's margins
+    const int cellMargins =
+        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) + 2;
+    const int titleMargins =
+        2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view) + 2;
+    QFont titleFont = view->horizontalHeader()->font();
+    titleFont.setBold(true);
+    // a styled column may draw its cells bold
+    QFont cellFont = view->font();
+    cellFont.setBold(bool(column.style));
+    return std::max(QFontMetrics(cellFont).horizontalAdvance(column.sample) + cellMargins,
+                    QFontMetrics(titleFont).horizontalAdvance(column.title) + titleMargins);
+}
+
 void setUpLook(QTableView* view, DatasetModel* model) {
     view->setModel(model);
+    // Tab goes on to the window's next control; the arrow keys move inside the grid.
+    view->setTabKeyNavigation(false);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setWordWrap(false);
     view->horizontalHeader()->setHighlightSections(false);
@@ -428,8 +451,8 @@ void setUpLook(QTableView* view, DatasetModel* model) {
     const QList<DatasetColumn>& columns = model->columns();
     for (qsizetype c = 0; c < columns.size(); ++c) {
         view->setColumnHidden(int(c), columns[c].hidden);
-        if (columns[c].width > 0)
-            view->setColumnWidth(int(c), columns[c].width);
+        if (const int width = std::max(columns[c].width, sampleWidth(view, columns[c])); width > 0)
+            view->setColumnWidth(int(c), width);
         if (columns[c].stretch)
             view->horizontalHeader()->setSectionResizeMode(int(c), QHeaderView::Stretch);
     }

@@ -51,6 +51,10 @@ struct DatasetColumn {
     // In an editing model (DatasetModel::setEditing): the cell takes typed values.
     bool editable = false;
     CellInput input = CellInput::Text;
+    // The widest usual content: the column is at least as wide as this text and as its
+    // title, in the fonts the view shows them with (bold for a styled column's cells), so
+    // they are not cut at any font size.
+    QString sample{};
 };
 
 // A table over a dataset's visible rows, with titles bold and centred and values in the
@@ -152,15 +156,16 @@ private:
 };
 
 // Sets a table view up as the program's data grid over the model: whole-row selection,
-// read-only, selection shown even without focus, the columns' widths and hidden flags, and
-// the view's current row kept equal to the dataset's current record in both directions.
+// read-only, selection shown even without focus, Tab leaving the grid for the next control,
+// the columns' widths and hidden flags, and the view's current row kept equal to the dataset's
+// current record in both directions.
 void bindDataGrid(QTableView* view, DatasetModel* model);
 
 // Sets a table view up as an editable grid over a model with setEditing(): cell selection,
 // editing by typing, double-click or F2 in boxes with the columns' key rules, a row
-// indicator, resizable columns, and the current row kept equal to the dataset's. Leaving a
-// changed row writes it (a refusal goes to the standard error box and the grid goes back to
-// the row, still pending).
+// indicator, resizable columns, Tab leaving the grid (the arrow keys move between cells), and
+// the current row kept equal to the dataset's. Leaving a changed row writes it (a refusal goes
+// to the standard error box and the grid goes back to the row, still pending).
 void bindEditableGrid(QTableView* view, DatasetModel* model);
 
 } // namespace ui

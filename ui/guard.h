@@ -17,7 +17,9 @@ namespace ui {
 // What a person is told when another session held the data past the lock timeout.
 inline const QString kDataBusy =
     QStringLiteral("Данные заняты другим рабочим местом. Повторите позже.");
-inline const QString kNotANumberText = QStringLiteral("Введено не число.");
+// A typed text that is no number: what to type instead.
+inline const QString kNotANumberText = QStringLiteral("Введите число, например 12,5.");
+inline const QString kNotAWholeNumberText = QStringLiteral("Введите целое число, например 8.");
 inline const QString kValueOutOfRange = QStringLiteral("Значение не входит в допустимые пределы.");
 
 // A window's own check refused what was typed: the text goes to an error box "Ошибка" and
@@ -61,7 +63,8 @@ inline bool showRefusal(const data::DataError& e) {
         return true;
     }
     if (e.isNotANumber()) {
-        messages.errorWithDetail(kNotANumberText, e.message(), seams::kErrorCaption);
+        messages.errorWithDetail(e.wantedWholeNumber() ? kNotAWholeNumberText : kNotANumberText,
+                                 e.message(), seams::kErrorCaption);
         return true;
     }
     return false;

@@ -4,11 +4,79 @@
 #include "data/dataset.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QListView>
 #include <QSignalBlocker>
 #include <QWheelEvent>
 
 namespace ui {
+
+namespace {
+
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The first run of digits in an entry's text: "1042" of "Заявка № 1042 от 05.03.2026".
+QStringView numberOf(const QString& text) {
+    qsizetype begin = 0;
+    while (begin < text.size() && !isAsciiDigit(text[begin]))
+        ++begin;
+    qsizetype end = begin;
+    while (end < text.size() && isAsciiDigit(text[end]))
+        ++end;
+    return QStringView(text).mid(begin, end - begin);
+}
+
+// The open list of a lookup box finds its entries by number too.
+class NumberSearchList : public QListView {
+public:
+    using QListView::QListView;
+
+    void keyboardSearch(const QString& search) override {
+        if (search.size() != 1 || !isAsciiDigit(search[0])) {
+            QListView::keyboardSearch(search);
+            return;
+        }
+        QStringList texts;
+        for (int row = 0; row < model()->rowCount(rootIndex()); ++row)
+            texts << model()->index(row, modelColumn(), rootIndex()).data().toString();
+        const int row = NumberTyping::entryFor(texts, typing_.add(search));
+        if (row >= 0)
+            setCurrentIndex(model()->index(row, modelColumn(), rootIndex()));
+    }
+
+private:
+    NumberTyping typing_;
+};
+
+} // namespace
+
+QString NumberTyping::add(const QString& digit) {
+    if (!since_.isValid() || since_.elapsed() > QApplication::keyboardInputInterval())
+        typed_.clear();
+    since_.restart();
+    typed_ += digit;
+    return typed_;
+}
+
+int NumberTyping::entryFor(const QStringList& texts, const QString& digits) {
+    int beginning = -1;
+    for (int i = 0; i < texts.size(); ++i) {
+        const QStringView number = numberOf(texts[i]);
+        if (number == digits)
+            return i;
+        if (beginning < 0 && number.startsWith(digits))
+            beginning = i;
+    }
+    return beginning;
+}
+
+bool NumberTyping::isDigitKey(const QKeyEvent& key) {
+    return key.text().size() == 1 && isAsciiDigit(key.text()[0]) &&
+           !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 
 LookupComboBox::LookupComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
@@ -17,6 +85,7 @@ LookupComboBox::LookupComboBox(QWidget* parent) : QComboBox(parent) {
     setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(20);
+    setView(new NumberSearchList(this));
     connect(this, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { takeEntry(index); });
 }
@@ -55,6 +124,7 @@ void LookupComboBox::rebuild() {
 
 void LookupComboBox::setKeyValue(qint64 key) {
     key_ = key;
+    keyedChoice_ = false;
     const int index = key == 0 ? -1 : findData(key, KeyRole);
     {
         const QSignalBlocker quiet(this);
@@ -77,6 +147,39 @@ void LookupComboBox::choose(int index) {
         setCurrentIndex(index);
         takeEntry(index);
     }
+    keyedChoice_ = false;
+    emit listClosed();
+}
+
+void LookupComboBox::keyPressEvent(QKeyEvent* event) {
+    if (NumberTyping::isDigitKey(*event)) {
+        QStringList texts;
+        for (int i = 0; i < count(); ++i)
+            texts << itemText(i);
+        const int index = NumberTyping::entryFor(texts, numberTyping_.add(event->text()));
+        if (index >= 0 && index != currentIndex()) {
+            setCurrentIndex(index);
+            takeEntry(index);
+            keyedChoice_ = true;
+        }
+        event->accept();
+        return;
+    }
+    // the arrow keys, Home, End and letters step through the entries as in any box
+    const int before = currentIndex();
+    QComboBox::keyPressEvent(event);
+    if (currentIndex() != before)
+        keyedChoice_ = true;
+}
+
+// A window losing the focus is no choice: the box still has it when the window comes back.
+void LookupComboBox::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    numberTyping_ = {};
+    if (!keyedChoice_ || listShown_ || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason)
+        return;
+    keyedChoice_ = false;
     emit listClosed();
 }
 
@@ -90,6 +193,7 @@ void LookupComboBox::hidePopup() {
     if (!listShown_)
         return;
     listShown_ = false;
+    keyedChoice_ = false;
     // the choice made in the list is taken first (activated comes after the list hides)
     QMetaObject::invokeMethod(this, &LookupComboBox::listClosed, Qt::QueuedConnection);
 }

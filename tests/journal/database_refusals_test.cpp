@@ -96,7 +96,8 @@ void DatabaseRefusalsTest::oneMessagePerKind_data() {
         << QStringList{"set statement_timeout = '50ms'", "select pg_sleep(2)"}
         << "error Ошибка: Данные заняты другим рабочим местом. Повторите позже.";
     QTest::newRow("a typed text that is no number")
-        << QStringList{} << "error Ошибка: Введено не число.\n'12а' is not a valid integer value";
+        << QStringList{}
+        << "error Ошибка: Введите целое число, например 8.\n'12а' is not a valid integer value";
     QTest::newRow("a statement error")
         << QStringList{"select * from accounts_dep.no_such_table"}
         << "error Ошибка: " + ui::kStatementFailed + "\nrelation \"accounts_dep.no_such_table\"";

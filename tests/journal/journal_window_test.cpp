@@ -72,10 +72,16 @@ private slots:
     void rolesFindTheMenusAsActions();
     void theEntryDialogOpensFromTheJournal_data();
     void theEntryDialogOpensFromTheJournal();
+    void keysOfTheJournal_data();
+    void keysOfTheJournal();
+    void usualValuesAreNotCut();
+    void tabAndF5();
     void screenshots();
 
 private:
-    void openJournal(const QString& user = QStringLiteral("sys"));
+    // On the station's connection as sys, or on the user's own demo login (ownLogin), whose
+    // rights in the database are the group's.
+    void openJournal(const QString& user = QStringLiteral("sys"), bool ownLogin = false);
     int addPosition(const Position& p);
     void addMaterial(int positionId);
     void keepHours(int positionId); // the save's upkeep for a stored position
@@ -129,8 +135,8 @@ void JournalWindowTest::cleanup() {
 }
 
 // As the login leaves it: the name, shift 1, the status 'ta' hidden, then the modal show.
-void JournalWindowTest::openJournal(const QString& user) {
-    form_ = std::make_unique<StationJournal>(db_->connectionString());
+void JournalWindowTest::openJournal(const QString& user, bool ownLogin) {
+    form_ = std::make_unique<StationJournal>(db_->connectionString(ownLogin ? user : "sys"));
     form_->loginValues().userName = user;
     form_->loginValues().role = demoLoginRole(user);
     form_->loginValues().currentShift = 1;
@@ -328,9 +334,9 @@ void JournalWindowTest::gridShowsTheColumnsInRussianFormats() {
     const QStringList titles{"Фамилия И.О.", "Марка изделия", "Операция", "Вид",
                              "Цвет",         "Часы",          "Кол-во",   "Брак",
                              "Итого (р.)",   "Премия (%)",    "OK",       "Заведен"};
-    const QStringList cells{"Иванов И.И.", "КМ-120", "Сборка", "Готовая продукция",
-                            "3",           "7",      "12,5",   "1",
-                            "28,75",       "0",      "no",     "02.03.2026 08:15:00"};
+    const QStringList cells{"Иванов И.И.", "КМ-120", "Сборка",     "Готовая продукция",
+                            "3",           "7",      "12,5",       "1",
+                            "28,75",       "0",      "не принята", "02.03.2026 08:15:00"};
     const QList<Qt::Alignment> aligned{Qt::AlignLeft,  Qt::AlignLeft,    Qt::AlignLeft,
                                        Qt::AlignLeft,  Qt::AlignHCenter, Qt::AlignRight,
                                        Qt::AlignRight, Qt::AlignRight,   Qt::AlignRight,
@@ -360,10 +366,13 @@ void JournalWindowTest::okCellsAreColouredAlsoInTheSelectedRow() {
     ui::DatasetModel& model = form_->gridModel();
     const int okColumn = model.columnOf("ok");
     const QList<QColor> expected{kGreen, kGreen, kRed};
+    // the stored values stay; a person reads words
+    const QStringList words{"принята", "принята", "не принята"};
     auto* delegate = qobject_cast<ui::ColouredCellDelegate*>(grid()->itemDelegate());
     QVERIFY(delegate);
     for (int row = 0; row < 3; ++row) {
         const QModelIndex ok = model.index(row, okColumn);
+        QCOMPARE(ok.data().toString(), words[row]);
         QCOMPARE(qvariant_cast<QBrush>(ok.data(Qt::ForegroundRole)).color(), expected[row]);
         QVERIFY(qvariant_cast<QFont>(ok.data(Qt::FontRole)).bold());
         // the other cells are drawn the standard way
@@ -443,6 +452,11 @@ void JournalWindowTest::accept_data() {
                                                    << "quorvin"
                                                    << "ok"
                                                    << "";
+    // a master may not lock a position, as changing it is not his
+    QTest::newRow("a master's own login accepts") << "no" << 1 << true << "button"
+                                                  << "zemplar"
+                                                  << "ok"
+                                                  << "";
     QTest::newRow("clerk's double-click does not") << "no" << 1 << true << "double-click"
                                                    << "clerk"
                                                    << "no"
@@ -462,7 +476,7 @@ void JournalWindowTest::accept() {
     addPosition({.worker = 103});
     if (material)
         addMaterial(target);
-    openJournal(user);
+    openJournal(user, user != "clerk");
     QVERIFY(form_->shownPositions().locate("id", target));
     if (how == "button")
         child<QPushButton>("acceptButton")->click();
@@ -500,7 +514,7 @@ void JournalWindowTest::remove_data() {
         << "да" << 0 << true << true << true << "s1 3.2026: d3=5";
     QTest::newRow("No deletes nothing")
         << "no" << 0 << false << true << false << "s1 3.2026: d2=8 d3=5";
-    QTest::newRow("accepted: not even asked")
+    QTest::newRow("accepted: not asked, told why")
         << "ok" << 0 << true << false << false << "s1 3.2026: d2=8 d3=5";
 }
 
@@ -520,16 +534,18 @@ void JournalWindowTest::remove() {
     const int listed = form_->gridModel().rowCount();
     QVERIFY(form_->shownPositions().locate("id", target));
     const int elsewhere = addPosition({.worker = 103}); // stored at another workstation meanwhile
-    messages_->answer(yes);
+    if (asked)
+        messages_->answer(yes);
     child<QPushButton>("deleteButton")->click();
 
+    QCOMPARE(messages_->shown.size(), 1);
     if (asked) {
-        QCOMPARE(messages_->shown.size(), 1);
         QCOMPARE(messages_->shown[0].text, QString("Удалить позицию из списка?"));
         QCOMPARE(messages_->shown[0].caption, QString("Удаление"));
         QVERIFY(messages_->shown[0].kind == RecordingMessages::Kind::Question);
     } else {
-        QVERIFY(messages_->shown.isEmpty());
+        QCOMPARE(messages_->shown[0].text, QString("Позиция принята мастером и не меняется."));
+        QVERIFY(messages_->shown[0].kind == RecordingMessages::Kind::Error);
     }
     QCOMPARE(okOf(target).isEmpty(), deleted);
     QCOMPARE(timesheet(101), timesheetAfter);
@@ -556,19 +572,26 @@ void JournalWindowTest::removeAfterTypingAnotherDateKeepsTheListedDay() {
     QCOMPARE(timesheet(101), QString("s1 3.2026: d3=9"));
 }
 
+// Esc asks first; "Выход" and the menu's "Выход" end at once. The journal has no "Отмена",
+// which did nothing.
 void JournalWindowTest::exits_data() {
     QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("Esc in the grid") << "esc" << true;
-    QTest::newRow("Выход") << "exitButton" << true;
-    QTest::newRow("menu Выход") << "exitAction" << true;
-    QTest::newRow("Отмена does nothing") << "cancelButton" << false;
+    QTest::newRow("Esc, Yes") << "esc" << true << true;
+    QTest::newRow("Esc, No") << "esc" << true << false;
+    QTest::newRow("Выход") << "exitButton" << false << true;
+    QTest::newRow("menu Выход") << "exitAction" << false << true;
 }
 
 void JournalWindowTest::exits() {
     QFETCH(QString, how);
+    QFETCH(bool, asked);
     QFETCH(bool, closes);
     openJournal();
+    QVERIFY(!form_->findChild<QPushButton*>("cancelButton"));
+    if (asked)
+        messages_->answer(closes);
     if (how == "esc")
         QTest::keyClick(grid(), Qt::Key_Escape);
     else if (how == "exitAction")
@@ -578,7 +601,13 @@ void JournalWindowTest::exits() {
     QCOMPARE(form_->isVisible(), !closes);
     if (closes)
         QCOMPARE(form_->result(), int(QDialog::Rejected));
-    QVERIFY(messages_->shown.isEmpty());
+    if (asked) {
+        QCOMPARE(messages_->shown.size(), 1);
+        QCOMPARE(messages_->shown[0].text, QString("Выйти из программы?"));
+        QVERIFY(messages_->shown[0].kind == RecordingMessages::Kind::Question);
+    } else {
+        QVERIFY(messages_->shown.isEmpty());
+    }
 }
 
 // The roles switch the menus off by name: each name is an action of the menu bar.
@@ -594,6 +623,8 @@ void JournalWindowTest::rolesFindTheMenusAsActions() {
         QVERIFY(bar->actions().contains(child<QAction>(name)));
     QVERIFY(!child<QAction>("workersAction")->isEnabled());
     QVERIFY(!child<QAction>("productsAction")->isEnabled());
+    // "Внеурочное" did nothing: it is gone
+    QVERIFY(!form_->findChild<QAction*>("overtimeAction"));
 }
 
 // What a person sees, saved for a look: a weekend day with accepted and open positions.
@@ -639,7 +670,8 @@ void JournalWindowTest::screenshots() {
 }
 
 // "Добавить", "Изменить" and the double-click open the entry dialog in its three modes; a
-// master's double-click accepts instead, and an accepted position is not opened for a change.
+// master's double-click accepts instead, and an accepted position is not opened for a change:
+// the person is told why.
 // Afterwards the journal is back on today and stands on the position worked on.
 void JournalWindowTest::theEntryDialogOpensFromTheJournal_data() {
     QTest::addColumn<QString>("how");
@@ -697,7 +729,123 @@ void JournalWindowTest::theEntryDialogOpensFromTheJournal() {
     QCOMPARE(okOf(target), QString(user == "fennix" ? "ok" : status));
     if (how != "addButton")
         QCOMPARE(form_->shownPositions().asInt("id"), target);
-    QVERIFY(messages_->shown.isEmpty());
+    QCOMPARE(messages_->last(), QString(status == "ok" && how == "editButton"
+                                            ? "Позиция принята мастером и не меняется."
+                                            : ""));
+}
+
+// The keys of a shift's work, pressed in the grid of the active journal: each does what its
+// button does, for the logins whose rights let them.
+void JournalWindowTest::keysOfTheJournal_data() {
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<QString>("status"); // of the position the grid stands on
+    QTest::addColumn<QString>("opened"); // the entry dialog's caption; empty: none
+    QTest::addColumn<QString>("said");   // the message box; empty: none
+    QTest::addColumn<QString>("after");  // the position's status afterwards; "-" deleted
+    const QString add = "Заведение новой позиции";
+    const QString change = "Изменение данных о позиции";
+    const QString view = "Просмотр данных о позиции";
+    const QKeyCombination enter(Qt::Key_Return);
+    QTest::newRow("Insert") << "petrova" << QKeyCombination(Qt::Key_Insert) << "no" << add << ""
+                            << "no";
+    QTest::newRow("Ctrl+N") << "petrova" << (Qt::CTRL | Qt::Key_N) << "no" << add << ""
+                            << "no";
+    QTest::newRow("Insert, no right to record")
+        << "zemplar" << QKeyCombination(Qt::Key_Insert) << "no"
+        << ""
+        << ""
+        << "no";
+    QTest::newRow("Enter changes") << "petrova" << enter << "no" << change << ""
+                                   << "no";
+    QTest::newRow("Enter on an accepted one shows it") << "petrova" << enter << "ok" << view << ""
+                                                       << "ok";
+    QTest::newRow("a master's Enter shows it") << "zemplar" << enter << "no" << view << ""
+                                               << "no";
+    QTest::newRow("Delete asks") << "petrova" << QKeyCombination(Qt::Key_Delete) << "no"
+                                 << ""
+                                 << "Удалить позицию из списка?"
+                                 << "-";
+    QTest::newRow("Delete an accepted one") << "petrova" << QKeyCombination(Qt::Key_Delete) << "ok"
+                                            << ""
+                                            << "Позиция принята мастером и не меняется."
+                                            << "ok";
+    QTest::newRow("a master's Space accepts") << "zemplar" << QKeyCombination(Qt::Key_Space) << "no"
+                                              << ""
+                                              << ""
+                                              << "ok";
+    QTest::newRow("a master's Ctrl+Enter accepts")
+        << "zemplar" << (Qt::CTRL | Qt::Key_Return) << "no"
+        << ""
+        << ""
+        << "ok";
+    QTest::newRow("a clerk's Space does not") << "petrova" << QKeyCombination(Qt::Key_Space) << "no"
+                                              << ""
+                                              << ""
+                                              << "no";
+}
+
+void JournalWindowTest::keysOfTheJournal() {
+    QFETCH(QString, user);
+    QFETCH(QKeyCombination, key);
+    QFETCH(QString, status);
+    QFETCH(QString, opened);
+    QFETCH(QString, said);
+    QFETCH(QString, after);
+    const int target = addPosition({.ok = status});
+    addMaterial(target);
+    openJournal(user);
+    form_->applyRights(ui::journalRights(demoLoginRole(user)));
+    EntryWindows windows(form_->connection());
+    form_->useEntryDialog(windows.entry);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QCOMPARE(QApplication::focusWidget(), grid()); // where the journal starts
+    QString caption;
+    if (!opened.isEmpty())
+        modal_->then([&](QDialog* d) { caption = d->windowTitle(); });
+    QTest::keyClick(grid(), key.key(), key.keyboardModifiers());
+    QCOMPARE(caption, opened);
+    QCOMPARE(modal_->opened.size(), opened.isEmpty() ? 0 : 1);
+    modal_->opened.clear();
+    QCOMPARE(messages_->last(), said);
+    QCOMPARE(okOf(target), after == "-" ? QString() : after);
+}
+
+// What a shop's day usually holds is shown whole: no column cuts its text.
+void JournalWindowTest::usualValuesAreNotCut() {
+    // a long operation name and a large sum, as a shop's month has them
+    db_->exec("insert into accounts_dep.vid_oper(id, vid) values (3, 'Токарная обработка'); "
+              "insert into accounts_dep.oper(id, i_id, vid, naimen) values (3, 500, 3, 0);");
+    addPosition({.oper = 3, .kolVo = 1000, .brak = 12, .cena = 13.5125});
+    addPosition({.worker = 102, .ok = "ok"});
+    openJournal();
+    const QFontMetrics metrics(grid()->font());
+    ui::DatasetModel& model = form_->gridModel();
+    for (int row = 0; row < model.rowCount(); ++row)
+        for (int c = 0; c < model.columnCount(); ++c) {
+            if (grid()->isColumnHidden(c))
+                continue;
+            const QString text = model.index(row, c).data().toString();
+            // the text with the style's margins on both sides
+            QVERIFY2(
+                grid()->columnWidth(c) >= metrics.horizontalAdvance(text) + 6,
+                qPrintable(
+                    QString("%1 in a column of %2 pixels").arg(text).arg(grid()->columnWidth(c))));
+        }
+}
+
+// Tab leaves the grid for the buttons; F5 reads the lists again, as "Обновить" does.
+void JournalWindowTest::tabAndF5() {
+    addPosition({});
+    openJournal();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    addPosition({.worker = 102}); // stored at another workstation
+    QTest::keyClick(grid(), Qt::Key_F5);
+    QCOMPARE(form_->gridModel().rowCount(), 2);
+    QTest::keyClick(grid(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>("addButton"));
 }
 
 QTEST_MAIN(JournalWindowTest)

@@ -36,6 +36,10 @@ private slots:
 
     void priceOfASave_data();
     void priceOfASave();
+    void theHeaderOfEachOpening_data();
+    void theHeaderOfEachOpening();
+    void anotherWorkerKeepsTheOperation();
+    void theNextPositionKeepsItsLineOperationAndDay();
     void quantityBox();
     void checksRefuseAndWriteNothing_data();
     void checksRefuseAndWriteNothing();
@@ -56,6 +60,7 @@ private slots:
     void materialProposal();
     void materialLimits_data();
     void materialLimits();
+    void theConsignmentOfferedHasSomethingLeft();
     void deletingAMaterialKeepsTheListNearIt();
     void brigadeAddAndRemove();
     void brigadeDivision_data();
@@ -118,7 +123,8 @@ void EntryDialogTest::initTestCase() {
             (3000002, 'ЛКМ', 'Э7035', 'Эмаль ral 7035', 'Эмаль RAL 7035'),
             (3000003, 'Металл', 'П1', 'Проволока', 'Проволока 1 мм');
         insert into cmn_gds_and_srv.consignment(id, id_gds, s_code, s_warehouse, d_date, f_qty)
-        values (3500001, 3000001, 'П-1', 'Склад 1', '2026-01-10', 10.0004),
+        values (3500000, 3000001, 'П-0', 'Склад 1', '2025-12-01', 0),
+               (3500001, 3000001, 'П-1', 'Склад 1', '2026-01-10', 10.0004),
                (3500002, 3000002, 'П-7', 'Склад 2', '2026-01-11', 5);
         insert into cmn_gds_and_srv.gds_attr(id, f_mass, f_color_qty) values (500, 0.4, 0.05);
     )");
@@ -206,26 +212,50 @@ int EntryDialogTest::positions() {
 
 // The stored price: the operation's own (its smallest norm price, 4,5) times the factors of
 // the save, in add mode and again when the stored position is saved in edit mode.
+// The price box shows, read-only, the price the save stores and names its factor, before the
+// save in add mode and when the position is opened for a change.
 void EntryDialogTest::priceOfASave_data() {
     QTest::addColumn<int>("shift");
     QTest::addColumn<bool>("dayOff");
     QTest::addColumn<QString>("cena");
-    QTest::newRow("shift 1") << 1 << false << "4.5";
-    QTest::newRow("shift 2, day off") << 2 << true << "9";
-    QTest::newRow("shift 3") << 3 << false << "5.4";
-    QTest::newRow("shift 3, day off") << 3 << true << "10.8";
-    QTest::newRow("overtime") << 4 << false << "6.75";
-    QTest::newRow("overtime, day off") << 4 << true << "13.5";
+    QTest::addColumn<QString>("shown"); // the box, then its factor
+    QTest::newRow("shift 1") << 1 << false << "4.5"
+                             << "4,5 ";
+    QTest::newRow("shift 2, day off") << 2 << true << "9"
+                                      << "9 × 2: выходной";
+    QTest::newRow("shift 3") << 3 << false << "5.4"
+                             << "5,4 × 1,2: смена 3";
+    QTest::newRow("shift 3, day off") << 3 << true << "10.8"
+                                      << "10,8 × 2,4: смена 3, выходной";
+    QTest::newRow("overtime") << 4 << false << "6.75"
+                              << "6,75 × 1,5: переработка";
+    QTest::newRow("overtime, day off") << 4 << true << "13.5"
+                                       << "13,5 × 3: переработка, выходной";
 }
 
 void EntryDialogTest::priceOfASave() {
     QFETCH(int, shift);
     QFETCH(bool, dayOff);
     QFETCH(QString, cena);
+    QFETCH(QString, shown);
     journal_->login.currentShift = shift;
     journal_->weekend = dayOff;
     journal_->readShift();
-    const int id = addThroughDialog();
+    const auto priceShown = [this](QDialog* d) {
+        if (!child<QLineEdit>(d, "priceEdit")->isReadOnly())
+            return QString("typed into");
+        return child<QLineEdit>(d, "priceEdit")->text() + " " +
+               child<QLabel>(d, "priceFactorLabel")->text();
+    };
+    int id = 0;
+    inDialog([this] { journal_->add(*entry_); },
+             [&](QDialog* d) {
+                 QCOMPARE(priceShown(d), QString(" ")); // nothing before an operation
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "10", "8");
+                 QCOMPARE(priceShown(d), shown);
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 id = entry_->positionId();
+             });
     QVERIFY(id > 0);
     QCOMPARE(position(id, "cena"), cena);
     QCOMPARE(position(id, "ok"), QString("no"));
@@ -235,10 +265,133 @@ void EntryDialogTest::priceOfASave() {
              [&](QDialog* d) {
                  QCOMPARE(d->windowTitle(), QString("Изменение данных о позиции"));
                  QCOMPARE(entry_->mode(), PositionEditor::Mode::Edit);
+                 QCOMPARE(priceShown(d), shown);
                  child<QPushButton>(d, "saveHeaderButton")->click();
              });
     QCOMPARE(position(id, "cena"), cena); // not the stored price times the factors again
     QVERIFY(messages_->shown.isEmpty());
+}
+
+// Every opening starts on "Заявка" (a view, with nothing to change, on "Выход"); the caption
+// "Закрыто мастером" stands over an accepted position's header only; each box is named by its
+// own label for a screen reader, not by that caption.
+void EntryDialogTest::theHeaderOfEachOpening_data() {
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("add") << "add"
+                         << ""
+                         << ""
+                         << "requisitionCombo";
+    QTest::newRow("change") << "change"
+                            << "no"
+                            << ""
+                            << "requisitionCombo";
+    QTest::newRow("view") << "view"
+                          << "no"
+                          << ""
+                          << "closeButton";
+    QTest::newRow("view, accepted") << "view"
+                                    << "ok"
+                                    << "Закрыто мастером"
+                                    << "closeButton";
+}
+
+void EntryDialogTest::theHeaderOfEachOpening() {
+    QFETCH(QString, opening);
+    QFETCH(QString, status);
+    QFETCH(QString, caption);
+    QFETCH(QString, focus);
+    if (!status.isEmpty()) {
+        const int id = addThroughDialog();
+        db_->exec(QString("update accounts_dep.smena set ok='%1' where id=%2").arg(status).arg(id));
+        journal_->readShift();
+        QVERIFY(journal_->currentShift().locate("id", id));
+    }
+    // the focus left elsewhere by the opening before
+    modal_->then([this](QDialog* d) { child<QLineEdit>(d, "hoursEdit")->setFocus(); });
+    journal_->add(*entry_);
+    inDialog(
+        [&] {
+            if (opening == "add")
+                journal_->add(*entry_);
+            else if (opening == "change")
+                journal_->change(*entry_);
+            else
+                journal_->view(*entry_);
+        },
+        [&](QDialog* d) {
+            QCOMPARE(d->focusWidget()->objectName(), focus);
+            QCOMPARE(child<QGroupBox>(d, "headerGroup")->title(), caption);
+            const QList<std::pair<const char*, QString>> named{
+                {"requisitionCombo", "Заявка"}, {"requisitionLineCombo", "Строка"},
+                {"workerEdit", "ФИО"},          {"operationEdit", "Операция"},
+                {"quantityEdit", "Кол-во"},     {"hoursEdit", "Время"},
+                {"workDateEdit", "Дата"},       {"rejectsEdit", "Брак"},
+                {"priceEdit", "Цена"}};
+            for (const auto& [box, name] : named) {
+                QWidget* w = child<QWidget>(d, box);
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                QVERIFY2(a, box);
+                // its first label is its own; a combo box says its entry as its name
+                const auto labels = a->relations(QAccessible::Label);
+                QVERIFY2(!labels.isEmpty(), box);
+                QCOMPARE(labels.first().first->text(QAccessible::Name), name);
+                if (!qobject_cast<QComboBox*>(w))
+                    QCOMPARE(a->text(QAccessible::Name), name);
+            }
+        });
+}
+
+// Another worker did the same work: the operation stays, and the save stores both.
+void EntryDialogTest::anotherWorkerKeepsTheOperation() {
+    const int id = addThroughDialog("Иванов И.И.", 1, "10", "8");
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", id));
+    inDialog([this] { journal_->change(*entry_); },
+             [&](QDialog* d) {
+                 pickWorker(d, "Петров П.П.");
+                 QCOMPARE(child<QLineEdit>(d, "operationEdit")->text(),
+                          QString("КМ-120; Сборка; Готовая продукция"));
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+             });
+    QVERIFY(messages_->shown.isEmpty());
+    QCOMPARE(position(id, "w_id || ' ' || o_id"), QString("102 1"));
+}
+
+// "Запись и следующая" stores the position and starts the next on the same requisition, line,
+// operation and day; the worker and the numbers are the next one's. From a change it goes on
+// as a new position.
+void EntryDialogTest::theNextPositionKeepsItsLineOperationAndDay() {
+    const int first = addThroughDialog("Иванов И.И.", 1, "10", "8");
+    journal_->readShift();
+    QVERIFY(journal_->currentShift().locate("id", first));
+    int next = 0;
+    inDialog([this] { journal_->change(*entry_); },
+             [&](QDialog* d) {
+                 child<QDateEdit>(d, "workDateEdit")->setDate(kTuesday);
+                 child<QPushButton>(d, "saveNextButton")->click();
+                 QCOMPARE(d->windowTitle(), QString("Заведение новой позиции"));
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "quantityEdit")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "hoursEdit")->text(), QString("0"));
+                 QCOMPARE(child<QLabel>(d, "positionIdLabel")->text(), QString());
+                 QCOMPARE(child<QLineEdit>(d, "priceEdit")->text(), QString("4,5"));
+                 QCOMPARE(d->focusWidget(), child<QWidget>(d, "workerEdit"));
+                 pickWorker(d, "Сидоров С.С.");
+                 child<QLineEdit>(d, "quantityEdit")->setText("3");
+                 child<QLineEdit>(d, "hoursEdit")->setText("2");
+                 child<QPushButton>(d, "saveNextButton")->click();
+                 next = entry_->positionId();
+                 QCOMPARE(next, 0); // a third one is begun
+                 QVERIFY(child<QGroupBox>(d, "headerGroup")->isEnabled());
+             });
+    QVERIFY(messages_->shown.isEmpty());
+    QCOMPARE(db_->scalar("select string_agg(w_id || ' ' || o_id || ' ' || id_doc_item || ' ' || "
+                         "data || ' ' || kol_vo || ' ' || time, ' | ' order by id) from "
+                         "accounts_dep.smena"),
+             QString("101 1 %1 2026-03-03 10 8 | 103 1 %1 2026-03-03 3 2").arg(kLine100));
 }
 
 void EntryDialogTest::quantityBox() {
@@ -255,8 +408,7 @@ void EntryDialogTest::quantityBox() {
                  quantity->clear();
                  typeInto(quantity, "1,,2");
                  child<QPushButton>(d, "saveHeaderButton")->click();
-                 QCOMPARE(messages_->last(),
-                          QString("Количество должно быть больше 0 и не больше 1 000 000."));
+                 QCOMPARE(messages_->last(), QString("Введите число, например 12,5."));
                  QCOMPARE(positions(), 0);
                  quantity->setText("12,5");
                  child<QPushButton>(d, "saveHeaderButton")->click();
@@ -670,6 +822,8 @@ void EntryDialogTest::materialLimits_data() {
                            << "Расход ТМЦ не может быть 0!";
     QTest::newRow("no material") << qint64(0) << "1"
                                  << "Все поля должны быть заполнены!";
+    QTest::newRow("not a number") << qint64(3000001) << "1,,2"
+                                  << "Введите число, например 12,5.";
 }
 
 void EntryDialogTest::materialLimits() {
@@ -692,6 +846,28 @@ void EntryDialogTest::materialLimits() {
     QCOMPARE(messages_->last(), message);
     QCOMPARE(db_->scalar("select count(*) from accounts_dep.smena_gds_use").toInt(),
              message.isEmpty() ? 1 : 0);
+}
+
+// The oldest consignment of the material is used up: the one offered is the first with
+// something left.
+void EntryDialogTest::theConsignmentOfferedHasSomethingLeft() {
+    inDialog([this] { journal_->add(*entry_); },
+             [&](QDialog* d) {
+                 fillHeader(d, kLine100, "Иванов И.И.", 1, "20", "8");
+                 child<QPushButton>(d, "saveHeaderButton")->click();
+                 modal_->then([&](QDialog* m) {
+                     choose(m, "materialCombo", 3000001);
+                     const data::Dataset& offered =
+                         *qobject_cast<ui::DatasetModel*>(
+                              child<QTableView>(m, "consignmentsView")->model())
+                              ->dataset();
+                     QCOMPARE(offered.recordCount(), 2);
+                     QCOMPARE(offered.asInt64("id"), qint64(3500001));
+                     QCOMPARE(child<QTableView>(m, "consignmentsView")->currentIndex().row(), 1);
+                     m->reject();
+                 });
+                 child<QPushButton>(d, "addMaterialButton")->click();
+             });
 }
 
 void EntryDialogTest::deletingAMaterialKeepsTheListNearIt() {
@@ -727,7 +903,8 @@ void EntryDialogTest::brigadeAddAndRemove() {
                  child<QPushButton>(d, "saveHeaderButton")->click();
                  data::Dataset& brigade = entry_->brigadeMembers();
                  pickWorker(d, "Петров П.П.", "addMemberButton");
-                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString());
+                 // the header keeps the position's own worker
+                 QCOMPARE(child<QLineEdit>(d, "workerEdit")->text(), QString("Иванов И.И."));
                  pickWorker(d, "Петров П.П.", "addMemberButton"); // the same person twice
                  pickWorker(d, "Сидоров С.С.", "addMemberButton");
                  QCOMPARE(brigade.recordCount(), 3);

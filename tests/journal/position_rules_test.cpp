@@ -68,7 +68,8 @@ void PositionRulesTest::checks_data() {
     const int none = int(SaveRefusal::None), missing = int(SaveRefusal::MissingFields),
               above = int(SaveRefusal::AboveRequired),
               rejects = int(SaveRefusal::RejectsAboveQuantity),
-              outOfRange = int(SaveRefusal::QuantityOutOfRange);
+              outOfRange = int(SaveRefusal::QuantityOutOfRange),
+              notANumber = int(SaveRefusal::QuantityNotANumber);
     QTest::newRow("complete") << "12,5"
                               << "1" << 0.0 << true << "Иванов" << none;
     QTest::newRow("no worker") << "12,5"
@@ -80,7 +81,7 @@ void PositionRulesTest::checks_data() {
     QTest::newRow("quantity 0") << "0"
                                 << "0" << 0.0 << true << "Иванов" << outOfRange;
     QTest::newRow("a quantity that is no number") << "1,,2"
-                                                  << "0" << 0.0 << true << "Иванов" << outOfRange;
+                                                  << "0" << 0.0 << true << "Иванов" << notANumber;
     QTest::newRow("no limit at f_qty 0") << "100500"
                                          << "0" << 0.0 << true << "Иванов" << none;
     QTest::newRow("exactly the requirement") << "100"

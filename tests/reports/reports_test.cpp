@@ -59,7 +59,7 @@ void choosePeriod(QDialog* d, const QDate& from, const QDate& to) {
 void chooseKind(QDialog* d, const QString& item) {
     for (QRadioButton* radio :
          d->findChild<QGroupBox*>("productKindGroup")->findChildren<QRadioButton*>())
-        if (radio->text() == item)
+        if (shownText(radio->text()) == item)
             radio->click();
 }
 
@@ -319,11 +319,11 @@ void ReportsTest::theWindow() {
     QCOMPARE(kinds->title(), QString("Вид продукции"));
     QStringList items;
     for (QRadioButton* radio : kinds->findChildren<QRadioButton*>())
-        items.append(radio->text() + (radio->isChecked() ? "*" : ""));
+        items.append(shownText(radio->text()) + (radio->isChecked() ? "*" : ""));
     QCOMPARE(items, QStringList({"Все*", "Готовая продукция", "Заготовки"}));
     QCOMPARE(window_->findChild<QGroupBox*>("periodGroup")->title(), QString("Период отбора"));
-    QCOMPARE(window_->findChild<QLabel*>("fromLabel")->text(), QString("с"));
-    QCOMPARE(window_->findChild<QLabel*>("toLabel")->text(), QString("по"));
+    QCOMPARE(shownText(window_->findChild<QLabel*>("fromLabel")->text()), QString("с"));
+    QCOMPARE(shownText(window_->findChild<QLabel*>("toLabel")->text()), QString("по"));
     const QList<std::pair<const char*, QString>> buttons{
         {"workersReportButton", "Отчет по рабочим"},
         {"productsReportButton", "Отчет по продукции"},
@@ -336,7 +336,7 @@ void ReportsTest::theWindow() {
     for (const auto& [name, text] : buttons) {
         QPushButton* b = button(window_.get(), name);
         QVERIFY2(b, name);
-        QCOMPARE(b->text(), text);
+        QCOMPARE(shownText(b->text()), text);
         QVERIFY(b->isEnabled());
     }
 
@@ -634,7 +634,7 @@ QString ReportsTest::exportFromWindow(const Choice& choose) {
         if (choose)
             choose(d);
         button(d, "exportButton")->click();
-        caption = button(d, "exportButton")->text();
+        caption = shownText(button(d, "exportButton")->text());
     });
     window_->openReports();
     return caption;
@@ -683,7 +683,7 @@ void ReportsTest::spreadsheet() {
 
     // the caption keeps its count when the window opens again
     QString reopened;
-    modal_->then([&](QDialog* d) { reopened = button(d, "exportButton")->text(); });
+    modal_->then([&](QDialog* d) { reopened = shownText(button(d, "exportButton")->text()); });
     window_->openReports();
     QCOMPARE(reopened, QString("Excel (3 из 3)"));
 }

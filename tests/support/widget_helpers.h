@@ -20,6 +20,11 @@ inline void typeIntoFocus(const QString& text) {
         typeInto(QApplication::focusWidget(), QString(ch));
 }
 
+// What a person reads in a caption: its text without the "&" that marks the mnemonic.
+inline QString shownText(const QString& caption) {
+    return QString(caption).remove(u'&');
+}
+
 // A window's button by its objectName.
 inline QPushButton* button(QWidget* window, const char* name) {
     return window->findChild<QPushButton*>(QString::fromLatin1(name));

@@ -1,5 +1,6 @@
--- The same lock, and whether the row still holds what a list showed: each column compared
--- with the listed text read as the column's type, so the check costs no round trip of its own.
+-- Whether the row still holds what a list showed: each column compared with the listed text
+-- read as the column's type, so the check costs no round trip of its own. A save and a
+-- deletion read it with the lock of lock_position ("for update" added), an acceptance without.
 select w_id, smena, data,
        w_id is not distinct from :v_w_id and i_id is not distinct from :v_i_id
        and o_id is not distinct from :v_o_id and cena is not distinct from :v_cena
@@ -11,4 +12,3 @@ select w_id, smena, data,
          as unchanged
 from accounts_dep.smena
 where id = :id
-for update
