@@ -6,13 +6,9 @@
 # reader who takes every lock he can reach does not hold up a save.
 # Every statement runs in a transaction that is rolled back.
 set -uo pipefail
-: "${NORV_TEST_PGHOST:?run the tests through scripts/test}"
-: "${NORV_TEST_TEMPLATE:?run the tests through scripts/test}"
+source "$(dirname "$0")/lib/logins.sh"
 db=logintest_$$_$RANDOM
-super() { psql -X -q -h "$NORV_TEST_PGHOST" -p 5432 -U postgres -v ON_ERROR_STOP=1 "$@"; }
-password() { if [ "$1" = sys ]; then echo sysdemo; else echo "$1-demo"; fi; }
-super -d postgres -c "create database $db template $NORV_TEST_TEMPLATE owner norv_owner" \
-  -c "revoke temporary on database $db from public" -c "grant temporary on database $db to norv_writer" || exit 1
+make_database "$db" || exit 1
 reader_pid=
 cleanup() {
   [ -n "$reader_pid" ] && kill "$reader_pid" 2>/dev/null
@@ -46,41 +42,6 @@ insert into accounts_dep.smena (id, data, smena, w_id, i_id, o_id, cena, kol_vo,
 insert into accounts_dep.smena_gds_use (id_smena, id_gds_use, f_qty_use) values (1001, 901, 1), (1003, 901, 1), (1004, 901, 1);
 select accounts_dep.h_tabel_set_day(w, s, '2025-03-14', true) from (values (201, 1), (202, 1), (203, 1), (203, 2)) c(w, s);
 SQL
-
-failed=0
-passed=0
-
-# Runs a statement as a login, rolled back; prints "ok" or "SQLSTATE: message".
-outcome() {
-  local login=$1 statement=$2 out
-  out=$(printf '\\set VERBOSITY verbose\nbegin;\n%s;\nrollback;\n' "$statement" \
-        | PGPASSWORD=$(password "$login") psql -X -q -h "$NORV_TEST_PGHOST" -p 5432 -U "$login" \
-            -d "$db" -v ON_ERROR_STOP=1 2>&1 >/dev/null)
-  if [ -z "$out" ]; then echo ok; return; fi
-  printf '%s\n' "$out" | sed -n 's/^ERROR:  //p' | head -1
-}
-
-# expected: "ok", a SQLSTATE ("42501": no right), or "SQLSTATE: exact message"
-check() {
-  local login=$1 expected=$2 statement=$3 got
-  got=$(outcome "$login" "$statement")
-  if [ "$got" = "$expected" ] || { [ "${#expected}" = 5 ] && [ "${got%%:*}" = "$expected" ]; }; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $login: $statement" >&2
-    echo "    expected: $expected" >&2
-    echo "    got:      $got" >&2
-  fi
-}
-
-table() {
-  local login expected statement
-  while IFS='|' read -r login expected statement; do
-    [ -z "$login" ] || [ "${login:0:1}" = '#' ] && continue
-    check "$login" "$expected" "$statement"
-  done
-}
 
 NV001='NV001: Позиция принята мастером: изменить или удалить её нельзя.'
 NV002='NV002: Принимать позиции может только мастер.'

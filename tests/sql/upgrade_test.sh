@@ -53,6 +53,7 @@ for line in "Удалённых операций восстановлено по
             "Удалённых видов операций восстановлено под именем «(удалённый вид N)»: 1 (операций с ними: 1)" \
             "Миграция 0002_keys_rules_owner.sql выполнена" \
             "Миграция 0003_report_statistics.sql выполнена" \
+            "Миграция 0004_history_closed_months.sql выполнена" \
             "Выполнено миграций: $((latest - 1)); база в версии $latest."; do
   check "the upgrade prints \"$line\"" grep -qF "$line" "$work/upgrade.out"
 done
