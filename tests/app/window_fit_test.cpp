@@ -17,6 +17,7 @@
 #include "journal/positions.h"
 #include "reports/report_selection_dialog.h"
 #include "seams/clock.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
@@ -236,15 +237,7 @@ void WindowFitTest::theLoginFits() {
 // A dark desktop theme: the time-sheet's tinted cells take dark tints under light text, and
 // the journal's marks read; the pictures are fit_dark_*.png.
 void WindowFitTest::aDarkThemeStaysReadable() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(53, 53, 53));
-    dark.setColor(QPalette::WindowText, QColor(238, 238, 238));
-    dark.setColor(QPalette::Base, QColor(42, 42, 42));
-    dark.setColor(QPalette::Text, QColor(238, 238, 238));
-    dark.setColor(QPalette::Button, QColor(53, 53, 53));
-    dark.setColor(QPalette::ButtonText, QColor(238, 238, 238));
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::white);
+    const QPalette dark = darkDesktopPalette();
     const QPalette before = QApplication::palette();
     QApplication::setPalette(dark);
     const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });

@@ -2,6 +2,7 @@
 // its text reads on what is behind it (WCAG contrast at least 4.5), a coloured text keeps its
 // hue, and on the light palette the backgrounds are the designed ones.
 #include "journal/journal_colours.h"
+#include "tests/support/dark_palette.h"
 #include "timesheet/day_colours.h"
 #include "ui/cell_colours.h"
 
@@ -19,21 +20,6 @@ namespace {
 QPalette lightPalette() {
     const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
     return fusion->standardPalette();
-}
-
-// As a dark desktop theme gives it (Breeze Dark, Adwaita-dark are close).
-QPalette darkPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, QColor(238, 238, 238));
-    p.setColor(QPalette::Base, QColor(42, 42, 42));
-    p.setColor(QPalette::AlternateBase, QColor(66, 66, 66));
-    p.setColor(QPalette::Text, QColor(238, 238, 238));
-    p.setColor(QPalette::Button, QColor(53, 53, 53));
-    p.setColor(QPalette::ButtonText, QColor(238, 238, 238));
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    return p;
 }
 
 QPalette highContrast(const QColor& base, const QColor& text, const QColor& highlight,
@@ -56,7 +42,7 @@ struct NamedPalette {
 QList<NamedPalette> palettes() {
     return {
         {"light", lightPalette()},
-        {"dark", darkPalette()},
+        {"dark", darkDesktopPalette()},
         {"high contrast black",
          highContrast(Qt::black, Qt::white, QColor(26, 235, 255), Qt::black)},
         {"high contrast white", highContrast(Qt::white, Qt::black, QColor(55, 0, 110), Qt::white)}};
@@ -173,7 +159,7 @@ void CellColoursTest::lightPaletteKeepsTheDesignedLook() {
     QCOMPARE(ui::cellColours(dayCellStyle(6, 8, april).textColor, {}, false, light).text,
              light.color(QPalette::Text));
     // a dark palette gets its own, darker tints of the same hue
-    const QPalette dark = darkPalette();
+    const QPalette dark = darkDesktopPalette();
     const QColor darkGreen = ui::tintFor(kOvertimeGreen, dark);
     QVERIFY(ui::relativeLuminance(darkGreen) < ui::relativeLuminance(kOvertimeGreen) / 4);
     QCOMPARE(darkGreen.hslHue(), kOvertimeGreen.hslHue());
@@ -216,7 +202,7 @@ void CellColoursTest::readableOn() {
 }
 
 void CellColoursTest::unmarkedWidgetsTakeTheStandardLook() {
-    QApplication::setPalette(darkPalette());
+    QApplication::setPalette(darkDesktopPalette());
     QRadioButton box;
     ui::markByBackground(&box, true, journal::kAcceptedGreen);
     QVERIFY(box.font().bold());
@@ -225,7 +211,8 @@ void CellColoursTest::unmarkedWidgetsTakeTheStandardLook() {
     ui::markByBackground(&box, false, journal::kAcceptedGreen);
     QVERIFY(!box.font().bold());
     QVERIFY(!box.autoFillBackground());
-    QCOMPARE(box.palette().color(box.foregroundRole()), darkPalette().color(box.foregroundRole()));
+    QCOMPARE(box.palette().color(box.foregroundRole()),
+             darkDesktopPalette().color(box.foregroundRole()));
 }
 
 QTEST_MAIN(CellColoursTest)
