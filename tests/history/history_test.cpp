@@ -181,6 +181,11 @@ void HistoryTest::aDeletedPositionComesBack() {
 
     window.readPosition(position);
     QCOMPARE(window.entries().back().what, QString("Позиция восстановлена"));
+    // what a person sees, to look at
+    if (const QString out = qEnvironmentVariable("TEST_OUTPUT_DIR"); QDir().mkpath(out)) {
+        window.resize(1000, 360);
+        window.grab().save(out + QStringLiteral("/history_window.png"));
+    }
     QCOMPARE(window.entries().back().login, QString("sys"));
 }
 
