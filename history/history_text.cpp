@@ -297,6 +297,7 @@ HistoryEntry describe(const HistoryRow& row, const HistoryNames& names) {
     if (row.month != 0)
         entry.changes << QStringLiteral("Месяц: ") + monthText(row.month, row.year);
     entry.changes << columnTexts(row, names);
+    entry.wholeRow = row.action != u"update";
     entry.positionDeletion = row.subject == u"smena" && row.action == u"delete";
     entry.positionPresent = row.positionPresent;
     entry.positionId = row.positionId;

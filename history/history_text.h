@@ -53,6 +53,7 @@ struct HistoryEntry {
     QString place;       // the workstation
     QString what;        // "Позиция изменена"
     QStringList changes; // "Количество: 10 → 12", or a column's value where one side is all
+    bool wholeRow = false;         // a row's state (an insertion, a deletion), not its changes
     bool positionDeletion = false; // a deletion of a position: what a restore takes
     bool positionPresent = false;
     int positionId = 0;

@@ -53,7 +53,8 @@ public:
         case 3:
             return entry.what;
         default:
-            return entry.changes.join(u'\n');
+            // a changed column a line; a whole row's state reads as one text
+            return entry.changes.join(entry.wholeRow ? QStringLiteral("; ") : QStringLiteral("\n"));
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -147,6 +148,9 @@ void HistoryWindow::readSubject(Subject subject, int id, const QDate& day) {
 }
 
 bool HistoryWindow::showModal() {
+    // the rows' heights follow the columns' widths the window opens with
+    QMetaObject::invokeMethod(ui->changesView, &QTableView::resizeRowsToContents,
+                              Qt::QueuedConnection);
     seams::execModal(this);
     return std::exchange(restored_, false);
 }
