@@ -7,6 +7,7 @@
 #include "data/schema_version.h"
 #include "data/site_settings.h"
 #include "files/atomic_file.h"
+#include "history/history_data.h"
 #include "reportengine/prepared_report.h"
 #include "reports/production_reports.h"
 #include "reports/production_spreadsheet.h"
@@ -15,6 +16,7 @@
 #include "spreadsheet/workbook.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_spreadsheet.h"
+#include "ui/login_role.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -31,6 +33,10 @@ namespace {
 const QString kReportRefused =
     QStringLiteral("база данных отказала при чтении отчёта, файл не записан. Проверьте период "
                    "и повторите или обратитесь к администратору.");
+
+const QString kHistoryNotAllowed =
+    QStringLiteral("историю изменений читают администратор, мастера и экономист; у этого "
+                   "пользователя нет права её читать.");
 
 const QStringList kPrintedReports{"workers", "products", "workers-detail", "products-detail",
                                   "requisitions"};
@@ -105,6 +111,8 @@ QString usage() {
         "  norv_report [SERVER DATABASE] USER timesheet --month M --year Y (--pdf FILE | --xlsx "
         "FILE)\n"
         "                                               табель по времени за месяц\n"
+        "  norv_report [SERVER DATABASE] USER history --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+        "              --xlsx FILE   история изменений периода, строка на изменение\n"
         "\n"
         "  --from, --to      период: с первого дня включительно по последний не включая\n"
         "  --kind            вид продукции: all (все, так и без ключа), finished (готовая\n"
@@ -165,7 +173,8 @@ std::optional<QString> applyOption(Request& r, const QString& a, const QString& 
 // What the report asks of the period and the output; the complaint when it is missing.
 std::optional<QString> checkReport(const Request& r) {
     const bool printed = kPrintedReports.contains(r.report);
-    if (printed || r.report == u"production") {
+    const bool sheet = r.report == u"production" || r.report == u"history";
+    if (printed || sheet) {
         if (!r.period.from.isValid() || !r.period.to.isValid())
             return QStringLiteral("для отчёта %1 нужны --from и --to").arg(r.report);
         if (r.period.to < r.period.from)
@@ -175,7 +184,7 @@ std::optional<QString> checkReport(const Request& r) {
         if (printed && (r.pdf.isEmpty() || !r.xlsx.isEmpty()))
             return QStringLiteral("отчёт %1 пишется в PDF: нужен --pdf FILE").arg(r.report);
         if (!printed && (r.xlsx.isEmpty() || !r.pdf.isEmpty()))
-            return QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE");
+            return QStringLiteral("выгрузка %1 пишется в таблицу: нужен --xlsx FILE").arg(r.report);
         return std::nullopt;
     }
     if (r.report == u"timesheet") {
@@ -233,11 +242,18 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString* err
 namespace {
 
 // Opens the connection and checks the login's rights and the schema; false after saying why.
-bool logIn(data::Connection& connection, const data::SiteSettings& site, QTextStream& err) {
+bool logIn(data::Connection& connection, const data::SiteSettings& site, bool readsHistory,
+           QTextStream& err) {
     try {
         connection.open();
-        if (data::programGroupsOfLogin(connection).isEmpty()) {
+        const QStringList groups = data::programGroupsOfLogin(connection);
+        if (groups.isEmpty()) {
             err << "norv_report: " << data::kNoProgramRightsText << Qt::endl;
+            return false;
+        }
+        // a clerk would get an empty history: the database lets only the others read it
+        if (readsHistory && ui::roleFromGroups(groups) == ui::LoginRole::Clerk) {
+            err << "norv_report: " << kHistoryNotAllowed << Qt::endl;
             return false;
         }
         if (const std::optional<QString> refusal = data::schemaVersionRefusal(connection)) {
@@ -277,6 +293,12 @@ bool writeSpreadsheet(const Request& r, data::Connection& connection, files::Ato
         opened = timesheet::writeMonthSpreadsheet(
             printed.monthRows(), r.month, r.year,
             timesheet::monthName(r.month) + u' ' + QString::number(r.year), book, rows);
+    } else if (r.report == u"history") {
+        const std::vector<history::HistoryEntry> entries =
+            history::HistoryData(connection).periodHistory(r.period.from, r.period.to);
+        opened = history::writeHistorySpreadsheet(
+            entries, history::periodFileName(r.period.from, r.period.to), book);
+        rows(int(entries.size()), int(entries.size()));
     } else {
         data::Dataset query(&connection, QStringLiteral("productionQuery"));
         query.setSql(reports::productionSpreadsheetSql());
@@ -307,7 +329,7 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
     const data::SiteSettings site =
         data::SiteSettings::read(r.configFile).withArguments(r.server, r.database);
     connection.setConnectionString(data::loginConnectionString(site, r.user, password));
-    if (!logIn(connection, site, err))
+    if (!logIn(connection, site, r.report == u"history", err))
         return kLoginFailed;
 
     // opened before the report is read, so a file that cannot be written is told at once

@@ -29,7 +29,7 @@ struct Request {
     QString database;
     QString user;
     QString report; // workers, products, workers-detail, products-detail, requisitions,
-                    // production, timesheet
+                    // production, timesheet, history
     reports::Selection period;
     int month = 0;
     int year = 0;

@@ -11,6 +11,8 @@
 #include "directories/operations_window.h"
 #include "directories/product_picker.h"
 #include "directories/worker_picker.h"
+#include "history/history_data.h"
+#include "history/history_window.h"
 #include "journal/journal_window.h"
 #include "journal/material_dialog.h"
 #include "journal/position_editor.h"
@@ -95,23 +97,35 @@ void Program::createWindows(JournalWindow& journal) {
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
     norms_ = std::make_unique<NormsWindow>(connection_);
     materialDialog_ = std::make_unique<MaterialDialog>(connection_);
+    historyData_ = std::make_unique<history::HistoryData>(connection_);
+    history_ = std::make_unique<HistoryWindow>(*historyData_);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
     journal.useEntryDialog(*positionEditor_);
     operationTypes_->useEditor(*typeEditor_);
     operationEditor_->usePickers(*productPicker_, *operationTypes_);
     operations_->useEditors(*operationEditor_, *norms_);
+    // what the database lets a login read of the history and restore, the windows offer
+    history_->useRestoreRight(
+        [&journal] { return journal.loginValues().role == ui::LoginRole::Administrator; });
+    operations_->useHistory(
+        {.open = [this](int operationId) { history_->showOperation(operationId); },
+         .allowed = [&journal] { return ui::journalRights(journal.loginValues().role).history; }});
 
-    journal.useOpeners({.operationTypes = [this] { operationTypes_->openDirectory(); },
-                        .prices = [this] { operations_->openDirectory(); },
-                        .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
-                        .reports = [this] { reportSelection_->openReports(); }});
+    journal.useOpeners(
+        {.operationTypes = [this] { operationTypes_->openDirectory(); },
+         .prices = [this] { operations_->openDirectory(); },
+         .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
+         .reports = [this] { reportSelection_->openReports(); },
+         .positionHistory = [this](int id) { return history_->showPosition(id); },
+         .deletedPositions =
+             [this](const QDate& day) { return history_->showDeletedPositions(day); }});
 
     // F1 in any window of the program: the users' guide
     for (QWidget* window : std::initializer_list<QWidget*>{
              &journal, login_.get(), productPicker_.get(), operations_.get(), workerPicker_.get(),
              operationTypes_.get(), typeEditor_.get(), operationEditor_.get(),
              positionEditor_.get(), reportSelection_.get(), timesheet_.get(), norms_.get(),
-             materialDialog_.get()})
+             materialDialog_.get(), history_.get()})
         QObject::connect(new QShortcut(QKeySequence::HelpContents, window), &QShortcut::activated,
                          window, [] { openUsersGuide(); });
 }

@@ -27,6 +27,7 @@ class ProductDetailsReport;
 class NormsWindow;
 class MaterialDialog;
 class RequisitionsReport;
+class HistoryWindow;
 class QGuiApplication;
 
 namespace timesheet {
@@ -38,6 +39,9 @@ class Catalog;
 
 namespace journal {
 class Positions;
+}
+namespace history {
+class HistoryData;
 }
 
 // Russian number and date formats and Qt's own buttons ("Да", "Нет") in Russian.
@@ -78,6 +82,7 @@ public:
     NormsWindow& norms() { return *norms_; }
     MaterialDialog& materials() { return *materialDialog_; }
     directories::Catalog& catalog() { return *catalog_; }
+    HistoryWindow& history() { return *history_; }
 
 private:
     void createWindows(JournalWindow& journal);
@@ -109,4 +114,6 @@ private:
     std::unique_ptr<TimesheetWindow> timesheet_;
     std::unique_ptr<NormsWindow> norms_;
     std::unique_ptr<MaterialDialog> materialDialog_;
+    std::unique_ptr<history::HistoryData> historyData_;
+    std::unique_ptr<HistoryWindow> history_;
 };

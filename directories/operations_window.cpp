@@ -68,6 +68,8 @@ OperationsWindow::OperationsWindow(directories::Catalog& catalog, QWidget* paren
     connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->exportButton, &QPushButton::clicked, this,
             ui::guarded([this] { exportOperations(); }));
+    connect(ui->historyButton, &QPushButton::clicked, this, ui::guarded([this] { openHistory(); }));
+    ui->historyButton->hide();
     directories::onGridDoubleClick(ui->operationsView, [this] { operationDoubleClicked(); });
 }
 
@@ -90,6 +92,7 @@ void OperationsWindow::openDirectory() {
     ui->editButton->setText(QStringLiteral("&Изменить"));
     ui->addButton->show();
     ui->deleteButton->show();
+    ui->historyButton->setVisible(history_.open && history_.allowed && history_.allowed());
     ui->addButton->setDefault(true);
     const auto afterwards = qScopeGuard([&operations] { operations.close(); });
     seams::execModal(this);
@@ -113,6 +116,7 @@ std::optional<OperationChoice> OperationsWindow::pick(const OperationRequest& re
     ui->editButton->setText(QStringLiteral("&Выбрать"));
     ui->addButton->hide();
     ui->deleteButton->hide();
+    ui->historyButton->hide();
     ui->editButton->setDefault(true);
     const auto afterwards = qScopeGuard([this, &operations] {
         request_ = {};
@@ -282,5 +286,13 @@ void OperationsWindow::openNorms() {
         return;
     if (norms_->openNorms(operations.asInt(QStringLiteral("id"))))
         reread(true);
+    activated();
+}
+
+void OperationsWindow::openHistory() {
+    const data::Dataset& operations = catalog_.operations();
+    if (!history_.open || operations.isEmpty() || mode_ != Mode::Directory)
+        return;
+    history_.open(operations.asInt(QStringLiteral("id")));
     activated();
 }

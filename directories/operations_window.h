@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace directories {
 class Catalog;
@@ -65,6 +67,14 @@ public:
     // The windows this one opens; start-up creates them after it.
     void useEditors(OperationEditor& priceEditor, NormsWindow& norms);
 
+    // "История" of the directory's current operation: the window that shows it (the history is
+    // a layer above), and whether the login may read it; no button without both.
+    struct HistoryHook {
+        std::function<void(int operationId)> open;
+        std::function<bool()> allowed;
+    };
+    void useHistory(HistoryHook hook) { history_ = std::move(hook); }
+
     // The main menu's "Цены": opens the list and shows it modally; closes it afterwards.
     void openDirectory();
     // The entry dialog's pick of an operation: nothing when the list was closed without a
@@ -101,6 +111,7 @@ private:
     void changeOperation();
     void chooseOperation();
     void openNorms();
+    void openHistory();
     // After an editor saved: the list read anew, on the same row number when asked.
     void reread(bool keepRow);
 
@@ -110,6 +121,7 @@ private:
     Mode mode_ = Mode::Directory;
     OperationEditor* operationEditor_ = nullptr;
     NormsWindow* norms_ = nullptr;
+    HistoryHook history_;
     ui::DatasetModel* model_ = nullptr;
     ui::IncrementalSearch* search_ = nullptr;
     // while the entry dialog's pick is open

@@ -137,6 +137,7 @@ void JournalWindow::connectHandlers() {
     handler(ui->deleteButton, &JournalWindow::deletePosition);
     handler(ui->addButton, &JournalWindow::addPosition);
     handler(ui->editButton, &JournalWindow::editPosition);
+    handler(ui->historyButton, &JournalWindow::openPositionHistory);
     connect(ui->positionsView, &QAbstractItemView::doubleClicked, this,
             ui::guarded([this] { positionActivated(); }));
     connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -189,6 +190,12 @@ void JournalWindow::connectMenu() {
     handler(ui->pricesAction, &JournalWindow::openPrices);
     handler(ui->timesheetAction, &JournalWindow::openTimesheet);
     handler(ui->summaryReportsAction, &JournalWindow::openReports);
+    handler(ui->positionHistoryAction, &JournalWindow::openPositionHistory);
+    handler(ui->deletedPositionsAction, &JournalWindow::openDeletedPositions);
+    // a row's history from its context menu, as from the button
+    ui->positionsView->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->positionsView->addAction(ui->positionHistoryAction);
+    ui->positionsView->addAction(ui->deletedPositionsAction);
 }
 
 QDate JournalWindow::journalDate() const {
@@ -215,6 +222,12 @@ void JournalWindow::applyRights(const ui::JournalRights& rights) {
     ui->directoriesMenu->menuAction()->setEnabled(rights.directories);
     ui->timesheetAction->setEnabled(rights.directories);
     ui->reportsMenu->menuAction()->setEnabled(rights.reports);
+    // the database lets a clerk read no history: no way into it is shown
+    ui->historyButton->setVisible(rights.history);
+    for (QAction* a : {ui->positionHistoryAction, ui->deletedPositionsAction}) {
+        a->setVisible(rights.history);
+        a->setEnabled(rights.history);
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->shift1Radio, ui->shift2Radio, ui->shift3Radio, ui->overtimeRadio, ui->dayOffCheck,
              ui->refreshButton, ui->positionsView, ui->journalDateEdit})
@@ -452,4 +465,29 @@ void JournalWindow::openTimesheet() {
 
 void JournalWindow::openReports() {
     backFromMenu(openers_.reports);
+}
+
+void JournalWindow::openPositionHistory() {
+    if (!openers_.positionHistory || !ui->historyButton->isVisible())
+        return;
+    const data::Dataset& shift = shownPositions();
+    if (shift.isEmpty() || shift.isNull(QStringLiteral("id")))
+        return;
+    const int positionId = shift.asInt(QStringLiteral("id"));
+    backFromHistory(openers_.positionHistory(positionId), positionId);
+}
+
+void JournalWindow::openDeletedPositions() {
+    if (!openers_.deletedPositions || !ui->historyButton->isVisible())
+        return;
+    backFromHistory(openers_.deletedPositions(journalDate()), 0);
+}
+
+// The journal stays on its day; a restored position is in its shift's list again.
+void JournalWindow::backFromHistory(bool restored, int positionId) {
+    if (!restored)
+        return;
+    rereadShifts();
+    if (positionId != 0)
+        shownPositions().locate(QStringLiteral("id"), positionId);
 }

@@ -71,6 +71,10 @@ public:
         // "Табель по времени": the hours time-sheet of the journal date's month
         std::function<void(const QDate&)> timesheet;
         std::function<void()> reports; // "Сводные отчеты": the report selection
+        // "История": a position's changes; true when a deleted position was restored
+        std::function<bool(int positionId)> positionHistory;
+        // "Удалённые позиции дня": the deletions of the day's positions, to restore one
+        std::function<bool(const QDate&)> deletedPositions;
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
@@ -109,6 +113,9 @@ private:
     void openPrices();
     void openTimesheet();
     void openReports();
+    void openPositionHistory();
+    void openDeletedPositions();
+    void backFromHistory(bool restored, int positionId);
 
     Ui::JournalWindow* ui;
     data::Connection& connection_;

@@ -37,6 +37,7 @@ struct JournalRights {
     bool directories = false; // menus "Справочники" and "Табель по времени"
     bool reports = false;     // menu "Отчеты"
     bool browseDays = true;   // date, shifts, weekend box, "Обновить", the grid
+    bool history = false;     // "История": the database lets a clerk read none
 };
 
 inline JournalRights journalRights(LoginRole role) {
@@ -46,6 +47,7 @@ inline JournalRights journalRights(LoginRole role) {
     rights.directories = rights.recordPositions;
     rights.reports = role != LoginRole::Master;
     rights.browseDays = role != LoginRole::Economist;
+    rights.history = role != LoginRole::Clerk;
     return rights;
 }
 
