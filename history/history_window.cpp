@@ -85,6 +85,8 @@ HistoryWindow::HistoryWindow(history::HistoryData& data, QWidget* parent)
     view->setWordWrap(true);
     view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
+    // a row is as tall as its wrapped changes at the columns' widths of the moment
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     QHeaderView* header = view->horizontalHeader();
     const QFontMetrics metrics(view->font());
     const int pad = 2 * metrics.horizontalAdvance(u'0');
@@ -148,9 +150,6 @@ void HistoryWindow::readSubject(Subject subject, int id, const QDate& day) {
 }
 
 bool HistoryWindow::showModal() {
-    // the rows' heights follow the columns' widths the window opens with
-    QMetaObject::invokeMethod(ui->changesView, &QTableView::resizeRowsToContents,
-                              Qt::QueuedConnection);
     seams::execModal(this);
     return std::exchange(restored_, false);
 }
@@ -179,7 +178,6 @@ void HistoryWindow::reread() {
     ui->subjectLabel->setText(subject +
                               (none ? QStringLiteral(": изменений нет.")
                                     : QStringLiteral(": изменения по времени, сначала старые.")));
-    ui->changesView->resizeRowsToContents();
     if (!none)
         ui->changesView->selectRow(model_->rowCount() - 1);
     updateButtons();

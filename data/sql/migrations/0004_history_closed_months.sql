@@ -38,6 +38,9 @@ CREATE INDEX history_position_idx ON accounts_dep.history (position_id, id)
 CREATE INDEX history_operation_idx ON accounts_dep.history (operation_id, id)
     WHERE operation_id IS NOT NULL;
 CREATE INDEX history_at_idx ON accounts_dep.history (at);
+-- an operation's history takes in the operation types it has had
+CREATE INDEX history_operation_type_idx ON accounts_dep.history (row_id, id)
+    WHERE subject = 'vid_oper';
 
 -- One row of history per row written. A restore marks its insertion with the setting
 -- norv.history_action for the length of its transaction.
