@@ -103,7 +103,12 @@ void Program::createWindows(JournalWindow& journal) {
 
     journal.useOpeners({.operationTypes = [this] { operationTypes_->openDirectory(); },
                         .prices = [this] { operations_->openDirectory(); },
-                        .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
+                        .timesheet =
+                            [this, &journal](const QDate& date) {
+                                timesheet_->applyRights(
+                                    ui::timesheetRights(journal.loginValues().role));
+                                timesheet_->openForMonth(date);
+                            },
                         .reports = [this] { reportSelection_->openReports(); }});
 
     // F1 in any window of the program: the users' guide

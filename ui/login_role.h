@@ -34,9 +34,10 @@ inline std::optional<LoginRole> roleFromGroups(const QStringList& groups) {
 struct JournalRights {
     bool recordPositions = false; // "Добавить", "Изменить", "Удалить"
     bool acceptPositions = false; // "Принять"
-    bool directories = false; // menus "Справочники" and "Табель по времени"
-    bool reports = false;     // menu "Отчеты"
-    bool browseDays = true;   // date, shifts, weekend box, "Обновить", the grid
+    bool directories = false;     // menu "Справочники"
+    bool timesheet = false;       // menu "Табель по времени"
+    bool reports = false;         // menu "Отчеты"
+    bool browseDays = true;       // date, shifts, weekend box, "Обновить", the grid
 };
 
 inline JournalRights journalRights(LoginRole role) {
@@ -44,8 +45,26 @@ inline JournalRights journalRights(LoginRole role) {
     rights.recordPositions = role == LoginRole::Administrator || role == LoginRole::Clerk;
     rights.acceptPositions = role == LoginRole::Administrator || role == LoginRole::Master;
     rights.directories = rights.recordPositions;
+    // the economist closes months there
+    rights.timesheet = role != LoginRole::Master;
     rights.reports = role != LoginRole::Master;
     rights.browseDays = role != LoginRole::Economist;
+    return rights;
+}
+
+// What a role may do in the time-sheet window; reading, exporting and printing are everyone's
+// who opens it.
+struct TimesheetRights {
+    bool rebuild = false;      // "Перестроить"
+    bool closeMonths = false;  // "Закрыть месяц"
+    bool reopenMonths = false; // "Открыть месяц"
+};
+
+inline TimesheetRights timesheetRights(LoginRole role) {
+    TimesheetRights rights;
+    rights.rebuild = role == LoginRole::Administrator || role == LoginRole::Clerk;
+    rights.closeMonths = role == LoginRole::Administrator || role == LoginRole::Economist;
+    rights.reopenMonths = role == LoginRole::Administrator;
     return rights;
 }
 
