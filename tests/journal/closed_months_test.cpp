@@ -11,6 +11,7 @@
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/small_shop.h"
 #include "tests/support/test_database.h"
+#include "tests/support/widget_helpers.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
@@ -69,6 +70,7 @@ private slots:
     void closingAndReopeningThroughTheWindow();
     void aClosedMonthRefusesEveryChange_data();
     void aClosedMonthRefusesEveryChange();
+    void screenshots();
 
 private:
     // The time-sheet window of the login on its own connection, opened on this month.
@@ -364,6 +366,40 @@ void ClosedMonthsTest::change(const QString& action, const std::function<void()>
     // the journal read again shows the month as the database holds it
     journal.findChild<QPushButton*>("refreshButton")->click();
     QCOMPARE(journal.findChild<QLabel*>("monthClosedLabel")->isVisible(), !errorsShown().isEmpty());
+}
+
+// The journal and the time-sheet of a closed month as the administrator sees them, in a light
+// and a dark palette: closed_months_*.png.
+void ClosedMonthsTest::screenshots() {
+    const QString dir = qEnvironmentVariable("TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        QSKIP("TEST_OUTPUT_DIR is not set");
+    QDir().mkpath(dir);
+    db_->exec(kCloseMonth);
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, QColor(238, 238, 238));
+    dark.setColor(QPalette::Base, QColor(42, 42, 42));
+    dark.setColor(QPalette::Text, QColor(238, 238, 238));
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, QColor(238, 238, 238));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+    for (const auto& [theme, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+        QApplication::setPalette(palette);
+        StationJournal journal(db_->connectionString("sys"));
+        journal.applyRights(ui::journalRights(ui::LoginRole::Administrator));
+        journal.resize(1366, 700);
+        journal.show();
+        QVERIFY(
+            saveScreenshot(&journal, dir + QString("/closed_months_journal_%1.png").arg(theme)));
+        inTimesheet("sys", [&](QDialog* d) {
+            d->resize(1366, 700);
+            QVERIFY(saveScreenshot(d, dir + QString("/closed_months_timesheet_%1.png").arg(theme)));
+        });
+    }
 }
 
 QTEST_MAIN(ClosedMonthsTest)
