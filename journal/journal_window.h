@@ -118,7 +118,8 @@ private:
     data::Connection& connection_;
     journal::Positions& positions_;
     ui::LoginValues login_;
-    ui::JournalRights rights_;
+    // the design's state until the login step applies the role's
+    ui::JournalRights rights_{.recordPositions = true, .acceptPositions = true};
     data::ClosedMonths closedMonths_;
     bool monthClosed_ = false;
     Openers openers_;
