@@ -114,7 +114,11 @@ void Program::createWindows(JournalWindow& journal) {
     journal.useOpeners(
         {.operationTypes = [this] { operationTypes_->openDirectory(); },
          .prices = [this] { operations_->openDirectory(); },
-         .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
+         .timesheet =
+             [this, &journal](const QDate& date) {
+                 timesheet_->applyRights(ui::timesheetRights(journal.loginValues().role));
+                 timesheet_->openForMonth(date);
+             },
          .reports = [this] { reportSelection_->openReports(); },
          .positionHistory = [this](int id) { return history_->showPosition(id); },
          .deletedPositions =

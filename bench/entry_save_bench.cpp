@@ -1,6 +1,8 @@
 // One "Запись" of a new position in the entry dialog (the insert, the time-sheet upkeep, the
 // journal's list read again and the material list opened) on a year of about 700,000
-// positions, against the same statements sent bare through libpq in the same run.
+// positions, against the same statements sent bare through libpq in the same run (both write
+// the position's history through its trigger), and against the same save with the history
+// trigger disabled.
 #include "bare_statement.h"
 #include "data/statement.h"
 #include "data/statement_files.h"
@@ -59,31 +61,42 @@ int main(int argc, char** argv) {
         data::parseNamedParameters(data::statementText("journal/insert_position"));
     const data::ParsedSql setDay = data::parseNamedParameters(journal::HoursUpkeep::setDaySql());
     const int runs = 41;
-    std::vector<double> program, libpq;
-    for (int i = 0; i < runs; ++i) {
+    // "Запись" of a new position for the worker: the header filled beforehand, the click timed
+    const auto saveThroughDialog = [&](int workerCode, std::vector<double>& times) {
         modal.then([&](QDialog* d) {
             fillEntryHeader(modal, d,
                             {.requisition = 7000001,
                              .line = 7100001,
-                             // workers of one hour a position (codes 1001 + 8k), whose
-                             // day stays below 24 hours with this save
                              .worker =
                                  [&](QDialog* list) {
                                      return shownList(list, "workersView")
-                                         .locate("id", QString::number(1001 + 8 * (i % 50)));
+                                         .locate("id", QString::number(workerCode));
                                  },
                              .quantity = "12,5",
                              .hours = "4"});
             QElapsedTimer timer;
             timer.start();
             entryChild<QPushButton>(d, "saveHeaderButton")->click();
-            program.push_back(double(timer.nsecsElapsed()) / 1e6);
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
         });
         journal.add(entry);
-        if (!messages.shown.isEmpty()) {
-            std::fprintf(stderr, "the dialog said: %s\n", qPrintable(messages.shown.first().text));
+        if (messages.shown.isEmpty())
+            return true;
+        std::fprintf(stderr, "the dialog said: %s\n", qPrintable(messages.shown.first().text));
+        return false;
+    };
+    // The same save without the history: the position's history trigger disabled by the
+    // superuser around it (not timed); every other trigger is there on both sides.
+    const auto keepHistory = [&](bool on) {
+        db.exec(QStringLiteral("alter table accounts_dep.smena %1 trigger history")
+                    .arg(on ? "enable" : "disable"));
+    };
+    std::vector<double> program, libpq, withoutHistory;
+    for (int i = 0; i < runs; ++i) {
+        // workers of one hour a position (codes 1001 + 8k and 1005 + 8k), whose day stays below
+        // 24 hours with these saves
+        if (!saveThroughDialog(1001 + 8 * (i % 50), program))
             return 1;
-        }
 
         journal::Position p;
         p.workerCode = 1001 + (i * 7) % 300;
@@ -111,6 +124,12 @@ int main(int argc, char** argv) {
         runBare(conn, shiftSql, {"2026-06-15", "ta"});
         runBare(conn, materialsSql, {id});
         libpq.push_back(double(timer.nsecsElapsed()) / 1e6);
+
+        keepHistory(false);
+        const bool saved = saveThroughDialog(1005 + 8 * (i % 50), withoutHistory);
+        keepHistory(true);
+        if (!saved)
+            return 1;
     }
     const double programMs = median(program), libpqMs = median(libpq);
     std::printf("one \"Запись\" of a new position among %s positions, median of %d: the dialog "
@@ -118,5 +137,10 @@ int main(int argc, char** argv) {
                 "target under 20 ms)\n",
                 qPrintable(db.scalar("select count(*) from accounts_dep.smena")), runs, programMs,
                 libpqMs, programMs / libpqMs);
+    const double plainMs = median(withoutHistory);
+    std::printf("the same \"Запись\" with the history %.2f ms, without it %.2f ms (ratio %.2f, "
+                "target <= 1.30); history rows now %s\n",
+                programMs, plainMs, programMs / plainMs,
+                qPrintable(db.scalar("select count(*) from accounts_dep.history")));
     return 0;
 }

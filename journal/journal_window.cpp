@@ -82,7 +82,8 @@ QList<ui::DatasetColumn> journalColumns() {
 
 JournalWindow::JournalWindow(data::Connection& connection, journal::Positions& positions,
                              QWidget* parent)
-    : QDialog(parent), ui(new Ui::JournalWindow), connection_(connection), positions_(positions) {
+    : QDialog(parent), ui(new Ui::JournalWindow), connection_(connection), positions_(positions),
+      closedMonths_(connection) {
     ui->setupUi(this);
     ui::rememberGeometry(this, QStringLiteral("JournalWindow"));
     ui->mainLayout->setMenuBar(ui->menuBar);
@@ -215,12 +216,10 @@ data::Dataset& JournalWindow::shownPositions() {
 }
 
 void JournalWindow::applyRights(const ui::JournalRights& rights) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui->addButton, ui->editButton, ui->deleteButton})
-        w->setEnabled(rights.recordPositions);
-    ui->acceptButton->setEnabled(rights.acceptPositions);
+    rights_ = rights;
+    showMonthState();
     ui->directoriesMenu->menuAction()->setEnabled(rights.directories);
-    ui->timesheetAction->setEnabled(rights.directories);
+    ui->timesheetAction->setEnabled(rights.timesheet);
     ui->reportsMenu->menuAction()->setEnabled(rights.reports);
     // the database lets a clerk read no history: no way into it is shown
     ui->historyButton->setVisible(rights.history);
@@ -280,6 +279,29 @@ void JournalWindow::activate() {
 
 void JournalWindow::readShifts() {
     positions_.readDay(ui->journalDateEdit->date());
+    readMonthState();
+}
+
+void JournalWindow::readMonthState() {
+    const QDate date = journalDate();
+    const std::optional<data::MonthClosing> closing =
+        closedMonths_.closing(date.month(), date.year());
+    monthClosed_ = closing.has_value();
+    ui->monthClosedLabel->setToolTip(
+        closing ? QStringLiteral("Закрыт %1 (%2): позиции, материалы и табель этого месяца "
+                                 "изменить нельзя.")
+                      .arg(closing->closedAt, closing->closedBy)
+                : QString());
+    showMonthState();
+}
+
+// The database refuses every change in a closed month; the buttons say so beforehand.
+void JournalWindow::showMonthState() {
+    ui->monthClosedLabel->setVisible(monthClosed_);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->addButton, ui->editButton, ui->deleteButton})
+        w->setEnabled(rights_.recordPositions && !monthClosed_);
+    ui->acceptButton->setEnabled(rights_.acceptPositions && !monthClosed_);
 }
 
 void JournalWindow::shiftChosen(int shift, bool checked) {
@@ -317,6 +339,7 @@ void JournalWindow::journalDateChosen() {
 void JournalWindow::rereadShifts() {
     ui::WaitCursor wait;
     positions_.rereadShifts();
+    readMonthState(); // another workstation may have closed or opened it
 }
 
 // Only finished products with at least one material row can be accepted.
@@ -335,10 +358,11 @@ void JournalWindow::acceptCurrentPosition() {
 
     const int recNo = shift.recNo();
     // the list is read again whether it is accepted, refused or found changed
-    const auto reread = qScopeGuard([&shift, recNo] {
+    const auto reread = qScopeGuard([this, &shift, recNo] {
         ui::runGuarded([&] {
             shift.requery();
             shift.setRecNo(recNo);
+            readMonthState();
         });
     });
     const QString accepted = journal::ListedPosition::current(shift).value().logText();
@@ -372,6 +396,11 @@ void JournalWindow::deletePosition() {
         });
     } catch (const journal::PositionStale&) {
         shift.requery();
+        throw;
+    } catch (const data::DataError& e) {
+        // a month closed meanwhile: the buttons follow; the refusal is the error shown
+        if (e.isRuleRefusal())
+            ui::runGuarded([this] { readMonthState(); });
         throw;
     }
     ui::logChange(eventlog::Kind::Deletion, ui->deleteButton, deleted);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/closed_months.h"
 #include "ui/login_role.h"
 
 #include <QDate>
@@ -51,6 +52,7 @@ public:
     bool dayOff() const;
 
     // Enables and disables the controls a role may or may not use (once, by the login step).
+    // In a closed month the buttons that change positions stay disabled whatever the role.
     void applyRights(const ui::JournalRights& rights);
 
     // The list of the shift shown (currentShift; any other value counts as 1).
@@ -92,7 +94,9 @@ private:
     void connectKeys();
 
     journal::JournalDay journalDay() const;
-    void readShifts(); // the four shift lists for the date of the date box
+    void readShifts();     // the four shift lists for the date of the date box
+    void readMonthState(); // whether the date's month is closed
+    void showMonthState();
     void showShift(int shift);
     void paintShiftButtons();
     void paintWeekendBox();
@@ -121,6 +125,10 @@ private:
     data::Connection& connection_;
     journal::Positions& positions_;
     ui::LoginValues login_;
+    // the design's state until the login step applies the role's
+    ui::JournalRights rights_{.recordPositions = true, .acceptPositions = true};
+    data::ClosedMonths closedMonths_;
+    bool monthClosed_ = false;
     Openers openers_;
     PositionEditor* entry_ = nullptr;
     ui::DatasetModel* gridModel_ = nullptr;

@@ -10,7 +10,8 @@
 namespace timesheet {
 
 TimesheetData::TimesheetData(data::Connection& connection)
-    : connection_(connection), shift1Rows_(&connection, QStringLiteral("shift1Rows")),
+    : connection_(connection), closedMonths_(connection),
+      shift1Rows_(&connection, QStringLiteral("shift1Rows")),
       shift2Rows_(&connection, QStringLiteral("shift2Rows")),
       shift3Rows_(&connection, QStringLiteral("shift3Rows")) {
     for (int shift = 1; shift <= kShifts; ++shift) {

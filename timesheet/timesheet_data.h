@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/closed_months.h"
 #include "data/dataset.h"
 
 #include <functional>
@@ -27,13 +28,18 @@ public:
     void readMonth(int month, int year);
     // Reads the month last read again.
     void rereadMonth();
+    // Closes the rows (not the month: see closedMonths).
     void closeMonth();
+
+    // Which months are closed for changes; closing and opening them.
+    data::ClosedMonths& closedMonths() { return closedMonths_; }
 
     // Rebuilds the month from its positions (MonthRebuild); the rows are not reread.
     void rebuildMonth(int month, int year, const std::function<void(int day)>& progress = {});
 
 private:
     data::Connection& connection_;
+    data::ClosedMonths closedMonths_;
     data::Dataset shift1Rows_;
     data::Dataset shift2Rows_;
     data::Dataset shift3Rows_;

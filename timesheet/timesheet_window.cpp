@@ -8,6 +8,7 @@
 
 #include "data/dataset.h"
 #include "seams/clock.h"
+#include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
 #include "ui/activity.h"
@@ -81,6 +82,11 @@ TimesheetWindow::TimesheetWindow(timesheet::TimesheetData& data, PrintedTimeshee
     connect(ui_->exportButton, &QPushButton::clicked, this, ui::guarded([this] { exportMonth(); }));
     connect(ui_->printButton, &QPushButton::clicked, this,
             ui::guarded([this] { previewPrinted(); }));
+    connect(ui_->closeMonthButton, &QPushButton::clicked, this,
+            ui::guarded([this] { closeShownMonth(); }));
+    connect(ui_->reopenMonthButton, &QPushButton::clicked, this,
+            ui::guarded([this] { reopenShownMonth(); }));
+    showMonthState();
     connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -149,6 +155,66 @@ void TimesheetWindow::readChosenMonth() {
     colourTitles();
     for (QTableView* view : shiftViews())
         view->viewport()->update();
+    readMonthState();
+}
+
+void TimesheetWindow::applyRights(const ui::TimesheetRights& rights) {
+    rights_ = rights;
+    showMonthState();
+}
+
+void TimesheetWindow::readMonthState() {
+    closing_.reset();
+    if (year() != 0)
+        closing_ = data_.closedMonths().closing(month(), year());
+    showMonthState();
+}
+
+// The database refuses the rebuild of a closed month; the buttons say so beforehand.
+void TimesheetWindow::showMonthState() {
+    const bool closed = closing_.has_value();
+    ui_->monthClosedLabel->setVisible(closed);
+    if (closed)
+        ui_->monthClosedLabel->setText(
+            QStringLiteral("Месяц закрыт %1 (%2)").arg(closing_->closedAt, closing_->closedBy));
+    ui_->rebuildButton->setEnabled(rights_.rebuild && !closed);
+    ui_->closeMonthButton->setEnabled(rights_.closeMonths && !closed);
+    ui_->reopenMonthButton->setEnabled(rights_.reopenMonths && closed);
+}
+
+QString TimesheetWindow::shownMonthName() const {
+    return ui_->monthCombo->currentText() + u' ' + QString::number(year());
+}
+
+void TimesheetWindow::closeShownMonth() {
+    if (year() == 0)
+        return;
+    if (!seams::Messages::current().question(
+            QStringLiteral("Закрыть месяц %1? После закрытия позиции, материалы и табель этого "
+                           "месяца изменить нельзя.")
+                .arg(shownMonthName()),
+            QStringLiteral("Закрытие месяца")))
+        return;
+    // the buttons follow what the database holds, also after a refusal
+    const auto afterwards = qScopeGuard([this] { ui::runGuarded([this] { readMonthState(); }); });
+    data_.closedMonths().close(month(), year());
+    ui::logChange(eventlog::Kind::Save, ui_->closeMonthButton,
+                  QStringLiteral("месяц %1 закрыт").arg(shownMonthName()));
+}
+
+void TimesheetWindow::reopenShownMonth() {
+    if (year() == 0)
+        return;
+    if (!seams::Messages::current().question(
+            QStringLiteral("Открыть месяц %1? Его позиции, материалы и табель снова можно будет "
+                           "изменять.")
+                .arg(shownMonthName()),
+            QStringLiteral("Открытие месяца")))
+        return;
+    const auto afterwards = qScopeGuard([this] { ui::runGuarded([this] { readMonthState(); }); });
+    data_.closedMonths().reopen(month(), year());
+    ui::logChange(eventlog::Kind::Save, ui_->reopenMonthButton,
+                  QStringLiteral("месяц %1 открыт").arg(shownMonthName()));
 }
 
 // The headers take the window's palette; the window's own is already the new one when a
@@ -166,6 +232,7 @@ void TimesheetWindow::colourTitles() {
 
 void TimesheetWindow::rereadMonth() {
     data_.rereadMonth();
+    readMonthState(); // another workstation may have closed or opened it
 }
 
 void TimesheetWindow::rebuildMonth() {
@@ -177,8 +244,12 @@ void TimesheetWindow::rebuildMonth() {
     ui_->rebuildProgress->show();
     const auto afterwards = qScopeGuard([this] {
         ui_->rebuildProgress->hide();
-        // the rows come back also when the rebuild failed; its own error is the one shown
-        ui::runGuarded([this] { data_.rereadMonth(); });
+        // the rows come back also when the rebuild failed (a month closed meanwhile shows as
+        // closed); its own error is the one shown
+        ui::runGuarded([this] {
+            data_.rereadMonth();
+            readMonthState();
+        });
     });
     const ui::WaitCursor wait;
     data_.rebuildMonth(month(), year(), [this](int day) {

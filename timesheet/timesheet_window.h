@@ -2,10 +2,14 @@
 
 #include "day_colours.h"
 
+#include "data/closed_months.h"
+#include "ui/login_role.h"
+
 #include <QDate>
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 namespace ui {
 class DatasetModel;
@@ -23,8 +27,8 @@ class TimesheetData;
 }
 
 // "Табель по времени": the month's hours of shifts 1 to 3, a tab each; the month's rebuild
-// from the positions, its export to a spreadsheet and the preview of the printed time-sheet
-// PrintedTimesheet.
+// from the positions, its export to a spreadsheet, the preview of the printed time-sheet
+// PrintedTimesheet, and the closing of the month for changes and its reopening.
 class TimesheetWindow : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +43,10 @@ public:
     int month() const;
     int year() const; // 0 while no year is chosen
 
+    // What the login may do here (the journal's opener sets it before each opening); nothing
+    // that writes until then. In a closed month neither the rebuild nor the closing is offered.
+    void applyRights(const ui::TimesheetRights& rights);
+
 protected:
     bool event(QEvent* event) override;
 
@@ -49,6 +57,11 @@ private:
     void colourTitles();
     void rereadMonth();
     void rebuildMonth();
+    void readMonthState(); // whether the month shown is closed
+    void showMonthState();
+    void closeShownMonth();
+    void reopenShownMonth();
+    QString shownMonthName() const; // "Ноябрь 2026"
     void exportMonth();
     void previewPrinted();
     std::array<QTableView*, 3> shiftViews() const;
@@ -58,4 +71,6 @@ private:
     PrintedTimesheet& printed_;
     std::array<ui::DatasetModel*, 3> models_{};
     timesheet::MonthShape month_; // the month shown, which the day columns are coloured by
+    ui::TimesheetRights rights_;
+    std::optional<data::MonthClosing> closing_; // of the month shown; nullopt while open
 };

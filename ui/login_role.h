@@ -34,10 +34,11 @@ inline std::optional<LoginRole> roleFromGroups(const QStringList& groups) {
 struct JournalRights {
     bool recordPositions = false; // "Добавить", "Изменить", "Удалить"
     bool acceptPositions = false; // "Принять"
-    bool directories = false; // menus "Справочники" and "Табель по времени"
-    bool reports = false;     // menu "Отчеты"
-    bool browseDays = true;   // date, shifts, weekend box, "Обновить", the grid
-    bool history = false;     // "История": the database lets a clerk read none
+    bool directories = false;     // menu "Справочники"
+    bool timesheet = false;       // menu "Табель по времени"
+    bool reports = false;         // menu "Отчеты"
+    bool browseDays = true;       // date, shifts, weekend box, "Обновить", the grid
+    bool history = false;         // "История": the database lets a clerk read none
 };
 
 inline JournalRights journalRights(LoginRole role) {
@@ -45,9 +46,27 @@ inline JournalRights journalRights(LoginRole role) {
     rights.recordPositions = role == LoginRole::Administrator || role == LoginRole::Clerk;
     rights.acceptPositions = role == LoginRole::Administrator || role == LoginRole::Master;
     rights.directories = rights.recordPositions;
+    // the economist closes months there
+    rights.timesheet = role != LoginRole::Master;
     rights.reports = role != LoginRole::Master;
     rights.browseDays = role != LoginRole::Economist;
     rights.history = role != LoginRole::Clerk;
+    return rights;
+}
+
+// What a role may do in the time-sheet window; reading, exporting and printing are everyone's
+// who opens it.
+struct TimesheetRights {
+    bool rebuild = false;      // "Перестроить"
+    bool closeMonths = false;  // "Закрыть месяц"
+    bool reopenMonths = false; // "Открыть месяц"
+};
+
+inline TimesheetRights timesheetRights(LoginRole role) {
+    TimesheetRights rights;
+    rights.rebuild = role == LoginRole::Administrator || role == LoginRole::Clerk;
+    rights.closeMonths = role == LoginRole::Administrator || role == LoginRole::Economist;
+    rights.reopenMonths = role == LoginRole::Administrator;
     return rights;
 }
 

@@ -41,7 +41,7 @@ const QString kAdministrator = "1111111"
                                "1111"
                                "00"
                                "11";
-const QString kEconomist = "0000001"
+const QString kEconomist = "0000011"
                            "0000"
                            "0000"
                            "00"

@@ -68,6 +68,7 @@ void DatabaseRefusalsTest::initTestCase() {
 
 void DatabaseRefusalsTest::init() {
     db_->exec("drop trigger if exists test_refuse on accounts_dep.smena;"
+              "delete from accounts_dep.closed_month;"
               "delete from accounts_dep.smena; delete from accounts_dep.h_tabel;"
               "delete from accounts_dep.smena_gds_use;");
     messages_->clear();
@@ -82,6 +83,10 @@ void DatabaseRefusalsTest::oneMessagePerKind_data() {
                            << "error Ошибка: " + accepted;
     QTest::newRow("NV003") << QStringList{raising("NV003", "Не заведен расход ТМЦ!")}
                            << "error Ошибка: Не заведен расход ТМЦ!";
+    QTest::newRow("NV005 of a closed month")
+        << QStringList{"select accounts_dep.close_month(3, 2026)",
+                       "select accounts_dep.h_tabel_set_day(101, 1, '2026-03-02', true)"}
+        << "error Ошибка: Месяц закрыт: изменения невозможны.";
     QTest::newRow("23514 from a rule")
         << QStringList{raising("23514", "Часы должны быть от 0 до 24.")}
         << "error Ошибка: Часы должны быть от 0 до 24.";

@@ -73,6 +73,7 @@ void TimesheetWindowTest::initTestCase() {
     data_ = std::make_unique<timesheet::TimesheetData>(connection_);
     printed_ = std::make_unique<PrintedTimesheet>(connection_);
     window_ = std::make_unique<TimesheetWindow>(*data_, *printed_);
+    window_->applyRights(ui::timesheetRights(ui::LoginRole::Administrator));
 }
 
 // April 2026 (30 days): Иванов in shifts 1 and 2 on the 6th, overtime on the 7th and a stored
