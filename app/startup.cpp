@@ -17,6 +17,8 @@
 #include "journal/positions.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
+#include "summary/month_summary.h"
+#include "summary/summary_window.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
@@ -93,6 +95,8 @@ void Program::createWindows(JournalWindow& journal) {
     timesheetData_ = std::make_unique<timesheet::TimesheetData>(connection_);
     printedTimesheet_ = std::make_unique<PrintedTimesheet>(connection_);
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
+    summaryData_ = std::make_unique<summary::SummaryData>(connection_);
+    summary_ = std::make_unique<summary::SummaryWindow>(*summaryData_);
     norms_ = std::make_unique<NormsWindow>(connection_);
     materialDialog_ = std::make_unique<MaterialDialog>(connection_);
     positionEditor_->useWindows(*workerPicker_, *operations_, *materialDialog_);
@@ -101,17 +105,19 @@ void Program::createWindows(JournalWindow& journal) {
     operationEditor_->usePickers(*productPicker_, *operationTypes_);
     operations_->useEditors(*operationEditor_, *norms_);
 
-    journal.useOpeners({.operationTypes = [this] { operationTypes_->openDirectory(); },
-                        .prices = [this] { operations_->openDirectory(); },
-                        .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
-                        .reports = [this] { reportSelection_->openReports(); }});
+    journal.useOpeners(
+        {.operationTypes = [this] { operationTypes_->openDirectory(); },
+         .prices = [this] { operations_->openDirectory(); },
+         .timesheet = [this](const QDate& date) { timesheet_->openForMonth(date); },
+         .reports = [this] { reportSelection_->openReports(); },
+         .summary = [this](const QDate& date) { return summary_->openForMonth(date); }});
 
     // F1 in any window of the program: the users' guide
     for (QWidget* window : std::initializer_list<QWidget*>{
              &journal, login_.get(), productPicker_.get(), operations_.get(), workerPicker_.get(),
              operationTypes_.get(), typeEditor_.get(), operationEditor_.get(),
-             positionEditor_.get(), reportSelection_.get(), timesheet_.get(), norms_.get(),
-             materialDialog_.get()})
+             positionEditor_.get(), reportSelection_.get(), timesheet_.get(), summary_.get(),
+             norms_.get(), materialDialog_.get()})
         QObject::connect(new QShortcut(QKeySequence::HelpContents, window), &QShortcut::activated,
                          window, [] { openUsersGuide(); });
 }

@@ -189,6 +189,7 @@ void JournalWindow::connectMenu() {
     handler(ui->pricesAction, &JournalWindow::openPrices);
     handler(ui->timesheetAction, &JournalWindow::openTimesheet);
     handler(ui->summaryReportsAction, &JournalWindow::openReports);
+    handler(ui->monthSummaryAction, &JournalWindow::openSummary);
 }
 
 QDate JournalWindow::journalDate() const {
@@ -452,4 +453,16 @@ void JournalWindow::openTimesheet() {
 
 void JournalWindow::openReports() {
     backFromMenu(openers_.reports);
+}
+
+// A day clicked in the summary is shown once the journal is back.
+void JournalWindow::openSummary() {
+    if (!openers_.summary)
+        return;
+    const QDate day = openers_.summary(ui->journalDateEdit->date());
+    activate();
+    if (day.isValid()) {
+        ui->journalDateEdit->setDate(day);
+        journalDateChosen();
+    }
 }

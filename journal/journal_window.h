@@ -71,6 +71,9 @@ public:
         // "Табель по времени": the hours time-sheet of the journal date's month
         std::function<void(const QDate&)> timesheet;
         std::function<void()> reports; // "Сводные отчеты": the report selection
+        // "Сводка месяца" of the journal date's month; answers the day to show, if one was
+        // clicked (else an invalid date)
+        std::function<QDate(const QDate&)> summary;
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
@@ -109,6 +112,7 @@ private:
     void openPrices();
     void openTimesheet();
     void openReports();
+    void openSummary();
 
     Ui::JournalWindow* ui;
     data::Connection& connection_;
