@@ -13,11 +13,14 @@
 #include "seams/messages.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
+#include "summary/month_summary.h"
+#include "summary/summary_board.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_spreadsheet.h"
 
 #include <QFileInfo>
 #include <QHash>
+#include <QImageWriter>
 #include <QTextStream>
 
 #include <cstdio>
@@ -105,6 +108,9 @@ QString usage() {
         "  norv_report [SERVER DATABASE] USER timesheet --month M --year Y (--pdf FILE | --xlsx "
         "FILE)\n"
         "                                               табель по времени за месяц\n"
+        "  norv_report [SERVER DATABASE] USER summary --month M --year Y\n"
+        "              [--kind all|finished|blanks] (--pdf FILE | --png FILE)\n"
+        "                                               сводка месяца: графики и итоги\n"
         "\n"
         "  --from, --to      период: с первого дня включительно по последний не включая\n"
         "  --kind            вид продукции: all (все, так и без ключа), finished (готовая\n"
@@ -152,6 +158,8 @@ std::optional<QString> applyOption(Request& r, const QString& a, const QString& 
         r.pdf = value;
     } else if (a == u"--xlsx") {
         r.xlsx = value;
+    } else if (a == u"--png") {
+        r.png = value;
     } else if (a == u"--password-file") {
         r.passwordFile = value;
     } else if (a == u"--config") {
@@ -178,6 +186,15 @@ std::optional<QString> checkReport(const Request& r) {
             return QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE");
         return std::nullopt;
     }
+    if (r.report == u"summary") {
+        if (r.month == 0 || r.year == 0)
+            return QStringLiteral("для сводки нужны --month и --year");
+        if (!r.xlsx.isEmpty() || r.pdf.isEmpty() == r.png.isEmpty())
+            return QStringLiteral("сводка пишется в один файл: --pdf FILE или --png FILE");
+        return std::nullopt;
+    }
+    if (!r.png.isEmpty())
+        return QStringLiteral("в картинку (--png) пишется только сводка");
     if (r.report == u"timesheet") {
         if (r.month == 0 || r.year == 0)
             return QStringLiteral("для табеля нужны --month и --year");
@@ -287,6 +304,19 @@ bool writeSpreadsheet(const Request& r, data::Connection& connection, files::Ato
     return opened;
 }
 
+// The month's summary into file, as a PDF page or a picture.
+void writeSummary(const Request& r, data::Connection& connection, files::AtomicFile& file) {
+    summary::SummaryData data(connection);
+    const summary::MonthSummary month = data.read(r.month, r.year, r.period.kind);
+    if (!r.pdf.isEmpty()) {
+        summary::printedSummary(month).writePdf(file);
+        return;
+    }
+    QImageWriter writer(&file.device(), "png");
+    if (!writer.write(summary::picture(month)))
+        file.fail(files::notWritten(file.path(), writer.errorString()));
+}
+
 // A failure to write as two lines: the sentence, then the system's own words.
 int writeFailed(const files::WriteFailure& failure, QTextStream& err) {
     err << "norv_report: " << failure.sentence << Qt::endl;
@@ -311,11 +341,14 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         return kLoginFailed;
 
     // opened before the report is read, so a file that cannot be written is told at once
-    files::AtomicFile file(r.pdf.isEmpty() ? r.xlsx : r.pdf);
+    files::AtomicFile file(!r.pdf.isEmpty() ? r.pdf : !r.png.isEmpty() ? r.png : r.xlsx);
     if (!file.open())
         return writeFailed(file.failure(), err);
     try {
-        if (!r.pdf.isEmpty()) {
+        if (r.report == u"summary") {
+            stage(QStringLiteral("читаю месяц и рисую сводку…"));
+            writeSummary(r, connection, file);
+        } else if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             printedReport(connection, r).writePdf(file);
         } else if (!writeSpreadsheet(r, connection, file, progress, err)) {
