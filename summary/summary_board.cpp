@@ -7,11 +7,14 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGridLayout>
 #include <QHorizontalBarSeries>
@@ -22,6 +25,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace summary {
@@ -66,11 +70,25 @@ ChartColours coloursOf(const QPalette& palette) {
     return c;
 }
 
-QValueAxis* valueAxis(const ChartColours& colours, double largest, const QString& format) {
+QValueAxis* valueAxis(const ChartColours& colours, double largest) {
+    // at most four steps of 1, 2, 2.5 or 5 times a power of ten: a chart a third of a
+    // laptop's screen high still has room for every number
+    double step = 1;
+    if (largest > 0) {
+        const double raw = largest / 4;
+        const double power = std::pow(10.0, std::floor(std::log10(raw)));
+        for (const double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+            if ((step = m * power) >= raw)
+                break;
+    }
+    const int steps = std::max(1, int(std::ceil(largest / step - 1e-9)));
     auto* axis = new QValueAxis;
-    axis->setRange(0, largest > 0 ? largest * 1.08 : 1);
-    axis->applyNiceNumbers();
-    axis->setLabelFormat(format);
+    axis->setRange(0, steps * step);
+    axis->setTickCount(steps + 1);
+    const int decimals = step >= 1 && step == std::floor(step) ? 0
+                         : step * 10 == std::floor(step * 10)  ? 1
+                                                               : 2;
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + u'f');
     axis->setLabelsColor(colours.text);
     axis->setGridLineColor(colours.grid);
     axis->setLinePenColor(colours.grid);
@@ -87,6 +105,39 @@ QBarCategoryAxis* categoryAxis(const ChartColours& colours, const QStringList& c
     return axis;
 }
 
+// The days under a chart, bar i over day i + 1: every day's number where they fit side by
+// side, else every second or the fifths, chosen again whenever the plot area changes width.
+QCategoryAxis* dayAxis(QChart* chart, const ChartColours& colours, const QFont& font, int days) {
+    auto* axis = new QCategoryAxis;
+    axis->setRange(-0.5, days - 0.5);
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setLabelsFont(font);
+    axis->setLabelsColor(colours.text);
+    axis->setTitleBrush(colours.text);
+    axis->setGridLineVisible(false);
+    axis->setLinePenColor(colours.grid);
+    chart->addAxis(axis, Qt::AlignBottom);
+    const double room = QFontMetricsF(font).horizontalAdvance(QStringLiteral("30")) * 1.8;
+    auto step = std::make_shared<int>(0);
+    const auto label = [axis, days, room, step](const QRectF& area) {
+        if (days == 0 || area.width() <= 0)
+            return;
+        const double perDay = area.width() / days;
+        const int wanted = perDay >= room ? 1 : 2 * perDay >= room ? 2 : 5;
+        if (wanted == *step)
+            return;
+        *step = wanted;
+        for (const QString& old : axis->categoriesLabels())
+            axis->remove(old);
+        for (int day = 1; day <= days; ++day)
+            if (wanted == 2 ? day % 2 == 1 : wanted == 1 || day == 1 || day % wanted == 0)
+                axis->append(QString::number(day), day - 1);
+    };
+    QObject::connect(chart, &QChart::plotAreaChanged, axis, label);
+    label(chart->plotArea());
+    return axis;
+}
+
 QChart* newChart(const QString& title, const ChartColours& colours, const QFont& font) {
     auto* chart = new QChart;
     chart->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
@@ -98,7 +149,8 @@ QChart* newChart(const QString& title, const ChartColours& colours, const QFont&
     titleFont.setBold(true);
     chart->setTitleFont(titleFont);
     chart->setTitleBrush(colours.text);
-    chart->setMargins(QMargins(4, 2, 4, 2));
+    chart->setMargins(QMargins(2, 0, 4, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->legend()->setLabelColor(colours.text);
     chart->legend()->setFont(font);
     return chart;
@@ -156,8 +208,10 @@ SummaryBoard::SummaryBoard(QWidget* parent)
     grid->addWidget(totals_, 3, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
-    for (int row = 1; row <= 3; ++row)
-        grid->setRowStretch(row, 1);
+    // the hours' chart holds its legend and the month's name too: a little more room for it
+    grid->setRowStretch(1, 4);
+    grid->setRowStretch(2, 4);
+    grid->setRowStretch(3, 5);
     rebuildCharts();
 }
 
@@ -270,10 +324,9 @@ void SummaryBoard::rebuildCharts() {
     title_->setText(any ? summary_.title() : QStringLiteral("Сводка месяца"));
     kind_->setText(any ? summary_.kindText() : QString());
 
-    QStringList days;
+    const int dayCount = int(summary_.days.size());
     double mostPieces = 0, mostSum = 0, mostHours = 0;
     for (const DayFigures& day : summary_.days) {
-        days.append(QString::number(day.date.day()));
         mostPieces = std::max(mostPieces, day.goodPieces);
         mostSum = std::max(mostSum, day.sum);
         double hours = 0;
@@ -281,7 +334,6 @@ void SummaryBoard::rebuildCharts() {
             hours += h;
         mostHours = std::max(mostHours, hours);
     }
-    // 31 day numbers side by side: a size they all fit at, on a laptop's screen too
     QFont dayFont = chartFont;
     dayFont.setPointSizeF(chartFont.pointSizeF() * 0.8);
     const QString dayAxisTitle =
@@ -290,8 +342,8 @@ void SummaryBoard::rebuildCharts() {
 
     // good pieces, then the sum, by day
     const auto dayBars = [&](QChartView* view, const QString& title, QBarSet*& set,
-                             const QString& name, double largest, const QString& format,
-                             const QColor& colour, auto valueOf) {
+                             const QString& name, double largest, const QColor& colour,
+                             auto valueOf) {
         QChart* chart = dayChart(view, title);
         auto* series = new QBarSeries;
         set = new QBarSet(name);
@@ -302,13 +354,9 @@ void SummaryBoard::rebuildCharts() {
         series->append(set);
         series->setBarWidth(0.7);
         chart->addSeries(series);
-        QBarCategoryAxis* x = categoryAxis(colours, days);
-        x->setTitleText(dayAxisTitle);
-        x->setTitleFont(chartFont);
-        x->setLabelsFont(dayFont);
-        QValueAxis* y = valueAxis(colours, largest, format);
+        QCategoryAxis* x = dayAxis(chart, colours, dayFont, dayCount);
+        QValueAxis* y = valueAxis(colours, largest);
         y->setLabelsFont(chartFont);
-        chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
         series->attachAxis(x);
         series->attachAxis(y);
@@ -318,10 +366,10 @@ void SummaryBoard::rebuildCharts() {
         describe(view, {set});
     };
     dayBars(piecesView_, QStringLiteral("Годные изделия по дням, шт."), pieces_,
-            QStringLiteral("Годные, шт."), mostPieces, QStringLiteral("%.0f"), colours.bars[0],
+            QStringLiteral("Годные, шт."), mostPieces, colours.bars[0],
             [](const DayFigures& d) { return d.goodPieces; });
     dayBars(sumView_, QStringLiteral("Сдельная сумма по дням, руб."), sums_,
-            QStringLiteral("Сумма, руб."), mostSum, QStringLiteral("%.0f"), colours.bars[2],
+            QStringLiteral("Сумма, руб."), mostSum, colours.bars[2],
             [](const DayFigures& d) { return d.sum; });
 
     // hours by shift, stacked
@@ -338,17 +386,17 @@ void SummaryBoard::rebuildCharts() {
         }
         series->setBarWidth(0.7);
         chart->addSeries(series);
-        QBarCategoryAxis* x = categoryAxis(colours, days);
+        // the month's name once, under the lowest of the three
+        QCategoryAxis* x = dayAxis(chart, colours, dayFont, dayCount);
         x->setTitleText(dayAxisTitle);
         x->setTitleFont(chartFont);
-        x->setLabelsFont(dayFont);
-        QValueAxis* y = valueAxis(colours, mostHours, QStringLiteral("%.0f"));
+        QValueAxis* y = valueAxis(colours, mostHours);
         y->setLabelsFont(chartFont);
-        chart->addAxis(x, Qt::AlignBottom);
         chart->addAxis(y, Qt::AlignLeft);
         series->attachAxis(x);
         series->attachAxis(y);
         chart->legend()->setAlignment(Qt::AlignTop); // the days under the others' days
+        chart->legend()->setFont(dayFont);
         shadeWeekends(chart);
         for (QBarSet* set : hours_)
             watchBars(set, hoursView_, true);
@@ -378,7 +426,7 @@ void SummaryBoard::rebuildCharts() {
         chart->addSeries(series);
         QBarCategoryAxis* y = categoryAxis(colours, names);
         y->setLabelsFont(chartFont);
-        QValueAxis* x = valueAxis(colours, largest, QStringLiteral("%.0f"));
+        QValueAxis* x = valueAxis(colours, largest);
         x->setLabelsFont(chartFont);
         x->setLabelsAngle(-30);
         chart->addAxis(y, Qt::AlignLeft);

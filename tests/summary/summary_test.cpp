@@ -1,12 +1,16 @@
 // "Сводка месяца": its figures against plain SQL and the reports' totals, on a small fixture
 // and on the demo's month; the window's charts, tooltips, screen-reader texts and day clicks;
 // and norv_report's PDF and PNG against the window's own page and picture.
+#include "app/startup.h"
 #include "data/connection.h"
 #include "data/dataset.h"
 #include "data/statement_files.h"
+#include "journal/journal_window.h"
+#include "journal/positions.h"
 #include "reportengine/prepared_report.h"
 #include "reports/report_selection.h"
 #include "seams/clock.h"
+#include "seams/modal_runner.h"
 #include "summary/month_summary.h"
 #include "summary/summary_board.h"
 #include "summary/summary_window.h"
@@ -15,13 +19,16 @@
 #include "tests/support/scripted_modal_runner.h"
 #include "tests/support/test_database.h"
 
+#include <QAction>
 #include <QBarSet>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 #include <cmath>
@@ -278,6 +285,9 @@ void SummaryTest::windowShowsTheMonth() {
         QStringLiteral("пн, 02.03.2026, Сверхурочно: 2 ч")));
     QCOMPARE(board.operationsView()->accessibleName(),
              QStringLiteral("Десять операций с наибольшей суммой, руб."));
+    emit board.hourBars()[3]->hovered(true, 1);
+    QCOMPARE(QToolTip::text(), QStringLiteral("пн, 02.03.2026, Сверхурочно: 2 ч"));
+    emit board.hourBars()[3]->hovered(false, 1);
 
     // another kind reads the month again
     window->findChild<QRadioButton*>("blanksRadio")->setChecked(true);
@@ -309,6 +319,24 @@ void SummaryTest::dayClickOpensTheJournalDay() {
     QCOMPARE(window.openForMonth(QDate(2026, 3, 15)), QDate(2026, 3, 7));
     // closed without a click: no day
     QVERIFY(!window.openForMonth(QDate(2026, 3, 15)).isValid());
+
+    // through the journal's menu: the journal comes back on the day clicked
+    seams::Clock::setFixedToday(QDate(2026, 3, 20));
+    Program program(AppArguments{db_->socketDir(), db_->name()}, db_->connectionString("sys"));
+    runner.then([&](QDialog* journal) {
+        runner.then([](QDialog* shown) {
+            auto* summary = qobject_cast<summary::SummaryWindow*>(shown);
+            QVERIFY(summary);
+            QCOMPARE(summary->month(), 3); // the journal date's month
+            emit summary->board().piecesBars()->clicked(1);
+        });
+        journal->findChild<QAction*>("monthSummaryAction")->trigger();
+        QCOMPARE(journal->findChild<QDateEdit*>("journalDateEdit")->date(), QDate(2026, 3, 2));
+        QCOMPARE(program.positions().shiftPositions(1).recordCount(), 1);
+    });
+    seams::execModal(&program.journal());
+    QCOMPARE(runner.pending(), 0);
+    seams::Clock::setFixedToday(QDate());
 }
 
 void SummaryTest::printedPageAndPicture() {
