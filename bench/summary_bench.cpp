@@ -66,8 +66,9 @@ void byHand(PGconn* connection) {
     const BareResult days = runForMonth(connection, QStringLiteral("summary/days"));
     const BareResult top = runForMonth(connection, QStringLiteral("summary/top_operations"));
     const int count = kMonth.daysInMonth();
-    std::vector<double> pieces(size_t(count)), sums(size_t(count));
-    std::vector<std::array<double, 4>> hours(size_t(count));
+    const auto length = static_cast<size_t>(count);
+    std::vector<double> pieces(length), sums(length);
+    std::vector<std::array<double, 4>> hours(length);
     const int day = days.column("day"), shift = days.column("shift"), kolvo = days.column("pieces"),
               summa = days.column("summa"), time = days.column("hours");
     for (int r = 0; r < days.rows(); ++r) {
