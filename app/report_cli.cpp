@@ -133,6 +133,16 @@ namespace {
 
 // One "--key value" pair into the request; the complaint when the value does not fit.
 std::optional<QString> applyOption(Request& r, const QString& a, const QString& value) {
+    static const QHash<QString, QString Request::*> names{
+        {QStringLiteral("--pdf"), &Request::pdf},
+        {QStringLiteral("--xlsx"), &Request::xlsx},
+        {QStringLiteral("--png"), &Request::png},
+        {QStringLiteral("--password-file"), &Request::passwordFile},
+        {QStringLiteral("--config"), &Request::configFile}};
+    if (const auto name = names.constFind(a); name != names.constEnd()) {
+        r.*(name.value()) = value;
+        return std::nullopt;
+    }
     if (a == u"--from" || a == u"--to") {
         const std::optional<QDate> date = parseDate(value);
         if (!date)
@@ -154,24 +164,29 @@ std::optional<QString> applyOption(Request& r, const QString& a, const QString& 
         if (!ok || !fits)
             return QStringLiteral("неверное значение «%1» у %2").arg(value, a);
         (a == u"--month" ? r.month : r.year) = n;
-    } else if (a == u"--pdf") {
-        r.pdf = value;
-    } else if (a == u"--xlsx") {
-        r.xlsx = value;
-    } else if (a == u"--png") {
-        r.png = value;
-    } else if (a == u"--password-file") {
-        r.passwordFile = value;
-    } else if (a == u"--config") {
-        r.configFile = value;
     } else {
         return QStringLiteral("неизвестный ключ %1").arg(a);
     }
     return std::nullopt;
 }
 
+// The time-sheet and the summary: a month, and one file of the kinds each writes.
+std::optional<QString> checkMonthReport(const Request& r) {
+    const bool summary = r.report == u"summary";
+    if (r.month == 0 || r.year == 0)
+        return summary ? QStringLiteral("для сводки нужны --month и --year")
+                       : QStringLiteral("для табеля нужны --month и --year");
+    if (summary && (!r.xlsx.isEmpty() || r.pdf.isEmpty() == r.png.isEmpty()))
+        return QStringLiteral("сводка пишется в один файл: --pdf FILE или --png FILE");
+    if (!summary && r.pdf.isEmpty() == r.xlsx.isEmpty())
+        return QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE");
+    return std::nullopt;
+}
+
 // What the report asks of the period and the output; the complaint when it is missing.
 std::optional<QString> checkReport(const Request& r) {
+    if (!r.png.isEmpty() && r.report != u"summary")
+        return QStringLiteral("в картинку (--png) пишется только сводка");
     const bool printed = kPrintedReports.contains(r.report);
     if (printed || r.report == u"production") {
         if (!r.period.from.isValid() || !r.period.to.isValid())
@@ -186,22 +201,8 @@ std::optional<QString> checkReport(const Request& r) {
             return QStringLiteral("выгрузка production пишется в таблицу: нужен --xlsx FILE");
         return std::nullopt;
     }
-    if (r.report == u"summary") {
-        if (r.month == 0 || r.year == 0)
-            return QStringLiteral("для сводки нужны --month и --year");
-        if (!r.xlsx.isEmpty() || r.pdf.isEmpty() == r.png.isEmpty())
-            return QStringLiteral("сводка пишется в один файл: --pdf FILE или --png FILE");
-        return std::nullopt;
-    }
-    if (!r.png.isEmpty())
-        return QStringLiteral("в картинку (--png) пишется только сводка");
-    if (r.report == u"timesheet") {
-        if (r.month == 0 || r.year == 0)
-            return QStringLiteral("для табеля нужны --month и --year");
-        if (r.pdf.isEmpty() == r.xlsx.isEmpty())
-            return QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE");
-        return std::nullopt;
-    }
+    if (r.report == u"summary" || r.report == u"timesheet")
+        return checkMonthReport(r);
     return QStringLiteral("неизвестный отчёт «%1» (norv_report --help)").arg(r.report);
 }
 

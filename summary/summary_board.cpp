@@ -306,12 +306,12 @@ void SummaryBoard::watchBars(QBarSet* set, QChartView* view, bool days) {
 // A chart is a picture to a screen reader: its name is the title, its description every bar.
 void SummaryBoard::describe(QChartView* view, const QList<QBarSet*>& sets) {
     QStringList lines;
-    for (QBarSet* set : sets)
-        for (int i = set->count() - 1; i >= 0 && set == operations_; --i)
-            lines.append(barText(set, i));
-    for (QBarSet* set : sets)
-        for (int i = 0; i < set->count() && set != operations_; ++i)
-            lines.append(barText(set, i));
+    for (QBarSet* set : sets) {
+        // the operations from the largest, which is drawn at the top and stored last
+        const bool downwards = set == operations_;
+        for (int n = 0; n < set->count(); ++n)
+            lines.append(barText(set, downwards ? set->count() - 1 - n : n));
+    }
     view->setAccessibleName(view->chart()->title());
     view->setAccessibleDescription(lines.isEmpty() ? QStringLiteral("Нет позиций")
                                                    : lines.join(QStringLiteral(";\n")));
