@@ -92,9 +92,9 @@ MonthSummary SummaryData::read(int month, int year, data::ProductKind kind) {
 
     days_.open();
     for (days_.first(); !days_.eof(); days_.next()) {
-        const int index = first.daysTo(days_.asDate(QStringLiteral("day")));
+        const qint64 index = first.daysTo(days_.asDate(QStringLiteral("day")));
         const int shift = days_.asInt(QStringLiteral("shift"));
-        if (index < 0 || index >= int(s.days.size()) || shift < 1 || shift > kShifts)
+        if (index < 0 || index >= qint64(s.days.size()) || shift < 1 || shift > kShifts)
             continue; // the statement asks for neither
         DayFigures& day = s.days[size_t(index)];
         const double pieces = days_.asDouble(QStringLiteral("pieces"));

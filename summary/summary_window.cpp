@@ -123,7 +123,7 @@ void SummaryWindow::previewPrinted() {
 // Into the documents folder under a name after the month, never over an older file.
 QString SummaryWindow::savePicture() {
     const MonthSummary& shown = board_->shownSummary();
-    const QString path = files::reserveFreeName(files::exportFolder(), pictureFileName(shown));
+    QString path = files::reserveFreeName(files::exportFolder(), pictureFileName(shown));
     files::AtomicFile file(path);
     bool written = file.open();
     if (written) {
