@@ -14,12 +14,15 @@
 #include "seams/messages.h"
 #include "spreadsheet/spreadsheet.h"
 #include "spreadsheet/workbook.h"
+#include "summary/month_summary.h"
+#include "summary/summary_board.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_spreadsheet.h"
 #include "ui/login_role.h"
 
 #include <QFileInfo>
 #include <QHash>
+#include <QImageWriter>
 #include <QTextStream>
 
 #include <cstdio>
@@ -113,6 +116,9 @@ QString usage() {
         "                                               табель по времени за месяц\n"
         "  norv_report [SERVER DATABASE] USER history --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
         "              --xlsx FILE   история изменений периода, строка на изменение\n"
+        "  norv_report [SERVER DATABASE] USER summary --month M --year Y\n"
+        "              [--kind all|finished|blanks] (--pdf FILE | --png FILE)\n"
+        "                                               сводка месяца: графики и итоги\n"
         "\n"
         "  --from, --to      период: с первого дня включительно по последний не включая\n"
         "  --kind            вид продукции: all (все, так и без ключа), finished (готовая\n"
@@ -135,6 +141,16 @@ namespace {
 
 // One "--key value" pair into the request; the complaint when the value does not fit.
 std::optional<QString> applyOption(Request& r, const QString& a, const QString& value) {
+    static const QHash<QString, QString Request::*> names{
+        {QStringLiteral("--pdf"), &Request::pdf},
+        {QStringLiteral("--xlsx"), &Request::xlsx},
+        {QStringLiteral("--png"), &Request::png},
+        {QStringLiteral("--password-file"), &Request::passwordFile},
+        {QStringLiteral("--config"), &Request::configFile}};
+    if (const auto name = names.constFind(a); name != names.constEnd()) {
+        r.*(name.value()) = value;
+        return std::nullopt;
+    }
     if (a == u"--from" || a == u"--to") {
         const std::optional<QDate> date = parseDate(value);
         if (!date)
@@ -156,22 +172,29 @@ std::optional<QString> applyOption(Request& r, const QString& a, const QString& 
         if (!ok || !fits)
             return QStringLiteral("неверное значение «%1» у %2").arg(value, a);
         (a == u"--month" ? r.month : r.year) = n;
-    } else if (a == u"--pdf") {
-        r.pdf = value;
-    } else if (a == u"--xlsx") {
-        r.xlsx = value;
-    } else if (a == u"--password-file") {
-        r.passwordFile = value;
-    } else if (a == u"--config") {
-        r.configFile = value;
     } else {
         return QStringLiteral("неизвестный ключ %1").arg(a);
     }
     return std::nullopt;
 }
 
+// The time-sheet and the summary: a month, and one file of the kinds each writes.
+std::optional<QString> checkMonthReport(const Request& r) {
+    const bool summary = r.report == u"summary";
+    if (r.month == 0 || r.year == 0)
+        return summary ? QStringLiteral("для сводки нужны --month и --year")
+                       : QStringLiteral("для табеля нужны --month и --year");
+    if (summary && (!r.xlsx.isEmpty() || r.pdf.isEmpty() == r.png.isEmpty()))
+        return QStringLiteral("сводка пишется в один файл: --pdf FILE или --png FILE");
+    if (!summary && r.pdf.isEmpty() == r.xlsx.isEmpty())
+        return QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE");
+    return std::nullopt;
+}
+
 // What the report asks of the period and the output; the complaint when it is missing.
 std::optional<QString> checkReport(const Request& r) {
+    if (!r.png.isEmpty() && r.report != u"summary")
+        return QStringLiteral("в картинку (--png) пишется только сводка");
     const bool printed = kPrintedReports.contains(r.report);
     const bool sheet = r.report == u"production" || r.report == u"history";
     if (printed || sheet) {
@@ -187,13 +210,8 @@ std::optional<QString> checkReport(const Request& r) {
             return QStringLiteral("выгрузка %1 пишется в таблицу: нужен --xlsx FILE").arg(r.report);
         return std::nullopt;
     }
-    if (r.report == u"timesheet") {
-        if (r.month == 0 || r.year == 0)
-            return QStringLiteral("для табеля нужны --month и --year");
-        if (r.pdf.isEmpty() == r.xlsx.isEmpty())
-            return QStringLiteral("табель пишется в один файл: --pdf FILE или --xlsx FILE");
-        return std::nullopt;
-    }
+    if (r.report == u"summary" || r.report == u"timesheet")
+        return checkMonthReport(r);
     return QStringLiteral("неизвестный отчёт «%1» (norv_report --help)").arg(r.report);
 }
 
@@ -309,6 +327,19 @@ bool writeSpreadsheet(const Request& r, data::Connection& connection, files::Ato
     return opened;
 }
 
+// The month's summary into file, as a PDF page or a picture.
+void writeSummary(const Request& r, data::Connection& connection, files::AtomicFile& file) {
+    summary::SummaryData data(connection);
+    const summary::MonthSummary month = data.read(r.month, r.year, r.period.kind);
+    if (!r.pdf.isEmpty()) {
+        summary::printedSummary(month).writePdf(file);
+        return;
+    }
+    QImageWriter writer(&file.device(), "png");
+    if (!writer.write(summary::picture(month)))
+        file.fail(files::notWritten(file.path(), writer.errorString()));
+}
+
 // A failure to write as two lines: the sentence, then the system's own words.
 int writeFailed(const files::WriteFailure& failure, QTextStream& err) {
     err << "norv_report: " << failure.sentence << Qt::endl;
@@ -333,11 +364,14 @@ int run(const Request& r, const QString& password, QTextStream& err, bool progre
         return kLoginFailed;
 
     // opened before the report is read, so a file that cannot be written is told at once
-    files::AtomicFile file(r.pdf.isEmpty() ? r.xlsx : r.pdf);
+    files::AtomicFile file(!r.pdf.isEmpty() ? r.pdf : !r.png.isEmpty() ? r.png : r.xlsx);
     if (!file.open())
         return writeFailed(file.failure(), err);
     try {
-        if (!r.pdf.isEmpty()) {
+        if (r.report == u"summary") {
+            stage(QStringLiteral("читаю месяц и рисую сводку…"));
+            writeSummary(r, connection, file);
+        } else if (!r.pdf.isEmpty()) {
             stage(QStringLiteral("читаю и готовлю отчёт…"));
             printedReport(connection, r).writePdf(file);
         } else if (!writeSpreadsheet(r, connection, file, progress, err)) {

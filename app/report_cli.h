@@ -29,12 +29,13 @@ struct Request {
     QString database;
     QString user;
     QString report; // workers, products, workers-detail, products-detail, requisitions,
-                    // production, timesheet, history
+                    // production, timesheet, history, summary
     reports::Selection period;
     int month = 0;
     int year = 0;
     QString pdf;
     QString xlsx;
+    QString png;
     QString passwordFile;
     QString configFile = data::kSiteSettingsFile;
     bool help = false;

@@ -5,8 +5,8 @@
 
 #include "files/atomic_file.h"
 
+#include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -37,14 +37,15 @@ QString readPassword(QTextStream& err) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // the report engine measures and draws with fonts, which needs no screen here
+    // the report engine measures and draws with fonts, the summary's charts with widgets;
+    // neither needs a screen here
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // the toolkit's own notes (no runtime folder, no session) are not the user's business
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "norv_report: %s\n", qPrintable(text));
     });
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     setupRussianLocale(app);
     // a PDF names the program that made it
     QCoreApplication::setApplicationName(QStringLiteral("norv_report"));

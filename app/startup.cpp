@@ -19,6 +19,8 @@
 #include "journal/positions.h"
 #include "reports/production_reports.h"
 #include "reports/report_selection_dialog.h"
+#include "summary/month_summary.h"
+#include "summary/summary_window.h"
 #include "timesheet/printed_timesheet.h"
 #include "timesheet/timesheet_data.h"
 #include "timesheet/timesheet_window.h"
@@ -95,6 +97,8 @@ void Program::createWindows(JournalWindow& journal) {
     timesheetData_ = std::make_unique<timesheet::TimesheetData>(connection_);
     printedTimesheet_ = std::make_unique<PrintedTimesheet>(connection_);
     timesheet_ = std::make_unique<TimesheetWindow>(*timesheetData_, *printedTimesheet_);
+    summaryData_ = std::make_unique<summary::SummaryData>(connection_);
+    summary_ = std::make_unique<summary::SummaryWindow>(*summaryData_);
     norms_ = std::make_unique<NormsWindow>(connection_);
     materialDialog_ = std::make_unique<MaterialDialog>(connection_);
     historyData_ = std::make_unique<history::HistoryData>(connection_);
@@ -122,14 +126,15 @@ void Program::createWindows(JournalWindow& journal) {
          .reports = [this] { reportSelection_->openReports(); },
          .positionHistory = [this](int id) { return history_->showPosition(id); },
          .deletedPositions =
-             [this](const QDate& day) { return history_->showDeletedPositions(day); }});
+             [this](const QDate& day) { return history_->showDeletedPositions(day); },
+         .summary = [this](const QDate& date) { return summary_->openForMonth(date); }});
 
     // F1 in any window of the program: the users' guide
     for (QWidget* window : std::initializer_list<QWidget*>{
              &journal, login_.get(), productPicker_.get(), operations_.get(), workerPicker_.get(),
              operationTypes_.get(), typeEditor_.get(), operationEditor_.get(),
-             positionEditor_.get(), reportSelection_.get(), timesheet_.get(), norms_.get(),
-             materialDialog_.get(), history_.get()})
+             positionEditor_.get(), reportSelection_.get(), timesheet_.get(), summary_.get(),
+             norms_.get(), materialDialog_.get(), history_.get()})
         QObject::connect(new QShortcut(QKeySequence::HelpContents, window), &QShortcut::activated,
                          window, [] { openUsersGuide(); });
 }

@@ -33,6 +33,10 @@ class QGuiApplication;
 namespace timesheet {
 class TimesheetData;
 }
+namespace summary {
+class SummaryData;
+class SummaryWindow;
+} // namespace summary
 namespace directories {
 class Catalog;
 }
@@ -77,6 +81,7 @@ public:
     OperationEditor& priceEditor() { return *operationEditor_; }
     PositionEditor& entry() { return *positionEditor_; }
     TimesheetWindow& timesheet() { return *timesheet_; }
+    summary::SummaryWindow& summary() { return *summary_; }
     PrintedTimesheet& printedTimesheet() { return *printedTimesheet_; }
     ReportSelectionDialog& reports() { return *reportSelection_; }
     NormsWindow& norms() { return *norms_; }
@@ -112,6 +117,8 @@ private:
     std::unique_ptr<timesheet::TimesheetData> timesheetData_;
     std::unique_ptr<PrintedTimesheet> printedTimesheet_;
     std::unique_ptr<TimesheetWindow> timesheet_;
+    std::unique_ptr<summary::SummaryData> summaryData_;
+    std::unique_ptr<summary::SummaryWindow> summary_;
     std::unique_ptr<NormsWindow> norms_;
     std::unique_ptr<MaterialDialog> materialDialog_;
     std::unique_ptr<history::HistoryData> historyData_;

@@ -197,6 +197,7 @@ void JournalWindow::connectMenu() {
     ui->positionsView->setContextMenuPolicy(Qt::ActionsContextMenu);
     ui->positionsView->addAction(ui->positionHistoryAction);
     ui->positionsView->addAction(ui->deletedPositionsAction);
+    handler(ui->monthSummaryAction, &JournalWindow::openSummary);
 }
 
 QDate JournalWindow::journalDate() const {
@@ -519,4 +520,16 @@ void JournalWindow::backFromHistory(bool restored, int positionId) {
     rereadShifts();
     if (positionId != 0)
         shownPositions().locate(QStringLiteral("id"), positionId);
+}
+
+// A day clicked in the summary is shown once the journal is back.
+void JournalWindow::openSummary() {
+    if (!openers_.summary)
+        return;
+    const QDate day = openers_.summary(ui->journalDateEdit->date());
+    activate();
+    if (day.isValid()) {
+        ui->journalDateEdit->setDate(day);
+        journalDateChosen();
+    }
 }

@@ -77,6 +77,9 @@ public:
         std::function<bool(int positionId)> positionHistory;
         // "Удалённые позиции дня": the deletions of the day's positions, to restore one
         std::function<bool(const QDate&)> deletedPositions;
+        // "Сводка месяца" of the journal date's month; answers the day to show, if one was
+        // clicked (else an invalid date)
+        std::function<QDate(const QDate&)> summary;
     };
     void useOpeners(Openers openers) { openers_ = std::move(openers); }
     // The entry dialog of "Добавить", "Изменить" and the double-click.
@@ -120,6 +123,7 @@ private:
     void openPositionHistory();
     void openDeletedPositions();
     void backFromHistory(bool restored, int positionId);
+    void openSummary();
 
     Ui::JournalWindow* ui;
     data::Connection& connection_;

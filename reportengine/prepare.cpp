@@ -50,13 +50,8 @@ public:
                 k.italic == f.italic)
                 return int(i);
         }
-        QFont font(f.family);
-        font.setPixelSize(qMax(1, qRound(f.pointSize * kUnitsPerPoint)));
-        font.setBold(f.bold);
-        font.setItalic(f.italic);
-        font.setHintingPreference(QFont::PreferNoHinting); // the widths of the page, not a screen
         keys_.push_back(f);
-        fonts_.emplace_back(font);
+        fonts_.emplace_back(pageFont(f));
         return int(keys_.size() - 1);
     }
     MeasuredFont& at(int index) { return fonts_[size_t(index)]; }
@@ -634,6 +629,15 @@ void Preparer::emitFrame(Page& page, const QRect& rect, const Frame& frame) {
 }
 
 } // namespace
+
+QFont pageFont(const Font& f) {
+    QFont font(f.family);
+    font.setPixelSize(qMax(1, qRound(f.pointSize * kUnitsPerPoint)));
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    font.setHintingPreference(QFont::PreferNoHinting); // the widths of the page, not a screen
+    return font;
+}
 
 PreparedReport PreparedReport::prepare(const Report& report, const Rows& rows) {
     Preparer preparer(report, rows);

@@ -35,6 +35,8 @@ void PreparedReport::paintPage(QPainter& painter, int index) const {
     painter.save();
     painter.scale(device->logicalDpiX() / kUnitsPerInch, device->logicalDpiY() / kUnitsPerInch);
 
+    for (const DrawingItem& drawing : page.drawings)
+        painter.drawImage(drawing.rect, drawing.image);
     for (const FillItem& fill : page.fills)
         painter.fillRect(fill.rect, fill.color);
 
@@ -61,6 +63,16 @@ void PreparedReport::paintPage(QPainter& painter, int index) const {
         painter.drawLine(line.line);
     }
     painter.restore();
+}
+
+PreparedReport PreparedReport::ofPages(const QPageLayout& layout, const std::vector<Font>& fonts,
+                                       std::vector<Page> pages) {
+    PreparedReport prepared;
+    prepared.layout_ = layout;
+    for (const Font& font : fonts)
+        prepared.fonts_.push_back(pageFont(font));
+    prepared.pages_ = std::move(pages);
+    return prepared;
 }
 
 bool PreparedReport::paintAll(QPagedPaintDevice& device) const {

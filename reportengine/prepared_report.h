@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QLine>
 #include <QPageLayout>
 #include <QPen>
@@ -27,7 +28,7 @@ namespace report {
 class Rows;
 
 // A page as positioned items, in 0.01 mm from the top left corner of the printable area.
-// Painting issues them in this order: fills, then texts, then lines.
+// Painting issues them in this order: drawings, fills, then texts, then lines.
 struct FillItem {
     QRect rect;
     QColor color;
@@ -42,11 +43,20 @@ struct LineItem {
     QLine line;
     int pen; // into PreparedReport::pen()
 };
+// A picture drawn by its owner (a chart), scaled into rect.
+struct DrawingItem {
+    QRect rect;
+    QImage image;
+};
 struct Page {
     std::vector<FillItem> fills;
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
+    std::vector<DrawingItem> drawings; // painted first, under everything else
 };
+
+// A layout's font as the pages use it: sized in page units.
+QFont pageFont(const Font& font);
 
 // A text that did not fit its cell in the cell's own font.
 struct UnfitText {
@@ -66,6 +76,10 @@ public:
     // Walks the rows once; measures texts, so a QGuiApplication must exist. Throws
     // ReportError for a layout that cannot be built.
     static PreparedReport prepare(const Report& report, const Rows& rows);
+    // Pages positioned by their maker (a picture with its title); a text's font indexes
+    // fonts.
+    static PreparedReport ofPages(const QPageLayout& layout, const std::vector<Font>& fonts,
+                                  std::vector<Page> pages);
 
     int pageCount() const { return int(pages_.size()); }
     const Page& page(int index) const { return pages_.at(size_t(index)); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/product_kind.h"
+
 #include <QDate>
 #include <QString>
 
@@ -11,7 +13,7 @@ namespace reports {
 
 // What the report window's choices select: a product kind (the items of "Вид продукции" in
 // their order) and a period from its first day (included) to its end (excluded).
-enum class ProductKind { All = 0, Finished = 1, Blanks = 2 };
+using ProductKind = data::ProductKind;
 
 struct Selection {
     QDate from;

@@ -92,7 +92,8 @@ void ScreenshotsTest::loginAndJournal() {
 }
 
 // A day of the shop as the README and the users' guide show it: the entry dialog on a stored
-// position, the time-sheet of the month and a printed report in its preview.
+// position, the time-sheet of the month, a printed report in its preview and the month's
+// summary.
 void ScreenshotsTest::theWindowsOfADay() {
     Program program(AppArguments{db_->socketDir(), db_->name()});
     LoginDialog& login = program.login();
@@ -129,6 +130,11 @@ void ScreenshotsTest::theWindowsOfADay() {
             reports->findChild<QPushButton*>("workerDetailsButton")->click();
         });
         journal->findChild<QAction*>("summaryReportsAction")->trigger();
+        runner_->then([&](QDialog* summary) {
+            summary->resize(1366, 740);
+            QVERIFY(saveScreenshot(summary, outputDir_ + "/day_summary.png"));
+        });
+        journal->findChild<QAction*>("monthSummaryAction")->trigger();
     });
     login.findChild<QPushButton*>("loginButton")->click();
     QCOMPARE(runner_->pending(), 0);

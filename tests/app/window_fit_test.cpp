@@ -17,6 +17,7 @@
 #include "journal/positions.h"
 #include "reports/report_selection_dialog.h"
 #include "seams/clock.h"
+#include "summary/summary_window.h"
 #include "tests/support/dark_palette.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scripted_modal_runner.h"
@@ -213,6 +214,9 @@ void WindowFitTest::everyWindowFits_data() {
     QTest::newRow("timesheet_preview") << previewFrom(timesheet, "printButton");
     QTest::newRow("reports") << direct(reports);
     QTest::newRow("report_preview") << previewFrom(reports, "workerDetailsButton");
+    const auto summary = [day](Program& p) { p.summary().openForMonth(day); };
+    QTest::newRow("summary") << direct(summary);
+    QTest::newRow("summary_preview") << previewFrom(summary, "printButton");
 }
 
 void WindowFitTest::everyWindowFits() {
@@ -262,6 +266,8 @@ void WindowFitTest::aDarkThemeStaysReadable() {
         QVERIFY2(best >= ui::kReadableContrast, qPrintable(QString::number(best)));
     });
     program.timesheet().openForMonth(QDate(2026, 3, 7));
+    runner_->then(check(QStringLiteral("dark_summary")));
+    program.summary().openForMonth(QDate(2026, 3, 7));
     QCOMPARE(runner_->pending(), 0);
 }
 

@@ -10,8 +10,8 @@ root=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 shift 2
 folders=("$@")
-[ ${#folders[@]} -gt 0 ] || folders=(app data eventlog seams files ui journal timesheet reports spreadsheet
-                                     directories reportengine tests/support)
+[ ${#folders[@]} -gt 0 ] || folders=(app data eventlog seams files ui journal timesheet reports summary
+                                     spreadsheet directories reportengine tests/support)
 jobs=${NORV_TIDY_JOBS:-2}
 tidy=${NORV_CLANG_TIDY:-clang-tidy}
 [ -f "$build/compile_commands.json" ] || { echo "tidy: no $build/compile_commands.json"; exit 1; }
