@@ -6,10 +6,10 @@
 #include "files/atomic_file.h"
 #include "files/export_folder.h"
 #include "reportengine/prepared_report.h"
-#include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "ui/guard.h"
+#include "ui/month_choosers.h"
 #include "ui/wait_cursor.h"
 #include "ui/window_geometry.h"
 
@@ -21,12 +21,6 @@
 #include <algorithm>
 
 namespace summary {
-
-namespace {
-
-constexpr int kFirstYear = 2007; // the shop's first records, as the time-sheet's years
-
-} // namespace
 
 SummaryWindow::SummaryWindow(SummaryData& data, QWidget* parent)
     : QDialog(parent), ui_(new Ui::SummaryWindow), data_(data), board_(new SummaryBoard(this)),
@@ -62,20 +56,20 @@ SummaryWindow::~SummaryWindow() {
     delete ui_;
 }
 
+ui::MonthChoosers SummaryWindow::choosers() const {
+    return {ui_->monthCombo, ui_->yearCombo};
+}
+
 void SummaryWindow::fillYears() {
-    const QSignalBlocker quiet(ui_->yearCombo);
-    ui_->yearCombo->clear();
-    for (int year = kFirstYear; year <= std::max(kFirstYear, seams::Clock::today().year()); ++year)
-        ui_->yearCombo->addItem(QString::number(year));
-    ui_->yearCombo->setCurrentIndex(-1);
+    choosers().fillYears();
 }
 
 int SummaryWindow::month() const {
-    return ui_->monthCombo->currentIndex() + 1;
+    return choosers().month();
 }
 
 int SummaryWindow::year() const {
-    return ui_->yearCombo->currentText().toInt();
+    return choosers().year();
 }
 
 data::ProductKind SummaryWindow::kind() const {
@@ -92,15 +86,7 @@ QDate SummaryWindow::openForMonth(const QDate& journalDate) {
 }
 
 void SummaryWindow::chooseMonthOf(const QDate& journalDate) {
-    const QSignalBlocker quietMonths(ui_->monthCombo);
-    const QSignalBlocker quietYears(ui_->yearCombo);
-    ui_->monthCombo->setCurrentIndex(journalDate.month() - 1);
-    // a year outside the list leaves the choice on its last year
-    int index = 0;
-    while (index < ui_->yearCombo->count() - 1 &&
-           ui_->yearCombo->itemText(index) != QString::number(journalDate.year()))
-        ++index;
-    ui_->yearCombo->setCurrentIndex(index);
+    choosers().choose(journalDate);
 }
 
 void SummaryWindow::readChosenMonth() {

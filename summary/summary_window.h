@@ -2,6 +2,8 @@
 
 #include "month_summary.h"
 
+#include "ui/month_choosers.h"
+
 #include <QDate>
 #include <QDialog>
 
@@ -42,6 +44,7 @@ public:
     QString savePicture();
 
 private:
+    ui::MonthChoosers choosers() const;
     void fillYears();
     void chooseMonthOf(const QDate& journalDate);
     void readChosenMonth();

@@ -7,7 +7,6 @@
 #include "timesheet_spreadsheet.h"
 
 #include "data/dataset.h"
-#include "seams/clock.h"
 #include "seams/messages.h"
 #include "seams/modal_runner.h"
 #include "spreadsheet/spreadsheet.h"
@@ -16,6 +15,7 @@
 #include "ui/dataset_model.h"
 #include "ui/export_counter.h"
 #include "ui/guard.h"
+#include "ui/month_choosers.h"
 #include "ui/wait_cursor.h"
 #include "ui/window_geometry.h"
 
@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int kFirstYear = 2007;
 constexpr int kFirstDayColumn = 1; // after the name
 
 // The day columns are coloured by the month shown, which the window keeps in *month. The
@@ -100,22 +99,20 @@ std::array<QTableView*, 3> TimesheetWindow::shiftViews() const {
     return {ui_->shift1View, ui_->shift2View, ui_->shift3View};
 }
 
-// From the first year of the shop's records to this year, so the current month can always
-// be chosen.
+ui::MonthChoosers TimesheetWindow::choosers() const {
+    return {ui_->monthCombo, ui_->yearCombo};
+}
+
 void TimesheetWindow::fillYears() {
-    const QSignalBlocker quiet(ui_->yearCombo);
-    ui_->yearCombo->clear();
-    for (int year = kFirstYear; year <= std::max(kFirstYear, seams::Clock::today().year()); ++year)
-        ui_->yearCombo->addItem(QString::number(year));
-    ui_->yearCombo->setCurrentIndex(-1);
+    choosers().fillYears();
 }
 
 int TimesheetWindow::month() const {
-    return ui_->monthCombo->currentIndex() + 1;
+    return choosers().month();
 }
 
 int TimesheetWindow::year() const {
-    return ui_->yearCombo->currentText().toInt();
+    return choosers().year();
 }
 
 void TimesheetWindow::openForMonth(const QDate& journalDate) {
@@ -128,15 +125,7 @@ void TimesheetWindow::openForMonth(const QDate& journalDate) {
 }
 
 void TimesheetWindow::chooseMonthOf(const QDate& journalDate) {
-    const QSignalBlocker quietMonths(ui_->monthCombo);
-    const QSignalBlocker quietYears(ui_->yearCombo);
-    ui_->monthCombo->setCurrentIndex(journalDate.month() - 1);
-    // a year outside the list leaves the search on its last year
-    int index = 0;
-    while (index < ui_->yearCombo->count() - 1 &&
-           ui_->yearCombo->itemText(index) != QString::number(journalDate.year()))
-        ++index;
-    ui_->yearCombo->setCurrentIndex(index);
+    choosers().choose(journalDate);
 }
 
 bool TimesheetWindow::event(QEvent* e) {

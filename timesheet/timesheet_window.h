@@ -4,6 +4,7 @@
 
 #include "data/closed_months.h"
 #include "ui/login_role.h"
+#include "ui/month_choosers.h"
 
 #include <QDate>
 #include <QDialog>
@@ -51,6 +52,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    ui::MonthChoosers choosers() const;
     void fillYears();
     void chooseMonthOf(const QDate& journalDate);
     void readChosenMonth();
