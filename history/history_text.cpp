@@ -134,7 +134,7 @@ QString codeText(const QJsonValue& value) {
 }
 
 QString named(const QJsonValue& value, const QHash<QString, QString>& names, bool codeFirst) {
-    const QString code = codeText(value);
+    QString code = codeText(value);
     const QString name = names.value(code).trimmed();
     if (name.isEmpty())
         return code;

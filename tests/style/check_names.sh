@@ -7,7 +7,7 @@ root=$1
 cd "$root"
 numbered='(DataModule|Form|Button|Edit|Label|DBGrid|CBox|CheckBox|ComboBox|RadioButton|RadioGroup|GroupBox|PageControl|DTPicker|N)[0-9]+'
 bad=0
-mapfile -t forms < <(find app directories journal reports timesheet -name '*.ui' | sort)
+mapfile -t forms < <(find app directories history journal reports summary timesheet -name '*.ui' | sort)
 for form in "${forms[@]}"; do
   names=$(grep -oE 'name="[A-Za-z0-9_]+"' "$form" | sed -E 's/name="(.*)"/\1/' | sort -u)
   while IFS= read -r name; do

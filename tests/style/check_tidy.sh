@@ -10,7 +10,7 @@ root=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 shift 2
 folders=("$@")
-[ ${#folders[@]} -gt 0 ] || folders=(app data eventlog seams files ui journal timesheet reports summary
+[ ${#folders[@]} -gt 0 ] || folders=(app data eventlog seams files ui journal timesheet reports history summary
                                      spreadsheet directories reportengine tests/support)
 jobs=${NORV_TIDY_JOBS:-2}
 tidy=${NORV_CLANG_TIDY:-clang-tidy}
