@@ -24,8 +24,8 @@ for form in "${forms[@]}"; do
     fi
   done < <(grep -oE '<(tabstop|cstring)>[A-Za-z0-9_]+<' "$form" | sed -E 's/<(tabstop|cstring)>(.*)</\2/')
 done
-if grep -rnE "\b(${numbered}|on_${numbered}_[a-zA-Z]+)\b" app data directories eventlog journal \
-     reports timesheet ui seams files spreadsheet reportengine tests bench \
+if grep -rnE "\b(${numbered}|on_${numbered}_[a-zA-Z]+)\b" app data directories eventlog history journal \
+     reports summary timesheet ui seams files spreadsheet reportengine tests bench \
      --include='*.h' --include='*.cpp'; then
   echo "names: the lines above use numbered names"
   bad=1
