@@ -8,6 +8,7 @@
 #include "history/history_window.h"
 #include "tests/support/test_database.h"
 #include "timing.h"
+#include "year_of_positions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,14 +23,8 @@ namespace {
 // Loaded without the history's triggers, as year_of_positions.h loads positions: 1920
 // positions a day, each inserted, every fifth changed, every fiftieth given a material.
 void fillHistory(TestDatabase& db, int years) {
+    createShopRegisters(db);
     db.exec(QStringLiteral(R"(
-        insert into cmn_contractor.person(id, s_code, s_caption, b_employee)
-          select g, (1000+g)::text, 'Работник ' || g, true from generate_series(1, 400) g;
-        insert into accounts_dep.izdel(id, marka, nom, massa)
-          select g, 'М-' || g, 'Изделие ' || g, 1 from generate_series(1, 200) g;
-        insert into accounts_dep.vid_oper(vid) select 'Операция ' || g from generate_series(1, 20) g;
-        insert into accounts_dep.oper(i_id, vid, naimen)
-          select 1 + g%200, 1 + g/200, g%2 from generate_series(0, 1999) g;
         insert into cmn_gds_and_srv.gds(id, s_group_tmc, s_code, s_caption, s_full_caption) values
             (3000001, 'Металл', 'Л2', 'Лист 2 мм', 'Лист стальной 2 мм');
         insert into accounts_dep.history(at, login, client, subject, action, row_id, position_id,

@@ -4,14 +4,9 @@
 
 #include <QString>
 
-// A shop's data for the benchmarks and for the test of the year's reports: 400 workers, 200
-// products, 20 operation types, 2000 operations with a norm each, a requisition with two
-// lines, two materials with consignments, and about 700,000 positions a year (1920 a day over
-// the four shifts) from 1 January of firstYear on, with the time-sheet rows they give. Work
-// dates end with next year, so more years start further back.
-inline void createShopData(TestDatabase& db, int years = 1, int firstYear = 2026) {
-    // a load of ten years outlasts the program's own statement timeout on a busy machine
-    db.exec(QStringLiteral("set statement_timeout = 0"));
+// The shop's registers alone: 400 workers, 200 products, 20 operation types and 2000
+// operations.
+inline void createShopRegisters(TestDatabase& db) {
     db.exec(QStringLiteral(R"(
         insert into cmn_contractor.person(id, s_code, s_caption, b_employee)
           select g, (1000+g)::text, 'Работник ' || g, true from generate_series(1, 400) g;
@@ -20,6 +15,19 @@ inline void createShopData(TestDatabase& db, int years = 1, int firstYear = 2026
         insert into accounts_dep.vid_oper(vid) select 'Операция ' || g from generate_series(1, 20) g;
         insert into accounts_dep.oper(i_id, vid, naimen)
           select 1 + g%200, 1 + g/200, g%2 from generate_series(0, 1999) g;
+    )"));
+}
+
+// A shop's data for the benchmarks and for the test of the year's reports: 400 workers, 200
+// products, 20 operation types, 2000 operations with a norm each, a requisition with two
+// lines, two materials with consignments, and about 700,000 positions a year (1920 a day over
+// the four shifts) from 1 January of firstYear on, with the time-sheet rows they give. Work
+// dates end with next year, so more years start further back.
+inline void createShopData(TestDatabase& db, int years = 1, int firstYear = 2026) {
+    // a load of ten years outlasts the program's own statement timeout on a busy machine
+    db.exec(QStringLiteral("set statement_timeout = 0"));
+    createShopRegisters(db);
+    db.exec(QStringLiteral(R"(
         insert into accounts_dep.norm(o_id, norma, price) select g, 10, 1.5 from generate_series(1, 2000) g;
         insert into mnf_doc.doc(id, s_number, d_date) values (7000001, '1', '2026-01-01');
         insert into mnf_doc.doc_item(id, id_doc, n_line, id_gds, f_qty) values

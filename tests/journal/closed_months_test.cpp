@@ -5,6 +5,7 @@
 // it), then allowed again once the month is reopened.
 #include "journal/journal_window.h"
 #include "seams/clock.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/demo_logins.h"
 #include "tests/support/position_editor_harness.h"
 #include "tests/support/recording_messages.h"
@@ -376,13 +377,7 @@ void ClosedMonthsTest::screenshots() {
         QSKIP("TEST_OUTPUT_DIR is not set");
     QDir().mkpath(dir);
     db_->exec(kCloseMonth);
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(53, 53, 53));
-    dark.setColor(QPalette::WindowText, QColor(238, 238, 238));
-    dark.setColor(QPalette::Base, QColor(42, 42, 42));
-    dark.setColor(QPalette::Text, QColor(238, 238, 238));
-    dark.setColor(QPalette::Button, QColor(53, 53, 53));
-    dark.setColor(QPalette::ButtonText, QColor(238, 238, 238));
+    QPalette dark = darkDesktopPalette();
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         dark.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
     const QPalette light = QApplication::palette();
